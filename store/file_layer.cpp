@@ -1,0 +1,112 @@
+#include "store/file_layer.h"
+
+#include <sys/stat.h>
+
+#include <new>
+
+namespace kodexa {
+
+namespace {
+
+const StdioFunctions kSystem = {
+    [](const char* name, const char* mode) { return std::fopen(name, mode); },
+    [](FILE* f) { return std::fclose(f); },
+    [](FILE* f) { return std::fflush(f); },
+    [](void* b, size_t s, size_t n, FILE* f) { return std::fread(b, s, n, f); },
+    [](const void* b, size_t s, size_t n, FILE* f) { return std::fwrite(b, s, n, f); },
+    [](FILE* f, long o, int w) { return std::fseek(f, o, w); },
+    [](FILE* f) { return std::ftell(f); },
+};
+
+StdioFunctions active = kSystem;
+
+FileHolder* Hold(FILE* file) {
+    if (file == nullptr) return nullptr;
+    FileHolder* holder = new (std::nothrow) FileHolder{file};
+    if (holder == nullptr) active.fclose(file);
+    return holder;
+}
+
+struct CrcTable {
+    uint32_t entry[256];
+    CrcTable() {
+        for (uint32_t i = 0; i < 256; ++i) {
+            uint32_t c = i;
+            for (int k = 0; k < 8; ++k) c = (c & 1u) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+            entry[i] = c;
+        }
+    }
+};
+
+const CrcTable kCrcTable;
+
+}  // namespace
+
+const StdioFunctions& ActiveStdio() { return active; }
+const StdioFunctions& SystemStdio() { return kSystem; }
+void SetStdio(const StdioFunctions& functions) { active = functions; }
+void ResetStdio() { active = kSystem; }
+
+FileHolder* FileCreate(const char* name) { return Hold(active.fopen(name, "w+b")); }
+
+FileHolder* FileOpen(const char* name, int readWrite) {
+    return Hold(active.fopen(name, readWrite ? "r+b" : "rb"));
+}
+
+int FileClose(FileHolder* holder) {
+    if (holder == nullptr) return 0;
+    if (active.fclose(holder->file) != 0) return 1;
+    delete holder;
+    return 0;
+}
+
+int FileFlush(FileHolder* holder) {
+    if (holder == nullptr) return 1;
+    return active.fflush(holder->file) != 0;
+}
+
+int FileRead(FileHolder* holder, void* buffer, size_t count) {
+    if (holder == nullptr) return 1;
+    return active.fread(buffer, 1, count, holder->file) != count;
+}
+
+int FileWrite(FileHolder* holder, const void* buffer, size_t count) {
+    if (holder == nullptr) return 1;
+    return active.fwrite(buffer, 1, count, holder->file) != count;
+}
+
+int FileSeek(FileHolder* holder, long offset, int origin) {
+    if (holder == nullptr) return 1;
+    static const int kOrigins[] = {SEEK_SET, SEEK_CUR, SEEK_END};
+    if (origin < 0 || origin > 2) return -1;
+    return active.fseek(holder->file, offset, kOrigins[origin]);
+}
+
+long FileTell(FileHolder* holder) {
+    if (holder == nullptr) return -1;
+    return active.ftell(holder->file);
+}
+
+int FileExistsOnDisk(const char* name) {
+    struct stat info;
+    return name != nullptr && stat(name, &info) == 0;
+}
+
+long FileSizeOnDisk(const char* name) {
+    struct stat info;
+    if (name == nullptr || stat(name, &info) != 0) return -1;
+    return static_cast<long>(info.st_size);
+}
+
+uint32_t Crc32Step(unsigned char byte, uint32_t crc) {
+    return kCrcTable.entry[(crc ^ byte) & 0xFFu] ^ (crc >> 8);
+}
+
+uint32_t Crc32(const void* buffer, size_t count) {
+    const unsigned char* p = static_cast<const unsigned char*>(buffer);
+    uint32_t crc = 0xFFFFFFFFu;
+    for (size_t i = 0; i < count; ++i) crc = Crc32Step(p[i], crc);
+    return ~crc;
+}
+
+}  // namespace kodexa

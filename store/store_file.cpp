@@ -1,0 +1,307 @@
+// Lifecycle, raw access and header handling of a store file.
+#include "store/store_file.h"
+
+#include <cctype>
+#include <cstring>
+#include <new>
+
+namespace kodexa {
+
+namespace {
+
+char NormalisedRevision(char revision) {
+    switch (revision) {
+        case 'A': case 'a': return 'A';
+        case 'B': case 'b': return 'B';
+        case 'C': case 'c': return 'C';
+        default: return 0;
+    }
+}
+
+char UpperRevision(char revision) {
+    return static_cast<char>(std::toupper(static_cast<unsigned char>(revision)));
+}
+
+}  // namespace
+
+StoreFile::StoreFile()
+    : revision(0), header(), handle(nullptr), lastAccess(LastAccess::Read), error(kNoError),
+      ready(0), handleOpen(0), readable(0), writable(0) {
+    header = StoreHeader();
+    std::strcpy(fileName, kClosedFileName);
+}
+
+StoreFile::~StoreFile() { Close(); }
+
+int StoreFile::HeaderSize() const {
+    char r = UpperRevision(revision);
+    return (r == 'B' || r == 'C') ? kLockedHeaderSize : kStoreHeaderSize;
+}
+
+int StoreFile::BlockHeaderSize() const {
+    return UpperRevision(revision) == 'C' ? kLockedBlockHeaderSize : kBlockHeaderSize;
+}
+
+int StoreFile::HasChecksums() const { return revision != 0 && revision != ' '; }
+
+char* StoreFile::Signature() const {
+    char* copy = new (std::nothrow) char[kSignatureLength + 1];
+    if (copy == nullptr) return nullptr;
+    std::memcpy(copy, header.signature, kSignatureLength);
+    copy[kSignatureLength] = 0;
+    return copy;
+}
+
+void StoreFile::ClearFlags() { ready = handleOpen = readable = writable = 0; }
+
+// A name that does not fit the buffer is refused rather than cut short, so
+// that the engine never opens a different file than the one asked for.
+int StoreFile::SetFileName(const char* name) {
+    if (name == nullptr || std::strlen(name) >= sizeof fileName) return kInvalidPath;
+    std::strcpy(fileName, name);
+    return kNoError;
+}
+
+int StoreFile::Create(const char* name, FileAddress staticAreaSize, char rev) {
+    if (name == nullptr || std::strlen(name) >= sizeof fileName) return Fail(kInvalidPath);
+    if (staticAreaSize < 0) return Fail(kCreateError);
+    int code = Close();
+    if (code != kNoError) return code;
+    handle = FileCreate(name);
+    if (handle == nullptr) {
+        ClearFlags();
+        return Fail(kCreateError);
+    }
+    ready = handleOpen = readable = writable = 1;
+    SetFileName(name);
+    revision = NormalisedRevision(rev);
+    lastAccess = LastAccess::Read;
+
+    header = StoreHeader();
+    header.dataStart = staticAreaSize.Get() + HeaderSize();
+    header.freeListHead = 0;
+    header.endOfFile = header.dataStart;
+    header.lastBlock = 0;
+    std::memcpy(header.signature, kSignature, kSignatureLength);
+    header.revision = revision;
+    header.version = kStoreVersion;
+    if ((code = WriteHeader()) != kNoError) return code;
+    if (HeaderSize() == kLockedHeaderSize && (code = ResetFileLock()) != kNoError) return code;
+    if (header.dataStart > HeaderSize() && (code = ExtendTo(header.dataStart)) != kNoError) return code;
+    return Fail(kNoError);
+}
+
+int StoreFile::Open(const char* name, int readWrite) {
+    if (name == nullptr || std::strlen(name) >= sizeof fileName) return Fail(kInvalidPath);
+    int code = Close();
+    if (code != kNoError) return code;
+    readable = 1;
+    writable = readWrite ? 1 : 0;
+    handle = FileOpen(name, readWrite);
+    if (handle == nullptr) {
+        readable = writable = 0;
+        return Fail(kOpenError);
+    }
+    handleOpen = ready = 1;
+    SetFileName(name);
+    lastAccess = LastAccess::Write;
+    if ((code = ReadHeader()) != kNoError) {
+        // A file too short for a header is not a store file: writing the
+        // half-read header back on close would damage it.
+        ready = 0;
+        return code;
+    }
+    if (std::memcmp(header.signature, kSignature, kSignatureLength) != 0) {
+        ready = 0;
+        return Fail(kWrongFileType);
+    }
+    revision = header.revision;
+    FileAddress size = FileSize(name);
+    if (size != -1 && header.endOfFile < size) {
+        header.endOfFile = size;
+        if ((code = Flush()) != kNoError) return code;
+    }
+    return Fail(kNoError);
+}
+
+int StoreFile::Close() {
+    if (IsReady()) {
+        if (writable) WriteHeader();
+        if (FileClose(handle) != 0) return Fail(kCloseError);
+        handle = nullptr;
+        std::strcpy(fileName, kClosedFileName);
+    } else if (handle != nullptr) {
+        // A file rejected by Open still holds its C file; let it go
+        // without touching its header.
+        if (FileClose(handle) != 0) return Fail(kCloseError);
+        handle = nullptr;
+        std::strcpy(fileName, kClosedFileName);
+    }
+    ClearFlags();
+    return Fail(kNoError);
+}
+
+int StoreFile::Flush() {
+    if (!writable) return Fail(kNoError);
+    int code = WriteHeader();
+    if (code != kNoError) return code;
+    if (FileFlush(handle) != 0) return Fail(kWriteError);
+    return Seek(0, 1);
+}
+
+int StoreFile::Seek(FileAddress offset, int origin) {
+    if (!IsReady()) return Fail(kFileNotReady);
+    if (FileSeek(handle, offset.Get(), origin) != 0) return Fail(kSeekError);
+    lastAccess = LastAccess::Seek;
+    return Fail(kNoError);
+}
+
+FileAddress StoreFile::Tell() {
+    if (!IsReady()) {
+        Fail(kFileNotReady);
+        return -1;
+    }
+    long position = FileTell(handle);
+    Fail(position < 0 ? kPositionError : kNoError);
+    return static_cast<int32_t>(position);
+}
+
+FileAddress StoreFile::SeekTo(FileAddress address) {
+    FileAddress position = Tell();
+    if (address == -1) return position;
+    if (error != kNoError) return position;
+    int code;
+    if (address > position)
+        code = Seek(address.Get() - position.Get(), 1);
+    else if (address < position)
+        code = Seek(address, 0);
+    else
+        code = Seek(0, 1);
+    // A failed move keeps its code; the caller looks at LastError.
+    if (code != kNoError) return position;
+    return Tell();
+}
+
+int StoreFile::Read(void* buffer, int length, FileAddress address) {
+    if (!IsReady()) return Fail(kFileNotReady);
+    if (length < 0) return Fail(kReadError);
+    int code = kNoError;
+    if (address == -1) {
+        if (lastAccess == LastAccess::Write) code = Seek(0, 1);
+    } else {
+        code = Seek(address, 0);
+    }
+    if (code != kNoError) return code;
+    if (length > 0 && FileRead(handle, buffer, static_cast<size_t>(length)) != 0) return Fail(kReadError);
+    lastAccess = LastAccess::Read;
+    return Fail(kNoError);
+}
+
+int StoreFile::Write(const void* buffer, int length, FileAddress address, int flush, int verify) {
+    if (!writable) return Fail(kNotWritable);
+    if (length < 0) return Fail(kWriteError);
+    int code = kNoError;
+    if (address == -1) {
+        if (lastAccess == LastAccess::Read) code = Seek(0, 1);
+    } else {
+        code = Seek(address, 0);
+    }
+    if (code != kNoError) return code;
+    FileAddress start = Tell();
+    if (error != kNoError) return error;
+    if (length > 0 && FileWrite(handle, buffer, static_cast<size_t>(length)) != 0) return Fail(kWriteError);
+    lastAccess = LastAccess::Write;
+    if (flush) {
+        if (FileFlush(handle) != 0) return Fail(kWriteError);
+        if ((code = Seek(0, 1)) != kNoError) return code;
+    }
+    if (!verify) return Fail(kNoError);
+    uint32_t written = Crc32(buffer, static_cast<size_t>(length));
+    uint32_t onDisk = Checksum(length, start, 1);
+    if (error != kNoError) return error;
+    return Fail(written == onDisk ? kNoError : kChecksumError);
+}
+
+// A checksum over a negative length or past the end of the file would make
+// the engine allocate or read without bound; such a range is refused.
+int StoreFile::CheckReadRange(int length, FileAddress& address) {
+    if (length < 0) return Fail(kReadError);
+    if (address == -1) {
+        address = Tell();
+        if (error != kNoError) return error;
+    }
+    int code = Seek(0, 2);
+    if (code != kNoError) return code;
+    FileAddress end = Tell();
+    if (error != kNoError) return error;
+    if (address < 0 || static_cast<int64_t>(address.Get()) + length > end.Get()) return Fail(kReadError);
+    return kNoError;
+}
+
+uint32_t StoreFile::Checksum(int length, FileAddress address, int buffered) {
+    if (CheckReadRange(length, address) != kNoError) return 0;
+    unsigned char* buffer = buffered ? new (std::nothrow) unsigned char[length > 0 ? length : 1] : nullptr;
+    if (buffer != nullptr) {
+        int code = Read(buffer, length, address);
+        uint32_t crc = code == kNoError ? Crc32(buffer, static_cast<size_t>(length)) : 0;
+        delete[] buffer;
+        return crc;
+    }
+    SeekTo(address);
+    if (error != kNoError) return 0;
+    uint32_t crc = 0xFFFFFFFFu;
+    for (int i = 0; i < length; ++i) {
+        unsigned char byte;
+        if (Read(&byte, 1, -1) != kNoError) return 0;
+        crc = Crc32Step(byte, crc);
+    }
+    return ~crc;
+}
+
+int StoreFile::ReadHeader() { return Read(&header, sizeof header, kHeaderAddress); }
+
+int StoreFile::WriteHeader() { return Write(&header, sizeof header, kHeaderAddress, 1, 1); }
+
+int StoreFile::RefreshHeader() {
+    StoreHeader onDisk;
+    if (Read(&onDisk, sizeof onDisk, kHeaderAddress) != kNoError) return 0;
+    int rereads = 0;
+    FileAddress StoreHeader::*const fields[] = {&StoreHeader::freeListHead, &StoreHeader::endOfFile,
+                                                &StoreHeader::dataStart, &StoreHeader::lastBlock};
+    for (auto field : fields) {
+        if (onDisk.*field != header.*field) {
+            ReadHeader();
+            ++rereads;
+        }
+    }
+    return rereads;
+}
+
+FileAddress StoreFile::HeaderField(FileAddress StoreHeader::*field) {
+    StoreHeader onDisk;
+    if (Read(&onDisk, sizeof onDisk, kHeaderAddress) == kNoError && onDisk.*field != header.*field)
+        ReadHeader();
+    return header.*field;
+}
+
+FileAddress StoreFile::FreeListHead() { return HeaderField(&StoreHeader::freeListHead); }
+FileAddress StoreFile::EndOfFile() { return HeaderField(&StoreHeader::endOfFile); }
+FileAddress StoreFile::DataStart() { return HeaderField(&StoreHeader::dataStart); }
+FileAddress StoreFile::LastBlock() { return HeaderField(&StoreHeader::lastBlock); }
+FileAddress StoreFile::StaticAreaSize() { return DataStart().Get() - HeaderSize(); }
+
+int StoreFile::FileExists(const char* name) { return FileExistsOnDisk(name); }
+
+FileAddress StoreFile::FileSize(const char* name) { return static_cast<int32_t>(FileSizeOnDisk(name)); }
+
+int StoreFile::WriteStructure(const void* buffer, int length, FileAddress address) {
+    return Write(buffer, length, address, 1, 1);
+}
+
+// Writes one zero byte just before end, so that the file reaches it.
+int StoreFile::ExtendTo(FileAddress end) {
+    const unsigned char zero = 0;
+    return WriteStructure(&zero, 1, end.Get() - 1);
+}
+
+}  // namespace kodexa

@@ -1,0 +1,136 @@
+// The engine object for one store file: a file header, an optional static
+// area that belongs to the layer above, and variable-length objects in
+// blocks with a free list, optional CRC-32 checksums and advisory locks.
+// Nothing here throws: every operation records its outcome as a StoreError
+// code, which LastError() answers until the next operation.
+#ifndef KODEXA_STORE_STORE_FILE_H
+#define KODEXA_STORE_STORE_FILE_H
+
+#include "store/file_address.h"
+#include "store/file_layer.h"
+#include "store/format.h"
+#include "store/store_error.h"
+
+namespace kodexa {
+
+enum class LastAccess { Read, Write, Seek };
+
+enum AllocationMode : int { kAppendOnly = 0, kBestFit = 1, kFirstFit = 2 };
+
+enum LockType : int { kReadLock = 0, kWriteLock = 1 };
+
+constexpr int kFileNameCapacity = 255;  // 254 characters and the terminator
+constexpr char kClosedFileName[] = "closed.kvd";
+
+class StoreFile {
+public:
+    StoreFile();
+    virtual ~StoreFile();
+    StoreFile(const StoreFile&) = delete;
+    StoreFile& operator=(const StoreFile&) = delete;
+
+    // Lifecycle; each answers the error code, 0 on success.
+    virtual int Create(const char* name, FileAddress staticAreaSize, char revision);
+    virtual int Open(const char* name, int readWrite);
+    virtual int Close();
+    virtual int Flush();
+    // Address of a new object of size bytes, 0 on failure.
+    virtual FileAddress Allocate(int size, int mode);
+
+    int LastError() const { return error; }
+    int SetError(int code) { return error = code; }
+    const char* ErrorMessage() const { return StoreErrorMessage(error); }
+    int IsReady() const { return ready && handleOpen; }
+    int IsWritable() const { return writable; }
+    char Revision() const { return revision; }
+    const char* FileName() const { return fileName; }
+    int HeaderSize() const;
+    int BlockHeaderSize() const;
+    int HasChecksums() const;
+    // Newly allocated 8-byte copy of the header's signature; the caller
+    // frees it with delete[].
+    char* Signature() const;
+
+    // Positioning and raw access; address -1 means the current position.
+    int Seek(FileAddress offset, int origin);
+    FileAddress SeekTo(FileAddress address);
+    FileAddress Tell();
+    int Read(void* buffer, int length, FileAddress address);
+    int Write(const void* buffer, int length, FileAddress address, int flush, int verify);
+    uint32_t Checksum(int length, FileAddress address, int buffered);
+
+    // Header.
+    int ReadHeader();
+    int WriteHeader();
+    int RefreshHeader();
+    FileAddress FreeListHead();
+    FileAddress EndOfFile();
+    FileAddress DataStart();
+    FileAddress LastBlock();
+    FileAddress StaticAreaSize();
+    const StoreHeader& Header() const { return header; }
+
+    static int FileExists(const char* name);
+    static FileAddress FileSize(const char* name);
+
+    // Blocks and objects (object address = block address + BlockHeaderSize).
+    int Remove(FileAddress objectAddress, int released);
+    int Remove(FileAddress objectAddress) { return Remove(objectAddress, 1); }
+    int ReadBlockHeader(BlockHeader& block, FileAddress blockAddress);
+    int WriteBlockHeader(const BlockHeader& block, FileAddress blockAddress);
+    int ObjectLength(FileAddress objectAddress);
+    int BlockLength(FileAddress objectAddress);
+    FileAddress FindBlock(FileAddress address);
+    StoredUInt32 WriteObjectChecksum(FileAddress objectAddress);
+    int VerifyObjectChecksum(FileAddress objectAddress, unsigned* stored, unsigned* computed);
+    FileAddress CountBlocks();
+    FileAddress CountFree(FileAddress* deleted, FileAddress* released);
+    int Undelete(FileAddress objectAddress);
+
+    // Advisory locks: file locks in revisions 'B' and 'C', record locks in
+    // 'C'; in other revisions they do nothing and answer 0.
+    int LockFile(int type);
+    int UnlockFile(int type);
+    int ResetFileLock();
+    int LockRecord(int type, FileAddress blockAddress);
+    int UnlockRecord(int type, FileAddress blockAddress);
+    int ResetRecordLock(FileAddress blockAddress);
+
+private:
+    struct FreeBlock;
+    class FreeListWalk;
+
+    int Fail(int code) { return error = code; }
+    void ClearFlags();
+    int SetFileName(const char* name);
+    FileAddress HeaderField(FileAddress StoreHeader::*field);
+    int WriteStructure(const void* buffer, int length, FileAddress address);
+    int ReadObjectBlock(FileAddress objectAddress, BlockHeader& block);
+    int CheckReadRange(int length, FileAddress& address);
+    int ExtendTo(FileAddress end);
+    int Unlink(const FreeBlock& block);
+    int Relink(const FreeBlock& block, FileAddress replacement);
+    int ChecksummedLength(FileAddress objectAddress);
+    int SplitInto(const FreeBlock& block, int total);
+    FileAddress TakeFirstFit(int total);
+    FileAddress TakeBestFit(int total);
+    FileAddress AppendBlock(int total);
+    int SplitThreshold(int total) const;
+    int ChangeLock(int type, int lock, FileAddress lockAddress, int busyCode, int conflictCode);
+    int ReadRecordLockAddress(FileAddress blockAddress, FileAddress& lockAddress);
+
+    char fileName[kFileNameCapacity];
+    char revision;
+    StoreHeader header;
+    FileHolder* handle;
+    LastAccess lastAccess;
+    int error;
+    int ready;
+    int handleOpen;
+    int readable;
+    int writable;
+};
+
+}  // namespace kodexa
+
+#endif

@@ -1,0 +1,29 @@
+// A private temporary directory per test, removed with everything in it.
+#ifndef KODEXA_TESTS_SUPPORT_TEMP_DIR_H
+#define KODEXA_TESTS_SUPPORT_TEMP_DIR_H
+
+#include <string>
+#include <vector>
+
+namespace kodexa::test {
+
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    const std::string& Path() const { return path; }
+    std::string File(const std::string& name) const { return path + "/" + name; }
+
+private:
+    std::string path;
+};
+
+std::vector<unsigned char> ReadAllBytes(const std::string& file);
+void WriteAllBytes(const std::string& file, const std::vector<unsigned char>& bytes);
+
+}  // namespace kodexa::test
+
+#endif
