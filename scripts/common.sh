@@ -1,0 +1,38 @@
+# Shared set-up for scripts/run.sh and scripts/test.sh: installs the Debian
+# packages that are missing and configures and builds one build tree.
+# Sourced, not run.
+
+KODEXA_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+KODEXA_PACKAGES=(build-essential cmake pkg-config libgtest-dev libgmock-dev)
+
+kodexa_as_root() {
+    if [ "$(id -u)" -eq 0 ]; then
+        "$@"
+    elif command -v sudo >/dev/null 2>&1; then
+        sudo "$@"
+    else
+        echo "kodexa: '$*' needs root rights, and sudo is not available" >&2
+        return 1
+    fi
+}
+
+kodexa_install_missing() {
+    local missing=()
+    local package
+    for package in "${KODEXA_PACKAGES[@]}"; do
+        dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||
+            missing+=("$package")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    echo "kodexa: installing ${missing[*]}"
+    kodexa_as_root apt-get update &&
+        kodexa_as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y "${missing[@]}"
+}
+
+# kodexa_build DIR [cmake options...]
+kodexa_build() {
+    local dir=$1
+    shift
+    cmake -S "$KODEXA_ROOT" -B "$dir" "$@" &&
+        cmake --build "$dir" -j "$(nproc)"
+}
