@@ -1,0 +1,102 @@
+#include "index/persistent_object.h"
+
+#include <cstring>
+#include <new>
+
+namespace kodexa {
+
+PersistentObject::PersistentObject(ObjectDatabase* db) : database(nullptr), address(0) { SetDatabase(db); }
+
+int PersistentObject::SetDatabase(ObjectDatabase* db) {
+    if (db == nullptr || db->DataFile() == nullptr) return kNoDatabaseOpen;
+    database = db;
+    return kNoError;
+}
+
+int PersistentObject::ReadAt(FileAddress a) {
+    if (Read(a) != kNoError) return 0;
+    address = a;
+    return 1;
+}
+
+int PersistentObject::Reload() { return Read(address) == kNoError ? 1 : 0; }
+
+int PersistentObject::WriteObjectHeader(const ObjectHeader& header, FileAddress a) {
+    StoreFile* store = Store();
+    if (store == nullptr) return kNoDatabaseOpen;
+    return store->Write(&header, sizeof header, a, 1, 1);
+}
+
+int PersistentObject::ReadObjectHeader(ObjectHeader& header, FileAddress a) {
+    StoreFile* store = Store();
+    if (store == nullptr) return kNoDatabaseOpen;
+    return store->Read(&header, sizeof header, a);
+}
+
+int PersistentObject::WriteString(const char* s, FileAddress a) {
+    StoreFile* store = Store();
+    if (store == nullptr) return kNoDatabaseOpen;
+    static const char kNullString[1] = {0};
+    const char* text = s != nullptr ? s : kNullString;
+    StoredUInt32 length = static_cast<uint32_t>(s != nullptr ? std::strlen(s) : 1);
+    if (store->Write(&length, sizeof length, a, 1, 1) != kNoError) return store->LastError();
+    if (store->Write(text, static_cast<int>(length.Get()), kCurrentPosition, 1, 1) != kNoError)
+        return store->LastError();
+    return kNoError;
+}
+
+// How many bytes follow the current position, or -1 (code recorded).
+static int64_t BytesLeft(StoreFile& store) {
+    FileAddress here = store.Tell();
+    if (store.LastError() != kNoError) return -1;
+    if (store.Seek(0, 2) != kNoError) return -1;
+    FileAddress end = store.Tell();
+    if (store.LastError() != kNoError) return -1;
+    return int64_t(end.Get()) - here.Get();
+}
+
+char* PersistentObject::ReadString(FileAddress a) {
+    StoreFile* store = Store();
+    if (store == nullptr) return nullptr;
+    StoredUInt32 length;
+    if (store->Read(&length, sizeof length, a) != kNoError) return nullptr;
+    FileAddress textStart = store->Tell();
+    int64_t left = BytesLeft(*store);
+    if (left < 0) return nullptr;
+    // A damaged length must not turn into an allocation of gigabytes.
+    if (int64_t(length.Get()) > left) return store->SetError(kFileCorrupt), nullptr;
+    char* text = new (std::nothrow) char[length.Get() + 1];
+    if (text == nullptr) return store->SetError(kMemoryError), nullptr;
+    if (store->Read(text, static_cast<int>(length.Get()), textStart) != kNoError) {
+        delete[] text;
+        return nullptr;
+    }
+    text[length.Get()] = 0;
+    return text;
+}
+
+int PersistentObject::StringSize(const char* s) { return s != nullptr ? static_cast<int>(std::strlen(s)) + 4 : 5; }
+
+int PersistentObject::RemoveObject(FileAddress a) {
+    StoreFile* store = Store();
+    return store != nullptr ? store->Remove(a, 0) : 0;
+}
+
+// The key primitives answer 0 when the index is missing rather than reach
+// through a null tree.
+int PersistentObject::AddKey(IndexKey& key, IndexKey& scratch, int n, int flush) {
+    BtreeIndex* tree = database != nullptr ? database->Index(n) : nullptr;
+    return tree != nullptr ? tree->Insert(key, scratch, flush) : 0;
+}
+
+int PersistentObject::FindKey(IndexKey& key, IndexKey& scratch, int n, int syncHeader) {
+    BtreeIndex* tree = database != nullptr ? database->Index(n) : nullptr;
+    return tree != nullptr ? tree->Find(key, scratch, syncHeader) : 0;
+}
+
+int PersistentObject::DeleteKey(IndexKey& key, IndexKey& scratch, int n, int flush) {
+    BtreeIndex* tree = database != nullptr ? database->Index(n) : nullptr;
+    return tree != nullptr ? tree->Remove(key, scratch, flush) : 0;
+}
+
+}  // namespace kodexa
