@@ -1,12 +1,13 @@
 // Binding a B-tree to its index file, and its header.
 #include "index/btree_index.h"
 
+#include <cstring>
 #include <new>
 
 namespace kodexa {
 
 BtreeIndex::BtreeIndex(const IndexKey& keyPrototype, FileAddress order, FileAddress spare)
-    : storeFile(nullptr), headerAddress(0), header(), headerLoaded(false) {
+    : storeFile(nullptr), headerAddress(0), header(), headerLoaded(false), headerDirty(false) {
     header = BtreeHeader();
     header.order = order;
     header.entrySize = keyPrototype.KeySize() + kEntryLinkSize;
@@ -43,6 +44,7 @@ void BtreeIndex::Adopt(StoreFile* file) {
     if (storeFile != file) Release();
     storeFile = file;
     headerLoaded = false;
+    headerDirty = false;
 }
 
 // The header must lie inside the static area; anywhere else the tree would
@@ -73,6 +75,7 @@ int BtreeIndex::CreateEmptyTree() {
     header.keyCount = 0;
     header.nodeCount = 1;
     headerLoaded = true;
+    headerDirty = true;
     int code = WriteHeader();
     if (code != kNoError) return code;
     root.Clear();
@@ -119,13 +122,16 @@ int BtreeIndex::ReadHeader() {
     if (!NodeGeometry::Of(onDisk).IsSane()) return storeFile->SetError(kFileCorrupt);
     header = onDisk;
     headerLoaded = true;
+    headerDirty = false;
     return kNoError;
 }
 
 int BtreeIndex::WriteHeader() {
     if (storeFile == nullptr) return kFileClosed;
     if (!headerLoaded || !storeFile->IsReady() || !storeFile->IsWritable()) return kNoError;
-    return storeFile->Write(&header, sizeof header, headerAddress, 1, 1);
+    int code = storeFile->Write(&header, sizeof header, headerAddress, 1, 1);
+    if (code == kNoError) headerDirty = false;
+    return code;
 }
 
 int BtreeIndex::SyncHeader(int reload) {
@@ -137,12 +143,15 @@ int BtreeIndex::SyncHeader(int reload) {
         &BtreeHeader::order,  &BtreeHeader::entrySize, &BtreeHeader::keyCount, &BtreeHeader::nodeCount,
         &BtreeHeader::height, &BtreeHeader::root,      &BtreeHeader::spare};
     int lastDiffering = 0;
-    for (int i = 0; i < kBtreeHeaderFields; ++i) {
-        if (onDisk.*fields[i] == header.*fields[i]) continue;
-        if (reload) ReadHeader();
-        lastDiffering = i + 1;
-    }
+    for (int i = 0; i < kBtreeHeaderFields; ++i)
+        if (onDisk.*fields[i] != header.*fields[i]) lastDiffering = i + 1;
+    // Reloading over unwritten changes of our own would lose nodes.
+    if (lastDiffering != 0 && reload && !headerDirty) ReadHeader();
     return lastDiffering;
+}
+
+void BtreeIndex::NoteHeaderChange(const BtreeHeader& before) {
+    if (std::memcmp(&before, &header, sizeof header) != 0) headerDirty = true;
 }
 
 int BtreeIndex::Search(const BtreeNode& node, const IndexKey& key, IndexKey& scratch, int& p) {

@@ -31,6 +31,8 @@ public:
     int WriteHeader();
     // 0 when the header on disk equals the one in memory, else the number
     // (1 to 7) of the last field that differs; 8 when it cannot be read.
+    // reload takes the header from disk, unless this tree has changes of
+    // its own that are not written yet.
     int SyncHeader(int reload);
 
     int Find(IndexKey& key, IndexKey& scratch, int syncHeader);
@@ -72,6 +74,9 @@ private:
     bool LeftmostLeaf(BtreeNode& node, FileAddress from, int& depth);
     int RightmostEntry(BtreeNode& node, int q, int& depth);
 
+    int InsertKey(IndexKey& key, IndexKey& scratch);
+    int RemoveKey(IndexKey& key, IndexKey& scratch);
+    void NoteHeaderChange(const BtreeHeader& before);
     bool DescendForInsert(IndexKey& key, IndexKey& scratch, BtreeNode& node, AddressStack& path, int& p);
     bool InsertUpward(IndexKey& key, IndexKey& scratch, BtreeNode& node, AddressStack& path, int p);
     bool SplitNode(IndexKey& key, IndexKey& scratch, BtreeNode& node, int p);
@@ -94,6 +99,9 @@ private:
     // Whether the header in memory came from a sound file or a new tree;
     // until then nothing is written back.
     bool headerLoaded;
+    // Changes in memory that the file has not seen yet. While there are
+    // any, the image in memory is the authority and is not reloaded.
+    bool headerDirty;
 };
 
 }  // namespace kodexa

@@ -5,15 +5,22 @@ namespace kodexa {
 
 int BtreeIndex::Insert(IndexKey& key, IndexKey& scratch, int flush) {
     if (!Usable()) return 0;
+    BtreeHeader before = header;
+    int inserted = InsertKey(key, scratch);
+    NoteHeaderChange(before);
+    if (!inserted) return 0;
+    if (flush && Flush() != kNoError) return 0;
+    return 1;
+}
+
+int BtreeIndex::InsertKey(IndexKey& key, IndexKey& scratch) {
     key.address = 0;
     BtreeNode node(Geometry());
     if (!FreshNode(node)) return 0;
     AddressStack path;
     int p = 0;
     if (!DescendForInsert(key, scratch, node, path, p)) return 0;
-    if (!InsertUpward(key, scratch, node, path, p)) return 0;
-    if (flush && Flush() != kNoError) return 0;
-    return 1;
+    return InsertUpward(key, scratch, node, path, p) ? 1 : 0;
 }
 
 // Leaves the leaf in node and the key's place in it in p, with the path

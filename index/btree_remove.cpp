@@ -7,6 +7,15 @@ namespace kodexa {
 
 int BtreeIndex::Remove(IndexKey& key, IndexKey& scratch, int flush) {
     if (!Usable()) return 0;
+    BtreeHeader before = header;
+    int removed = RemoveKey(key, scratch);
+    NoteHeaderChange(before);
+    if (!removed) return 0;
+    if (flush && Flush() != kNoError) return 0;
+    return 1;
+}
+
+int BtreeIndex::RemoveKey(IndexKey& key, IndexKey& scratch) {
     NodeGeometry geometry = Geometry();
     BtreeNode node(geometry);
     BtreeNode repair(geometry);
@@ -31,9 +40,7 @@ int BtreeIndex::Remove(IndexKey& key, IndexKey& scratch, int flush) {
         return 0;
     }
     if (!RepairUpward(key, scratch, repair, parents)) return 0;
-    if (!CollapseRoot()) return 0;
-    if (flush && Flush() != kNoError) return 0;
-    return 1;
+    return CollapseRoot() ? 1 : 0;
 }
 
 // The successor is the first entry of the leftmost leaf right of entry p;

@@ -143,8 +143,8 @@ void TreeChecker::Visit(int64_t at, int depth) {
     report.treeKeys += node.Count();
     CheckEntries(node, at, depth);
     for (int p = -1; p < node.Count(); ++p) {
-        if (!node.IsLeaf() && node.Child(p) != 0) Visit(node.Child(p).Get(), depth + 1);
         if (p >= 0) CheckKeyOrder(node, p, at);
+        if (!node.IsLeaf() && node.Child(p) != 0) Visit(node.Child(p).Get(), depth + 1);
     }
 }
 
