@@ -35,7 +35,7 @@ public:
     // False when a slot could not be allocated.
     bool IsComplete() const;
     int Count() const { return count; }
-    IndexSlot* Slot(int n) const { return n >= 0 && n < count ? slots[n] : nullptr; }
+    IndexSlot* Slot(int n) const { return n >= 0 && n < count && n < kMaxIndexes ? slots[n] : nullptr; }
 
 private:
     IndexSlot* slots[kMaxIndexes];
