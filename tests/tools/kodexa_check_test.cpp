@@ -144,6 +144,8 @@ struct Damage {
     const char* expected;  // part of a problem line
 };
 
+void PrintTo(const Damage& d, std::ostream* os) { *os << d.name; }
+
 class CheckerDamage : public Checker, public ::testing::WithParamInterface<Damage> {
 public:
     static void Patch(const std::string& path, long at, int32_t value) { PatchBytes(path, at, Le32(value)); }
