@@ -262,7 +262,11 @@ int StoreFile::ReadHeader() { return Read(&header, sizeof header, kHeaderAddress
 
 int StoreFile::WriteHeader() { return Write(&header, sizeof header, kHeaderAddress, 1, 1); }
 
+// The C library may answer a read from the bytes it buffered earlier, which
+// hides what another writer has put into the file since. Flushing drops that
+// buffer, so the next read goes to the file.
 int StoreFile::RefreshHeader() {
+    if (handle != nullptr) FileFlush(handle);
     StoreHeader onDisk;
     if (Read(&onDisk, sizeof onDisk, kHeaderAddress) != kNoError) return 0;
     int rereads = 0;
@@ -278,6 +282,7 @@ int StoreFile::RefreshHeader() {
 }
 
 FileAddress StoreFile::HeaderField(FileAddress StoreHeader::*field) {
+    if (handle != nullptr) FileFlush(handle);  // see RefreshHeader
     StoreHeader onDisk;
     if (Read(&onDisk, sizeof onDisk, kHeaderAddress) == kNoError && onDisk.*field != header.*field)
         ReadHeader();

@@ -58,6 +58,9 @@ int StoreFile::ResetRecordLock(FileAddress blockAddress) {
 }
 
 int StoreFile::ChangeLock(int type, int lock, FileAddress lockAddress, int busyCode, int conflictCode) {
+    // Another process may have changed the header since this stream buffered
+    // it; flushing drops the buffer so that the read goes to the file.
+    if (IsReady() && FileFlush(handle) != 0) return Fail(kWriteError);
     LockHeader locks;
     int code = Read(&locks, sizeof locks, lockAddress);
     if (code != kNoError) return code;
