@@ -1,0 +1,91 @@
+// Helpers shared by the store tests: byte access to files on disk, a store
+// file in its own temporary directory, free-list set-up and a watchdog for
+// operations that must not hang.
+#ifndef KODEXA_TESTS_STORE_STORE_TEST_UTIL_H
+#define KODEXA_TESTS_STORE_STORE_TEST_UTIL_H
+
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "store/store_file.h"
+#include "tests/support/temp_dir.h"
+
+namespace kodexa::test {
+
+using Bytes = std::vector<unsigned char>;
+
+inline uint32_t Le32(const Bytes& bytes, size_t at) {
+    return uint32_t(bytes.at(at)) | uint32_t(bytes.at(at + 1)) << 8 | uint32_t(bytes.at(at + 2)) << 16 |
+           uint32_t(bytes.at(at + 3)) << 24;
+}
+
+// Rewrites four bytes of a file that no store object holds open.
+inline void PatchLe32(const std::string& file, size_t at, uint32_t value) {
+    Bytes bytes = ReadAllBytes(file);
+    if (bytes.size() < at + 4) bytes.resize(at + 4);
+    for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<unsigned char>(value >> (8 * i));
+    WriteAllBytes(file, bytes);
+}
+
+struct StoreFixture {
+    TempDir dir;
+    std::string path = dir.File("store.kvd");
+    StoreFile store;
+
+    // Closes the store, lets `edit` change the file on disk, reopens it.
+    template <typename Edit>
+    void EditOnDisk(Edit edit) {
+        store.Close();
+        edit(path);
+        store.Open(path.c_str(), 1);
+    }
+};
+
+// Appends blocks of the given total lengths and frees them (as deleted) so
+// that the free list runs through them in the given order. Answers the
+// block addresses in that order.
+inline std::vector<int32_t> MakeFreeList(StoreFile& store, const std::vector<int>& lengths) {
+    int overhead = store.BlockHeaderSize() + (store.HasChecksums() ? kChecksumSize : 0);
+    std::vector<int32_t> blocks;
+    for (int length : lengths) blocks.push_back(store.Allocate(length - overhead, kAppendOnly) - store.BlockHeaderSize());
+    for (auto it = blocks.rbegin(); it != blocks.rend(); ++it) store.Remove(*it + store.BlockHeaderSize(), 0);
+    return blocks;
+}
+
+// Aborts the test program when the guarded scope runs longer than allowed,
+// so an endless loop shows up as a failure instead of a hung run.
+class Watchdog {
+public:
+    explicit Watchdog(int seconds)
+        : thread([this, seconds] {
+              std::unique_lock<std::mutex> lock(mutex);
+              if (!wake.wait_for(lock, std::chrono::seconds(seconds), [this] { return done; })) {
+                  std::fprintf(stderr, "operation did not finish within %d s\n", seconds);
+                  std::abort();
+              }
+          }) {}
+    ~Watchdog() {
+        {
+            std::lock_guard<std::mutex> lock(mutex);
+            done = true;
+        }
+        wake.notify_one();
+        thread.join();
+    }
+
+private:
+    std::mutex mutex;
+    std::condition_variable wake;
+    bool done = false;
+    std::thread thread;
+};
+
+}  // namespace kodexa::test
+
+#endif
