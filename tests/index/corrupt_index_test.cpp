@@ -1,21 +1,15 @@
 // Damaged index files: every operation must stop with "File is corrupt"
 // (15) instead of reading past a node buffer or running for ever.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <functional>
 
 #include "index/file_check.h"
 #include "tests/index/tree_helpers.h"
+#include "tests/support/watchdog.h"
 
 namespace kodexa::test {
 namespace {
-
-// Ends the whole test program should an operation hang after all.
-struct Watchdog {
-    explicit Watchdog(unsigned seconds) { alarm(seconds); }
-    ~Watchdog() { alarm(0); }
-};
 
 // A two-level order-29 tree of K000..K039: a root with one key over a left
 // leaf of 14 and a right leaf of 25 keys.

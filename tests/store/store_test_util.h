@@ -1,20 +1,14 @@
 // Helpers shared by the store tests: byte access to files on disk, a store
-// file in its own temporary directory, free-list set-up and a watchdog for
-// operations that must not hang.
+// file in its own temporary directory, and free-list set-up.
 #ifndef KODEXA_TESTS_STORE_STORE_TEST_UTIL_H
 #define KODEXA_TESTS_STORE_STORE_TEST_UTIL_H
 
-#include <chrono>
-#include <condition_variable>
-#include <cstdio>
-#include <cstdlib>
-#include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "store/store_file.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/watchdog.h"
 
 namespace kodexa::test {
 
@@ -57,34 +51,6 @@ inline std::vector<int32_t> MakeFreeList(StoreFile& store, const std::vector<int
     for (auto it = blocks.rbegin(); it != blocks.rend(); ++it) store.Remove(*it + store.BlockHeaderSize(), 0);
     return blocks;
 }
-
-// Aborts the test program when the guarded scope runs longer than allowed,
-// so an endless loop shows up as a failure instead of a hung run.
-class Watchdog {
-public:
-    explicit Watchdog(int seconds)
-        : thread([this, seconds] {
-              std::unique_lock<std::mutex> lock(mutex);
-              if (!wake.wait_for(lock, std::chrono::seconds(seconds), [this] { return done; })) {
-                  std::fprintf(stderr, "operation did not finish within %d s\n", seconds);
-                  std::abort();
-              }
-          }) {}
-    ~Watchdog() {
-        {
-            std::lock_guard<std::mutex> lock(mutex);
-            done = true;
-        }
-        wake.notify_one();
-        thread.join();
-    }
-
-private:
-    std::mutex mutex;
-    std::condition_variable wake;
-    bool done = false;
-    std::thread thread;
-};
 
 }  // namespace kodexa::test
 
