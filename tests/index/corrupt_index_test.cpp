@@ -4,122 +4,90 @@
 
 #include <functional>
 
-#include "index/file_check.h"
 #include "tests/index/tree_helpers.h"
 #include "tests/support/watchdog.h"
 
 namespace kodexa::test {
 namespace {
 
-// A two-level order-29 tree of K000..K039: a root with one key over a left
-// leaf of 14 and a right leaf of 25 keys.
-class DamagedIndex : public ::testing::Test {
-protected:
-    void SetUp() override {
-        path = dir.File("damaged.ndx");
-        auto tree = NewIndexFile(path, 29);
-        for (int i = 0; i < 40; ++i) ASSERT_EQ(InsertCode(*tree, Numbered(i)), 1);
-        NodeGeometry g = NodeGeometry::Of(tree->Header());
-        BtreeNode node(g);
-        root = tree->Header().root;
-        ReadTreeNode(*tree, root, node);
-        left = node.Child(-1);
-        right = node.Child(0);
-        ReadTreeNode(*tree, right, node);
-        rightCount = node.Count();
-        ASSERT_EQ(tree->Close(), kNoError);
-    }
+constexpr long kTreeHeader = 28;  // the header slot, right after the store header
 
-    static long EntryChild(int32_t node, int p) { return node + 8 + 20L * p; }
-
-    std::unique_ptr<BtreeIndex> Reopen() {
-        auto tree = OpenIndexFile(path, 29, 1);
-        EXPECT_TRUE(tree->IsUsable());
-        return tree;
-    }
-
+struct TempIndexPath {
     TempDir dir;
-    std::string path;
-    int32_t root = 0, left = 0, right = 0;
-    int rightCount = 0;
+    std::string path = dir.File("damaged.ndx");
+};
+struct TreeFile : TempIndexPath, TwoLevelIndex {
+    TreeFile() : TwoLevelIndex(path) {}
 };
 
-struct Operation {
+struct Damage {
     const char* name;
-    std::function<int(BtreeIndex&)> run;
+    std::function<void(TreeFile&)> apply;
 };
 
-std::vector<Operation> EveryOperation(const std::string& inLeftLeaf, const std::string& greatest) {
-    return {
-        {"Find", [](BtreeIndex& t) { CodeKey k("A"), s; return t.Find(k, s, 1); }},
-        {"FindFirst", [](BtreeIndex& t) { CodeKey k; return t.FindFirst(k, 1); }},
-        {"FindLast", [](BtreeIndex& t) { CodeKey k; return t.FindLast(k, 1); }},
-        {"FindNext", [greatest](BtreeIndex& t) { CodeKey k(greatest), s; return t.FindNext(k, s, 1); }},
-        {"FindPrevious", [inLeftLeaf](BtreeIndex& t) { CodeKey k(inLeftLeaf), s; return t.FindPrevious(k, s, 1); }},
-        {"InsertSmallest", [](BtreeIndex& t) { CodeKey k("A"), s; return t.Insert(k, s, 1); }},
-        {"InsertGreatest", [](BtreeIndex& t) { CodeKey k("Z"), s; return t.Insert(k, s, 1); }},
-        {"Remove", [](BtreeIndex& t) { CodeKey k("A"), s; return t.Remove(k, s, 1); }},
+void PrintTo(const Damage& d, std::ostream* os) { *os << d.name; }
+
+class DamagedIndex : public ::testing::TestWithParam<Damage> {};
+
+// Every kind of descent, from each edge of the tree, meets the damage.
+TEST_P(DamagedIndex, EveryOperationEndsWithCorrupt) {
+    TreeFile file;
+    GetParam().apply(file);
+    Watchdog watchdog(60);
+    BtreeIndex tree(CodeKey(), 29, -1);
+    ASSERT_EQ(tree.OpenFile(file.path.c_str(), 1), kNoError);
+    const std::pair<const char*, std::function<int(CodeKey&, CodeKey&)>> operations[] = {
+        {"Find", [&](CodeKey& k, CodeKey& s) { return tree.Find(k, s, 1); }},
+        {"FindFirst", [&](CodeKey& k, CodeKey&) { return tree.FindFirst(k, 1); }},
+        {"FindLast", [&](CodeKey& k, CodeKey&) { return tree.FindLast(k, 1); }},
+        {"FindNext", [&](CodeKey&, CodeKey& s) { CodeKey k(Numbered(39)); return tree.FindNext(k, s, 1); }},
+        {"FindPrevious", [&](CodeKey&, CodeKey& s) { CodeKey k(Numbered(0)); return tree.FindPrevious(k, s, 1); }},
+        {"InsertSmallest", [&](CodeKey& k, CodeKey& s) { return tree.Insert(k, s, 1); }},
+        {"InsertGreatest", [&](CodeKey&, CodeKey& s) { CodeKey k("Z"); return tree.Insert(k, s, 1); }},
+        {"Remove", [&](CodeKey& k, CodeKey& s) { return tree.Remove(k, s, 1); }},
     };
-}
-
-// Both leaves link back to the root: the left one through child 0, the
-// right one through its last entry, so every walk meets the cycle.
-TEST_F(DamagedIndex, LinksBackToTheRootEndEveryOperationWithCorrupt) {
-    PatchBytes(path, left + 4, Le32(root));
-    PatchBytes(path, EntryChild(right, rightCount - 1), Le32(root));
-    Watchdog watchdog(60);
-    auto tree = Reopen();
-    for (const Operation& op : EveryOperation(Numbered(0), Numbered(39))) {
-        EXPECT_EQ(op.run(*tree), 0) << op.name;
-        EXPECT_EQ(tree->File()->LastError(), kFileCorrupt) << op.name;
+    for (const auto& [name, run] : operations) {
+        CodeKey key("A"), scratch;
+        EXPECT_EQ(run(key, scratch), 0) << name;
+        EXPECT_EQ(tree.File()->LastError(), kFileCorrupt) << name;
     }
-    EXPECT_FALSE(CheckStore(*tree->File(), true).IsSound());
-}
-
-// With a height beyond belief the descent is still cut off, at the cap.
-TEST_F(DamagedIndex, SelfLinkUnderAnAbsurdHeightStopsAtTheDepthCap) {
-    PatchBytes(path, root + 4, Le32(root));
-    PatchBytes(path, 28 + 16, Le32(1000000));  // header height
-    Watchdog watchdog(60);
-    auto tree = Reopen();
-    CodeKey key("A"), scratch;
-    EXPECT_EQ(tree->Find(key, scratch, 0), 0);
-    EXPECT_EQ(tree->File()->LastError(), kFileCorrupt);
-    EXPECT_EQ(tree->Insert(key, scratch, 0), 0);
-    EXPECT_EQ(tree->File()->LastError(), kFileCorrupt);
-}
-
-class BadEntryCount : public DamagedIndex, public ::testing::WithParamInterface<int32_t> {};
-
-TEST_P(BadEntryCount, NodeIsRefusedBeforeItsEntriesAreRead) {
-    PatchBytes(path, left, Le32(GetParam()));
-    PatchBytes(path, right, Le32(GetParam()));
-    auto tree = Reopen();
-    for (const Operation& op : EveryOperation(Numbered(0), Numbered(39))) {
-        EXPECT_EQ(op.run(*tree), 0) << op.name;
-        EXPECT_EQ(tree->File()->LastError(), kFileCorrupt) << op.name;
-    }
-    // The root itself is still sound.
     CodeKey key(Numbered(14)), scratch;
-    EXPECT_EQ(tree->Find(key, scratch, 0), 1);
+    EXPECT_EQ(tree.Find(key, scratch, 0), 1) << "the root itself is sound";
 }
 
-INSTANTIATE_TEST_SUITE_P(Counts, BadEntryCount, ::testing::Values(-1, 29, 1000, INT32_MIN, INT32_MAX));
+// Counts outside 0..28 in both leaves; links back to the root from both
+// leaves (through child 0 on the left, the last entry on the right); a root
+// linking to itself under a height beyond belief, cut off at the depth cap.
+auto BadCount(int32_t n) { return [n](TreeFile& f) { Patch32(f.path, f.left, n), Patch32(f.path, f.right, n); }; }
+const Damage kDamages[] = {
+    {"CountMinusOne", BadCount(-1)},
+    {"CountAboveMax", BadCount(29)},
+    {"CountMin", BadCount(INT32_MIN)},
+    {"CountMax", BadCount(INT32_MAX)},
+    {"LinksBackToRoot",
+     [](TreeFile& f) { Patch32(f.path, f.left + 4, f.root), Patch32(f.path, f.Entry(f.right, 24), f.root); }},
+    {"SelfLinksUnderAbsurdHeight",
+     [](TreeFile& f) {
+         Patch32(f.path, f.root + 4, f.root), Patch32(f.path, f.Entry(f.root, 0), f.root);
+         Patch32(f.path, kTreeHeader + 16, INT32_MAX);
+     }},
+};
+INSTANTIATE_TEST_SUITE_P(Kinds, DamagedIndex, ::testing::ValuesIn(kDamages),
+                         [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(DamagedIndex, HeaderThatMakesNoUsableNodeIsRefusedAndNotWrittenBack) {
-    struct Case {
-        int32_t order, entrySize;
-    };
-    for (Case c : {Case{29, 0}, Case{29, 4}, Case{29, -20}, Case{1 << 30, 20}, Case{29, 1 << 30}}) {
-        PatchBytes(path, 28, Le32(c.order));
-        PatchBytes(path, 32, Le32(c.entrySize));
-        std::vector<unsigned char> before = ReadAllBytes(path);
+TEST(DamagedIndexHeader, HeaderThatMakesNoUsableNodeIsRefusedAndNotWrittenBack) {
+    TreeFile file;
+    using Geometry = std::pair<int32_t, int32_t>;  // order, entry size
+    for (auto [order, entrySize] : std::vector<Geometry>{{29, 0}, {29, 4}, {29, -20}, {1 << 30, 20}, {29, 1 << 30}}) {
+        Patch32(file.path, kTreeHeader, order);
+        Patch32(file.path, kTreeHeader + 4, entrySize);
+        std::vector<unsigned char> before = ReadAllBytes(file.path);
         BtreeIndex tree(CodeKey(), 29, -1);
-        EXPECT_EQ(tree.OpenFile(path.c_str(), 1), kFileCorrupt) << c.order << " " << c.entrySize;
+        EXPECT_EQ(tree.OpenFile(file.path.c_str(), 1), kFileCorrupt) << order << " " << entrySize;
         CodeKey key("A"), scratch;
         EXPECT_EQ(tree.Insert(key, scratch, 1), 0);
         EXPECT_EQ(tree.Close(), kNoError);
-        EXPECT_EQ(ReadAllBytes(path), before);
+        EXPECT_EQ(ReadAllBytes(file.path), before);
     }
 }
 

@@ -1,20 +1,40 @@
-// Small helpers for tests that build and inspect index files.
+// Keys and helpers for tests that build and examine index files.
 #ifndef KODEXA_TESTS_INDEX_TREE_HELPERS_H
 #define KODEXA_TESTS_INDEX_TREE_HELPERS_H
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "index/btree_index.h"
 #include "index/btree_node.h"
-#include "tests/index/code_key.h"
 #include "tests/support/temp_dir.h"
 
 namespace kodexa::test {
+
+// A key laid out like the catalogue's: an 8-byte NUL-terminated code, a
+// 4-byte record address and a 4-byte tag, ordered by the code like strcmp.
+class CodeKey : public IndexKey {
+public:
+    explicit CodeKey(const std::string& code = "", int32_t record = 0) : IndexKey(image), image{} {
+        std::memcpy(image, code.data(), code.size() < 8 ? code.size() : 7);
+        std::memcpy(image + 8, &record, 4);
+    }
+    std::string Code() const { return std::string(Text(*this), strnlen(Text(*this), 8)); }
+    int32_t Record() const { int32_t r; std::memcpy(&r, image + 8, 4); return r; }
+    int KeySize() const override { return 16; }
+    // Bounded, so that a damaged image without its NUL is compared within the code.
+    int IsEqual(const IndexKey& other) const override { return std::strncmp(Text(*this), Text(other), 8) == 0; }
+    int IsGreater(const IndexKey& other) const override { return std::strncmp(Text(*this), Text(other), 8) > 0; }
+
+private:
+    static const char* Text(const IndexKey& key) { return reinterpret_cast<const char*>(key.KeyImage()); }
+    unsigned char image[16];
+};
 
 // An empty tree in a new index file with one header slot, as the object
 // database makes it.
@@ -26,44 +46,26 @@ inline std::unique_ptr<BtreeIndex> NewIndexFile(const std::string& path, int ord
     return tree;
 }
 
-inline std::unique_ptr<BtreeIndex> OpenIndexFile(const std::string& path, int order, int mode) {
-    auto tree = std::make_unique<BtreeIndex>(CodeKey(), order, -1);
-    tree->OpenFile(path.c_str(), mode);
-    return tree;
-}
+inline int InsertCode(BtreeIndex& tree, const std::string& code) { CodeKey k(code), s; return tree.Insert(k, s, 0); }
+inline int RemoveCode(BtreeIndex& tree, const std::string& code) { CodeKey k(code), s; return tree.Remove(k, s, 0); }
 
-inline int InsertCode(BtreeIndex& tree, const std::string& code) {
-    CodeKey key(code), scratch;
-    return tree.Insert(key, scratch, 0);
-}
-
-inline int RemoveCode(BtreeIndex& tree, const std::string& code) {
-    CodeKey key(code), scratch;
-    return tree.Remove(key, scratch, 0);
-}
-
-inline std::string Numbered(int n, int width = 3) {
+// K000, K001, ...
+inline std::string Numbered(int n) {
     char text[16];
-    std::snprintf(text, sizeof text, "K%0*d", width, n);
+    std::snprintf(text, sizeof text, "K%03d", n);
     return text;
 }
 
-inline std::vector<std::string> WalkForward(BtreeIndex& tree) {
+// Every code from FindFirst on with FindNext, or from FindLast back.
+inline std::vector<std::string> Walk(BtreeIndex& tree, bool backward = false) {
     std::vector<std::string> codes;
     CodeKey key, scratch;
-    for (int found = tree.FindFirst(key, 0); found; found = tree.FindNext(key, scratch, 0)) codes.push_back(key.Code());
-    return codes;
-}
-
-inline std::vector<std::string> WalkBackward(BtreeIndex& tree) {
-    std::vector<std::string> codes;
-    CodeKey key, scratch;
-    for (int found = tree.FindLast(key, 0); found; found = tree.FindPrevious(key, scratch, 0))
+    for (int found = backward ? tree.FindLast(key, 0) : tree.FindFirst(key, 0); found;
+         found = backward ? tree.FindPrevious(key, scratch, 0) : tree.FindNext(key, scratch, 0))
         codes.push_back(key.Code());
     return codes;
 }
 
-// Reads the node at `at` through the tree's own file.
 inline void ReadTreeNode(BtreeIndex& tree, FileAddress at, BtreeNode& node) {
     ASSERT_EQ(node.Read(*tree.File(), at), kNoError);
 }
@@ -78,17 +80,40 @@ inline std::vector<std::string> NodeCodes(const BtreeNode& node) {
     return codes;
 }
 
+// An order-29 index of K000..K039: a root holding K014 over leaves of 14
+// and 25 keys. K040..K059 were in it too; their removal merged two nodes
+// away onto the free list.
+struct TwoLevelIndex {
+    int32_t root = 0, left = 0, right = 0;
+
+    explicit TwoLevelIndex(const std::string& path) {
+        auto tree = NewIndexFile(path, 29);
+        for (int i = 0; i < 60; ++i) EXPECT_EQ(InsertCode(*tree, Numbered(i)), 1);
+        for (int i = 59; i >= 40; --i) EXPECT_EQ(RemoveCode(*tree, Numbered(i)), 1);
+        BtreeNode node(NodeGeometry::Of(tree->Header()));
+        root = tree->Header().root;
+        EXPECT_EQ(node.Read(*tree->File(), root), kNoError);
+        EXPECT_EQ(NodeCodes(node), std::vector<std::string>{"K014"});
+        left = node.Child(-1);
+        right = node.Child(0);
+        EXPECT_EQ(tree->Close(), kNoError);
+    }
+    // Where the link of entry p of a node lies in the file.
+    static long Entry(int32_t node, int p) { return node + 8 + 20L * p; }
+};
+
 inline void PatchBytes(const std::string& path, long offset, const std::vector<unsigned char>& bytes) {
     std::vector<unsigned char> image = ReadAllBytes(path);
     ASSERT_LE(offset + bytes.size(), image.size());
-    for (size_t i = 0; i < bytes.size(); ++i) image[offset + i] = bytes[i];
+    std::copy(bytes.begin(), bytes.end(), image.begin() + offset);
     WriteAllBytes(path, image);
 }
 
-inline std::vector<unsigned char> Le32(int32_t value) {
+// Writes a little-endian 32-bit value, as every field on disk is stored.
+inline void Patch32(const std::string& path, long offset, int32_t value) {
     uint32_t u = static_cast<uint32_t>(value);
-    return {static_cast<unsigned char>(u), static_cast<unsigned char>(u >> 8), static_cast<unsigned char>(u >> 16),
-            static_cast<unsigned char>(u >> 24)};
+    PatchBytes(path, offset, {static_cast<unsigned char>(u), static_cast<unsigned char>(u >> 8),
+                              static_cast<unsigned char>(u >> 16), static_cast<unsigned char>(u >> 24)});
 }
 
 }  // namespace kodexa::test
