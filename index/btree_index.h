@@ -70,10 +70,19 @@ private:
     int CreateEmptyTree();
     void Release();
 
+    struct NeighbourMark {
+        bool set = false;
+        FileAddress node = 0;
+        int position = 0;
+    };
+    bool DescendToKey(IndexKey& key, IndexKey& scratch, BtreeNode& node, int& p, int& depth, bool forward,
+                      NeighbourMark& mark);
+    int LoadMarked(const NeighbourMark& mark, BtreeNode& node, IndexKey& key);
     int FindEdge(IndexKey& key, int syncHeader, bool last);
     bool LeftmostLeaf(BtreeNode& node, FileAddress from, int& depth);
     int RightmostEntry(BtreeNode& node, int q, int& depth);
 
+    int Change(int (BtreeIndex::*change)(IndexKey&, IndexKey&), IndexKey& key, IndexKey& scratch, int flush);
     int InsertKey(IndexKey& key, IndexKey& scratch);
     int RemoveKey(IndexKey& key, IndexKey& scratch);
     void NoteHeaderChange(const BtreeHeader& before);

@@ -8,16 +8,27 @@ int BtreeIndex::Find(IndexKey& key, IndexKey& scratch, int syncHeader) {
     if (syncHeader) SyncHeader(1);
     BtreeNode node(Geometry());
     if (!FreshNode(node)) return 0;
+    int p, depth;
+    NeighbourMark unused;
+    if (!DescendToKey(key, scratch, node, p, depth, true, unused)) return 0;
+    node.Load(p, key);
+    return 1;
+}
+
+// Leaves the node holding key in node and its position in p. On the way
+// down it marks the deepest node with an entry after the path (forward) or
+// before it (backward): that entry is the key's neighbour when the key's own
+// subtree has none.
+bool BtreeIndex::DescendToKey(IndexKey& key, IndexKey& scratch, BtreeNode& node, int& p, int& depth,
+                              bool forward, NeighbourMark& mark) {
     FileAddress at = header.root;
-    int depth = 0;
+    depth = 0;
     for (;;) {
-        if (at == 0) return Fail(kEntryNotFound);
-        if (!Descend(node, at, depth)) return 0;
-        int p;
-        if (Search(node, key, scratch, p) == kMatch) {
-            node.Load(p, key);
-            return 1;
-        }
+        if (at == 0) return Fail(kEntryNotFound), false;
+        if (!Descend(node, at, depth)) return false;
+        int found = Search(node, key, scratch, p);
+        if (found == kMatch) return true;
+        if (forward ? p < node.Count() - 1 : found == kAfterEntry) mark = {true, at, forward ? p + 1 : p};
         at = node.Child(p);
     }
 }
@@ -70,25 +81,9 @@ int BtreeIndex::FindNext(IndexKey& key, IndexKey& scratch, int syncHeader) {
     if (syncHeader) SyncHeader(1);
     BtreeNode node(Geometry());
     if (!FreshNode(node)) return 0;
-    // The deepest node passed on the way down that has an entry after the
-    // path holds the successor when the key's own subtree has none.
-    bool haveCandidate = false;
-    FileAddress candidate = 0;
-    int candidatePosition = 0;
-    FileAddress at = header.root;
-    int depth = 0;
-    int p;
-    for (;;) {
-        if (at == 0) return Fail(kEntryNotFound);
-        if (!Descend(node, at, depth)) return 0;
-        if (Search(node, key, scratch, p) == kMatch) break;
-        if (p < node.Count() - 1) {
-            haveCandidate = true;
-            candidate = at;
-            candidatePosition = p;
-        }
-        at = node.Child(p);
-    }
+    int p, depth;
+    NeighbourMark mark;
+    if (!DescendToKey(key, scratch, node, p, depth, true, mark)) return 0;
     if (node.Child(p) != 0) {
         if (!LeftmostLeaf(node, node.Child(p), depth)) return 0;
         if (node.Count() == 0) return Fail(kEntryNotFound);
@@ -99,11 +94,7 @@ int BtreeIndex::FindNext(IndexKey& key, IndexKey& scratch, int syncHeader) {
         node.Load(p + 1, key);
         return 1;
     }
-    if (!haveCandidate) return 0;
-    if (!ReadNode(node, candidate)) return 0;
-    if (node.Count() == 0 || candidatePosition + 1 >= node.Count()) return Fail(kEntryNotFound);
-    node.Load(candidatePosition + 1, key);
-    return 1;
+    return mark.set ? LoadMarked(mark, node, key) : 0;
 }
 
 int BtreeIndex::FindPrevious(IndexKey& key, IndexKey& scratch, int syncHeader) {
@@ -111,34 +102,23 @@ int BtreeIndex::FindPrevious(IndexKey& key, IndexKey& scratch, int syncHeader) {
     if (syncHeader) SyncHeader(1);
     BtreeNode node(Geometry());
     if (!FreshNode(node)) return 0;
-    bool haveCandidate = false;
-    FileAddress candidate = 0;
-    int candidatePosition = 0;
-    FileAddress at = header.root;
-    int depth = 0;
-    int p;
-    for (;;) {
-        if (at == 0) return Fail(kEntryNotFound);
-        if (!Descend(node, at, depth)) return 0;
-        int found = Search(node, key, scratch, p);
-        if (found == kMatch) break;
-        if (found == kAfterEntry) {
-            haveCandidate = true;
-            candidate = at;
-            candidatePosition = p;
-        }
-        at = node.Child(p);
-    }
+    int p, depth;
+    NeighbourMark mark;
+    if (!DescendToKey(key, scratch, node, p, depth, false, mark)) return 0;
     int q = p - 1;
     if (q >= 0 || node.Child(-1) != 0) {
         if ((q = RightmostEntry(node, q, depth)) < 0) return 0;
         node.Load(q, key);
         return 1;
     }
-    if (!haveCandidate) return Fail(kEntryNotFound);
-    if (!ReadNode(node, candidate)) return 0;
-    if (candidatePosition >= node.Count()) return Fail(kEntryNotFound);
-    node.Load(candidatePosition, key);
+    return mark.set ? LoadMarked(mark, node, key) : Fail(kEntryNotFound);
+}
+
+// The marked node is read again because the descent went on past it.
+int BtreeIndex::LoadMarked(const NeighbourMark& mark, BtreeNode& node, IndexKey& key) {
+    if (!ReadNode(node, mark.node)) return 0;
+    if (mark.position < 0 || mark.position >= node.Count()) return Fail(kEntryNotFound);
+    node.Load(mark.position, key);
     return 1;
 }
 
