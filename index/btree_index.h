@@ -75,8 +75,14 @@ private:
         FileAddress node = 0;
         int position = 0;
     };
-    bool DescendToKey(IndexKey& key, IndexKey& scratch, BtreeNode& node, int& p, int& depth, bool forward,
-                      NeighbourMark& mark);
+    struct KeyPlace {
+        int p = 0;
+        int depth = 0;
+        NeighbourMark mark;
+    };
+    bool LocateKey(IndexKey& key, IndexKey& scratch, int syncHeader, bool forward, BtreeNode& node,
+                   KeyPlace& place);
+    bool DescendToKey(IndexKey& key, IndexKey& scratch, BtreeNode& node, bool forward, KeyPlace& place);
     int LoadMarked(const NeighbourMark& mark, BtreeNode& node, IndexKey& key);
     int FindEdge(IndexKey& key, int syncHeader, bool last);
     bool LeftmostLeaf(BtreeNode& node, FileAddress from, int& depth);
