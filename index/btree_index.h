@@ -70,10 +70,25 @@ private:
     int CreateEmptyTree();
     void Release();
 
+    struct NeighbourMark {
+        bool set = false;
+        FileAddress node = 0;
+        int position = 0;
+    };
+    struct KeyPlace {
+        int p = 0;
+        int depth = 0;
+        NeighbourMark mark;
+    };
+    bool LocateKey(IndexKey& key, IndexKey& scratch, int syncHeader, bool forward, BtreeNode& node,
+                   KeyPlace& place);
+    bool DescendToKey(IndexKey& key, IndexKey& scratch, BtreeNode& node, bool forward, KeyPlace& place);
+    int LoadMarked(const NeighbourMark& mark, BtreeNode& node, IndexKey& key);
     int FindEdge(IndexKey& key, int syncHeader, bool last);
     bool LeftmostLeaf(BtreeNode& node, FileAddress from, int& depth);
     int RightmostEntry(BtreeNode& node, int q, int& depth);
 
+    int Change(int (BtreeIndex::*change)(IndexKey&, IndexKey&), IndexKey& key, IndexKey& scratch, int flush);
     int InsertKey(IndexKey& key, IndexKey& scratch);
     int RemoveKey(IndexKey& key, IndexKey& scratch);
     void NoteHeaderChange(const BtreeHeader& before);

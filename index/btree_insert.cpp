@@ -4,11 +4,16 @@
 namespace kodexa {
 
 int BtreeIndex::Insert(IndexKey& key, IndexKey& scratch, int flush) {
+    return Change(&BtreeIndex::InsertKey, key, scratch, flush);
+}
+
+int BtreeIndex::Change(int (BtreeIndex::*change)(IndexKey&, IndexKey&), IndexKey& key, IndexKey& scratch,
+                       int flush) {
     if (!Usable()) return 0;
     BtreeHeader before = header;
-    int inserted = InsertKey(key, scratch);
+    int changed = (this->*change)(key, scratch);
     NoteHeaderChange(before);
-    if (!inserted) return 0;
+    if (!changed) return 0;
     if (flush && Flush() != kNoError) return 0;
     return 1;
 }

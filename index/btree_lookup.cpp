@@ -4,20 +4,36 @@
 namespace kodexa {
 
 int BtreeIndex::Find(IndexKey& key, IndexKey& scratch, int syncHeader) {
-    if (!Usable()) return 0;
-    if (syncHeader) SyncHeader(1);
     BtreeNode node(Geometry());
-    if (!FreshNode(node)) return 0;
+    KeyPlace place;
+    if (!LocateKey(key, scratch, syncHeader, true, node, place)) return 0;
+    node.Load(place.p, key);
+    return 1;
+}
+
+// The start every keyed lookup shares: a usable tree, the header brought up
+// to date when asked, and the descent to the key.
+bool BtreeIndex::LocateKey(IndexKey& key, IndexKey& scratch, int syncHeader, bool forward, BtreeNode& node,
+                           KeyPlace& place) {
+    if (!Usable()) return false;
+    if (syncHeader) SyncHeader(1);
+    if (!FreshNode(node)) return false;
+    return DescendToKey(key, scratch, node, forward, place);
+}
+
+// Leaves the node holding key in node and its position in place.p. On the way
+// down it marks the deepest node with an entry after the path (forward) or
+// before it (backward): that entry is the key's neighbour when the key's own
+// subtree has none.
+bool BtreeIndex::DescendToKey(IndexKey& key, IndexKey& scratch, BtreeNode& node, bool forward, KeyPlace& place) {
     FileAddress at = header.root;
-    int depth = 0;
+    int& p = place.p;
     for (;;) {
-        if (at == 0) return Fail(kEntryNotFound);
-        if (!Descend(node, at, depth)) return 0;
-        int p;
-        if (Search(node, key, scratch, p) == kMatch) {
-            node.Load(p, key);
-            return 1;
-        }
+        if (at == 0) return Fail(kEntryNotFound), false;
+        if (!Descend(node, at, place.depth)) return false;
+        int found = Search(node, key, scratch, p);
+        if (found == kMatch) return true;
+        if (forward ? p < node.Count() - 1 : found == kAfterEntry) place.mark = {true, at, forward ? p + 1 : p};
         at = node.Child(p);
     }
 }
@@ -66,31 +82,12 @@ int BtreeIndex::RightmostEntry(BtreeNode& node, int q, int& depth) {
 }
 
 int BtreeIndex::FindNext(IndexKey& key, IndexKey& scratch, int syncHeader) {
-    if (!Usable()) return 0;
-    if (syncHeader) SyncHeader(1);
     BtreeNode node(Geometry());
-    if (!FreshNode(node)) return 0;
-    // The deepest node passed on the way down that has an entry after the
-    // path holds the successor when the key's own subtree has none.
-    bool haveCandidate = false;
-    FileAddress candidate = 0;
-    int candidatePosition = 0;
-    FileAddress at = header.root;
-    int depth = 0;
-    int p;
-    for (;;) {
-        if (at == 0) return Fail(kEntryNotFound);
-        if (!Descend(node, at, depth)) return 0;
-        if (Search(node, key, scratch, p) == kMatch) break;
-        if (p < node.Count() - 1) {
-            haveCandidate = true;
-            candidate = at;
-            candidatePosition = p;
-        }
-        at = node.Child(p);
-    }
+    KeyPlace place;
+    if (!LocateKey(key, scratch, syncHeader, true, node, place)) return 0;
+    int p = place.p;
     if (node.Child(p) != 0) {
-        if (!LeftmostLeaf(node, node.Child(p), depth)) return 0;
+        if (!LeftmostLeaf(node, node.Child(p), place.depth)) return 0;
         if (node.Count() == 0) return Fail(kEntryNotFound);
         node.Load(0, key);
         return 1;
@@ -99,46 +96,27 @@ int BtreeIndex::FindNext(IndexKey& key, IndexKey& scratch, int syncHeader) {
         node.Load(p + 1, key);
         return 1;
     }
-    if (!haveCandidate) return 0;
-    if (!ReadNode(node, candidate)) return 0;
-    if (node.Count() == 0 || candidatePosition + 1 >= node.Count()) return Fail(kEntryNotFound);
-    node.Load(candidatePosition + 1, key);
-    return 1;
+    return place.mark.set ? LoadMarked(place.mark, node, key) : 0;
 }
 
 int BtreeIndex::FindPrevious(IndexKey& key, IndexKey& scratch, int syncHeader) {
-    if (!Usable()) return 0;
-    if (syncHeader) SyncHeader(1);
     BtreeNode node(Geometry());
-    if (!FreshNode(node)) return 0;
-    bool haveCandidate = false;
-    FileAddress candidate = 0;
-    int candidatePosition = 0;
-    FileAddress at = header.root;
-    int depth = 0;
-    int p;
-    for (;;) {
-        if (at == 0) return Fail(kEntryNotFound);
-        if (!Descend(node, at, depth)) return 0;
-        int found = Search(node, key, scratch, p);
-        if (found == kMatch) break;
-        if (found == kAfterEntry) {
-            haveCandidate = true;
-            candidate = at;
-            candidatePosition = p;
-        }
-        at = node.Child(p);
-    }
-    int q = p - 1;
+    KeyPlace place;
+    if (!LocateKey(key, scratch, syncHeader, false, node, place)) return 0;
+    int q = place.p - 1;
     if (q >= 0 || node.Child(-1) != 0) {
-        if ((q = RightmostEntry(node, q, depth)) < 0) return 0;
+        if ((q = RightmostEntry(node, q, place.depth)) < 0) return 0;
         node.Load(q, key);
         return 1;
     }
-    if (!haveCandidate) return Fail(kEntryNotFound);
-    if (!ReadNode(node, candidate)) return 0;
-    if (candidatePosition >= node.Count()) return Fail(kEntryNotFound);
-    node.Load(candidatePosition, key);
+    return place.mark.set ? LoadMarked(place.mark, node, key) : Fail(kEntryNotFound);
+}
+
+// The marked node is read again because the descent went on past it.
+int BtreeIndex::LoadMarked(const NeighbourMark& mark, BtreeNode& node, IndexKey& key) {
+    if (!ReadNode(node, mark.node)) return 0;
+    if (mark.position < 0 || mark.position >= node.Count()) return Fail(kEntryNotFound);
+    node.Load(mark.position, key);
     return 1;
 }
 

@@ -6,13 +6,7 @@
 namespace kodexa {
 
 int BtreeIndex::Remove(IndexKey& key, IndexKey& scratch, int flush) {
-    if (!Usable()) return 0;
-    BtreeHeader before = header;
-    int removed = RemoveKey(key, scratch);
-    NoteHeaderChange(before);
-    if (!removed) return 0;
-    if (flush && Flush() != kNoError) return 0;
-    return 1;
+    return Change(&BtreeIndex::RemoveKey, key, scratch, flush);
 }
 
 int BtreeIndex::RemoveKey(IndexKey& key, IndexKey& scratch) {
