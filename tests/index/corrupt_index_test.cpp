@@ -58,18 +58,18 @@ TEST_P(DamagedIndex, EveryOperationEndsWithCorrupt) {
 // Counts outside 0..28 in both leaves; links back to the root from both
 // leaves (through child 0 on the left, the last entry on the right); a root
 // linking to itself under a height beyond belief, cut off at the depth cap.
-auto BadCount(int32_t n) { return [n](TreeFile& f) { Patch32(f.path, f.left, n), Patch32(f.path, f.right, n); }; }
+auto BadCount(int32_t n) { return [n](TreeFile& f) { PatchLe32(f.path, f.left, n), PatchLe32(f.path, f.right, n); }; }
 const Damage kDamages[] = {
     {"CountMinusOne", BadCount(-1)},
     {"CountAboveMax", BadCount(29)},
     {"CountMin", BadCount(INT32_MIN)},
     {"CountMax", BadCount(INT32_MAX)},
     {"LinksBackToRoot",
-     [](TreeFile& f) { Patch32(f.path, f.left + 4, f.root), Patch32(f.path, f.Entry(f.right, 24), f.root); }},
+     [](TreeFile& f) { PatchLe32(f.path, f.left + 4, f.root), PatchLe32(f.path, f.Entry(f.right, 24), f.root); }},
     {"SelfLinksUnderAbsurdHeight",
      [](TreeFile& f) {
-         Patch32(f.path, f.root + 4, f.root), Patch32(f.path, f.Entry(f.root, 0), f.root);
-         Patch32(f.path, kTreeHeader + 16, INT32_MAX);
+         PatchLe32(f.path, f.root + 4, f.root), PatchLe32(f.path, f.Entry(f.root, 0), f.root);
+         PatchLe32(f.path, kTreeHeader + 16, INT32_MAX);
      }},
 };
 INSTANTIATE_TEST_SUITE_P(Kinds, DamagedIndex, ::testing::ValuesIn(kDamages),
@@ -79,8 +79,8 @@ TEST(DamagedIndexHeader, HeaderThatMakesNoUsableNodeIsRefusedAndNotWrittenBack) 
     TreeFile file;
     using Geometry = std::pair<int32_t, int32_t>;  // order, entry size
     for (auto [order, entrySize] : std::vector<Geometry>{{29, 0}, {29, 4}, {29, -20}, {1 << 30, 20}, {29, 1 << 30}}) {
-        Patch32(file.path, kTreeHeader, order);
-        Patch32(file.path, kTreeHeader + 4, entrySize);
+        PatchLe32(file.path, kTreeHeader, order);
+        PatchLe32(file.path, kTreeHeader + 4, entrySize);
         std::vector<unsigned char> before = ReadAllBytes(file.path);
         BtreeIndex tree(CodeKey(), 29, -1);
         EXPECT_EQ(tree.OpenFile(file.path.c_str(), 1), kFileCorrupt) << order << " " << entrySize;

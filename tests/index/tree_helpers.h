@@ -102,20 +102,6 @@ struct TwoLevelIndex {
     static long Entry(int32_t node, int p) { return node + 8 + 20L * p; }
 };
 
-inline void PatchBytes(const std::string& path, long offset, const std::vector<unsigned char>& bytes) {
-    std::vector<unsigned char> image = ReadAllBytes(path);
-    ASSERT_LE(offset + bytes.size(), image.size());
-    std::copy(bytes.begin(), bytes.end(), image.begin() + offset);
-    WriteAllBytes(path, image);
-}
-
-// Writes a little-endian 32-bit value, as every field on disk is stored.
-inline void Patch32(const std::string& path, long offset, int32_t value) {
-    uint32_t u = static_cast<uint32_t>(value);
-    PatchBytes(path, offset, {static_cast<unsigned char>(u), static_cast<unsigned char>(u >> 8),
-                              static_cast<unsigned char>(u >> 16), static_cast<unsigned char>(u >> 24)});
-}
-
 }  // namespace kodexa::test
 
 #endif

@@ -19,14 +19,6 @@ inline uint32_t Le32(const Bytes& bytes, size_t at) {
            uint32_t(bytes.at(at + 3)) << 24;
 }
 
-// Rewrites four bytes of a file that no store object holds open.
-inline void PatchLe32(const std::string& file, size_t at, uint32_t value) {
-    Bytes bytes = ReadAllBytes(file);
-    if (bytes.size() < at + 4) bytes.resize(at + 4);
-    for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<unsigned char>(value >> (8 * i));
-    WriteAllBytes(file, bytes);
-}
-
 struct StoreFixture {
     TempDir dir;
     std::string path = dir.File("store.kvd");

@@ -1,8 +1,11 @@
 #include "tests/support/temp_dir.h"
 
+#include <gtest/gtest.h>
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <algorithm>
 #include <iterator>
 #include <stdexcept>
 
@@ -27,6 +30,19 @@ std::vector<unsigned char> ReadAllBytes(const std::string& file) {
 void WriteAllBytes(const std::string& file, const std::vector<unsigned char>& bytes) {
     std::ofstream out(file, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+void PatchBytes(const std::string& file, long offset, const std::vector<unsigned char>& bytes) {
+    std::vector<unsigned char> image = ReadAllBytes(file);
+    ASSERT_GE(offset, 0);
+    ASSERT_LE(offset + bytes.size(), image.size()) << file;
+    std::copy(bytes.begin(), bytes.end(), image.begin() + offset);
+    WriteAllBytes(file, image);
+}
+
+void PatchLe32(const std::string& file, long offset, uint32_t value) {
+    PatchBytes(file, offset, {static_cast<unsigned char>(value), static_cast<unsigned char>(value >> 8),
+                              static_cast<unsigned char>(value >> 16), static_cast<unsigned char>(value >> 24)});
 }
 
 }  // namespace kodexa::test

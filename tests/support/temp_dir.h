@@ -2,6 +2,7 @@
 #ifndef KODEXA_TESTS_SUPPORT_TEMP_DIR_H
 #define KODEXA_TESTS_SUPPORT_TEMP_DIR_H
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,11 @@ private:
 
 std::vector<unsigned char> ReadAllBytes(const std::string& file);
 void WriteAllBytes(const std::string& file, const std::vector<unsigned char>& bytes);
+// Overwrites bytes of a file that no store object holds open; the range must
+// lie inside the file.
+void PatchBytes(const std::string& file, long offset, const std::vector<unsigned char>& bytes);
+// Writes a 32-bit value least significant byte first, as every field on disk is stored.
+void PatchLe32(const std::string& file, long offset, uint32_t value);
 
 }  // namespace kodexa::test
 

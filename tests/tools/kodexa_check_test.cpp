@@ -96,28 +96,28 @@ TEST_P(CheckerDamage, IsNamedAndMakesTheProgramExitWithOne) {
 
 using C = Checker;
 const Damage kDamages[] = {
-    {"NegativeEntryCount", true, [](C& c) { Patch32(c.index, c.left, -1); }, "claims -1 entries"},
-    {"EntryCountAboveMax", true, [](C& c) { Patch32(c.index, c.right, 29); }, "claims 29 entries"},
-    {"LinkBackToRoot", true, [](C& c) { Patch32(c.index, c.left + 4, c.root); }, "deeper than the height allows"},
+    {"NegativeEntryCount", true, [](C& c) { PatchLe32(c.index, c.left, -1); }, "claims -1 entries"},
+    {"EntryCountAboveMax", true, [](C& c) { PatchLe32(c.index, c.right, 29); }, "claims 29 entries"},
+    {"LinkBackToRoot", true, [](C& c) { PatchLe32(c.index, c.left + 4, c.root); }, "deeper than the height allows"},
     {"SelfLinkUnderHugeHeight", true,
-     [](C& c) { Patch32(c.index, c.root + 4, c.root), Patch32(c.index, C::kTree + 16, 1 << 30); },
+     [](C& c) { PatchLe32(c.index, c.root + 4, c.root), PatchLe32(c.index, C::kTree + 16, 1 << 30); },
      "height 1073741824 lies outside"},
-    {"NodeReachedTwice", true, [](C& c) { Patch32(c.index, c.root + 4, c.right); }, "reachable twice"},
+    {"NodeReachedTwice", true, [](C& c) { PatchLe32(c.index, c.root + 4, c.right); }, "reachable twice"},
     {"KeysOutOfOrder", true, [](C& c) { PatchBytes(c.index, C::Entry(c.left, 0) + 4, {'K', '9'}); }, "does not sort"},
-    {"KeyCountWrong", true, [](C& c) { Patch32(c.index, C::kTree + 8, 41); }, "header counts 41 keys"},
-    {"NodeCountWrong", true, [](C& c) { Patch32(c.index, C::kTree + 12, 2); }, "header counts 2 nodes"},
-    {"HeightWrong", true, [](C& c) { Patch32(c.index, C::kTree + 16, 3); }, "not at height - 1 = 2"},
-    {"LinkInLeaf", true, [](C& c) { Patch32(c.index, C::Entry(c.left, 3), c.right); }, "has a link in entry 3"},
-    {"RootNotANode", true, [](C& c) { Patch32(c.index, C::kTree + 20, 1000); }, "node 1000 is not the object of any"},
-    {"NodeInFreeBlock", true, [](C& c) { Patch32(c.index, c.right - 16 + 8, 'R'); }, "lies in a block that is free"},
-    {"UnusableGeometry", true, [](C& c) { Patch32(c.index, C::kTree + 4, 0); }, "make no usable node"},
+    {"KeyCountWrong", true, [](C& c) { PatchLe32(c.index, C::kTree + 8, 41); }, "header counts 41 keys"},
+    {"NodeCountWrong", true, [](C& c) { PatchLe32(c.index, C::kTree + 12, 2); }, "header counts 2 nodes"},
+    {"HeightWrong", true, [](C& c) { PatchLe32(c.index, C::kTree + 16, 3); }, "not at height - 1 = 2"},
+    {"LinkInLeaf", true, [](C& c) { PatchLe32(c.index, C::Entry(c.left, 3), c.right); }, "has a link in entry 3"},
+    {"RootNotANode", true, [](C& c) { PatchLe32(c.index, C::kTree + 20, 1000); }, "node 1000 is not the object of any"},
+    {"NodeInFreeBlock", true, [](C& c) { PatchLe32(c.index, c.right - 16 + 8, 'R'); }, "lies in a block that is free"},
+    {"UnusableGeometry", true, [](C& c) { PatchLe32(c.index, C::kTree + 4, 0); }, "make no usable node"},
     {"CutShort", true, [](C& c) { std::filesystem::resize_file(c.index, std::filesystem::file_size(c.index) - 99); },
      "shorter than its end of file"},
-    {"FreeListCircle", false, [](C& c) { Patch32(c.data, c.blocks[0] + 12, c.blocks[2]); }, "runs in a circle"},
-    {"FreeListIntoNowhere", false, [](C& c) { Patch32(c.data, 0, 31); }, "which is not a block"},
-    {"FreeListHoldsBlockInUse", false, [](C& c) { Patch32(c.data, c.blocks[2] + 12, c.blocks[1]); }, "which is in use"},
-    {"BlockRunsPastEnd", false, [](C& c) { Patch32(c.data, c.blocks[3] + 4, 5000); }, "runs past the end of the file"},
-    {"UnknownStatus", false, [](C& c) { Patch32(c.data, c.blocks[1] + 8, 'X'); }, "unknown status"},
+    {"FreeListCircle", false, [](C& c) { PatchLe32(c.data, c.blocks[0] + 12, c.blocks[2]); }, "runs in a circle"},
+    {"FreeListIntoNowhere", false, [](C& c) { PatchLe32(c.data, 0, 31); }, "which is not a block"},
+    {"FreeListHoldsBlockInUse", false, [](C& c) { PatchLe32(c.data, c.blocks[2] + 12, c.blocks[1]); }, "which is in use"},
+    {"BlockRunsPastEnd", false, [](C& c) { PatchLe32(c.data, c.blocks[3] + 4, 5000); }, "runs past the end of the file"},
+    {"UnknownStatus", false, [](C& c) { PatchLe32(c.data, c.blocks[1] + 8, 'X'); }, "unknown status"},
     {"NotAStoreFile", false, [](C& c) { WriteAllBytes(c.data, std::vector<unsigned char>(64, 'x')); },
      "not a store file"},
     {"TooShort", false, [](C& c) { WriteAllBytes(c.data, {1, 2, 3}); }, "too short"},
@@ -147,7 +147,7 @@ TEST_F(Checker, ChecksumFailuresAreFoundInRevisionsWithChecksums) {
 // What the engine itself would change when it opens a file for writing
 // (the end of file moved, a damaged free list abandoned) stays untouched.
 TEST_F(Checker, NeverWritesEvenWhereTheEngineWould) {
-    Patch32(data, 4, 28 + 36 * 2);       // end of file short of the real end
+    PatchLe32(data, 4, 28 + 36 * 2);       // end of file short of the real end
     PatchBytes(data, blocks[2], {0, 0});  // a free-list block loses its check word
     std::vector<unsigned char> before = ReadAllBytes(data);
     chmod(data.c_str(), 0400);
