@@ -70,8 +70,8 @@ private:
     int CreateEmptyTree();
     void Release();
 
+    // node 0: no neighbour passed on the way down.
     struct NeighbourMark {
-        bool set = false;
         FileAddress node = 0;
         int position = 0;
     };

@@ -33,7 +33,7 @@ bool BtreeIndex::DescendToKey(IndexKey& key, IndexKey& scratch, BtreeNode& node,
         if (!Descend(node, at, place.depth)) return false;
         int found = Search(node, key, scratch, p);
         if (found == kMatch) return true;
-        if (forward ? p < node.Count() - 1 : found == kAfterEntry) place.mark = {true, at, forward ? p + 1 : p};
+        if (forward ? p < node.Count() - 1 : found == kAfterEntry) place.mark = {at, forward ? p + 1 : p};
         at = node.Child(p);
     }
 }
@@ -96,7 +96,7 @@ int BtreeIndex::FindNext(IndexKey& key, IndexKey& scratch, int syncHeader) {
         node.Load(p + 1, key);
         return 1;
     }
-    return place.mark.set ? LoadMarked(place.mark, node, key) : 0;
+    return place.mark.node != 0 ? LoadMarked(place.mark, node, key) : 0;
 }
 
 int BtreeIndex::FindPrevious(IndexKey& key, IndexKey& scratch, int syncHeader) {
@@ -109,7 +109,7 @@ int BtreeIndex::FindPrevious(IndexKey& key, IndexKey& scratch, int syncHeader) {
         node.Load(q, key);
         return 1;
     }
-    return place.mark.set ? LoadMarked(place.mark, node, key) : Fail(kEntryNotFound);
+    return place.mark.node != 0 ? LoadMarked(place.mark, node, key) : Fail(kEntryNotFound);
 }
 
 // The marked node is read again because the descent went on past it.
