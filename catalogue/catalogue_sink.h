@@ -1,0 +1,53 @@
+// The tree walk and the search write what they find into a sink, so that the
+// main window (tree list, result list) and the command-line lookup are two
+// consumers of the same code. Nothing here knows about widgets.
+#ifndef KODEXA_CATALOGUE_CATALOGUE_SINK_H
+#define KODEXA_CATALOGUE_CATALOGUE_SINK_H
+
+#include <string>
+
+namespace kodexa {
+
+class ObjectDatabase;
+
+// Item data kinds, as tree and result items carry them.
+enum ItemKind {
+    kKindBranchCode = 0,  // code shown with folder icons
+    kKindLeafCode = 1,    // code shown with the page icon; every search result
+    kKindGroup = 2,
+    kKindChapter = 3,
+};
+
+enum class IconRole { Folder, Page };
+
+class TreeSink {
+public:
+    // Opaque handle of an added item; kTopLevel places an item at the top.
+    using Item = void*;
+    static constexpr Item kTopLevel = nullptr;
+
+    virtual ~TreeSink() = default;
+    // Appends an item as the last child of parent and answers its handle.
+    virtual Item AddItem(Item parent, const std::string& label, IconRole icon, ItemKind kind,
+                         const std::string& code) = 0;
+};
+
+class SearchSink {
+public:
+    virtual ~SearchSink() = default;
+    // One hit; the window shows it as "code\ttitle".
+    virtual void AddResult(const std::string& code, const std::string& title) = 0;
+};
+
+// Fills the sink with chapters, groups and codes in one pass over the three
+// indexes. Diagnostics go to standard output. True when the code index was
+// walked to its end.
+bool FillChapterTree(ObjectDatabase& chapterDb, ObjectDatabase& groupDb, ObjectDatabase& codeDb, TreeSink& sink);
+
+// Appends every code whose title (or code) contains text, A to Z folded, in
+// index order. True when at least one result was added.
+bool SearchCodes(ObjectDatabase& codeDb, const std::string& text, SearchSink& sink);
+
+}  // namespace kodexa
+
+#endif
