@@ -63,7 +63,7 @@ public:
         CatalogueModel model;
         if (!ReadModel(model) || !MakeTarget() || !BuildAndInstall(model)) return 1;
         double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        if (request.summary) {
+        if (!request.quiet) {
             char elapsed[32];
             std::snprintf(elapsed, sizeof elapsed, "%.1f", seconds);
             report << kTool << model.chapters.size() << " chapters, " << model.groups.size() << " groups, "
@@ -108,6 +108,7 @@ private:
         ImportError error;
         for (int r = 0; r < 3; ++r) {
             if (!ReadSourceText(*paths[r], texts[r], error)) return Fail(FormatImportError(error));
+            if (request.quiet) continue;
             report << kTool << RoleName(static_cast<SourceRole>(r)) << ": " << *paths[r] << " ("
                    << EncodingName(texts[r].encoding) << ")" << std::endl;
         }
@@ -127,7 +128,7 @@ private:
     bool BuildAndInstall(const CatalogueModel& model) {
         std::string staging, error;
         if (!CreateStaging(target, staging, error)) return Fail(error);
-        ProgressReporter progress(request.progress, report);
+        ProgressReporter progress(request.quiet ? ProgressStyle::None : request.progress, report);
         if (!WriteCatalogueFiles(model, staging + "/", std::ref(progress), error) || !SyncStaging(staging, error)) {
             DiscardStaging(staging);
             return Fail(error + "; " + target + " is unchanged");

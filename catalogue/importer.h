@@ -18,7 +18,7 @@ struct ImportRequest {
     std::string targetDir;
     bool force = false;     // replace a catalogue already in targetDir
     ProgressStyle progress = ProgressStyle::Lines;
-    bool summary = true;
+    bool quiet = false;     // only notes and errors: no files taken, no progress, no summary
 };
 
 struct ImportCounts {

@@ -62,8 +62,7 @@ int main(int argc, char** argv) {
         } else if (arg == "--force") {
             request.force = true;
         } else if (arg == "--quiet") {
-            request.progress = kodexa::ProgressStyle::None;
-            request.summary = false;
+            request.quiet = true;
         } else {
             return UsageError("unknown option " + arg);
         }
