@@ -296,5 +296,46 @@ TEST(KodexaImport, TheFull2024CatalogueIsSoundAndReproducible) {
     EXPECT_EQ(Snapshot(second.Path()), Snapshot(first.Path()));
 }
 
+// The catalogue the build imports beside the programs, as the tree walk
+// shows it: every code sits under the group and chapter whose range holds
+// it, which holds only when the three indexes list them in the same order.
+TEST(DefaultCatalogue, TheTreeWalkPlacesEveryCodeInsideItsGroupAndChapter) {
+    ProgramRun tree = RunProgram("kodexa-find", "--tree");
+    ASSERT_EQ(tree.exitCode, 0) << tree.err;
+    EXPECT_EQ(tree.out.rfind("A00-B99 - Bestimmte infektiöse und parasitäre Krankheiten\n"
+                             "  A00-A09 - Infektiöse Darmkrankheiten\n"
+                             "    A00 - Cholera\n",
+                             0),
+              0u);
+    size_t chapters = 0, groups = 0, codes = 0;
+    std::string chapter, group;  // "A00-B99"
+    auto holds = [](const std::string& range, const std::string& code) {
+        std::string stem = code.substr(0, 3);
+        return range.size() == 7 && range.substr(0, 3) <= stem && stem <= range.substr(4, 3);
+    };
+    for (size_t start = 0, end; start < tree.out.size(); start = end + 1) {
+        end = tree.out.find('\n', start);
+        std::string line = tree.out.substr(start, end - start);
+        size_t indent = line.find_first_not_of(' ');
+        std::string code = line.substr(indent, line.find(" - ") - indent);
+        if (indent == 0) {
+            ++chapters, chapter = code;
+        } else if (indent == 2) {
+            ++groups, group = code;
+            EXPECT_TRUE(holds(chapter, group.substr(0, 3)) && holds(chapter, group.substr(4, 3))) << line;
+        } else {
+            ++codes;
+            EXPECT_TRUE(holds(group, code) && holds(chapter, code)) << group << " " << line;
+        }
+    }
+    EXPECT_EQ(chapters, 22u);
+    EXPECT_EQ(groups, 243u);
+    EXPECT_EQ(codes, 16793u);
+
+    ProgramRun search = RunProgram("kodexa-find", "cholera");
+    EXPECT_EQ(search.out.rfind("A00\tCholera\nA00.0\t", 0), 0u) << search.out;
+    EXPECT_TRUE(Has(search.out, "\nA00.1\t") && Has(search.out, "\nA00.9\t")) << search.out;
+}
+
 }  // namespace
 }  // namespace kodexa::test
