@@ -11,7 +11,6 @@
 #include <cstring>
 #include <fstream>
 #include <iterator>
-#include <regex>
 #include <sstream>
 
 namespace kodexa {
@@ -68,15 +67,40 @@ std::string JoinNames(const std::vector<std::string>& names) {
     return joined;
 }
 
+// Takes text at name[at] when it is there.
+bool Take(const std::string& name, size_t& at, const char* text) {
+    size_t length = std::strlen(text);
+    if (name.compare(at, length, text) != 0) return false;
+    at += length;
+    return true;
+}
+
+// Takes four digits at name[at] when they are there, and answers them.
+std::string TakeYear(const std::string& name, size_t& at) {
+    size_t digits = 0;
+    while (digits < 4 && at + digits < name.size() && name[at + digits] >= '0' && name[at + digits] <= '9') ++digits;
+    if (digits != 4) return "";
+    at += 4;
+    return name.substr(at - 4, 4);
+}
+
 }  // namespace
 
 bool ClassifySourceName(const std::string& name, SourceRole& role, std::string& edition) {
-    // The year sits before "syst_" from 2011 on and after the role word before.
-    static const std::regex pattern("icd10(gm|who)?([0-9]{4})?syst_([a-z]+)([0-9]{4})?\\.txt");
-    std::smatch match;
+    // icd10 [gm|who] [YYYY] syst_ ROLE [YYYY] .txt: the year sits before
+    // "syst_" from 2011 on and after the role word before.
     std::string lower = Lowercase(name);
-    if (!std::regex_match(lower, match, pattern) || !RoleOfWord(match[3].str(), role)) return false;
-    edition = "icd10" + match[1].str() + match[2].str() + match[4].str();
+    size_t at = 0;
+    if (!Take(lower, at, "icd10")) return false;
+    std::string variant = Take(lower, at, "gm") ? "gm" : Take(lower, at, "who") ? "who" : "";
+    std::string year = TakeYear(lower, at);
+    if (!Take(lower, at, "syst_")) return false;
+    size_t wordStart = at;
+    while (at < lower.size() && lower[at] >= 'a' && lower[at] <= 'z') ++at;
+    if (!RoleOfWord(lower.substr(wordStart, at - wordStart), role)) return false;
+    std::string lateYear = TakeYear(lower, at);
+    if (!Take(lower, at, ".txt") || at != lower.size() || (!year.empty() && !lateYear.empty())) return false;
+    edition = "icd10" + variant + year + lateYear;
     return true;
 }
 
