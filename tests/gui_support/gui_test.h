@@ -22,6 +22,10 @@ void RunEventsFor(int ms);
 // Runs the event loop until done() or ms milliseconds passed; answers done().
 bool RunEventsUntil(const std::function<bool()>& done, int ms);
 
+// Index of w among the X server's top-level windows, bottom to top; -1 when
+// it is not among them.
+int StackingPosition(FX::FXWindow* w);
+
 // How a modal window is closed.
 enum class CloseBy { Accept, Cancel, ButtonFocusOut, EnterKey, MessageBoxOk };
 
@@ -36,7 +40,7 @@ struct ModalSeen {
 class ModalCloser : public FX::FXObject {
     FXDECLARE(ModalCloser)
 public:
-    explicit ModalCloser(CloseBy how = CloseBy::Accept);
+    explicit ModalCloser(CloseBy how);
     ~ModalCloser() override;
     ModalCloser(const ModalCloser&) = delete;
     ModalCloser& operator=(const ModalCloser&) = delete;
