@@ -1,12 +1,8 @@
-// Small catalogues for tests, written through the record classes into a
-// private directory.
+// Small catalogues for tests, written through the record classes.
 #ifndef KODEXA_TESTS_CATALOGUE_CATALOGUE_BUILDER_H
 #define KODEXA_TESTS_CATALOGUE_CATALOGUE_BUILDER_H
 
 #include <gtest/gtest.h>
-
-#include <string>
-#include <vector>
 
 #include "catalogue/catalogue_files.h"
 #include "catalogue/catalogue_records.h"
@@ -17,21 +13,18 @@ namespace kodexa::test {
 struct Entry {
     std::string code, title;
 };
-
 struct Code {
-    std::string code, title, level, chapter, group;
-    char branchMark = 'T';
-    char spareMark = 'X';
+    std::string code, title, level, chapter = "", group = "";
+    char branchMark = 'T', spareMark = 'X';
 };
 
-// The three databases of one catalogue directory, open for reading and
-// writing while the object lives.
+// The three databases of a catalogue directory, open while the object lives.
 struct CatalogueDbs {
     explicit CatalogueDbs(const std::string& dir, int readWrite = 1) {
-        EXPECT_EQ(OpenCatalogueDatabase(groups, dir, CatalogueFile::Groups, readWrite), kNoError);
-        EXPECT_EQ(OpenCatalogueDatabase(chapters, dir, CatalogueFile::Chapters, readWrite), kNoError);
-        EXPECT_EQ(OpenCatalogueDatabase(codes, dir, CatalogueFile::Codes, readWrite), kNoError);
+        for (CatalogueFile which : {CatalogueFile::Groups, CatalogueFile::Chapters, CatalogueFile::Codes})
+            EXPECT_EQ(OpenCatalogueDatabase(Db(which), dir, which, readWrite), kNoError);
     }
+    ObjectDatabase& Db(CatalogueFile which) { return which == CatalogueFile::Groups ? groups : which == CatalogueFile::Chapters ? chapters : codes; }
     ObjectDatabase groups, chapters, codes;
 };
 
@@ -48,18 +41,13 @@ void WriteEntries(ObjectDatabase& db, const std::vector<Entry>& entries) {
 inline void WriteCodes(ObjectDatabase& db, const std::vector<Code>& codes) {
     for (const Code& c : codes) {
         CodeRecord record(&db);
-        record.code = c.code;
-        record.title = c.title;
-        record.level = c.level;
-        record.chapterCode = c.chapter;
-        record.groupCode = c.group;
-        record.branchMark = c.branchMark;
-        record.spareMark = c.spareMark;
+        record.code = c.code, record.title = c.title, record.level = c.level;
+        record.chapterCode = c.chapter, record.groupCode = c.group;
+        record.branchMark = c.branchMark, record.spareMark = c.spareMark;
         ASSERT_EQ(record.Write(), kNoError) << c.code;
     }
 }
 
-// Writes the six files of a catalogue into dir and closes them.
 inline void WriteCatalogue(const std::string& dir, const std::vector<Entry>& chapters,
                            const std::vector<Entry>& groups, const std::vector<Code>& codes) {
     CatalogueDbs dbs(dir);
@@ -79,6 +67,25 @@ inline void WriteSampleCatalogue(const std::string& dir) {
                     {"A15.0", "Lungentuberkulose", "4", "A00-B99", "A15-A19", 'N'},
                     {"A15.00", "Lungentuberkulose, gesichert", "5", "A00-B99", "A15-A19"},
                     {"C00", "B\xc3\xb6sartige Neubildung der Lippe", "3", "C00-D48", "C00-C14"}});
+}
+
+// What the sample catalogue's tree shows, two blanks per depth.
+inline const char* SampleOutline() {
+    return "A00-B99 - Infektionen\n  A00-A09 - Darm\n    A00 - Cholera\n      A00.0 - Cholera durch Vibrio\n"
+           "      A00.9 - Cholera, nicht n\xc3\xa4her bezeichnet\n  A15-A19 - Tuberkulose\n"
+           "    A15 - Tuberkulose der Atmungsorgane\n      A15.0 - Lungentuberkulose\n"
+           "        A15.00 - Lungentuberkulose, gesichert\nC00-D48 - Neubildungen\n  C00-C14 - Lippe\n"
+           "    C00 - B\xc3\xb6sartige Neubildung der Lippe\n";
+}
+
+// Gives the stored code record a class tag no record class accepts.
+inline void SpoilCode(const std::string& dir, const std::string& code) {
+    CatalogueDbs dbs(dir);
+    CodeRecord record(&dbs.codes);
+    record.code = code;
+    ASSERT_EQ(record.Find(), 1) << code;
+    StoredUInt32 tag = 1025;
+    ASSERT_EQ(dbs.codes.DataFile()->Write(&tag, 4, record.Address(), 1, 1), kNoError);
 }
 
 }  // namespace kodexa::test
