@@ -1,14 +1,22 @@
 #!/usr/bin/env bash
-# Draws the program's eight built-in pictures into ui/pictures/. ImageMagick
-# draws them with the DejaVu fonts and reduces their colours; gif_writer.py
-# writes each GIF with the exact version, size of colour table and
-# transparent index the windows are laid out for. The GIF files are kept in
-# git; run this only to change a picture.
+# Draws the program's eight built-in pictures into ui/pictures/ and its icon
+# for the desktop (16, 32, 48 and 128 pixels) into packaging/icons/.
+# ImageMagick draws them with the DejaVu fonts and reduces their colours;
+# gif_writer.py writes each GIF with the exact version, size of colour table
+# and transparent index the windows are laid out for. The pictures are kept
+# in git; run this only to change one.
+#   usage: draw-pictures.sh [--icons-only] [PICTURE-DIR [ICON-DIR]]
 #   needs: imagemagick fonts-dejavu-core python3
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
+icons_only=0
+if [ "${1:-}" = --icons-only ]; then
+    icons_only=1
+    shift
+fi
 out=${1:-$here/../ui/pictures}
-mkdir -p "$out"
+icon_out=${2:-$here/../packaging/icons}
+mkdir -p "$out" "$icon_out"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
@@ -38,6 +46,40 @@ emblem() {  # emblem SIZE OUT.png
         -stroke none -fill white -font "$serif_bold" -pointsize $(( r + 4 )) -gravity center -annotate +0+1 T \
         "$2"
 }
+
+# --- the desktop icon: a catalogue sheet under a magnifier -----------------
+# Drawn large and scaled down for 128, 48 and 32 pixels; at 16 pixels the
+# title would be a smudge, so that size is drawn pixel by pixel without it.
+# No time stamps in the files, so that a new run repeats them byte for byte.
+png_out() { echo "-strip -depth 8 -define png:exclude-chunks=date,time $1"; }
+draw_icons() {
+    $IM -size 256x256 xc:none \
+        -fill '#00000030' -draw 'roundrectangle 40,20 212,246 14,14' \
+        -fill white -stroke '#3a4a60' -strokewidth 6 -draw 'roundrectangle 34,12 206,238 14,14' \
+        -stroke none -fill '#2b5d9c' -draw 'roundrectangle 37,15 203,82 11,11' -draw 'rectangle 37,60 203,82' \
+        -font "$bold" -pointsize 50 -fill white -gravity north -annotate -10+22 'ICD' +gravity \
+        -stroke '#8a97a8' -strokewidth 10 -draw 'line 62,112 178,112' -draw 'line 62,140 178,140' \
+        -draw 'line 62,168 120,168' -draw 'line 62,196 110,196' \
+        -fill '#cfe4f7c0' -stroke '#1f3550' -strokewidth 14 -draw 'circle 168,172 168,122' \
+        -stroke '#6b4a22' -strokewidth 24 -draw 'line 206,212 238,244' \
+        "$work/icon256.png"
+    local size
+    for size in 128 48 32; do
+        # shellcheck disable=SC2046
+        $IM "$work/icon256.png" -filter Lanczos -resize "${size}x${size}" $(png_out "$icon_out/kodexa-$size.png")
+    done
+    # shellcheck disable=SC2046
+    $IM -size 16x16 xc:none +antialias -fill white -stroke '#3a4a60' -draw 'rectangle 2,0 13,15' \
+        -stroke none -fill '#2b5d9c' -draw 'rectangle 3,1 12,4' \
+        -fill '#8a97a8' -draw 'line 4,7 10,7' -draw 'line 4,9 8,9' -draw 'line 4,11 7,11' \
+        -fill '#cfe4f7' -stroke '#1f3550' -draw 'circle 10,10 10,7' \
+        -stroke '#6b4a22' -draw 'line 12,12 15,15' -draw 'line 13,12 15,14' $(png_out "$icon_out/kodexa-16.png")
+    for size in 16 32 48 128; do
+        printf '%-14s %s\n' "kodexa-$size" "$(identify -format '%wx%h %[channels]' "$icon_out/kodexa-$size.png") $(stat -c %s "$icon_out/kodexa-$size.png") bytes"
+    done
+}
+draw_icons
+[ "$icons_only" = 1 ] && exit 0
 
 # --- splash: sky with clouds, the names, three lines at the foot ----------
 $IM -size 480x308 gradient:'#1d4f9a-#8fbbe8' "$work/sky.png"

@@ -22,8 +22,9 @@ const char kUsage[] =
     "leaves lie at the same depth, the header's counts match the tree and no\n"
     "node is reached twice. Files are opened read-only and never changed.\n"
     "\n"
-    "  --index   check every FILE as an index file, whatever its name\n"
-    "  --help    show this text\n"
+    "  --index    check every FILE as an index file, whatever its name\n"
+    "  --help     show this text\n"
+    "  --version  show the version\n"
     "\n"
     "Exit status: 0 all files sound, 1 a file is damaged or cannot be read,\n"
     "2 wrong usage.\n";
@@ -58,6 +59,9 @@ int main(int argc, char** argv) {
             optionsEnded = true;
         } else if (!optionsEnded && (std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0)) {
             std::fputs(kUsage, stdout);
+            return kExitSound;
+        } else if (!optionsEnded && std::strcmp(arg, "--version") == 0) {
+            std::puts("kodexa-check 1.0");
             return kExitSound;
         } else if (!optionsEnded && std::strcmp(arg, "--index") == 0) {
             allAsIndex = true;

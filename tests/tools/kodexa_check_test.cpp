@@ -167,6 +167,7 @@ TEST_F(Checker, UsageHelpIndexOptionAndMissingFiles) {
         const char* text;
     };
     for (const Case& c : {Case{"--help", 0, false, "Usage: kodexa-check"}, Case{"-h", 0, false, "Exit status: 0"},
+                          Case{"--version", 0, false, "kodexa-check 1.0\n"},
                           Case{"", 2, true, "no file given"},
                           Case{"--repair x.ndx", 2, true, "unknown option --repair"},
                           Case{dir.File("absent.ndx"), 1, false, "cannot open the file"},

@@ -1,0 +1,71 @@
+#!/usr/bin/env bash
+# Takes the README's pictures of the real program: builds it, runs it on a
+# private X server with a fresh HOME, opens the tree down to the cholera
+# codes (docs/kodexa.png), then searches for "grippe" on the search page
+# (docs/kodexa-suche.png).
+#   usage: screenshot.sh [OUT-DIR]     (default: docs/)
+#   needs: xvfb xdotool imagemagick (scripts/common.sh installs them)
+set -euo pipefail
+source "$(dirname "$0")/common.sh"
+out=${1:-$KODEXA_ROOT/docs}
+mkdir -p "$out"
+
+kodexa_install_missing
+kodexa_build "$KODEXA_ROOT/build" >/dev/null
+program=$KODEXA_ROOT/build/bin/kodexa
+
+work=$(mktemp -d)
+xvfb_pid=
+kodexa_pid=
+cleanup() {
+    [ -n "$kodexa_pid" ] && kill "$kodexa_pid" 2>/dev/null || true
+    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
+fail() { echo "screenshot.sh: $*" >&2; exit 1; }
+
+exec 3>"$work/display"
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 2>"$work/xvfb.log" &
+xvfb_pid=$!
+exec 3>&-
+for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
+[ -s "$work/display" ] || fail "Xvfb did not start"
+export DISPLAY=:$(head -1 "$work/display")
+export HOME=$work/home
+mkdir -p "$HOME"
+
+find_window() { timeout 20 xdotool search --sync --name "^$1\$" 2>/dev/null | head -1; }
+"$program" >"$work/kodexa.log" 2>&1 &
+kodexa_pid=$!
+first=$(find_window 'Erster Start \.\.\.')
+[ -n "$first" ] || fail "no first-start window"
+xdotool windowfocus --sync "$first" key Return
+main=$(find_window 'Taviron Kodexa 1\.0')
+[ -n "$main" ] || fail "no main window"
+xdotool windowfocus --sync "$main" mousemove --window "$main" 150 66 click 1
+# Chapter I, its first group and A00 opened; the cursor on A00.1.
+xdotool key Right Down Right Down Right Down Down
+xdotool mousemove 1 1
+sleep 0.5
+import -window "$main" "$work/tree.png"
+
+xdotool mousemove --window "$main" 90 41 click 1
+sleep 0.3
+xdotool mousemove --window "$main" 250 71 click 1
+xdotool type --delay 20 grippe
+xdotool mousemove --window "$main" 550 71 click 1
+sleep 0.8
+xdotool mousemove 1 1
+import -window "$main" "$work/search.png"
+
+# No time stamps in the files, so that an unchanged window repeats them.
+for picture in tree:kodexa search:kodexa-suche; do
+    convert "$work/${picture%%:*}.png" -strip -define png:exclude-chunks=date,time "$out/${picture#*:}.png"
+    echo "screenshot.sh: $out/${picture#*:}.png ($(identify -format '%wx%h' "$out/${picture#*:}.png"))"
+done
+xdotool mousemove 1 1 key alt+d
+sleep 0.2
+xdotool key Down Return
+wait "$kodexa_pid" || true
+kodexa_pid=
