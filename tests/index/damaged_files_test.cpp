@@ -88,7 +88,9 @@ std::vector<DamagedFile> AllDamagedFiles() {
     files.push_back(IndexWith("made-index-root-key-above-right-leaf", [](const std::string& p, const TwoLevelIndex& t) {
         PatchCode(p, t.Entry(t.root, 0), "K099");
     }));
+    // Without free nodes to reuse, the first split has to append.
     files.push_back(IndexWith("made-index-end-of-file-beyond", [](const std::string& p, const TwoLevelIndex&) {
+        PatchLe32(p, 0, 0);
         PatchLe32(p, 4, 454950656);
     }));
     return files;
