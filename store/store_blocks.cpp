@@ -203,10 +203,11 @@ int StoreFile::WriteBlockHeader(const BlockHeader& block, FileAddress blockAddre
 }
 
 int StoreFile::Remove(FileAddress objectAddress, int released) {
-    FileAddress blockAddress = objectAddress.Get() - BlockHeaderSize();
     // The file header and the static area are never a block, whatever bytes
-    // they happen to hold.
-    if (blockAddress < header.dataStart) return Fail(kSyncError), 0;
+    // they happen to hold. Computed wide: an address near the bottom of the
+    // range has no block address.
+    if (int64_t(objectAddress.Get()) - BlockHeaderSize() < header.dataStart) return Fail(kSyncError), 0;
+    FileAddress blockAddress = objectAddress.Get() - BlockHeaderSize();
     BlockHeader block;
     if (ReadBlockHeader(block, blockAddress) != kNoError) return 0;
     if (block.StatusByte() != kStatusInUse) return 0;
@@ -351,8 +352,8 @@ FileAddress StoreFile::CountFree(FileAddress* deleted, FileAddress* released) {
 }
 
 int StoreFile::Undelete(FileAddress objectAddress) {
+    if (int64_t(objectAddress.Get()) - BlockHeaderSize() < header.dataStart) return Fail(kSyncError), 0;
     FileAddress blockAddress = objectAddress.Get() - BlockHeaderSize();
-    if (blockAddress < header.dataStart) return Fail(kSyncError), 0;
     BlockHeader block;
     if (ReadBlockHeader(block, blockAddress) != kNoError) return 0;
     if (block.StatusByte() != kStatusDeleted) return 0;

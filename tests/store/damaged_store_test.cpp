@@ -162,6 +162,22 @@ TEST(DamagedStore, FreeListLeadingIntoTheHeaderAbandonsTheList) {
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(ReadAllBytes(f.path).data()) + 16, 7), "KVDBASE");
 }
 
+// Sizes and addresses at the edge of the 32-bit range: the sums used to
+// overflow before anything was checked.
+TEST(DamagedStore, AddressesAtTheEdgeOfTheRangeAreRefused) {
+    StoreFixture f;
+    EXPECT_EQ(f.store.Create(f.path.c_str(), INT32_MAX, 0), kCreateError);
+    EXPECT_EQ(f.store.Create(f.path.c_str(), INT32_MAX - kLockedHeaderSize + 1, 'C'), kCreateError);
+    ASSERT_EQ(f.store.Create(f.path.c_str(), 0, 0), kNoError);
+    ASSERT_EQ(f.store.Allocate(10, kFirstFit).Get(), 44);
+    for (int32_t at : {INT32_MIN, INT32_MIN + 15}) {
+        EXPECT_EQ(f.store.Remove(at, 0), 0);
+        EXPECT_EQ(f.store.LastError(), kSyncError);
+        EXPECT_EQ(f.store.Undelete(at), 0);
+        EXPECT_EQ(f.store.LastError(), kSyncError);
+    }
+}
+
 TEST(DamagedStore, FileSizeBeyondTheAddressRangeIsCapped) {
     TempDir dir;
     std::string path = dir.File("big.kvd");
