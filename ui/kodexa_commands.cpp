@@ -100,8 +100,7 @@ long Kodexa::onTreeRightPress(FXObject*, FXSelector, void* ptr) {
         popupCopyText->disable();
         popupCopyBoth->disable();
     }
-    popupMenu->popup(nullptr, event->root_x, event->root_y);
-    getApp()->runModalWhileShown(popupMenu);
+    ShowContextMenu(tree, event);
     return 1;
 }
 
@@ -110,9 +109,18 @@ long Kodexa::onListRightPress(FXObject*, FXSelector, void* ptr) {
     if (!IsPlainSingleClick(event)) {
         return 1;
     }
+    ShowContextMenu(resultList, event);
+    return 1;
+}
+
+// The list took the pointer before it asked us; left with it, the menu never
+// sees a click outside itself and can only be closed by choosing an entry.
+void Kodexa::ShowContextMenu(FXWindow* clicked, const FXEvent* event) {
+    if (clicked->grabbed()) {
+        clicked->ungrab();
+    }
     popupMenu->popup(nullptr, event->root_x, event->root_y);
     getApp()->runModalWhileShown(popupMenu);
-    return 1;
 }
 
 }  // namespace kodexa

@@ -103,6 +103,7 @@ private:
     void BuildMenus();
     void OpenOne(ObjectDatabase& db, const std::string& dir, CatalogueFile which);
     void ClearResults();
+    void ShowContextMenu(FX::FXWindow* clicked, const FX::FXEvent* event);
     ItemData* CurrentItemData(bool& found) const;
     void KeepClipText(const FX::FXString& text);
     void ForgetClipText();
