@@ -113,8 +113,9 @@ long Kodexa::onListRightPress(FXObject*, FXSelector, void* ptr) {
     return 1;
 }
 
-// The list took the pointer before it asked us; left with it, the menu never
-// sees a click outside itself and can only be closed by choosing an entry.
+// The clicked widget took the pointer before it passed the press on; left
+// with it, the menu never sees a click outside itself and can only be closed
+// by choosing an entry.
 void Kodexa::ShowContextMenu(FXWindow* clicked, const FXEvent* event) {
     if (clicked->grabbed()) {
         clicked->ungrab();

@@ -87,6 +87,12 @@ menu_entries() {
     local row=$(((h - 4) / 3)) i
     for i in 0 1 2; do dark_in "$1" "$((w - 4))x$row+2+$((2 + row * i))"; done
 }
+# until SECONDS COMMAND...: true once the command succeeds within the time.
+until_true() {
+    local end=$((SECONDS + $1))
+    shift
+    until "$@"; do [ "$SECONDS" -lt "$end" ] || return 1; sleep 0.2; done
+}
 is_mapped() { xwininfo -id "$1" 2>/dev/null | grep -q 'Map State: IsViewable'; }
 quit_program() {
     menu_command d 1
@@ -137,10 +143,10 @@ sleep 0.3
 xdotool key Down
 xdotool type --delay 20 cholera
 xdotool key Return
-sleep 1
-screenshot "$main" "$build/e2e-search-page.png" 600x400
 # Rows are 19 pixels high from y 119; the code column ends at x 88.
-[ "$(dark_in "$main" 60x17+30+120)" = 1 ] || fail "no first result"
+first_row_has_code() { [ "$(dark_in "$main" 60x17+30+120)" = 1 ]; }
+until_true 30 first_row_has_code || fail "no first result"
+screenshot "$main" "$build/e2e-search-page.png" 600x400
 xdotool mousemove --window "$main" 50 128 click 1
 xdotool key ctrl+c
 expect_clip A00
@@ -152,11 +158,12 @@ xdotool key End
 for _ in $(seq 7); do xdotool key BackSpace; done
 xdotool type --delay 20 xyzzy
 xdotool key Return
-sleep 1
-screenshot "$main" "$build/e2e-search-none.png" 600x400
 # One line: words in the title column only, nothing below it.
-[ "$(dark_in "$main" 76x17+10+120)$(dark_in "$main" 200x17+92+120)$(dark_in "$main" 500x17+10+139)" = 010 ] ||
-    fail "the line for no hits is not alone in the title column"
+no_hits_line() {
+    [ "$(dark_in "$main" 76x17+10+120)$(dark_in "$main" 200x17+92+120)$(dark_in "$main" 500x17+10+139)" = 010 ]
+}
+until_true 30 no_hits_line || fail "the line for no hits is not alone in the title column"
+screenshot "$main" "$build/e2e-search-none.png" 600x400
 xdotool mousemove --window "$main" 150 128 click 1
 xdotool key ctrl+c
 menu_command b 2

@@ -100,12 +100,6 @@ TEST_F(SearchPage, ListsHitsInCodeOrderWithTheirIconAndData) {
     }
 }
 
-TEST_F(SearchPage, EmptyTextListsEveryCode) {
-    Search("");
-    EXPECT_EQ(ResultCodes(*window),
-              (std::vector<std::string>{"A00", "A00.0", "A00.9", "A15", "A15.0", "A15.00", "C00"}));
-}
-
 TEST_F(SearchPage, ColumnsAreSizedToTheFrameAfterEverySearch) {
     FXIconList* list = window->getResultList();
     const FXint frameWidth = window->getResultFrame()->getWidth();
