@@ -13,6 +13,7 @@
 
 #include "store/store_error.h"
 #include "tests/gui_support/gui_test.h"
+#include "tests/support/temp_dir.h"
 #include "ui/item_data.h"
 #include "ui/kodexa_window.h"
 
