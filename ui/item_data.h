@@ -4,6 +4,9 @@
 
 #include <fx.h>
 
+#include <cstddef>
+#include <vector>
+
 namespace kodexa {
 
 class ItemData : public FX::FXObject {
@@ -14,10 +17,14 @@ public:
     FX::FXString code;   // the record's code, empty when it had none
 };
 
-// A new ItemData owned by the one program-wide list, which deletes them all
-// at exit; clearing a widget's items never frees them.
+// A new ItemData owned by the one program-wide list, which deletes what is
+// still in it at exit; clearing a widget's items does not free them.
 ItemData* NewItemData(int kind, const FX::FXString& code);
-// How many the list holds.
+// Deletes those of items that the list owns, once no widget shows them any
+// more; anything else in items (null, or not made by NewItemData) is left
+// alone.
+void DeleteItemData(const std::vector<ItemData*>& items);
+// How many ItemData the list holds, that is, how many are alive.
 std::size_t ItemDataCount();
 
 }  // namespace kodexa

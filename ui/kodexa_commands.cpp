@@ -1,4 +1,7 @@
 // Quit, tips, about, search and the context menus.
+#include <string>
+#include <vector>
+
 #include "catalogue/catalogue_sink.h"
 #include "ui/first_start_window.h"
 #include "ui/item_data.h"
@@ -10,6 +13,8 @@ namespace kodexa {
 
 namespace {
 
+// One result line: "code<TAB>title" in the two columns, the page icon, and
+// data of a code shown with the page icon.
 class ResultListSink : public SearchSink {
 public:
     ResultListSink(FXIconList* list, FXIcon* icon) : list(list), icon(icon) {}
@@ -47,10 +52,9 @@ long Kodexa::onCmdTips(FXObject*, FXSelector, void*) {
 }
 
 long Kodexa::onCmdSearch(FXObject*, FXSelector, void*) {
-    resultList->clearItems(FALSE);
+    ClearResults();
     getApp()->beginWaitCursor();
-    ResultListSink sink(resultList, codeIcon);
-    if (!SearchCodes(codeDb, searchField->getText().text(), sink)) {
+    if (!SearchCodes()) {
         resultList->appendItem("\tKeine Ergebnis", nullptr, nullptr, nullptr, FALSE);
         resultList->update();
     }
@@ -58,6 +62,25 @@ long Kodexa::onCmdSearch(FXObject*, FXSelector, void*) {
     resultList->setHeaderSize(1, resultFrame->getWidth() - 80);
     getApp()->endWaitCursor();
     return 1;
+}
+
+bool Kodexa::SearchCodes() {
+    ResultListSink sink(resultList, codeIcon);
+    const FXString text = searchField->getText();
+    return kodexa::SearchCodes(codeDb, std::string(text.text(), text.length()), sink);
+}
+
+// Once their items are gone nothing can reach the old results' data, so it
+// goes with them; otherwise every search would add to what the program holds
+// until it ends.
+void Kodexa::ClearResults() {
+    std::vector<ItemData*> previous;
+    previous.reserve(resultList->getNumItems());
+    for (FXint i = 0; i < resultList->getNumItems(); ++i) {
+        previous.push_back(static_cast<ItemData*>(resultList->getItemData(i)));
+    }
+    resultList->clearItems(FALSE);
+    DeleteItemData(previous);
 }
 
 long Kodexa::onTreeRightPress(FXObject*, FXSelector, void* ptr) {
@@ -77,8 +100,7 @@ long Kodexa::onTreeRightPress(FXObject*, FXSelector, void* ptr) {
         popupCopyText->disable();
         popupCopyBoth->disable();
     }
-    popupMenu->popup(nullptr, event->root_x, event->root_y);
-    getApp()->runModalWhileShown(popupMenu);
+    ShowContextMenu(tree, event);
     return 1;
 }
 
@@ -87,9 +109,19 @@ long Kodexa::onListRightPress(FXObject*, FXSelector, void* ptr) {
     if (!IsPlainSingleClick(event)) {
         return 1;
     }
+    ShowContextMenu(resultList, event);
+    return 1;
+}
+
+// The clicked widget took the pointer before it passed the press on; left
+// with it, the menu never sees a click outside itself and can only be closed
+// by choosing an entry.
+void Kodexa::ShowContextMenu(FXWindow* clicked, const FXEvent* event) {
+    if (clicked->grabbed()) {
+        clicked->ungrab();
+    }
     popupMenu->popup(nullptr, event->root_x, event->root_y);
     getApp()->runModalWhileShown(popupMenu);
-    return 1;
 }
 
 }  // namespace kodexa

@@ -90,6 +90,11 @@ Kodexa::Kodexa(FXApp* app)
     new FXButton(searchBar, "&Suchen", searchIcon, this, ID_SEARCH,
                  BUTTON_INITIAL | BUTTON_DEFAULT | ICON_BEFORE_TEXT | FRAME_RAISED | FRAME_THICK | LAYOUT_FIX_WIDTH, 0,
                  0, 70, 0, 2, 2, 2, 2);
+    // "&Suche" and "&Suchen" share Alt+S, and the button, made last, would
+    // take it over: Alt+S on the tree page would search for whatever the
+    // hidden field holds (all codes when it is empty). Alt+S opens the page,
+    // as the tab shows; Enter in the field searches.
+    searchTab->addHotKey(parseHotKey("&Suche"));
     resultList = new FXIconList(resultFrame, this, ID_RESULTS, LAYOUT_FILL_X | LAYOUT_FILL_Y);
     resultList->appendHeader("Code", nullptr, 20);
     // The frame is not laid out yet; every search sets usable widths.

@@ -63,6 +63,10 @@ public:
     // Fills the tree from the open catalogue; false when the walk stopped early.
     bool FillChapterTree();
 
+    // Appends a result line for every code the search field's text finds;
+    // false when there was none.
+    bool SearchCodes();
+
     bool copyCode(ItemData* data);
     bool copyText(ItemData* data);
     bool copyCodeAndText(ItemData* data);
@@ -73,10 +77,12 @@ public:
     // For tests and the tips/about/search steps.
     FX::FXTreeList* getTree() const { return tree; }
     FX::FXIconList* getResultList() const { return resultList; }
+    FX::FXHorizontalFrame* getResultFrame() const { return resultFrame; }
     FX::FXTabBook* getTabBook() const { return tabbook; }
     FX::FXTextField* getSearchField() const { return searchField; }
     FX::FXMenuPane* getEditMenu() const { return editmenu; }
     FX::FXMenuPane* getPopupMenu() const { return popupMenu; }
+    FX::FXMenuCommand* getPopupCopyCode() const { return popupCopyCode; }
     FX::FXMenuCommand* getPopupCopyText() const { return popupCopyText; }
     FX::FXMenuCommand* getPopupCopyBoth() const { return popupCopyBoth; }
     FX::FXIcon* getFolderOpenIcon() const { return folderOpenIcon; }
@@ -96,6 +102,8 @@ protected:
 private:
     void BuildMenus();
     void OpenOne(ObjectDatabase& db, const std::string& dir, CatalogueFile which);
+    void ClearResults();
+    void ShowContextMenu(FX::FXWindow* clicked, const FX::FXEvent* event);
     ItemData* CurrentItemData(bool& found) const;
     void KeepClipText(const FX::FXString& text);
     void ForgetClipText();

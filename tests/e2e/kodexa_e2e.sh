@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The program as a user meets it: started from bin/ on a private X server
 # with a fresh HOME, first-start window, the tree, copying by key and menu,
-# pasting with xclip, quitting, and a second start without the first-start
-# window. Screenshots are left in the build directory.
+# pasting with xclip, the search page, the context menu, the about window,
+# quitting, and a second start without the first-start window. Screenshots
+# are left in the build directory.
 #   usage: kodexa_e2e.sh BUILD_DIR
 # Exits 77 (skipped) while the default catalogue is not in BUILD_DIR/bin.
 set -euo pipefail
@@ -63,6 +64,36 @@ menu_command() {  # menu_command ALT-KEY DOWN-COUNT
     for _ in $(seq "$2"); do xdotool key Down; done
     xdotool key Return
 }
+# dark_in WINDOW WxH+X+Y: 1 when that part of the window holds dark
+# (text) pixels, 0 when it is light or grey only.
+dark_in() {
+    import -window "$1" -crop "$2" +repage "$work/part.png"
+    identify -format '%[fx:minima.intensity<0.2?1:0]' "$work/part.png"
+}
+# The context menu: the override-redirect window of ours that is mapped
+# where the pointer is.
+context_menu() {
+    local X Y
+    eval "$(xdotool getmouselocation --shell)"
+    local id
+    for id in $(xwininfo -root -children | awk -v at="+$X+$Y" '$0 ~ /Kodexa/ && index($0, at " ") {print $1}'); do
+        xwininfo -id "$id" | grep -q 'Map State: IsViewable' && { echo "$id"; return; }
+    done
+}
+# menu_entries MENU: one digit per entry, 1 enabled (black text), 0 greyed.
+menu_entries() {
+    local w h
+    read -r w h < <(xwininfo -id "$1" | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {print w, h}')
+    local row=$(((h - 4) / 3)) i
+    for i in 0 1 2; do dark_in "$1" "$((w - 4))x$row+2+$((2 + row * i))"; done
+}
+# until SECONDS COMMAND...: true once the command succeeds within the time.
+until_true() {
+    local end=$((SECONDS + $1))
+    shift
+    until "$@"; do [ "$SECONDS" -lt "$end" ] || return 1; sleep 0.2; done
+}
+is_mapped() { xwininfo -id "$1" 2>/dev/null | grep -q 'Map State: IsViewable'; }
 quit_program() {
     menu_command d 1
     local status=0
@@ -105,6 +136,74 @@ expect_clip 'A00.9 - Cholera, nicht näher bezeichnet'
 menu_command b 1
 expect_clip A00.9
 screenshot "$main" "$build/e2e-main-window.png" 600x400
+
+# The search page: Alt+S opens it, Down enters the field.
+xdotool key alt+s
+sleep 0.3
+xdotool key Down
+xdotool type --delay 20 cholera
+xdotool key Return
+# Rows are 19 pixels high from y 119; the code column ends at x 88.
+first_row_has_code() { [ "$(dark_in "$main" 60x17+30+120)" = 1 ]; }
+until_true 30 first_row_has_code || fail "no first result"
+screenshot "$main" "$build/e2e-search-page.png" 600x400
+xdotool mousemove --window "$main" 50 128 click 1
+xdotool key ctrl+c
+expect_clip A00
+menu_command b 3
+expect_clip 'A00 - Cholera'
+
+xdotool mousemove --window "$main" 260 71 click 1
+xdotool key End
+for _ in $(seq 7); do xdotool key BackSpace; done
+xdotool type --delay 20 xyzzy
+xdotool key Return
+# One line: words in the title column only, nothing below it.
+no_hits_line() {
+    [ "$(dark_in "$main" 76x17+10+120)$(dark_in "$main" 200x17+92+120)$(dark_in "$main" 500x17+10+139)" = 010 ]
+}
+until_true 30 no_hits_line || fail "the line for no hits is not alone in the title column"
+screenshot "$main" "$build/e2e-search-none.png" 600x400
+xdotool mousemove --window "$main" 150 128 click 1
+xdotool key ctrl+c
+menu_command b 2
+menu_command b 3
+expect_clip 'A00 - Cholera'
+
+# The tree's context menu acts on the current item (still A00.9), wherever
+# the click is; a click elsewhere closes it.
+xdotool mousemove --window "$main" 35 41 click 1
+sleep 0.3
+xdotool mousemove --window "$main" 100 66 click 3
+sleep 0.5
+popup=$(context_menu)
+[ -n "$popup" ] || fail "no context menu"
+[ "$(menu_entries "$popup")" = 111 ] || fail "entries for A00.9: $(menu_entries "$popup"), not 111"
+xdotool mousemove --window "$main" 400 300 click 1
+sleep 0.5
+! is_mapped "$popup" || fail "a click outside did not close the context menu"
+# On a chapter the two text entries are greyed.
+xdotool mousemove --window "$main" 100 66 click 1
+xdotool mousemove --window "$main" 100 66 click 3
+sleep 0.5
+popup=$(context_menu)
+[ -n "$popup" ] || fail "no context menu on the chapter"
+[ "$(menu_entries "$popup")" = 100 ] || fail "entries for a chapter: $(menu_entries "$popup"), not 100"
+screenshot "$popup" "$build/e2e-context-menu.png" "$(xwininfo -id "$popup" | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {print w "x" h}')"
+xdotool mousemove --window "$popup" 40 10 click 1
+expect_clip A00-B99
+! is_mapped "$popup" || fail "choosing an entry did not close the context menu"
+
+# About: its own window over the main one; Escape closes it.
+menu_command h 2
+about=$(find_window '.*ber \.\.\.')
+[ -n "$about" ] || fail "no about window"
+[ "$(xdotool getwindowname "$about")" = 'Über ...' ] || fail "about window titled '$(xdotool getwindowname "$about")'"
+screenshot "$about" "$build/e2e-about.png" 558x376
+xdotool windowfocus --sync "$about"
+xdotool key Escape
+for _ in $(seq 50); do is_mapped "$about" || break; sleep 0.1; done
+! is_mapped "$about" || fail "Escape did not close the about window"
 quit_program
 [ -f "$HOME/.foxrc/Taviron/Kodexa" ] || fail "no settings file after quitting"
 

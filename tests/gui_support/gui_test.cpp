@@ -20,6 +20,15 @@ void CollectLabels(FXWindow* window, std::vector<std::string>& labels) {
     }
 }
 
+void CollectPictures(FXWindow* window, std::vector<Pixels>& pictures) {
+    for (FXWindow* child = window->getFirst(); child != nullptr; child = child->getNext()) {
+        if (auto* frame = dynamic_cast<FXImageFrame*>(child)) {
+            pictures.push_back(PixelsOf(frame->getImage()));
+        }
+        CollectPictures(child, pictures);
+    }
+}
+
 FXWindow* FirstButton(FXWindow* window) {
     for (FXWindow* child = window->getFirst(); child != nullptr; child = child->getNext()) {
         if (dynamic_cast<FXButton*>(child) != nullptr) {
@@ -83,11 +92,31 @@ long ModalCloser::onTimeout(FXObject*, FXSelector, void*) {
         what.width = window->getWidth();
         what.height = window->getHeight();
         CollectLabels(window, what.labels);
+        CollectPictures(window, what.pictures);
         seen.push_back(what);
         Close(window, how, this);
     }
     TestApp()->addTimeout(this, ID_POLL, 10);
     return 1;
+}
+
+Pixels PixelsOf(FXImage* image) {
+    Pixels pixels;
+    if (image == nullptr) {
+        return pixels;
+    }
+    if (image->getData() == nullptr) {
+        image->restore();
+    }
+    pixels.width = image->getWidth();
+    pixels.height = image->getHeight();
+    const FXColor* data = image->getData();
+    if (data != nullptr) {
+        for (int i = 0; i < pixels.width * pixels.height; ++i) {
+            pixels.rgb.push_back(data[i] & FXRGBA(255, 255, 255, 0));
+        }
+    }
+    return pixels;
 }
 
 void RunEventsFor(int ms) {

@@ -29,9 +29,22 @@ int StackingPosition(FX::FXWindow* w);
 // How a modal window is closed.
 enum class CloseBy { Accept, Cancel, ButtonFocusOut, EnterKey, MessageBoxOk };
 
+// An image's pixels as RGB, alpha dropped, row by row.
+struct Pixels {
+    int width = 0, height = 0;
+    std::vector<FX::FXColor> rgb;
+    bool operator==(const Pixels& other) const {
+        return width == other.width && height == other.height && rgb == other.rgb;
+    }
+};
+// The pixels of a created image, read back from the X server when the image
+// keeps none of its own.
+Pixels PixelsOf(FX::FXImage* image);
+
 struct ModalSeen {
     std::string title;
     std::vector<std::string> labels;  // every label and button text, in child order
+    std::vector<Pixels> pictures;     // what every image frame shows, in child order
     int width = 0, height = 0;
 };
 

@@ -14,11 +14,6 @@ using namespace FX;
 namespace kodexa::test {
 namespace {
 
-struct WindowDeleter {
-    void operator()(Kodexa* w) const { delete w; }
-};
-using WindowPtr = std::unique_ptr<TestKodexa, WindowDeleter>;
-
 WindowPtr OpenWindow(const std::string& dir, bool readOnlyPlace = false) {
     WindowPtr window(new TestKodexa(dir));
     window->readOnlyPlace = readOnlyPlace;

@@ -3,12 +3,17 @@
 #ifndef KODEXA_TESTS_UI_WINDOW_TEST_UTIL_H
 #define KODEXA_TESTS_UI_WINDOW_TEST_UTIL_H
 
+#include <fstream>
+#include <memory>
 #include <set>
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "store/store_error.h"
 #include "tests/gui_support/gui_test.h"
+#include "tests/support/temp_dir.h"
 #include "ui/item_data.h"
 #include "ui/kodexa_window.h"
 
@@ -35,6 +40,41 @@ protected:
 private:
     std::string dir;
 };
+
+struct WindowDeleter {
+    void operator()(Kodexa* w) const { delete w; }
+};
+using WindowPtr = std::unique_ptr<TestKodexa, WindowDeleter>;
+
+// A created and shown window on the catalogue in dir; its lines about the
+// files it opens are kept out of the test's output.
+inline WindowPtr OpenTestWindow(const std::string& dir, bool readOnlyPlace = false) {
+    WindowPtr window(new TestKodexa(dir));
+    window->readOnlyPlace = readOnlyPlace;
+    testing::internal::CaptureStdout();
+    window->create();
+    testing::internal::GetCapturedStdout();
+    return window;
+}
+
+// Copies the default catalogue of the build into dir, so that no test opens
+// (and so rewrites the headers of) the files the program itself uses. False
+// when the build has none.
+inline bool CopyDefaultCatalogue(const std::string& dir) {
+#ifdef KODEXA_DEFAULT_CATALOGUE_DIR
+    for (const char* name : {"data1.dat", "data1.ndx", "data2.dat", "data2.ndx", "data3.dat", "data3.ndx"}) {
+        std::ifstream from(std::string(KODEXA_DEFAULT_CATALOGUE_DIR) + "/" + name, std::ios::binary);
+        if (!from) return false;
+        std::ofstream to(dir + "/" + name, std::ios::binary);
+        to << from.rdbuf();
+        if (!to) return false;
+    }
+    return true;
+#else
+    (void)dir;
+    return false;
+#endif
+}
 
 // Every label of the tree, depth first, indented by two blanks per level.
 inline std::vector<std::string> TreeOutline(FX::FXTreeList* tree) {
