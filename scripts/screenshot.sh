@@ -55,9 +55,15 @@ sleep 0.3
 xdotool mousemove --window "$main" 250 71 click 1
 xdotool type --delay 20 grippe
 xdotool mousemove --window "$main" 550 71 click 1
-sleep 0.8
 xdotool mousemove 1 1
-import -window "$main" "$work/search.png"
+# The search takes a moment on a busy machine: wait until result lines
+# show in the list instead of guessing a delay.
+for _ in $(seq 40); do
+    sleep 0.5
+    import -window "$main" "$work/search.png"
+    colours=$(convert "$work/search.png" -crop 560x200+20+130 +repage -format %k info:)
+    [ "$colours" -gt 8 ] && break
+done
 
 # No time stamps in the files, so that an unchanged window repeats them.
 for picture in tree:kodexa search:kodexa-suche; do
