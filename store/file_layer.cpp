@@ -54,6 +54,7 @@ int SystemOpen(const char* name, int flags, mode_t mode) { return ::open(name, f
 int SystemClose(int fd) { return ::close(fd); }
 ssize_t SystemWrite(int fd, const void* buffer, size_t count) { return ::write(fd, buffer, count); }
 int SystemFsync(int fd) { return ::fsync(fd); }
+int SystemMkdir(const char* name, mode_t mode) { return ::mkdir(name, mode); }
 char* SystemMkdtemp(char* pattern) { return ::mkdtemp(pattern); }
 int SystemRmdir(const char* name) { return ::rmdir(name); }
 DIR* SystemOpendir(const char* name) { return ::opendir(name); }
@@ -129,6 +130,7 @@ int UnlinkPath(const char* name) { return active.unlink(name); }
 int OpenDescriptor(const char* name, int flags, mode_t mode) { return active.open(name, flags, mode); }
 int CloseDescriptor(int fd) { return active.close(fd); }
 int SyncDescriptor(int fd) { return active.fsync(fd); }
+int MakeDirectory(const char* name, mode_t mode) { return active.mkdir(name, mode); }
 char* MakeTempDirectory(char* pattern) { return active.mkdtemp(pattern); }
 int RemoveDirectory(const char* name) { return active.rmdir(name); }
 

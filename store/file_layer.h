@@ -25,6 +25,7 @@ int SystemOpen(const char* name, int flags, mode_t mode);
 int SystemClose(int fd);
 ssize_t SystemWrite(int fd, const void* buffer, size_t count);
 int SystemFsync(int fd);
+int SystemMkdir(const char* name, mode_t mode);
 char* SystemMkdtemp(char* pattern);
 int SystemRmdir(const char* name);
 DIR* SystemOpendir(const char* name);
@@ -49,6 +50,7 @@ struct StdioFunctions {
     int (*close)(int fd) = SystemClose;
     ssize_t (*write)(int fd, const void* buffer, size_t count) = SystemWrite;
     int (*fsync)(int fd) = SystemFsync;
+    int (*mkdir)(const char* name, mode_t mode) = SystemMkdir;
     char* (*mkdtemp)(char* pattern) = SystemMkdtemp;
     int (*rmdir)(const char* name) = SystemRmdir;
     DIR* (*opendir)(const char* name) = SystemOpendir;
@@ -91,6 +93,7 @@ int CloseDescriptor(int fd);
 // Writes all of count bytes, going on after short writes; 0 on success.
 int WriteDescriptor(int fd, const void* buffer, size_t count);
 int SyncDescriptor(int fd);
+int MakeDirectory(const char* name, mode_t mode);
 char* MakeTempDirectory(char* pattern);
 int RemoveDirectory(const char* name);
 // The names in a directory other than "." and "..", sorted; false (and

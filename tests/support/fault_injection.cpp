@@ -13,7 +13,7 @@ FaultInjector* installed = nullptr;
 const char* StdioName(Stdio call) {
     static const char* const kNames[kCallKinds] = {
         "fopen", "fclose", "fflush", "fread", "fwrite", "fseek", "ftell", "stat", "lstat", "rename",
-        "unlink", "open", "close", "write", "fsync", "mkdtemp", "rmdir", "opendir", "readdir", "closedir"};
+        "unlink", "open", "close", "write", "fsync", "mkdir", "mkdtemp", "rmdir", "opendir", "readdir", "closedir"};
     return kNames[static_cast<int>(call)];
 }
 
@@ -114,6 +114,10 @@ struct Wrappers {
         if (Trip(Stdio::Fsync) == Effect::Fail) return Fail(-1);
         return Real().fsync(fd);
     }
+    static int Mkdir(const char* name, mode_t mode) {
+        if (Trip(Stdio::Mkdir) == Effect::Fail) return Fail(-1);
+        return Real().mkdir(name, mode);
+    }
     static char* Mkdtemp(char* pattern) {
         if (Trip(Stdio::Mkdtemp) == Effect::Fail) return Fail<char*>(nullptr);
         return Real().mkdtemp(pattern);
@@ -152,6 +156,7 @@ FaultInjector::FaultInjector() : saved(ActiveStdio()) {
     table.close = Wrappers::Close;
     table.write = Wrappers::Write;
     table.fsync = Wrappers::Fsync;
+    table.mkdir = Wrappers::Mkdir;
     table.mkdtemp = Wrappers::Mkdtemp;
     table.rmdir = Wrappers::Rmdir;
     table.opendir = Wrappers::Opendir;

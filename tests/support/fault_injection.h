@@ -12,10 +12,10 @@ namespace kodexa::test {
 // The stdio calls first (a store file's traffic), then the file system calls.
 enum class Stdio {
     Fopen, Fclose, Fflush, Fread, Fwrite, Fseek, Ftell,
-    Stat, Lstat, Rename, Unlink, Open, Close, Write, Fsync, Mkdtemp, Rmdir, Opendir, Readdir, Closedir,
+    Stat, Lstat, Rename, Unlink, Open, Close, Write, Fsync, Mkdir, Mkdtemp, Rmdir, Opendir, Readdir, Closedir,
 };
 constexpr int kStdioKinds = 7;
-constexpr int kCallKinds = 20;
+constexpr int kCallKinds = 21;
 constexpr Stdio kAllStdio[kStdioKinds] = {Stdio::Fopen, Stdio::Fclose, Stdio::Fflush, Stdio::Fread,
                                           Stdio::Fwrite, Stdio::Fseek, Stdio::Ftell};
 const char* StdioName(Stdio call);
