@@ -5,7 +5,7 @@
 # memory limit. Inputs that crash, hang or blow up are left in
 # build-fuzz/findings/<target>/; copy them to tests/fuzz/regressions/<target>/
 # once fixed. The corpus grows in build-fuzz/corpus/<target>/ from run to run.
-#   fuzz.sh [SECONDS] [TARGET...]     targets: store index check (default all)
+#   fuzz.sh [SECONDS] [TARGET...]     targets: store index check catalogue import (default all)
 #   KODEXA_FUZZ_JOBS=N                parallel fuzzing processes per target (default 1)
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
@@ -27,18 +27,19 @@ CC=clang CXX=clang++ kodexa_build "$build" -DKODEXA_FUZZ=ON -DCMAKE_BUILD_TYPE=R
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then
     targets=()
-    for exe in "$build"/tests/fuzz/fuzz_*; do targets+=("$(basename "$exe" | sed 's/^fuzz_//')"); done
+    for exe in "$build"/bin/fuzz_*; do targets+=("$(basename "$exe" | sed 's/^fuzz_//')"); done
 fi
 
 seeds="$build/generated-seeds"
 rm -rf "$seeds"
-"$build/tests/fuzz/kodexa-fuzz-seeds" "$seeds" >/dev/null
+data="$KODEXA_ROOT/tests/catalogue/data"
+"$build/bin/kodexa-fuzz-seeds" "$seeds" "$data/mini-utf8" "$data/mini-latin1" "$data/icd10gm2010-excerpt" >/dev/null
 
 failed=()
 summary="$build/fuzz-summary.txt"
 : >"$summary"
 for target in "${targets[@]}"; do
-    exe="$build/tests/fuzz/fuzz_$target"
+    exe="$build/bin/fuzz_$target"
     [ -x "$exe" ] || { echo "fuzz.sh: no target '$target'" >&2; exit 2; }
     corpus="$build/corpus/$target"
     findings="$build/findings/$target"

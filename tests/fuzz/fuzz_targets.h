@@ -19,6 +19,8 @@ struct Target {
 int FuzzStoreFile(const uint8_t* data, size_t size);
 int FuzzIndexFile(const uint8_t* data, size_t size);
 int FuzzFileCheck(const uint8_t* data, size_t size);
+int FuzzCatalogue(const uint8_t* data, size_t size);
+int FuzzImporter(const uint8_t* data, size_t size);
 
 // Every target this build has, ended by {nullptr, nullptr}.
 const Target* AllTargets();

@@ -58,15 +58,18 @@ TEST_P(KeptInputsReplay, RegressionsAndSeedsPass) {
     RecordProperty("inputs", static_cast<int>(replayed));
 }
 
-INSTANTIATE_TEST_SUITE_P(Targets, KeptInputsReplay, ::testing::Values("store", "index", "check"),
+INSTANTIATE_TEST_SUITE_P(Targets, KeptInputsReplay, ::testing::Values("store", "index", "check", "catalogue", "import"),
                          [](const auto& info) { return std::string(info.param); });
 
 // The generated files are sound, so they also exercise every check the
 // targets reserve for sound files (walks agree, changes keep them sound).
 TEST(GeneratedSeedsReplay, EveryTargetPassesOnRealFiles) {
     test::TempDir dir;
-    std::vector<SeedFile> seeds = MakeSeedFiles(dir.File("seeds"));
-    ASSERT_GE(seeds.size(), 40u);
+    const fs::path sets = fs::path(KODEXA_FUZZ_SOURCE_DIR).parent_path() / "catalogue" / "data";
+    std::vector<std::string> sourceSets;
+    for (const char* set : {"mini-utf8", "mini-latin1", "icd10gm2010-excerpt"}) sourceSets.push_back((sets / set).string());
+    std::vector<SeedFile> seeds = MakeSeedFiles(dir.File("seeds"), sourceSets);
+    ASSERT_GE(seeds.size(), 46u);
     for (const SeedFile& seed : seeds) {
         const Target* target = FindTarget(seed.target);
         ASSERT_NE(target, nullptr) << seed.target;

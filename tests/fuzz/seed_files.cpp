@@ -3,7 +3,13 @@
 #include <sys/stat.h>
 
 #include <cstdio>
+#include <cstring>
 
+#include <filesystem>
+#include <sstream>
+
+#include "catalogue/catalogue_writer.h"
+#include "catalogue/importer.h"
 #include "index/btree_index.h"
 #include "store/store_file.h"
 #include "tests/fuzz/fuzz_support.h"
@@ -69,12 +75,54 @@ bool MakeIndexFile(const std::string& path, char revision, int order, int keys, 
     return tree.Close() == kNoError;
 }
 
+Bytes Joined(const std::vector<std::string>& files) {
+    Bytes joined;
+    for (size_t i = 0; i < files.size(); ++i) {
+        if (i > 0) joined.insert(joined.end(), kPieceSeparator, kPieceSeparator + std::strlen(kPieceSeparator));
+        Bytes piece = ReadFile(files[i]);
+        joined.insert(joined.end(), piece.begin(), piece.end());
+    }
+    return joined;
+}
+
+// The import input is the three source files joined; the catalogue input
+// the six files the importer makes of them.
+bool MakeCatalogueSeeds(const std::string& dir, const std::string& sourceSet, std::vector<SeedFile>& seeds) {
+    std::string name = std::filesystem::path(sourceSet).filename().string();
+    SourceFiles files;
+    ImportError error;
+    if (!FindSourceFiles(sourceSet, files, error)) return false;
+    std::string importSeed = dir + "/import/" + name + ".txt";
+    WriteFile(importSeed, Joined({files.chapters, files.groups, files.codes}));
+    seeds.push_back({"import", importSeed});
+
+    std::string target = dir + "/imported-" + name;
+    ImportRequest request;
+    request.files = files;
+    request.targetDir = target;
+    request.quiet = true;
+    request.progress = ProgressStyle::None;
+    std::ostringstream report;
+    if (RunImport(request, report) != 0) return false;
+    std::vector<std::string> parts;
+    for (const char* file : {"data1.dat", "data1.ndx", "data2.dat", "data2.ndx", "data3.dat", "data3.ndx"})
+        parts.push_back(target + "/" + file);
+    std::string catalogueSeed = dir + "/catalogue/" + name + ".cat";
+    WriteFile(catalogueSeed, Joined(parts));
+    seeds.push_back({"catalogue", catalogueSeed});
+    std::error_code ignored;
+    std::filesystem::remove_all(target, ignored);
+    return true;
+}
+
 }  // namespace
 
-std::vector<SeedFile> MakeSeedFiles(const std::string& dir) {
+std::vector<SeedFile> MakeSeedFiles(const std::string& dir, const std::vector<std::string>& sourceSets) {
     std::vector<SeedFile> seeds;
-    if (!MakeDir(dir) || !MakeDir(dir + "/store") || !MakeDir(dir + "/index") || !MakeDir(dir + "/check"))
-        return {};
+    for (const char* sub : {"", "/store", "/index", "/check", "/catalogue", "/import"})
+        if (!MakeDir(dir + sub)) return {};
+    for (const std::string& sourceSet : sourceSets)
+        if (!MakeCatalogueSeeds(dir, sourceSet, seeds)) return {};
     for (char revision : kRevisions) {
         for (int objects : {0, 3, 12}) {
             std::string name = "store-" + RevisionName(revision) + "-" + std::to_string(objects) + ".kvd";

@@ -14,8 +14,10 @@ struct SeedFile {
 };
 
 // Writes the seed files into dir/<target>/ and answers them; an empty list
-// when a file could not be made.
-std::vector<SeedFile> MakeSeedFiles(const std::string& dir);
+// when a file could not be made. sourceSets names directories that each hold
+// the three input files of an import: they become importer inputs and,
+// imported, catalogue inputs.
+std::vector<SeedFile> MakeSeedFiles(const std::string& dir, const std::vector<std::string>& sourceSets = {});
 
 }  // namespace kodexa::fuzz
 

@@ -7,6 +7,8 @@ const Target* AllTargets() {
         {"store", FuzzStoreFile},
         {"index", FuzzIndexFile},
         {"check", FuzzFileCheck},
+        {"catalogue", FuzzCatalogue},
+        {"import", FuzzImporter},
         {nullptr, nullptr},
     };
     return kTargets;
