@@ -57,9 +57,11 @@ bool IsStagingName(const std::string& name) {
            name.find('/') == std::string::npos;
 }
 
+// The marker is written under another name and renamed into place, so that
+// a run killed while writing it never leaves a marker without its content.
 bool WriteMarker(const std::string& dir, const std::string& stagingName, std::string& error) {
-    std::string marker = Join(dir, kPendingMarkerName);
-    int fd = OpenDescriptor(marker.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    const std::string marker = Join(dir, kPendingMarkerName), fresh = marker + ".new";
+    int fd = OpenDescriptor(fresh.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd < 0) {
         error = SystemError("cannot write " + marker);
         return false;
@@ -75,6 +77,11 @@ bool WriteMarker(const std::string& dir, const std::string& stagingName, std::st
         error = SystemError("cannot write " + marker);
         written = false;
     }
+    if (written && RenamePath(fresh.c_str(), marker.c_str()) != 0) {
+        error = SystemError("cannot write " + marker);
+        written = false;
+    }
+    if (!written) UnlinkPath(fresh.c_str());
     return written && SyncDirectory(dir, error);
 }
 
@@ -95,7 +102,14 @@ bool ReadMarker(const std::string& dir, std::string& stagingName, std::string& e
 // Renames every file still in staging into dir, then drops the marker and
 // the staging directory. Used for a fresh install and for finishing an old one.
 bool MoveAll(const std::string& dir, const std::string& staging, std::string& error) {
-    for (const std::string& name : Entries(staging)) {
+    // A listing cut short would move only part of the catalogue and still
+    // drop the marker that lets the next run finish the job.
+    std::vector<std::string> names;
+    if (!ListDirectory(staging.c_str(), names)) {
+        error = SystemError("cannot read the directory " + staging);
+        return false;
+    }
+    for (const std::string& name : names) {
         if (RenamePath(Join(staging, name).c_str(), Join(dir, name).c_str()) != 0) {
             error = SystemError("cannot move " + name + " into " + dir);
             return false;
@@ -148,6 +162,7 @@ bool CompletePendingReplacement(const std::string& dir, bool& completed, std::st
 }
 
 void RemoveStaleStaging(const std::string& dir) {
+    UnlinkPath((Join(dir, kPendingMarkerName) + ".new").c_str());
     for (const std::string& name : Entries(dir)) {
         std::string path = Join(dir, name);
         struct stat info;
@@ -166,7 +181,12 @@ bool CreateStaging(const std::string& dir, std::string& staging, std::string& er
 }
 
 bool SyncStaging(const std::string& staging, std::string& error) {
-    for (const std::string& name : Entries(staging)) {
+    std::vector<std::string> names;
+    if (!ListDirectory(staging.c_str(), names)) {
+        error = SystemError("cannot read the directory " + staging);
+        return false;
+    }
+    for (const std::string& name : names) {
         if (!SyncPath(Join(staging, name), O_RDONLY, error)) return false;
     }
     return SyncDirectory(staging, error);

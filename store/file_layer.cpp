@@ -111,6 +111,13 @@ int FileExistsOnDisk(const char* name) {
     return name != nullptr && active.stat(name, &info) == 0;
 }
 
+int FileMissingOnDisk(const char* name) {
+    struct stat info;
+    if (name == nullptr) return 0;
+    errno = 0;
+    return active.stat(name, &info) != 0 && (errno == ENOENT || errno == ENOTDIR);
+}
+
 long FileSizeOnDisk(const char* name) {
     struct stat info;
     if (name == nullptr || active.stat(name, &info) != 0) return -1;

@@ -79,6 +79,9 @@ int FileWrite(FileHolder* holder, const void* buffer, size_t count);
 int FileSeek(FileHolder* holder, long offset, int origin);
 long FileTell(FileHolder* holder);
 int FileExistsOnDisk(const char* name);
+// 1 only when the system says there is no such file; a file whose state
+// cannot be learnt (a failing stat) is not missing.
+int FileMissingOnDisk(const char* name);
 long FileSizeOnDisk(const char* name);
 // Flushes the C library's buffer and has the system write the file to disk.
 int FileSync(FileHolder* holder);

@@ -69,9 +69,10 @@ TEST_F(Replacement, EveryCutShortReplacementIsFinishedByTheNextRun) {
         bool markerWritten = false;
         std::string error;
         {
-            // Renames fail from the (moved+1)th on, as if the process had stopped there.
+            // After the marker's own rename, renames fail from the (moved+1)th file
+            // on, as if the process had stopped there.
             FaultInjector faults;
-            faults.FailCall(Stdio::Rename, moved + 1);
+            faults.FailCall(Stdio::Rename, moved + 2);
             ASSERT_FALSE(InstallStaging(target.Path(), staging, markerWritten, error));
         }
         ASSERT_TRUE(markerWritten);
