@@ -102,6 +102,7 @@ int RemoveDirectory(const char* name);
 // The names in a directory other than "." and "..", sorted; false (and
 // names empty) when it cannot be read to its end.
 bool ListDirectory(const char* name, std::vector<std::string>& names);
+long FileLengthOnDisk(FileHolder* holder);
 
 uint32_t Crc32Step(unsigned char byte, uint32_t crc);
 uint32_t Crc32(const void* buffer, size_t count);
