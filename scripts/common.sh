@@ -3,7 +3,7 @@
 # Sourced, not run.
 
 KODEXA_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-KODEXA_PACKAGES=(build-essential cmake pkg-config libgtest-dev libgmock-dev)
+KODEXA_PACKAGES=(build-essential cmake pkg-config libgtest-dev libgmock-dev clang libclang-rt-14-dev)
 
 kodexa_as_root() {
     if [ "$(id -u)" -eq 0 ]; then
