@@ -1,8 +1,8 @@
 // A whole catalogue cut from one input (six pieces: data1.dat, data1.ndx,
 // data2.dat, ... data3.ndx), opened read-write as the window opens it,
 // filled into a tree, searched twice and closed. Every walk must end within
-// what the files can hold, and a catalogue the checker finds sound must be
-// left byte for byte as it was.
+// what the files can hold, and a catalogue the checker finds sound, without
+// even a warning, must be left byte for byte as it was.
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -79,7 +79,10 @@ int FuzzCatalogue(const uint8_t* data, size_t size) {
     for (int i = 0; i < 6; ++i) {
         WriteFile(dir + kFileNames[i], pieces[i]);
         if (i % 2 == 1) indexBytes += int64_t(pieces[i].size());
-        sound = sound && CheckStoreFile(dir + kFileNames[i], i % 2 == 1).IsSound();
+        // Oddities the checker only warns of (a file longer than its header
+        // says) are put right by a read-write open, as they always were.
+        CheckReport report = CheckStoreFile(dir + kFileNames[i], i % 2 == 1);
+        sound = sound && report.IsSound() && report.warnings.empty();
     }
     {
         ObjectDatabase chapters, groups, codes;
