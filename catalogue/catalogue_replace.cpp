@@ -1,5 +1,7 @@
 #include "catalogue/catalogue_replace.h"
 
+#include "store/file_layer.h"
+
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -16,42 +18,32 @@ namespace kodexa {
 
 namespace {
 
-const ReplaceCalls kSystemCalls = {::rename, ::fsync};
-ReplaceCalls activeCalls = kSystemCalls;
-
 std::string Join(const std::string& dir, const std::string& name) { return dir + "/" + name; }
 
 std::string SystemError(const std::string& what) { return what + ": " + std::strerror(errno); }
 
 bool Exists(const std::string& path) {
     struct stat info;
-    return lstat(path.c_str(), &info) == 0;
+    return LinkStatus(path.c_str(), &info) == 0;
 }
 
 // Names in dir other than "." and "..", sorted so that every run moves
 // files in the same order.
 std::vector<std::string> Entries(const std::string& dir) {
     std::vector<std::string> names;
-    if (DIR* stream = opendir(dir.c_str())) {
-        while (const dirent* entry = readdir(stream)) {
-            std::string name = entry->d_name;
-            if (name != "." && name != "..") names.push_back(name);
-        }
-        closedir(stream);
-    }
-    std::sort(names.begin(), names.end());
+    ListDirectory(dir.c_str(), names);
     return names;
 }
 
 bool SyncPath(const std::string& path, int flags, std::string& error) {
-    int fd = open(path.c_str(), flags | O_CLOEXEC);
+    int fd = OpenDescriptor(path.c_str(), flags | O_CLOEXEC);
     if (fd < 0) {
         error = SystemError("cannot open " + path + " to sync it");
         return false;
     }
-    bool synced = activeCalls.fsync(fd) == 0;
+    bool synced = SyncDescriptor(fd) == 0;
     if (!synced) error = SystemError("cannot sync " + path);
-    close(fd);
+    CloseDescriptor(fd);
     return synced;
 }
 
@@ -65,21 +57,31 @@ bool IsStagingName(const std::string& name) {
            name.find('/') == std::string::npos;
 }
 
+// The marker is written under another name and renamed into place, so that
+// a run killed while writing it never leaves a marker without its content.
 bool WriteMarker(const std::string& dir, const std::string& stagingName, std::string& error) {
-    std::string marker = Join(dir, kPendingMarkerName);
-    int fd = open(marker.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    const std::string marker = Join(dir, kPendingMarkerName), fresh = marker + ".new";
+    int fd = OpenDescriptor(fresh.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd < 0) {
         error = SystemError("cannot write " + marker);
         return false;
     }
     std::string content = stagingName + "\n";
-    bool written = write(fd, content.data(), content.size()) == static_cast<ssize_t>(content.size());
+    bool written = WriteDescriptor(fd, content.data(), content.size()) == 0;
     if (!written) error = SystemError("cannot write " + marker);
-    if (written && activeCalls.fsync(fd) != 0) {
+    if (written && SyncDescriptor(fd) != 0) {
         error = SystemError("cannot sync " + marker);
         written = false;
     }
-    close(fd);
+    if (CloseDescriptor(fd) != 0 && written) {
+        error = SystemError("cannot write " + marker);
+        written = false;
+    }
+    if (written && RenamePath(fresh.c_str(), marker.c_str()) != 0) {
+        error = SystemError("cannot write " + marker);
+        written = false;
+    }
+    if (!written) UnlinkPath(fresh.c_str());
     return written && SyncDirectory(dir, error);
 }
 
@@ -100,33 +102,36 @@ bool ReadMarker(const std::string& dir, std::string& stagingName, std::string& e
 // Renames every file still in staging into dir, then drops the marker and
 // the staging directory. Used for a fresh install and for finishing an old one.
 bool MoveAll(const std::string& dir, const std::string& staging, std::string& error) {
-    for (const std::string& name : Entries(staging)) {
-        if (activeCalls.rename(Join(staging, name).c_str(), Join(dir, name).c_str()) != 0) {
+    // A listing cut short would move only part of the catalogue and still
+    // drop the marker that lets the next run finish the job.
+    std::vector<std::string> names;
+    if (!ListDirectory(staging.c_str(), names)) {
+        error = SystemError("cannot read the directory " + staging);
+        return false;
+    }
+    for (const std::string& name : names) {
+        if (RenamePath(Join(staging, name).c_str(), Join(dir, name).c_str()) != 0) {
             error = SystemError("cannot move " + name + " into " + dir);
             return false;
         }
     }
     if (!SyncDirectory(dir, error)) return false;
-    if (unlink(Join(dir, kPendingMarkerName).c_str()) != 0) {
+    if (UnlinkPath(Join(dir, kPendingMarkerName).c_str()) != 0) {
         error = SystemError("cannot remove " + Join(dir, kPendingMarkerName));
         return false;
     }
-    rmdir(staging.c_str());
+    RemoveDirectory(staging.c_str());
     return SyncDirectory(dir, error);
 }
 
 }  // namespace
 
-const ReplaceCalls& ActiveReplaceCalls() { return activeCalls; }
-void SetReplaceCalls(const ReplaceCalls& calls) { activeCalls = calls; }
-void ResetReplaceCalls() { activeCalls = kSystemCalls; }
-
 TargetLock::~TargetLock() {
-    if (fd >= 0) close(fd);  // closing releases the lock
+    if (fd >= 0) CloseDescriptor(fd);  // closing releases the lock
 }
 
 bool TargetLock::Acquire(const std::string& dir, std::string& error) {
-    fd = open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    fd = OpenDescriptor(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) {
         error = SystemError("cannot open the directory " + dir);
         return false;
@@ -157,16 +162,17 @@ bool CompletePendingReplacement(const std::string& dir, bool& completed, std::st
 }
 
 void RemoveStaleStaging(const std::string& dir) {
+    UnlinkPath((Join(dir, kPendingMarkerName) + ".new").c_str());
     for (const std::string& name : Entries(dir)) {
         std::string path = Join(dir, name);
         struct stat info;
-        if (IsStagingName(name) && lstat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) DiscardStaging(path);
+        if (IsStagingName(name) && LinkStatus(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) DiscardStaging(path);
     }
 }
 
 bool CreateStaging(const std::string& dir, std::string& staging, std::string& error) {
     std::string pattern = Join(dir, std::string(kStagingPrefix) + "XXXXXX");
-    if (mkdtemp(&pattern[0]) == nullptr) {
+    if (MakeTempDirectory(&pattern[0]) == nullptr) {
         error = SystemError("cannot make a staging directory in " + dir);
         return false;
     }
@@ -175,7 +181,12 @@ bool CreateStaging(const std::string& dir, std::string& staging, std::string& er
 }
 
 bool SyncStaging(const std::string& staging, std::string& error) {
-    for (const std::string& name : Entries(staging)) {
+    std::vector<std::string> names;
+    if (!ListDirectory(staging.c_str(), names)) {
+        error = SystemError("cannot read the directory " + staging);
+        return false;
+    }
+    for (const std::string& name : names) {
         if (!SyncPath(Join(staging, name), O_RDONLY, error)) return false;
     }
     return SyncDirectory(staging, error);
@@ -188,8 +199,8 @@ bool InstallStaging(const std::string& dir, const std::string& staging, bool& ma
 }
 
 void DiscardStaging(const std::string& staging) {
-    for (const std::string& name : Entries(staging)) unlink(Join(staging, name).c_str());
-    rmdir(staging.c_str());
+    for (const std::string& name : Entries(staging)) UnlinkPath(Join(staging, name).c_str());
+    RemoveDirectory(staging.c_str());
 }
 
 }  // namespace kodexa

@@ -16,16 +16,6 @@ constexpr char kPendingMarkerName[] = ".kodexa-import-pending";
 // Staging directories are named this followed by six random characters.
 constexpr char kStagingPrefix[] = ".kodexa-import-";
 
-// The system calls the replacement makes, replaceable so that tests can
-// stop a replacement part way.
-struct ReplaceCalls {
-    int (*rename)(const char* from, const char* to);
-    int (*fsync)(int fd);
-};
-const ReplaceCalls& ActiveReplaceCalls();
-void SetReplaceCalls(const ReplaceCalls& calls);
-void ResetReplaceCalls();
-
 // Holds an exclusive lock on the target directory for one import, so that
 // two imports never interleave their staging and renames.
 class TargetLock {

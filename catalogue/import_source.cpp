@@ -13,6 +13,8 @@
 #include <iterator>
 #include <sstream>
 
+#include "store/file_layer.h"
+
 namespace kodexa {
 
 std::string FormatImportError(const ImportError& error) {
@@ -106,21 +108,20 @@ bool ClassifySourceName(const std::string& name, SourceRole& role, std::string& 
 
 bool FindSourceFiles(const std::string& dir, SourceFiles& files, ImportError& error) {
     error = ImportError{dir, 0, ""};
-    DIR* stream = opendir(dir.c_str());
-    if (stream == nullptr) {
+    std::vector<std::string> names;
+    if (!ListDirectory(dir.c_str(), names)) {
         error.message = std::string("cannot read the directory: ") + std::strerror(errno);
         return false;
     }
     std::vector<std::string> found[3];
     std::vector<std::string> editions[3];
-    while (const dirent* entry = readdir(stream)) {
+    for (const std::string& name : names) {
         SourceRole role;
         std::string edition;
-        if (!ClassifySourceName(entry->d_name, role, edition)) continue;
-        found[static_cast<int>(role)].push_back(entry->d_name);
+        if (!ClassifySourceName(name, role, edition)) continue;
+        found[static_cast<int>(role)].push_back(name);
         editions[static_cast<int>(role)].push_back(edition);
     }
-    closedir(stream);
     std::string* targets[3] = {&files.chapters, &files.groups, &files.codes};
     for (int r = 0; r < 3; ++r) {
         const char* role = RoleName(static_cast<SourceRole>(r));
@@ -212,7 +213,7 @@ private:
 
 bool ReadWholeFile(const std::string& path, std::string& bytes, ImportError& error) {
     struct stat info;
-    if (stat(path.c_str(), &info) != 0) {
+    if (PathStatus(path.c_str(), &info) != 0) {
         error.message = std::string("cannot open: ") + std::strerror(errno);
         return false;
     }

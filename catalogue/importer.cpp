@@ -11,6 +11,7 @@
 #include "catalogue/catalogue_replace.h"
 #include "catalogue/catalogue_writer.h"
 #include "catalogue/import_model.h"
+#include "store/file_layer.h"
 
 namespace kodexa {
 
@@ -46,7 +47,7 @@ private:
 
 bool IsDirectory(const std::string& path) {
     struct stat info;
-    return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+    return PathStatus(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
 class ImportRun {
@@ -121,7 +122,7 @@ private:
 
     bool MakeTarget() {
         if (prepared) return true;
-        if (!IsDirectory(target) && mkdir(target.c_str(), 0755) != 0) {
+        if (!IsDirectory(target) && MakeDirectory(target.c_str(), 0755) != 0) {
             return Fail("cannot make the directory " + target + ": " + std::strerror(errno));
         }
         return PrepareTarget();
@@ -139,7 +140,7 @@ private:
         if (!InstallStaging(target, staging, markerWritten, error)) {
             if (!markerWritten) {
                 DiscardStaging(staging);
-                unlink((target + "/" + kPendingMarkerName).c_str());
+                UnlinkPath((target + "/" + kPendingMarkerName).c_str());
                 return Fail(error + "; " + target + " is unchanged");
             }
             return Fail(error + "; the catalogue in " + target +

@@ -39,12 +39,14 @@ int ObjectDatabase::Open(const char* dataName, const char* indexName, const Inde
             useIndex = withIndex;
         }
     }
-    if (StoreFile::FileExists(dataName)) {
-        if (OpenDataFile(dataName, openMode) != kNoError) return LastError();
-        existed = 1;
-    } else {
+    // Only a file that is really absent is made anew: creating truncates,
+    // so a file that merely could not be looked at would lose its records.
+    if (FileMissingOnDisk(dataName)) {
         if (CreateDataFile(dataName, dataStaticSize) != kNoError) return LastError();
         existed = 0;
+    } else {
+        if (OpenDataFile(dataName, openMode) != kNoError) return LastError();
+        existed = 1;
     }
     if (indexTable == nullptr) return kNoError;
     return OpenOrCreateIndex(indexName, keyPrototype, order, openMode, indexHeaderSlots);
@@ -55,7 +57,7 @@ int ObjectDatabase::Open(const char* dataName, const char* indexName, const Inde
 int ObjectDatabase::OpenOrCreateIndex(const char* indexName, const IndexKey& keyPrototype, FileAddress order,
                                       int openMode, int indexHeaderSlots) {
     int code;
-    if (existed && StoreFile::FileExists(indexName)) {
+    if (existed && !FileMissingOnDisk(indexName)) {
         code = OpenIndex(indexName, 0, keyPrototype, order, openMode);
     } else {
         if (existed) indexTable->Slot(0)->created = 1;

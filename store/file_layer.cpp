@@ -1,7 +1,11 @@
 #include "store/file_layer.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <new>
 
 namespace kodexa {
@@ -41,6 +45,21 @@ struct CrcTable {
 const CrcTable kCrcTable;
 
 }  // namespace
+
+int SystemStat(const char* name, struct stat* info) { return ::stat(name, info); }
+int SystemLstat(const char* name, struct stat* info) { return ::lstat(name, info); }
+int SystemRename(const char* from, const char* to) { return std::rename(from, to); }
+int SystemUnlink(const char* name) { return ::unlink(name); }
+int SystemOpen(const char* name, int flags, mode_t mode) { return ::open(name, flags, mode); }
+int SystemClose(int fd) { return ::close(fd); }
+ssize_t SystemWrite(int fd, const void* buffer, size_t count) { return ::write(fd, buffer, count); }
+int SystemFsync(int fd) { return ::fsync(fd); }
+int SystemMkdir(const char* name, mode_t mode) { return ::mkdir(name, mode); }
+char* SystemMkdtemp(char* pattern) { return ::mkdtemp(pattern); }
+int SystemRmdir(const char* name) { return ::rmdir(name); }
+DIR* SystemOpendir(const char* name) { return ::opendir(name); }
+struct dirent* SystemReaddir(DIR* stream) { return ::readdir(stream); }
+int SystemClosedir(DIR* stream) { return ::closedir(stream); }
 
 const StdioFunctions& ActiveStdio() { return active; }
 const StdioFunctions& SystemStdio() { return kSystem; }
@@ -89,7 +108,14 @@ long FileTell(FileHolder* holder) {
 
 int FileExistsOnDisk(const char* name) {
     struct stat info;
-    return name != nullptr && stat(name, &info) == 0;
+    return name != nullptr && active.stat(name, &info) == 0;
+}
+
+int FileMissingOnDisk(const char* name) {
+    struct stat info;
+    if (name == nullptr) return 0;
+    errno = 0;
+    return active.stat(name, &info) != 0 && (errno == ENOENT || errno == ENOTDIR);
 }
 
 // What the file holds on disk now; bytes still in the C library's buffer
@@ -102,8 +128,55 @@ long FileLengthOnDisk(FileHolder* holder) {
 
 long FileSizeOnDisk(const char* name) {
     struct stat info;
-    if (name == nullptr || stat(name, &info) != 0) return -1;
+    if (name == nullptr || active.stat(name, &info) != 0) return -1;
     return static_cast<long>(info.st_size);
+}
+
+int FileSync(FileHolder* holder) {
+    if (holder == nullptr) return 1;
+    if (active.fflush(holder->file) != 0) return 1;
+    return active.fsync(fileno(holder->file)) != 0;
+}
+
+int PathStatus(const char* name, struct stat* info) { return active.stat(name, info); }
+int LinkStatus(const char* name, struct stat* info) { return active.lstat(name, info); }
+int RenamePath(const char* from, const char* to) { return active.rename(from, to); }
+int UnlinkPath(const char* name) { return active.unlink(name); }
+int OpenDescriptor(const char* name, int flags, mode_t mode) { return active.open(name, flags, mode); }
+int CloseDescriptor(int fd) { return active.close(fd); }
+int SyncDescriptor(int fd) { return active.fsync(fd); }
+int MakeDirectory(const char* name, mode_t mode) { return active.mkdir(name, mode); }
+char* MakeTempDirectory(char* pattern) { return active.mkdtemp(pattern); }
+int RemoveDirectory(const char* name) { return active.rmdir(name); }
+
+int WriteDescriptor(int fd, const void* buffer, size_t count) {
+    const char* p = static_cast<const char*>(buffer);
+    while (count > 0) {
+        ssize_t written = active.write(fd, p, count);
+        if (written < 0 && errno == EINTR) continue;
+        // A write that moves nothing would repeat for ever.
+        if (written <= 0) return 1;
+        p += written;
+        count -= static_cast<size_t>(written);
+    }
+    return 0;
+}
+
+bool ListDirectory(const char* name, std::vector<std::string>& names) {
+    names.clear();
+    DIR* stream = active.opendir(name);
+    if (stream == nullptr) return false;
+    errno = 0;
+    while (const struct dirent* entry = active.readdir(stream)) {
+        std::string entryName = entry->d_name;
+        if (entryName != "." && entryName != "..") names.push_back(entryName);
+        errno = 0;
+    }
+    bool complete = errno == 0;
+    if (active.closedir(stream) != 0) complete = false;
+    if (!complete) names.clear();
+    std::sort(names.begin(), names.end());
+    return complete;
 }
 
 uint32_t Crc32Step(unsigned char byte, uint32_t crc) {

@@ -1,14 +1,36 @@
-// The thin layer over the C library's stdio: the only code that touches a
-// store file's FILE. The C functions are reached through a replaceable table
-// so that tests can make any single call fail.
+// The thin layer over the C library's stdio and the file system: the only
+// code that touches a store file's FILE, and the way every other part of the
+// program reaches files and directories. The C functions are reached through
+// a replaceable table so that tests can make any single call fail.
 #ifndef KODEXA_STORE_FILE_LAYER_H
 #define KODEXA_STORE_FILE_LAYER_H
+
+#include <dirent.h>
+#include <sys/stat.h>
+#include <sys/types.h>
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <string>
+#include <vector>
 
 namespace kodexa {
+
+int SystemStat(const char* name, struct stat* info);
+int SystemLstat(const char* name, struct stat* info);
+int SystemRename(const char* from, const char* to);
+int SystemUnlink(const char* name);
+int SystemOpen(const char* name, int flags, mode_t mode);
+int SystemClose(int fd);
+ssize_t SystemWrite(int fd, const void* buffer, size_t count);
+int SystemFsync(int fd);
+int SystemMkdir(const char* name, mode_t mode);
+char* SystemMkdtemp(char* pattern);
+int SystemRmdir(const char* name);
+DIR* SystemOpendir(const char* name);
+struct dirent* SystemReaddir(DIR* stream);
+int SystemClosedir(DIR* stream);
 
 struct StdioFunctions {
     FILE* (*fopen)(const char* name, const char* mode);
@@ -18,6 +40,22 @@ struct StdioFunctions {
     size_t (*fwrite)(const void* buffer, size_t size, size_t count, FILE* file);
     int (*fseek)(FILE* file, long offset, int origin);
     long (*ftell)(FILE* file);
+    // The file system calls. They have their defaults here so that a table
+    // built from the stdio calls alone still reaches the system for them.
+    int (*stat)(const char* name, struct stat* info) = SystemStat;
+    int (*lstat)(const char* name, struct stat* info) = SystemLstat;
+    int (*rename)(const char* from, const char* to) = SystemRename;
+    int (*unlink)(const char* name) = SystemUnlink;
+    int (*open)(const char* name, int flags, mode_t mode) = SystemOpen;
+    int (*close)(int fd) = SystemClose;
+    ssize_t (*write)(int fd, const void* buffer, size_t count) = SystemWrite;
+    int (*fsync)(int fd) = SystemFsync;
+    int (*mkdir)(const char* name, mode_t mode) = SystemMkdir;
+    char* (*mkdtemp)(char* pattern) = SystemMkdtemp;
+    int (*rmdir)(const char* name) = SystemRmdir;
+    DIR* (*opendir)(const char* name) = SystemOpendir;
+    struct dirent* (*readdir)(DIR* stream) = SystemReaddir;
+    int (*closedir)(DIR* stream) = SystemClosedir;
 };
 
 // The table in use; the C library's own functions unless replaced.
@@ -41,7 +79,29 @@ int FileWrite(FileHolder* holder, const void* buffer, size_t count);
 int FileSeek(FileHolder* holder, long offset, int origin);
 long FileTell(FileHolder* holder);
 int FileExistsOnDisk(const char* name);
+// 1 only when the system says there is no such file; a file whose state
+// cannot be learnt (a failing stat) is not missing.
+int FileMissingOnDisk(const char* name);
 long FileSizeOnDisk(const char* name);
+// Flushes the C library's buffer and has the system write the file to disk.
+int FileSync(FileHolder* holder);
+
+// The file system through the table; each answers as the C call does.
+int PathStatus(const char* name, struct stat* info);
+int LinkStatus(const char* name, struct stat* info);
+int RenamePath(const char* from, const char* to);
+int UnlinkPath(const char* name);
+int OpenDescriptor(const char* name, int flags, mode_t mode = 0);
+int CloseDescriptor(int fd);
+// Writes all of count bytes, going on after short writes; 0 on success.
+int WriteDescriptor(int fd, const void* buffer, size_t count);
+int SyncDescriptor(int fd);
+int MakeDirectory(const char* name, mode_t mode);
+char* MakeTempDirectory(char* pattern);
+int RemoveDirectory(const char* name);
+// The names in a directory other than "." and "..", sorted; false (and
+// names empty) when it cannot be read to its end.
+bool ListDirectory(const char* name, std::vector<std::string>& names);
 long FileLengthOnDisk(FileHolder* holder);
 
 uint32_t Crc32Step(unsigned char byte, uint32_t crc);

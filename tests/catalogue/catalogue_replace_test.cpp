@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/fault_injection.h"
 #include "tests/support/temp_dir.h"
 
 namespace kodexa::test {
@@ -32,18 +33,8 @@ void WriteSet(const std::string& dir, const std::string& tag) {
     }
 }
 
-// Renames fail from the (n+1)th on, as if the process had stopped there.
-int renamesLeft = 0;
-int LimitedRename(const char* from, const char* to) {
-    if (renamesLeft == 0) return -1;
-    --renamesLeft;
-    return ::rename(from, to);
-}
-
 class Replacement : public ::testing::Test {
 protected:
-    void TearDown() override { ResetReplaceCalls(); }
-
     std::string Stage(const std::string& tag) {
         std::string staging, error;
         EXPECT_TRUE(CreateStaging(target.Path(), staging, error)) << error;
@@ -75,12 +66,15 @@ TEST_F(Replacement, EveryCutShortReplacementIsFinishedByTheNextRun) {
     for (int moved = 0; moved < static_cast<int>(kNames.size()); ++moved) {
         WriteSet(target.Path(), "old");
         std::string staging = Stage("new" + std::to_string(moved));
-        renamesLeft = moved;
-        SetReplaceCalls({LimitedRename, ActiveReplaceCalls().fsync});
         bool markerWritten = false;
         std::string error;
-        ASSERT_FALSE(InstallStaging(target.Path(), staging, markerWritten, error));
-        ResetReplaceCalls();
+        {
+            // After the marker's own rename, renames fail from the (moved+1)th file
+            // on, as if the process had stopped there.
+            FaultInjector faults;
+            faults.FailCall(Stdio::Rename, moved + 2);
+            ASSERT_FALSE(InstallStaging(target.Path(), staging, markerWritten, error));
+        }
         ASSERT_TRUE(markerWritten);
         ASSERT_TRUE(Exists(target.File(kPendingMarkerName))) << moved;
 

@@ -1,6 +1,7 @@
-// Replaces the store's stdio table for the lifetime of one object: counts the
-// calls of each C function and makes a chosen call fail or write altered
-// bytes. Only one injector may be installed at a time.
+// Replaces the file layer's table of C calls for the lifetime of one object:
+// counts the calls of each function and makes chosen calls fail, transfer
+// less than asked, or write altered bytes. Only one injector may be
+// installed at a time.
 #ifndef KODEXA_TESTS_SUPPORT_FAULT_INJECTION_H
 #define KODEXA_TESTS_SUPPORT_FAULT_INJECTION_H
 
@@ -8,11 +9,25 @@
 
 namespace kodexa::test {
 
-enum class Stdio { Fopen, Fclose, Fflush, Fread, Fwrite, Fseek, Ftell };
+// The stdio calls first (a store file's traffic), then the file system calls.
+enum class Stdio {
+    Fopen, Fclose, Fflush, Fread, Fwrite, Fseek, Ftell,
+    Stat, Lstat, Rename, Unlink, Open, Close, Write, Fsync, Mkdir, Mkdtemp, Rmdir, Opendir, Readdir, Closedir,
+};
 constexpr int kStdioKinds = 7;
+constexpr int kCallKinds = 21;
 constexpr Stdio kAllStdio[kStdioKinds] = {Stdio::Fopen, Stdio::Fclose, Stdio::Fflush, Stdio::Fread,
                                           Stdio::Fwrite, Stdio::Fseek, Stdio::Ftell};
 const char* StdioName(Stdio call);
+// fread, fwrite and write: the calls that can move fewer bytes than asked.
+bool IsTransfer(Stdio call);
+
+enum class FaultMode {
+    Once,        // the nth call fails, later ones work again
+    FromThenOn,  // the nth call and every one after it fail: a full disk, a vanished device
+    Short,       // the nth transfer moves half of what was asked and says so
+};
+const char* FaultModeName(FaultMode mode);
 
 class FaultInjector {
 public:
@@ -21,15 +36,23 @@ public:
     FaultInjector(const FaultInjector&) = delete;
     FaultInjector& operator=(const FaultInjector&) = delete;
 
-    // The nth call of `call` from now on (1-based) fails: fopen answers
-    // nullptr, fread/fwrite a short count, fseek/ftell -1, fflush EOF, and
-    // fclose EOF without closing the file. n = 0 cancels.
+    // The nth call of `call` from now on (1-based) fails: fopen, opendir and
+    // mkdtemp answer nullptr, fread/fwrite one element fewer than asked,
+    // write -1, readdir the end of the directory with errno set, fclose EOF
+    // without closing the file, close -1 after closing the descriptor (as
+    // the system does), the rest -1 or EOF. n = 0 cancels.
     void FailCall(Stdio call, int n);
+    // Counting the calls of every kind together, the nth from now on fails
+    // as above (Once, FromThenOn); in Short mode only transfers count, and
+    // the nth moves half of the bytes (fread/fwrite: half the elements).
+    void FailAnyCall(FaultMode mode, int n);
     // The nth fwrite from now on (0: every one) writes its bytes inverted
     // and still reports the full count.
     void CorruptWrite(int n);
 
     int Calls(Stdio call) const { return calls[static_cast<int>(call)]; }
+    int TotalCalls() const { return totalCalls; }
+    int TransferCalls() const { return transferCalls; }
     // Injected faults that have actually been triggered.
     int Injected() const { return injected; }
     // Counting restarts at zero; pending failures count from here.
@@ -37,12 +60,17 @@ public:
 
 private:
     friend struct Wrappers;
-    bool Trips(Stdio call);
+    enum class Effect { None, Fail, Short };
+    Effect Trips(Stdio call);
     bool TripsCorruption();
 
     StdioFunctions saved;
-    int calls[kStdioKinds] = {};
-    int failAt[kStdioKinds] = {};
+    int calls[kCallKinds] = {};
+    int failAt[kCallKinds] = {};
+    int totalCalls = 0;
+    int transferCalls = 0;
+    FaultMode anyMode = FaultMode::Once;
+    int anyAt = 0;
     int corruptAt = -1;
     int injected = 0;
 };

@@ -1,0 +1,154 @@
+#include "tests/fuzz/seed_files.h"
+
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <cstring>
+
+#include <filesystem>
+#include <sstream>
+
+#include "catalogue/catalogue_writer.h"
+#include "catalogue/importer.h"
+#include "index/btree_index.h"
+#include "store/store_file.h"
+#include "tests/fuzz/fuzz_support.h"
+
+namespace kodexa::fuzz {
+
+namespace {
+
+constexpr char kRevisions[] = {0, 'A', 'B', 'C'};
+
+std::string RevisionName(char revision) { return revision == 0 ? std::string("plain") : std::string(1, revision); }
+
+bool MakeDir(const std::string& path) { return mkdir(path.c_str(), 0755) == 0 || errno == EEXIST; }
+
+// Objects of growing sizes; every third one deleted, every fifth released,
+// so that the free list holds both kinds and blocks of several lengths.
+bool MakeStoreFile(const std::string& path, char revision, int staticSize, int objects) {
+    StoreFile store;
+    if (store.Create(path.c_str(), staticSize, revision) != kNoError) return false;
+    std::vector<FileAddress> placed;
+    for (int i = 0; i < objects; ++i) {
+        int size = 4 + 7 * i;
+        FileAddress object = store.Allocate(size, i % 2 ? kFirstFit : kAppendOnly);
+        if (object == 0) return false;
+        std::vector<unsigned char> bytes(size_t(size), static_cast<unsigned char>('a' + i % 26));
+        if (store.Write(bytes.data(), size, object, 0, 0) != kNoError) return false;
+        store.WriteObjectChecksum(object);
+        placed.push_back(object);
+    }
+    for (size_t i = 0; i < placed.size(); ++i) {
+        if (i % 3 == 2) store.Remove(placed[i], 0);
+        if (i % 5 == 4) store.Remove(placed[i], 1);
+    }
+    if (objects > 6) {
+        FileAddress reused = store.Allocate(5, kBestFit);
+        if (reused == 0 || store.Write("reuse", 5, reused, 0, 0) != kNoError) return false;
+        store.WriteObjectChecksum(reused);
+    }
+    return store.Close() == kNoError;
+}
+
+std::string Numbered(int n) {
+    char text[16];
+    std::snprintf(text, sizeof text, "K%03d", n);
+    return text;
+}
+
+bool MakeIndexFile(const std::string& path, char revision, int order, int keys, int removed) {
+    auto* file = new StoreFile();
+    BtreeIndex tree(FuzzKey(), order, -1);
+    tree.Adopt(file);
+    if (file->Create(path.c_str(), kBtreeHeaderSize, revision) != kNoError) return false;
+    if (tree.Create(file, 1, file->HeaderSize()) != kNoError) return false;
+    FuzzKey scratch;
+    for (int i = 0; i < keys; ++i) {
+        FuzzKey key(Numbered((i * 37) % keys));
+        if (tree.Insert(key, scratch, 0) != 1) return false;
+    }
+    for (int i = 0; i < removed; ++i) {
+        FuzzKey key(Numbered(keys - 1 - 2 * i));
+        if (tree.Remove(key, scratch, 0) != 1) return false;
+    }
+    return tree.Close() == kNoError;
+}
+
+Bytes Joined(const std::vector<std::string>& files) {
+    Bytes joined;
+    for (size_t i = 0; i < files.size(); ++i) {
+        if (i > 0) joined.insert(joined.end(), kPieceSeparator, kPieceSeparator + std::strlen(kPieceSeparator));
+        Bytes piece = ReadFile(files[i]);
+        joined.insert(joined.end(), piece.begin(), piece.end());
+    }
+    return joined;
+}
+
+// The import input is the three source files joined; the catalogue input
+// the six files the importer makes of them.
+bool MakeCatalogueSeeds(const std::string& dir, const std::string& sourceSet, std::vector<SeedFile>& seeds) {
+    std::string name = std::filesystem::path(sourceSet).filename().string();
+    SourceFiles files;
+    ImportError error;
+    if (!FindSourceFiles(sourceSet, files, error)) return false;
+    std::string importSeed = dir + "/import/" + name + ".txt";
+    WriteFile(importSeed, Joined({files.chapters, files.groups, files.codes}));
+    seeds.push_back({"import", importSeed});
+
+    std::string target = dir + "/imported-" + name;
+    ImportRequest request;
+    request.files = files;
+    request.targetDir = target;
+    request.quiet = true;
+    request.progress = ProgressStyle::None;
+    std::ostringstream report;
+    if (RunImport(request, report) != 0) return false;
+    std::vector<std::string> parts;
+    for (const char* file : {"data1.dat", "data1.ndx", "data2.dat", "data2.ndx", "data3.dat", "data3.ndx"})
+        parts.push_back(target + "/" + file);
+    std::string catalogueSeed = dir + "/catalogue/" + name + ".cat";
+    WriteFile(catalogueSeed, Joined(parts));
+    seeds.push_back({"catalogue", catalogueSeed});
+    std::error_code ignored;
+    std::filesystem::remove_all(target, ignored);
+    return true;
+}
+
+}  // namespace
+
+std::vector<SeedFile> MakeSeedFiles(const std::string& dir, const std::vector<std::string>& sourceSets) {
+    std::vector<SeedFile> seeds;
+    for (const char* sub : {"", "/store", "/index", "/check", "/catalogue", "/import"})
+        if (!MakeDir(dir + sub)) return {};
+    for (const std::string& sourceSet : sourceSets)
+        if (!MakeCatalogueSeeds(dir, sourceSet, seeds)) return {};
+    for (char revision : kRevisions) {
+        for (int objects : {0, 3, 12}) {
+            std::string name = "store-" + RevisionName(revision) + "-" + std::to_string(objects) + ".kvd";
+            for (const char* target : {"store", "check"}) {
+                std::string path = dir + "/" + target + "/" + name;
+                if (!MakeStoreFile(path, revision, objects == 3 ? 28 : 0, objects)) return {};
+                seeds.push_back({target, path});
+            }
+        }
+    }
+    struct Shape {
+        int order, keys, removed;
+    };
+    static const Shape kShapes[] = {{29, 0, 0}, {29, 1, 0}, {5, 12, 0}, {29, 60, 20}, {5, 80, 30}};
+    for (char revision : {char(0), 'C'}) {
+        for (const Shape& shape : kShapes) {
+            std::string name = "index-" + RevisionName(revision) + "-" + std::to_string(shape.order) + "-" +
+                               std::to_string(shape.keys) + "-" + std::to_string(shape.removed) + ".ndx";
+            for (const char* target : {"index", "check"}) {
+                std::string path = dir + "/" + target + "/" + name;
+                if (!MakeIndexFile(path, revision, shape.order, shape.keys, shape.removed)) return {};
+                seeds.push_back({target, path});
+            }
+        }
+    }
+    return seeds;
+}
+
+}  // namespace kodexa::fuzz
