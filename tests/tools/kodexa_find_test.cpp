@@ -1,113 +1,96 @@
 // kodexa-find as a user runs it: usage, the three lookups, exit codes, and
 // that it never creates or changes a catalogue file.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-
-#include <cstdlib>
-#include <filesystem>
-#include <map>
 
 #include "tests/catalogue/catalogue_builder.h"
+#include "tests/tools/tool_run.h"
 
 namespace kodexa::test {
 namespace {
 
-struct Outcome {
-    int exitCode;
-    std::string out, err;
-};
-
-const std::string kProgram = std::string(std::getenv("KODEXA_BIN_DIR") ? std::getenv("KODEXA_BIN_DIR") : "unset") +
-                             "/kodexa-find";
-
 class KodexaFind : public ::testing::Test {
 protected:
     void SetUp() override { WriteSampleCatalogue(catalogue.Path()); }
-
-    // Arguments are quoted for the shell; a hanging run answers 124 after 30 s.
-    Outcome Find(const std::string& args, const std::string& program = kProgram) {
-        std::string out = scratch.File("out"), err = scratch.File("err");
-        int status = std::system(("timeout 30 " + program + " " + args + " >" + out + " 2>" + err).c_str());
-        std::vector<unsigned char> o = ReadAllBytes(out), e = ReadAllBytes(err);
-        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, {o.begin(), o.end()}, {e.begin(), e.end()}};
-    }
-    Outcome FindIn(const std::string& args) { return Find("--dir " + catalogue.Path() + " " + args); }
-    std::map<std::string, std::vector<unsigned char>> Files() {
-        std::map<std::string, std::vector<unsigned char>> files;
-        for (const auto& entry : std::filesystem::directory_iterator(catalogue.Path()))
-            files[entry.path().filename()] = ReadAllBytes(entry.path());
-        return files;
-    }
-    TempDir catalogue, scratch;
+    ProgramRun FindIn(const std::string& args) { return RunProgram("kodexa-find", "--dir " + catalogue.Path() + " " + args); }
+    TempDir catalogue;
 };
 
 TEST_F(KodexaFind, WrongUsageExitsWithTwo) {
     for (const char* args : {"", "--bogus", "eins zwei", "--code", "--dir", "--tree cholera", "--code A00 --tree",
                              "--dir /tmp --dir /tmp --tree"}) {
-        Outcome run = Find(args);
+        ProgramRun run = RunProgram("kodexa-find", args);
         EXPECT_EQ(std::make_tuple(run.exitCode, run.out), std::make_tuple(2, std::string())) << args;
-        EXPECT_NE(run.err.find("kodexa-find --help"), std::string::npos) << args;
+        EXPECT_TRUE(Has(run.err, "kodexa-find --help")) << args;
     }
-    Outcome help = Find("--help"), version = Find("--version");
+    ProgramRun help = RunProgram("kodexa-find", "--help"), version = RunProgram("kodexa-find", "--version");
     EXPECT_EQ(std::make_pair(help.exitCode, help.out.rfind("Usage: kodexa-find", 0)), std::make_pair(0, size_t(0)));
     EXPECT_EQ(std::make_pair(version.exitCode, version.out), std::make_pair(0, std::string("kodexa-find 1.0\n")));
 }
 
-TEST_F(KodexaFind, SearchPrintsCodeAndTitleInCodeOrder) {
-    Outcome run = FindIn("CHOLERA");
-    EXPECT_EQ(run.exitCode, 0);
-    EXPECT_EQ(run.out, "A00\tCholera\nA00.0\tCholera durch Vibrio\nA00.9\tCholera, nicht n\xc3\xa4her bezeichnet\n");
-    Outcome all = FindIn("''");
-    EXPECT_EQ(std::make_pair(all.exitCode, std::count(all.out.begin(), all.out.end(), '\n')), std::make_pair(0, 7L));
-    Outcome none = FindIn("-- -nichts-");
-    EXPECT_EQ(std::make_tuple(none.exitCode, none.out), std::make_tuple(1, std::string()));
-}
-
-TEST_F(KodexaFind, CodeShowsEveryFieldOfExactlyThatCode) {
-    Outcome run = FindIn("--code A15.0");
-    EXPECT_EQ(run.exitCode, 0);
-    EXPECT_EQ(run.out, "code: A15.0\ntitle: Lungentuberkulose\nlevel: 4\nchapterCode: A00-B99\ngroupCode: A15-A19\n"
-                       "branchMark: N\nspareMark: X\n");
-    for (const char* missing : {"A15.1", "a15.0", "A15.0xyz", "''"}) {
-        Outcome miss = FindIn(std::string("--code ") + missing);
-        EXPECT_EQ(std::make_tuple(miss.exitCode, miss.out), std::make_tuple(1, std::string())) << missing;
-        EXPECT_NE(miss.err.find("no code"), std::string::npos) << missing;
-    }
-}
-
-TEST_F(KodexaFind, TreeFromTheProgramsOwnDirectory) {
-    EXPECT_EQ(FindIn("--tree").out, SampleOutline());
-    std::string copy = catalogue.File("kodexa-find");
-    std::filesystem::copy_file(kProgram, copy);
-    Outcome run = Find("--tree", copy);
-    EXPECT_EQ(run.exitCode, 0) << run.err;
-    EXPECT_EQ(run.out, SampleOutline());
-}
-
-TEST_F(KodexaFind, NeverCreatesOrChangesAFile) {
-    auto before = Files();
+// Every lookup leaves the files as they were; exit 1 when nothing is found.
+TEST_F(KodexaFind, LookupsAnswerAndChangeNoFile) {
+    auto before = Snapshot(catalogue.Path());
     ASSERT_EQ(before.size(), 6u);
-    for (const char* args : {"Tuberkulose", "--code A00", "--tree", "zzz"}) FindIn(args);
-    EXPECT_EQ(Files(), before);
+    const std::tuple<const char*, int, std::string> cases[] = {
+        {"--tree", 0, SampleOutline()},
+        {"CHOLERA", 0, "A00\tCholera\nA00.0\tCholera durch Vibrio\nA00.9\tCholera, nicht n\xc3\xa4her bezeichnet\n"},
+        {"--code A15.0", 0, "code: A15.0\ntitle: Lungentuberkulose\nlevel: 4\nchapterCode: A00-B99\n"
+                            "groupCode: A15-A19\nbranchMark: N\nspareMark: X\n"},
+        {"-- -nichts-", 1, ""}, {"--code A15.1", 1, ""}, {"--code a15.0", 1, ""}, {"--code A15.0xyz", 1, ""},
+    };
+    for (const auto& [args, exitCode, out] : cases) {
+        ProgramRun run = FindIn(args);
+        EXPECT_EQ(std::make_pair(run.exitCode, run.out), std::make_pair(exitCode, out)) << args;
+    }
+    EXPECT_EQ(Snapshot(catalogue.Path()), before);
     TempDir empty;
     for (const char* args : {"x", "--code A00", "--tree"}) {
-        Outcome run = Find("--dir " + empty.Path() + " " + args);
+        ProgramRun run = RunProgram("kodexa-find", "--dir " + empty.Path() + " " + args);
         EXPECT_EQ(run.exitCode, 1) << args;
-        EXPECT_NE(run.err.find("no catalogue in " + empty.Path()), std::string::npos) << run.err;
+        EXPECT_TRUE(Has(run.err, "no catalogue in " + empty.Path())) << run.err;
     }
     EXPECT_TRUE(std::filesystem::is_empty(empty.Path()));
 }
 
 TEST_F(KodexaFind, DamagedCatalogueGivesExitOne) {
     SpoilCode(catalogue.Path(), "A15");
-    Outcome run = FindIn("--tree");
+    ProgramRun run = FindIn("--tree");
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_EQ(run.out.rfind("Error reading the object\nA00-B99 - Infektionen\n", 0), 0u) << run.out;
-    EXPECT_NE(run.err.find("could not be read to its end"), std::string::npos);
+    EXPECT_TRUE(Has(run.err, "could not be read to its end"));
     WriteAllBytes(catalogue.File("data3.dat"), {1, 2, 3});
-    Outcome broken = FindIn("Cholera");
+    ProgramRun broken = FindIn("Cholera");
     EXPECT_EQ(broken.exitCode, 1);
-    EXPECT_NE(broken.err.find("cannot read"), std::string::npos) << broken.err;
+    EXPECT_TRUE(Has(broken.err, "cannot read")) << broken.err;
+}
+
+// The catalogue the build imports beside the programs, found without --dir:
+// every code sits under the group and chapter whose range holds it, which
+// holds only when the three indexes list them in the same order.
+TEST(DefaultCatalogue, TheTreeWalkPlacesEveryCodeInsideItsGroupAndChapter) {
+    ProgramRun tree = RunProgram("kodexa-find", "--tree");
+    ASSERT_EQ(tree.exitCode, 0) << tree.err;
+    EXPECT_EQ(tree.out.rfind("A00-B99 - Bestimmte infektiöse und parasitäre Krankheiten\n"
+                             "  A00-A09 - Infektiöse Darmkrankheiten\n    A00 - Cholera\n", 0), 0u);
+    size_t counts[3] = {0, 0, 0};
+    std::string ranges[2];  // the current chapter and group, "A00-B99"
+    auto holds = [](const std::string& range, const std::string& code) {
+        return range.size() == 7 && range.substr(0, 3) <= code.substr(0, 3) && code.substr(0, 3) <= range.substr(4, 3);
+    };
+    for (size_t start = 0, end; start < tree.out.size(); start = end + 1) {
+        end = tree.out.find('\n', start);
+        std::string line = tree.out.substr(start, end - start);
+        size_t indent = line.find_first_not_of(' '), depth = std::min<size_t>(indent / 2, 2);
+        std::string code = line.substr(indent, line.find(" - ") - indent);
+        ++counts[depth];
+        if (depth < 2) ranges[depth] = code;
+        bool inside = holds(ranges[0], code) && (depth == 1 ? holds(ranges[0], code.substr(4)) : holds(ranges[1], code));
+        EXPECT_TRUE(depth == 0 || inside) << line;
+    }
+    EXPECT_EQ(std::vector<size_t>(counts, counts + 3), (std::vector<size_t>{22, 243, 16793}));
+    ProgramRun search = RunProgram("kodexa-find", "cholera");
+    EXPECT_EQ(search.out.rfind("A00\tCholera\nA00.0\t", 0), 0u) << search.out;
+    EXPECT_TRUE(Has(search.out, "\nA00.1\t") && Has(search.out, "\nA00.9\t")) << search.out;
 }
 
 }  // namespace
