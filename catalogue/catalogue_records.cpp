@@ -1,0 +1,166 @@
+#include "catalogue/catalogue_records.h"
+
+#include <cstring>
+
+namespace kodexa {
+
+namespace {
+
+constexpr int kFlush = 1;
+constexpr int kVerify = 1;
+constexpr int kSyncHeader = 1;
+constexpr int kObjectHeaderSize = sizeof(ObjectHeader);
+
+}  // namespace
+
+// A failing store call has recorded its code; should it ever not have, the
+// caller must still not see success.
+int CatalogueRecord::FailWith(StoreFile& store) {
+    int code = store.LastError();
+    return code != kNoError ? code : store.SetError(kReadError);
+}
+
+int CatalogueRecord::Read(FileAddress a) {
+    StoreFile* store = Store();
+    if (store == nullptr) return kNoDatabaseOpen;
+    store->SeekTo(a);
+    if (store->LastError() != kNoError) return store->LastError();
+    ObjectHeader header;
+    if (ReadObjectHeader(header, a) != kNoError) return FailWith(*store);
+    if (header.classTag != kCatalogueClassTag) return store->SetError(kWrongObjectType);
+    Fields fields = StoredFields();
+    for (int i = 0; i < fields.textCount; ++i) {
+        char* text = ReadString(kCurrentPosition);
+        if (text == nullptr) return FailWith(*store);
+        *fields.texts[i] = text;
+        delete[] text;
+    }
+    for (int i = 0; i < fields.markCount; ++i)
+        if (store->Read(fields.marks[i], 1, kCurrentPosition) != kNoError) return FailWith(*store);
+    address = a;
+    return kNoError;
+}
+
+int CatalogueRecord::Write() {
+    StoreFile* store = Store();
+    if (store == nullptr) return kNoDatabaseOpen;
+    address = store->Allocate(ObjectSize() + kObjectHeaderSize, kFirstFit);
+    if (address == 0) return FailWith(*store);
+    // Allocate leaves the file at the new object, so every field follows at
+    // the current position.
+    ObjectHeader header{kCatalogueClassTag, address};
+    if (WriteObjectHeader(header, kCurrentPosition) != kNoError) return FailWith(*store);
+    Fields fields = StoredFields();
+    for (int i = 0; i < fields.textCount; ++i)
+        if (WriteString(TextOrNull(*fields.texts[i]), kCurrentPosition) != kNoError) return FailWith(*store);
+    for (int i = 0; i < fields.markCount; ++i)
+        if (store->Write(fields.marks[i], 1, kCurrentPosition, kFlush, kVerify) != kNoError)
+            return FailWith(*store);
+    store->WriteObjectChecksum(address);
+    if (store->LastError() != kNoError) return store->LastError();
+    if (database->UseIndex() != 1) return kNoError;
+    CatalogueKey key(TextOrNull(code), address, kCatalogueClassTag), scratch;
+    if (!AddKey(key, scratch, 0, kFlush)) {
+        int error = database->IndexError(0);
+        return error != kNoError ? error : kInsertError;
+    }
+    return kNoError;
+}
+
+int CatalogueRecord::ObjectSize() {
+    Fields fields = StoredFields();
+    int size = fields.markCount;
+    for (int i = 0; i < fields.textCount; ++i) size += StringSize(TextOrNull(*fields.texts[i]));
+    return size;
+}
+
+void CatalogueRecord::ReleaseTexts() {
+    Fields fields = StoredFields();
+    for (int i = 0; i < fields.textCount; ++i) fields.texts[i]->reset();
+}
+
+int CatalogueRecord::Find() {
+    if (database == nullptr) return 0;
+    return database->UseIndex() == 1 ? FindInIndex() : ScanRecordFile();
+}
+
+int CatalogueRecord::FindInIndex() {
+    CatalogueKey key(TextOrNull(code), 0, 0), scratch;
+    if (!FindKey(key, scratch, 0, kSyncHeader)) return 0;
+    address = key.ObjectAddress();
+    return 1;
+}
+
+CatalogueRecord::Snapshot CatalogueRecord::Remember() {
+    Snapshot saved{};
+    Fields fields = StoredFields();
+    for (int i = 0; i < fields.textCount; ++i) saved.texts[i] = *fields.texts[i];
+    for (int i = 0; i < fields.markCount; ++i) saved.marks[i] = *fields.marks[i];
+    saved.address = address;
+    return saved;
+}
+
+void CatalogueRecord::Restore(const Snapshot& saved) {
+    Fields fields = StoredFields();
+    for (int i = 0; i < fields.textCount; ++i) *fields.texts[i] = saved.texts[i];
+    for (int i = 0; i < fields.markCount; ++i) *fields.marks[i] = saved.marks[i];
+    address = saved.address;
+}
+
+// Visits every block of the record file in file order and reads each live
+// catalogue object until one carries the wanted code. The record is left as
+// it was whenever nothing is found, failures included.
+int CatalogueRecord::ScanRecordFile() {
+    StoreFile* store = Store();
+    if (store == nullptr) return 0;
+    Snapshot saved = Remember();
+    const std::string wanted = TextOrEmpty(code);
+    const int64_t end = store->EndOfFile().Get();
+    const int blockHeaderSize = store->BlockHeaderSize();
+    int64_t block = store->FindBlock(0).Get();
+    bool found = false;
+    while (block != 0 && block + blockHeaderSize < end) {
+        BlockHeader header;
+        if (store->Read(&header, sizeof header, static_cast<int32_t>(block)) != kNoError) break;
+        // A block shorter than its own header cannot lead anywhere; moving on
+        // byte by byte keeps the scan going forward on a damaged file.
+        int64_t length = header.length.Get();
+        int64_t step = header.checkWord == kCheckWord && length >= blockHeaderSize ? length : 1;
+        if (header.checkWord != kCheckWord || header.StatusByte() != kStatusInUse) {
+            block += step;
+            continue;
+        }
+        const int32_t object = static_cast<int32_t>(block + blockHeaderSize);
+        ObjectHeader objectHeader;
+        if (ReadObjectHeader(objectHeader, object) != kNoError) break;
+        if (objectHeader.classTag == kCatalogueClassTag) {
+            if (Read(object) != kNoError) break;
+            if (TextOrEmpty(code) == wanted) {
+                found = true;
+                break;
+            }
+        }
+        block += step;
+    }
+    if (!found) Restore(saved);
+    return found ? 1 : 0;
+}
+
+int CatalogueRecord::Delete() {
+    if (database == nullptr) return 0;
+    if (database->UseIndex() != 1) return Find() && RemoveObject(address) ? 1 : 0;
+    CatalogueKey key(TextOrNull(code), 0, 0), scratch;
+    if (!FindKey(key, scratch, 0, kSyncHeader)) return 0;
+    if (!RemoveObject(key.ObjectAddress())) return 0;
+    return DeleteKey(key, scratch, 0, kFlush) ? 1 : 0;
+}
+
+CatalogueRecord::Fields ChapterRecord::StoredFields() { return Fields{{&code, &title}, 2, {}, 0}; }
+
+CatalogueRecord::Fields GroupRecord::StoredFields() { return Fields{{&code, &title}, 2, {}, 0}; }
+
+CatalogueRecord::Fields CodeRecord::StoredFields() {
+    return Fields{{&code, &title, &level, &chapterCode, &groupCode}, 5, {&branchMark, &spareMark}, 2};
+}
+
+}  // namespace kodexa

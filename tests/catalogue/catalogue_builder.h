@@ -1,0 +1,86 @@
+// Small catalogues for tests, written through the record classes into a
+// private directory.
+#ifndef KODEXA_TESTS_CATALOGUE_CATALOGUE_BUILDER_H
+#define KODEXA_TESTS_CATALOGUE_CATALOGUE_BUILDER_H
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "catalogue/catalogue_files.h"
+#include "catalogue/catalogue_records.h"
+#include "tests/support/temp_dir.h"
+
+namespace kodexa::test {
+
+struct Entry {
+    std::string code, title;
+};
+
+struct Code {
+    std::string code, title, level, chapter, group;
+    char branchMark = 'T';
+    char spareMark = 'X';
+};
+
+// The three databases of one catalogue directory, open for reading and
+// writing while the object lives.
+struct CatalogueDbs {
+    explicit CatalogueDbs(const std::string& dir, int readWrite = 1) {
+        EXPECT_EQ(OpenCatalogueDatabase(groups, dir, CatalogueFile::Groups, readWrite), kNoError);
+        EXPECT_EQ(OpenCatalogueDatabase(chapters, dir, CatalogueFile::Chapters, readWrite), kNoError);
+        EXPECT_EQ(OpenCatalogueDatabase(codes, dir, CatalogueFile::Codes, readWrite), kNoError);
+    }
+    ObjectDatabase groups, chapters, codes;
+};
+
+template <typename Record>
+void WriteEntries(ObjectDatabase& db, const std::vector<Entry>& entries) {
+    for (const Entry& entry : entries) {
+        Record record(&db);
+        record.code = entry.code;
+        record.title = entry.title;
+        ASSERT_EQ(record.Write(), kNoError) << entry.code;
+    }
+}
+
+inline void WriteCodes(ObjectDatabase& db, const std::vector<Code>& codes) {
+    for (const Code& c : codes) {
+        CodeRecord record(&db);
+        record.code = c.code;
+        record.title = c.title;
+        record.level = c.level;
+        record.chapterCode = c.chapter;
+        record.groupCode = c.group;
+        record.branchMark = c.branchMark;
+        record.spareMark = c.spareMark;
+        ASSERT_EQ(record.Write(), kNoError) << c.code;
+    }
+}
+
+// Writes the six files of a catalogue into dir and closes them.
+inline void WriteCatalogue(const std::string& dir, const std::vector<Entry>& chapters,
+                           const std::vector<Entry>& groups, const std::vector<Code>& codes) {
+    CatalogueDbs dbs(dir);
+    WriteEntries<ChapterRecord>(dbs.chapters, chapters);
+    WriteEntries<GroupRecord>(dbs.groups, groups);
+    WriteCodes(dbs.codes, codes);
+}
+
+// Two chapters, three groups and codes down to level 5.
+inline void WriteSampleCatalogue(const std::string& dir) {
+    WriteCatalogue(dir, {{"A00-B99", "Infektionen"}, {"C00-D48", "Neubildungen"}},
+                   {{"A00-A09", "Darm"}, {"A15-A19", "Tuberkulose"}, {"C00-C14", "Lippe"}},
+                   {{"A00", "Cholera", "3", "A00-B99", "A00-A09", 'N'},
+                    {"A00.0", "Cholera durch Vibrio", "4", "A00-B99", "A00-A09"},
+                    {"A00.9", "Cholera, nicht n\xc3\xa4her bezeichnet", "4", "A00-B99", "A00-A09"},
+                    {"A15", "Tuberkulose der Atmungsorgane", "3", "A00-B99", "A15-A19", 'N'},
+                    {"A15.0", "Lungentuberkulose", "4", "A00-B99", "A15-A19", 'N'},
+                    {"A15.00", "Lungentuberkulose, gesichert", "5", "A00-B99", "A15-A19"},
+                    {"C00", "B\xc3\xb6sartige Neubildung der Lippe", "3", "C00-D48", "C00-C14"}});
+}
+
+}  // namespace kodexa::test
+
+#endif

@@ -1,0 +1,238 @@
+// kodexa-find: looks codes up in a Kodexa catalogue from the command line,
+// with the same search and the same tree as the window.
+#include <cctype>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "catalogue/catalogue_files.h"
+#include "catalogue/catalogue_records.h"
+#include "catalogue/catalogue_sink.h"
+
+namespace {
+
+using namespace kodexa;
+
+constexpr int kExitFound = 0;
+constexpr int kExitNothing = 1;
+constexpr int kExitUsage = 2;
+
+const char kUsage[] =
+    "Usage: kodexa-find [--dir DIR] TEXT\n"
+    "       kodexa-find [--dir DIR] --code CODE\n"
+    "       kodexa-find [--dir DIR] --tree\n"
+    "\n"
+    "Looks codes up in the Kodexa catalogue (data1 to data3 .dat and .ndx).\n"
+    "\n"
+    "  TEXT         list every code whose title or code contains TEXT, letters\n"
+    "               A to Z in any case, one CODE<TAB>TITLE line each in code\n"
+    "               order; an empty TEXT lists every code\n"
+    "  --code CODE  show the fields of the code CODE, one 'name: value' a line\n"
+    "  --tree       show the catalogue as the window's tree, two blanks of\n"
+    "               indent per level\n"
+    "  --dir DIR    read the catalogue in DIR instead of the program's own\n"
+    "               directory\n"
+    "  --help       show this text\n"
+    "  --version    show the version\n"
+    "  --           take what follows as TEXT, even when it begins with '-'\n"
+    "\n"
+    "The catalogue is opened read-only and never changed.\n"
+    "Exit status: 0 something found, 1 nothing found or no usable catalogue,\n"
+    "2 wrong usage.\n";
+
+enum class Mode { None, Search, Code, Tree, Help, Version };
+
+struct Request {
+    Mode mode = Mode::None;
+    std::string argument;  // TEXT or CODE
+    std::string dir;
+    bool dirGiven = false;
+};
+
+int UsageError(const std::string& text) {
+    std::fprintf(stderr, "kodexa-find: %s\nTry 'kodexa-find --help'.\n", text.c_str());
+    return kExitUsage;
+}
+
+// Answers kExitFound when the arguments make one request, else the usage
+// error already reported.
+int ParseArguments(int argc, char** argv, Request& request) {
+    bool optionsEnded = false;
+    auto setMode = [&request](Mode mode, const std::string& argument) {
+        if (request.mode != Mode::None) return false;
+        request.mode = mode;
+        request.argument = argument;
+        return true;
+    };
+    for (int i = 1; i < argc; ++i) {
+        std::string arg = argv[i];
+        bool option = !optionsEnded && arg.size() > 1 && arg[0] == '-';
+        bool ok = true;
+        if (!option) {
+            ok = setMode(Mode::Search, arg);
+        } else if (arg == "--") {
+            optionsEnded = true;
+        } else if (arg == "--help" || arg == "-h") {
+            request.mode = Mode::Help;
+            return kExitFound;
+        } else if (arg == "--version") {
+            request.mode = Mode::Version;
+            return kExitFound;
+        } else if (arg == "--tree") {
+            ok = setMode(Mode::Tree, "");
+        } else if (arg == "--code" || arg == "--dir") {
+            if (i + 1 >= argc) return UsageError(arg + " needs a value");
+            std::string value = argv[++i];
+            if (arg == "--code") {
+                ok = setMode(Mode::Code, value);
+            } else {
+                if (request.dirGiven) return UsageError("--dir given twice");
+                request.dir = value;
+                request.dirGiven = true;
+            }
+        } else {
+            return UsageError("unknown option " + arg);
+        }
+        if (!ok) return UsageError("give one TEXT, --code CODE or --tree");
+    }
+    if (request.mode == Mode::None) return UsageError("give a TEXT, --code CODE or --tree");
+    return kExitFound;
+}
+
+// The three databases, opened read-only as they are needed.
+class Catalogue {
+public:
+    explicit Catalogue(std::string dir) : dir(std::move(dir)) {}
+
+    bool Open(CatalogueFile which) {
+        int code = OpenCatalogueDatabase(Db(which), dir, which, 0);
+        if (code == kNoError) return true;
+        const CatalogueFileNames& names = NamesOf(which);
+        if (code == kNoSuchFile)
+            std::fprintf(stderr, "kodexa-find: no catalogue in %s (%s missing)\n", dir.c_str(),
+                         MissingFiles(names).c_str());
+        else
+            std::fprintf(stderr, "kodexa-find: cannot read %s%s: %s\n", dir.c_str(), names.dataName,
+                         StoreErrorMessage(code));
+        return false;
+    }
+    ObjectDatabase& Db(CatalogueFile which) { return dbs[static_cast<int>(which)]; }
+
+private:
+    std::string MissingFiles(const CatalogueFileNames& names) const {
+        std::string missing;
+        for (const char* name : {names.dataName, names.indexName}) {
+            if (StoreFile::FileExists((dir + '/' + name).c_str())) continue;
+            missing += missing.empty() ? std::string(name) : std::string(" and ") + name;
+        }
+        return missing + (missing.find(" and ") != std::string::npos ? " are" : " is");
+    }
+
+    std::string dir;
+    ObjectDatabase dbs[3];
+};
+
+struct PrintingResults : SearchSink {
+    void AddResult(const std::string& code, const std::string& title) override {
+        std::printf("%s\t%s\n", code.c_str(), title.c_str());
+    }
+};
+
+int Search(Catalogue& catalogue, const std::string& text) {
+    if (!catalogue.Open(CatalogueFile::Codes)) return kExitNothing;
+    PrintingResults results;
+    return SearchCodes(catalogue.Db(CatalogueFile::Codes), text, results) ? kExitFound : kExitNothing;
+}
+
+// A mark that is not a visible character is shown by its number.
+std::string MarkText(char mark) {
+    unsigned char byte = static_cast<unsigned char>(mark);
+    if (std::isgraph(byte)) return std::string(1, mark);
+    char text[8];
+    std::snprintf(text, sizeof text, "\\x%02X", byte);
+    return text;
+}
+
+int ShowCode(Catalogue& catalogue, const std::string& wanted) {
+    if (!catalogue.Open(CatalogueFile::Codes)) return kExitNothing;
+    CodeRecord record(&catalogue.Db(CatalogueFile::Codes));
+    record.code = wanted;
+    // The index knows seven characters only; a longer request must not
+    // answer with the code it happens to begin with.
+    if (!record.Find() || !record.Reload() || TextOrEmpty(record.code) != wanted) {
+        std::fprintf(stderr, "kodexa-find: no code %s\n", wanted.c_str());
+        return kExitNothing;
+    }
+    const std::pair<const char*, std::string> fields[] = {
+        {"code", TextOrEmpty(record.code)},
+        {"title", TextOrEmpty(record.title)},
+        {"level", TextOrEmpty(record.level)},
+        {"chapterCode", TextOrEmpty(record.chapterCode)},
+        {"groupCode", TextOrEmpty(record.groupCode)},
+        {"branchMark", MarkText(record.branchMark)},
+        {"spareMark", MarkText(record.spareMark)},
+    };
+    for (const auto& field : fields) std::printf("%s: %s\n", field.first, field.second.c_str());
+    return kExitFound;
+}
+
+// The walk may add a child to an item it made long before (a level-4 code
+// after a new group), so the tree is printed only once it is complete.
+class OutlineTree : public TreeSink {
+public:
+    Item AddItem(Item parent, const std::string& label, IconRole, ItemKind, const std::string&) override {
+        nodes.push_back(std::make_unique<Node>(Node{label, {}}));
+        Node* node = nodes.back().get();
+        (parent == kTopLevel ? top : static_cast<Node*>(parent)->children).push_back(node);
+        return node;
+    }
+    void Print() const { PrintLevel(top, 0); }
+
+private:
+    struct Node {
+        std::string label;
+        std::vector<Node*> children;
+    };
+    static void PrintLevel(const std::vector<Node*>& level, int depth) {
+        for (const Node* node : level) {
+            std::printf("%*s%s\n", 2 * depth, "", node->label.c_str());
+            PrintLevel(node->children, depth + 1);
+        }
+    }
+
+    std::vector<std::unique_ptr<Node>> nodes;
+    std::vector<Node*> top;
+};
+
+int ShowTree(Catalogue& catalogue) {
+    for (CatalogueFile which : {CatalogueFile::Chapters, CatalogueFile::Groups, CatalogueFile::Codes})
+        if (!catalogue.Open(which)) return kExitNothing;
+    OutlineTree tree;
+    bool complete = FillChapterTree(catalogue.Db(CatalogueFile::Chapters), catalogue.Db(CatalogueFile::Groups),
+                                    catalogue.Db(CatalogueFile::Codes), tree);
+    tree.Print();
+    if (complete) return kExitFound;
+    std::fprintf(stderr, "kodexa-find: the catalogue could not be read to its end\n");
+    return kExitNothing;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    Request request;
+    if (int code = ParseArguments(argc, argv, request); code != kExitFound) return code;
+    if (request.mode == Mode::Help) return std::fputs(kUsage, stdout), kExitFound;
+    if (request.mode == Mode::Version) return std::puts("kodexa-find 1.0"), kExitFound;
+
+    Catalogue catalogue(request.dirGiven ? request.dir : ProgramDirectory(ExecutablePath(argc > 0 ? argv[0] : nullptr)));
+    switch (request.mode) {
+        case Mode::Search:
+            return Search(catalogue, request.argument);
+        case Mode::Code:
+            return ShowCode(catalogue, request.argument);
+        default:
+            return ShowTree(catalogue);
+    }
+}
