@@ -1,0 +1,67 @@
+// Putting a freshly built catalogue in place of the old one so that a
+// reader finds either the old files or the new ones: the new files are
+// built and synced in a staging directory beside the target, then renamed
+// into it. A marker file covers the moment between the renames; whoever
+// finds it finishes the moves before doing anything else.
+#ifndef KODEXA_CATALOGUE_CATALOGUE_REPLACE_H
+#define KODEXA_CATALOGUE_CATALOGUE_REPLACE_H
+
+#include <string>
+#include <vector>
+
+namespace kodexa {
+
+// Names the staging directory that is being moved into place.
+constexpr char kPendingMarkerName[] = ".kodexa-import-pending";
+// Staging directories are named this followed by six random characters.
+constexpr char kStagingPrefix[] = ".kodexa-import-";
+
+// The system calls the replacement makes, replaceable so that tests can
+// stop a replacement part way.
+struct ReplaceCalls {
+    int (*rename)(const char* from, const char* to);
+    int (*fsync)(int fd);
+};
+const ReplaceCalls& ActiveReplaceCalls();
+void SetReplaceCalls(const ReplaceCalls& calls);
+void ResetReplaceCalls();
+
+// Holds an exclusive lock on the target directory for one import, so that
+// two imports never interleave their staging and renames.
+class TargetLock {
+public:
+    TargetLock() = default;
+    ~TargetLock();
+    TargetLock(const TargetLock&) = delete;
+    TargetLock& operator=(const TargetLock&) = delete;
+    bool Acquire(const std::string& dir, std::string& error);
+
+private:
+    int fd = -1;
+};
+
+// True when any of names exists in dir.
+bool HasAnyFile(const std::string& dir, const std::vector<std::string>& names);
+
+// Finishes a replacement that a marker shows was cut short; completed
+// tells whether there was one. False only when it could not be finished.
+bool CompletePendingReplacement(const std::string& dir, bool& completed, std::string& error);
+
+// Staging directories of earlier runs that stopped before their marker was
+// written hold nothing anyone needs.
+void RemoveStaleStaging(const std::string& dir);
+
+bool CreateStaging(const std::string& dir, std::string& staging, std::string& error);
+// Flushes every file of the staging directory and the directory itself to
+// the disk.
+bool SyncStaging(const std::string& staging, std::string& error);
+// Writes the marker, renames every file of staging into dir, removes the
+// marker and the staging directory. Once markerWritten is set, a failure
+// leaves the marker for the next run to finish the moves.
+bool InstallStaging(const std::string& dir, const std::string& staging, bool& markerWritten, std::string& error);
+// Removes the staging directory and what it holds.
+void DiscardStaging(const std::string& staging);
+
+}  // namespace kodexa
+
+#endif
