@@ -1,5 +1,6 @@
 #include "bench/catalogue_bench.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <fstream>

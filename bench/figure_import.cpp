@@ -1,5 +1,6 @@
 // Import of the full catalogue by kodexa-import, against loading the same
 // rows from the same text files into SQLite in one transaction.
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <fstream>

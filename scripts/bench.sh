@@ -58,8 +58,8 @@ printf '[1.0]\nfirststart=1\n' >"$work_dir/home/.foxrc/Taviron/Kodexa"
 
 mkdir -p "$KODEXA_ROOT/build"
 DISPLAY=$display HOME=$work_dir/home LC_ALL=C nice -n "${KODEXA_BENCH_NICE:-0}" \
-    "$bench_dir/bench/kodexa-bench" \
+    "$bin_dir/kodexa-bench" \
     --bin "$bin_dir" --source "$source_dir" --work "$work_dir" \
-    --empty-window "$bench_dir/bench/kodexa-bench-empty-window" \
+    --empty-window "$bin_dir/kodexa-bench-empty-window" \
     --reps "$reps" --scale "$scale" --scale-reps "$scale_reps" \
     --out "$KODEXA_ROOT/build/bench.md" "${extra[@]}"
