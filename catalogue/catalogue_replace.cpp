@@ -60,8 +60,9 @@ bool SyncDirectory(const std::string& dir, std::string& error) { return SyncPath
 // A staging name from a marker is used only when it is one of ours, so a
 // damaged marker can never send the moves elsewhere.
 bool IsStagingName(const std::string& name) {
-    return name.size() > std::strlen(kStagingPrefix) && name.compare(0, std::strlen(kStagingPrefix), kStagingPrefix) == 0 &&
-           name != kPendingMarkerName && name.find('/') == std::string::npos;
+    return name.size() > std::strlen(kStagingPrefix) &&
+           name.compare(0, std::strlen(kStagingPrefix), kStagingPrefix) == 0 && name != kPendingMarkerName &&
+           name.find('/') == std::string::npos;
 }
 
 bool WriteMarker(const std::string& dir, const std::string& stagingName, std::string& error) {

@@ -1,11 +1,11 @@
 #include "catalogue/catalogue_writer.h"
 
+#include <type_traits>
+
 #include "catalogue/catalogue_files.h"
 #include "catalogue/catalogue_records.h"
 #include "index/object_database.h"
 #include "store/store_error.h"
-
-#include <type_traits>
 
 namespace kodexa {
 

@@ -101,9 +101,9 @@ private:
     bool ReadMark(const SourceLine& line, size_t field, const char* what, char& mark) {
         const std::string& text = line.fields[field];
         if (text.size() != 1) {
-            return Fail(codeText, line.number,
-                        "field " + std::to_string(field + 1) + " (" + what + ") must be one character, found " +
-                            Quoted(text));
+            return Fail(
+                codeText, line.number,
+                "field " + std::to_string(field + 1) + " (" + what + ") must be one character, found " + Quoted(text));
         }
         mark = text[0];
         return true;
@@ -122,18 +122,20 @@ private:
             code.level = f[0];
             code.code = f[6];
             code.title = f[8];
-            if (!ReadMark(line, 1, "branch mark", code.branchMark) || !ReadMark(line, 2, "spare mark", code.spareMark) ||
+            if (!ReadMark(line, 1, "branch mark", code.branchMark) ||
+                !ReadMark(line, 2, "spare mark", code.spareMark) ||
                 !CheckCodeText(codeText, line.number, "code", code.code)) {
                 return false;
             }
             auto seen = lineOfCode.emplace(code.code, line.number);
             if (!seen.second) {
-                return Fail(codeText, line.number,
-                            "duplicate code " + code.code + " (first on line " + std::to_string(seen.first->second) +
-                                ")");
+                return Fail(
+                    codeText, line.number,
+                    "duplicate code " + code.code + " (first on line " + std::to_string(seen.first->second) + ")");
             }
             if (chapterByNumber.count(f[3]) == 0) {
-                return Fail(codeText, line.number, "unknown chapter " + Quoted(f[3]) + " (not in " + chapterText.path + ")");
+                return Fail(codeText, line.number,
+                            "unknown chapter " + Quoted(f[3]) + " (not in " + chapterText.path + ")");
             }
             auto group = groupByStart.find(f[4]);
             if (group == groupByStart.end()) {
@@ -240,9 +242,9 @@ private:
             }
         }
         std::string due;
-        size_t bad = FirstOutOfOrder(model.groups, CodesOf(model.chapters),
-                                     [&](const GroupEntry& g) -> const std::string& { return chapterCodeOf[g.chapterNumber]; },
-                                     due);
+        size_t bad = FirstOutOfOrder(
+            model.groups, CodesOf(model.chapters),
+            [&](const GroupEntry& g) -> const std::string& { return chapterCodeOf[g.chapterNumber]; }, due);
         if (bad == std::string::npos) return true;
         const GroupEntry& group = model.groups[bad];
         return Fail(groupText, group.line,
@@ -258,8 +260,9 @@ private:
             }
         }
         std::string due;
-        size_t bad = FirstOutOfOrder(model.codes, CodesOf(model.groups),
-                                     [](const CodeEntry& c) -> const std::string& { return c.groupCode; }, due);
+        size_t bad = FirstOutOfOrder(
+            model.codes, CodesOf(model.groups), [](const CodeEntry& c) -> const std::string& { return c.groupCode; },
+            due);
         if (bad == std::string::npos) return true;
         const CodeEntry& code = model.codes[bad];
         return Fail(codeText, code.line,

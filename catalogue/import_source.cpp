@@ -102,7 +102,10 @@ bool FindSourceFiles(const std::string& dir, SourceFiles& files, ImportError& er
         const char* role = RoleName(static_cast<SourceRole>(r));
         if (found[r].empty()) {
             error.message = std::string("no ") + role + " file (such as icd10gm2024syst_" +
-                            (r == 0 ? "kapitel" : r == 1 ? "gruppen" : "kodes") + ".txt) in this directory";
+                            (r == 0   ? "kapitel"
+                             : r == 1 ? "gruppen"
+                                      : "kodes") +
+                            ".txt) in this directory";
             return false;
         }
         if (found[r].size() > 1) {

@@ -32,8 +32,9 @@ public:
             if (percent == shownPercent) return;
             shownPercent = percent;
             int filled = percent * kBarWidth / 100;
-            out << '\r' << kTool << "writing codes [" << std::string(filled, '#') << std::string(kBarWidth - filled, ' ')
-                << "] " << percent << '%' << (done == total ? "\n" : "") << std::flush;
+            out << '\r' << kTool << "writing codes [" << std::string(filled, '#')
+                << std::string(kBarWidth - filled, ' ') << "] " << percent << '%' << (done == total ? "\n" : "")
+                << std::flush;
         }
     }
 
@@ -93,7 +94,8 @@ private:
         std::string error;
         bool completed = false;
         if (!lock.Acquire(target, error) || !CompletePendingReplacement(target, completed, error)) return Fail(error);
-        if (completed) report << kTool << "finished moving in the catalogue of an earlier import that was cut short" << std::endl;
+        if (completed)
+            report << kTool << "finished moving in the catalogue of an earlier import that was cut short" << std::endl;
         RemoveStaleStaging(target);
         if (!request.force && HasAnyFile(target, CatalogueFileList())) {
             return Fail(target + " already holds a catalogue; --force replaces it");

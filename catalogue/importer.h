@@ -16,9 +16,9 @@ struct ImportRequest {
     std::string sourceDir;  // searched for the three files when not empty
     SourceFiles files;      // used when sourceDir is empty
     std::string targetDir;
-    bool force = false;     // replace a catalogue already in targetDir
+    bool force = false;  // replace a catalogue already in targetDir
     ProgressStyle progress = ProgressStyle::Lines;
-    bool quiet = false;     // only notes and errors: no files taken, no progress, no summary
+    bool quiet = false;  // only notes and errors: no files taken, no progress, no summary
 };
 
 struct ImportCounts {

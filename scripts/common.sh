@@ -3,7 +3,8 @@
 # Sourced, not run.
 
 KODEXA_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-KODEXA_PACKAGES=(build-essential cmake pkg-config libgtest-dev libgmock-dev)
+KODEXA_PACKAGES=(build-essential cmake pkg-config libgtest-dev libgmock-dev
+    libfox-1.6-dev libx11-dev xvfb xdotool xclip imagemagick x11-utils fonts-dejavu-core)
 
 kodexa_as_root() {
     if [ "$(id -u)" -eq 0 ]; then

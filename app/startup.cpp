@@ -1,0 +1,50 @@
+#include "app/startup.h"
+
+#include "app/splash_window.h"
+#include "ui/first_start_window.h"
+#include "ui/kodexa_window.h"
+#include "ui/pictures.h"
+
+using namespace FX;
+
+namespace kodexa {
+
+const char* const kSettingsSection = "1.0";
+const char* const kFirstStartKey = "firststart";
+
+bool ShowFirstStartOnce(FXApp& app) {
+    if (app.reg().readIntEntry(kSettingsSection, kFirstStartKey, 0) != 0) {
+        return false;
+    }
+    FisrtStartWindow window(&app, "Erster Start ...", false);
+    window.execute(PLACEMENT_SCREEN);
+    app.reg().writeIntEntry(kSettingsSection, kFirstStartKey, 1);
+    return true;
+}
+
+FXSplashWindow* ShowSplash(FXApp& app) {
+    auto* picture = new FXGIFImage(&app, pictures::splash.bytes, 0, 1, 1);
+    auto* splash = new FXSplashWindow(&app, "", 3000, DECOR_BORDER | SPLASH_KEEP_ON_TOP, 0, 0, 480, 200);
+    splash->setImage(picture);
+    splash->setBackColor(FXRGB(255, 255, 255));
+    splash->setWidth(picture->getWidth());
+    splash->setHeight(picture->getHeight());
+    splash->display(PLACEMENT_SCREEN);
+    splash->redrawNow();
+    return splash;
+}
+
+int RunKodexa(int argc, char** argv) {
+    FXApp app("Kodexa", "Taviron");
+    app.init(argc, argv, TRUE);
+    app.create();
+    ShowFirstStartOnce(app);
+    FXSplashWindow* splash = ShowSplash(app);
+    auto* window = new Kodexa(&app);
+    window->create();
+    splash->hide();
+    delete splash;
+    return app.run();
+}
+
+}  // namespace kodexa

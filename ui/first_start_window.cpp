@@ -1,0 +1,59 @@
+#include "ui/first_start_window.h"
+
+#include "ui/pictures.h"
+
+using namespace FX;
+
+namespace kodexa {
+
+namespace {
+
+const FXColor kWhite = FXRGB(255, 255, 255);
+
+FXDEFMAP(FisrtStartWindow) firstStartMap[] = {
+    FXMAPFUNC(SEL_FOCUSOUT, FXDialogBox::ID_ACCEPT, FisrtStartWindow::onCmdFocusAccept),
+};
+
+}  // namespace
+
+FXIMPLEMENT(FisrtStartWindow, FXDialogBox, firstStartMap, ARRAYNUMBER(firstStartMap))
+
+FisrtStartWindow::FisrtStartWindow(FXApp* app, const FXString& title, bool showAbout)
+    : FXDialogBox(app, title, DECOR_TITLE, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0) {
+    Build(showAbout);
+}
+
+FisrtStartWindow::FisrtStartWindow(FXWindow* owner, const FXString& title, bool showAbout)
+    : FXDialogBox(owner, title, DECOR_TITLE, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0) {
+    Build(showAbout);
+}
+
+void FisrtStartWindow::Build(bool showAbout) {
+    sideImage = new FXGIFImage(getApp(), pictures::side.bytes, 0, 1, 1);
+    const pictures::Picture& panel = showAbout ? pictures::about : pictures::tips;
+    panelImage = new FXGIFImage(getApp(), panel.bytes, 0, 1, 1);
+
+    auto* outer = new FXHorizontalFrame(this, LAYOUT_SIDE_LEFT | LAYOUT_FILL_Y, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0);
+    outer->setBackColor(kWhite);
+    new FXImageFrame(outer, sideImage, 0, 0, 0, 0, 0, 0, 0, 0, 0);
+    auto* column = new FXVerticalFrame(outer, LAYOUT_FILL_X | LAYOUT_FILL_Y, 0, 0, 0, 0, 4, 4, 4, 4, 4, 4);
+    new FXImageFrame(column, panelImage, 0, 0, 0, 0, 0, 0, 0, 0, 0);
+    column->setBackColor(kWhite);
+    auto* buttons = new FXHorizontalFrame(column, LAYOUT_FILL_X | LAYOUT_BOTTOM, 0, 0, 0, 0, 0, 0, 0, 0, 4, 4);
+    buttons->setBackColor(kWhite);
+    new FXButton(buttons, "&Weiter", nullptr, this, FXDialogBox::ID_ACCEPT,
+                 BUTTON_INITIAL | BUTTON_DEFAULT | FRAME_RAISED | FRAME_THICK | LAYOUT_RIGHT | LAYOUT_BOTTOM, 0, 0, 0,
+                 0, 20, 20, 2, 2);
+}
+
+FisrtStartWindow::~FisrtStartWindow() {
+    delete sideImage;
+    delete panelImage;
+}
+
+long FisrtStartWindow::onCmdFocusAccept(FXObject* sender, FXSelector sel, void* ptr) {
+    FXDialogBox::onCmdAccept(sender, sel, ptr);
+    return 1;
+}
+
+}  // namespace kodexa

@@ -1,0 +1,40 @@
+// The small modal window with the side picture, a panel picture and one
+// "&Weiter" button: shown at the first start, and as the tips and about
+// windows.
+#ifndef KODEXA_UI_FIRST_START_WINDOW_H
+#define KODEXA_UI_FIRST_START_WINDOW_H
+
+#include <fx.h>
+
+namespace kodexa {
+
+class FisrtStartWindow : public FX::FXDialogBox {
+    FXDECLARE(FisrtStartWindow)
+protected:
+    FisrtStartWindow() = default;
+
+public:
+    // At the first start, before there is a main window.
+    FisrtStartWindow(FX::FXApp* app, const FX::FXString& title, bool showAbout);
+    // Tips and about, over the main window.
+    FisrtStartWindow(FX::FXWindow* owner, const FX::FXString& title, bool showAbout);
+    ~FisrtStartWindow() override;
+    FisrtStartWindow(const FisrtStartWindow&) = delete;
+    FisrtStartWindow& operator=(const FisrtStartWindow&) = delete;
+
+    // The button lost the focus: the user went elsewhere; take that as "&Weiter".
+    long onCmdFocusAccept(FX::FXObject* sender, FX::FXSelector sel, void* ptr);
+
+    FX::FXImage* SideImage() const { return sideImage; }
+    FX::FXImage* PanelImage() const { return panelImage; }
+
+private:
+    void Build(bool showAbout);
+
+    FX::FXGIFImage* sideImage = nullptr;
+    FX::FXGIFImage* panelImage = nullptr;
+};
+
+}  // namespace kodexa
+
+#endif

@@ -1,0 +1,19 @@
+#include "ui/tree_list_sink.h"
+
+#include "ui/item_data.h"
+
+namespace kodexa {
+
+TreeSink::Item TreeListSink::AddItem(Item parent, const std::string& label, IconRole icon, ItemKind kind,
+                                     const std::string& code) {
+    FX::FXIcon* openIcon = icon == IconRole::Page ? page : folderOpen;
+    FX::FXIcon* closedIcon = icon == IconRole::Page ? page : folderClosed;
+    ItemData* data = NewItemData(kind, FX::FXString(code.c_str(), static_cast<FX::FXint>(code.size())));
+    // Notify, so the tree reports each new item to its target as it would
+    // for one added by hand.
+    return tree->appendItem(static_cast<FX::FXTreeItem*>(parent),
+                            FX::FXString(label.c_str(), static_cast<FX::FXint>(label.size())), openIcon, closedIcon,
+                            data, TRUE);
+}
+
+}  // namespace kodexa
