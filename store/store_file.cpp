@@ -175,11 +175,29 @@ FileAddress StoreFile::SeekTo(FileAddress address) {
         code = Seek(address.Get() - position.Get(), 1);
     else if (address < position)
         code = Seek(address, 0);
-    else
+    else if (lastAccess != LastAccess::Read)
         code = Seek(0, 1);
+    else
+        // Already there after a read: the stream needs no move, and the
+        // last access stays a read, so a write that follows still seeks
+        // first as the C library demands.
+        code = kNoError;
     // A failed move keeps its code; the caller looks at LastError.
     if (code != kNoError) return position;
     return Tell();
+}
+
+// Whether the stream stands at address after anything but a write, so that
+// reading there needs no seek: every seek costs a system call, even one to
+// where the stream already is, and record reads often start exactly where
+// the move before them ended. A failing position query is reported (false,
+// code 22).
+bool StoreFile::AlreadyAt(FileAddress address, bool& failed) {
+    failed = false;
+    if (lastAccess == LastAccess::Write) return false;
+    long position = FileTell(handle);
+    if (position < 0) return failed = true, Fail(kPositionError), false;
+    return position == address.Get();
 }
 
 int StoreFile::Read(void* buffer, int length, FileAddress address) {
@@ -189,7 +207,8 @@ int StoreFile::Read(void* buffer, int length, FileAddress address) {
     if (address == -1) {
         if (lastAccess == LastAccess::Write) code = Seek(0, 1);
     } else {
-        code = Seek(address, 0);
+        bool failed = false;
+        if (!AlreadyAt(address, failed)) code = failed ? error : Seek(address, 0);
     }
     if (code != kNoError) return code;
     if (length > 0 && FileRead(handle, buffer, static_cast<size_t>(length)) != 0) return Fail(kReadError);

@@ -107,6 +107,7 @@ private:
     int WriteStructure(const void* buffer, int length, FileAddress address);
     int ReadObjectBlock(FileAddress objectAddress, BlockHeader& block);
     int CheckReadRange(int length, FileAddress& address);
+    bool AlreadyAt(FileAddress address, bool& failed);
     int ExtendTo(FileAddress end);
     int Unlink(const FreeBlock& block);
     int Relink(const FreeBlock& block, FileAddress replacement);
