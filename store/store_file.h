@@ -108,6 +108,7 @@ private:
     int ReadObjectBlock(FileAddress objectAddress, BlockHeader& block);
     int CheckReadRange(int length, FileAddress& address);
     bool AlreadyAt(FileAddress address, bool& failed);
+    uint32_t ReadBackChecksum(int length, FileAddress start);
     int ExtendTo(FileAddress end);
     int Unlink(const FreeBlock& block);
     int Relink(const FreeBlock& block, FileAddress replacement);
