@@ -55,6 +55,8 @@ int main(int argc, char* argv[]) {
     Options options;
     std::set<int> figures = {1, 2, 3, 4, 5, 6};
     std::string outFile;
+    if (argc == 4 && std::strcmp(argv[1], "--memory-child") == 0)
+        return kodexa::bench::MemoryChild(argv[2], std::atoi(argv[3]));
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
         if (arg == "--help") return std::fputs(kUsage, stdout), 0;

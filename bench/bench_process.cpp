@@ -10,6 +10,8 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
+#include <fstream>
 
 #ifdef KODEXA_BENCH_X11
 #include <X11/Xlib.h>
@@ -94,6 +96,15 @@ std::string CaptureOutput(const std::vector<std::string>& argv) {
 
 namespace {
 
+// VmHWM of a running process, in bytes; 0 when it cannot be read.
+double PeakResidentOf(pid_t pid) {
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind("VmHWM:", 0) == 0) return std::strtod(line.c_str() + 6, nullptr) * 1024.0;
+    return 0;
+}
+
 bool HasTitle(Display* display, Window window, const std::string& title) {
     char* name = nullptr;
     bool match = XFetchName(display, window, &name) && name != nullptr && title == name;
@@ -131,9 +142,13 @@ ProcessRun TimeToWindow(const std::vector<std::string>& argv, const std::string&
     while (seconds < 0 && NextEvent(display, event, deadline)) {
         if (event.type == MapNotify && HasTitle(display, event.xmap.window, title)) seconds = SecondsSince(start);
     }
+    // The kernel's own peak (ru_maxrss) would also count the memory of this
+    // process, which the spawned child shares until it executes the program.
+    double peak = PeakResidentOf(pid);
     kill(pid, SIGTERM);
     ProcessRun run = Reap(pid);
     run.seconds = seconds;
+    run.peakResidentBytes = peak;
     XCloseDisplay(display);
     return run;
 }

@@ -13,7 +13,7 @@ namespace kodexa::bench {
 
 struct ProcessRun {
     double seconds = 0;
-    double peakResidentBytes = 0;
+    double peakResidentBytes = 0;  // only from TimeToWindow
     int exitStatus = -1;
 };
 

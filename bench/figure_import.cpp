@@ -103,8 +103,7 @@ void FigureImport(const Options& options, Table& table) {
     row.anchorSample = Repeat(reps, true, [&] { rows = SqliteLoad(options.sourceDir, options.workDir + "/load.sqlite"); });
     row.target = Target{20, false};
     table.Add(row);
-    table.Note("figure 4: SQLite loaded " + std::to_string(rows) + " rows; kodexa-import peak resident set " +
-               FormatValue(first.peakResidentBytes, Unit::Bytes));
+    table.Note("figure 4: SQLite loaded " + std::to_string(rows) + " rows");
 }
 
 }  // namespace kodexa::bench

@@ -1,13 +1,13 @@
 // Memory of 100 searches in a row as the window runs them: each search
 // clears the result list and appends a line per hit, and every hit's item
 // data stays alive until the program ends.
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <memory>
 
+#include "bench/bench_process.h"
 #include "bench/catalogue_bench.h"
 #include "bench/sqlite_db.h"
 
@@ -43,8 +43,18 @@ private:
     std::vector<std::unique_ptr<ItemData>>& owned;
 };
 
-// Runs in a child process so that its peak resident set is its own.
-[[noreturn]] void SearchChild(const std::string& dir, int searches) {
+double PeakOfChild(const std::string& dir, int searches) {
+    std::string output = CaptureOutput({"/proc/self/exe", "--memory-child", dir, std::to_string(searches)});
+    double peak = std::strtod(output.c_str(), nullptr);
+    if (peak <= 0) Die("the memory child failed");
+    return peak;
+}
+
+}  // namespace
+
+// Runs as a process of its own (kodexa-bench --memory-child DIR N), so that
+// its peak resident set is its own; prints it in bytes.
+int MemoryChild(const std::string& dir, int searches) {
     static int argc = 1;
     static char name[] = "kodexa-bench";
     static char* argv[] = {name, nullptr};
@@ -56,7 +66,7 @@ private:
     list->appendHeader("Titel", nullptr, 500);
     application.create();
     Catalogue catalogue;
-    if (!OpenCatalogue(catalogue, dir)) std::_Exit(3);
+    if (!OpenCatalogue(catalogue, dir)) return 3;
     std::vector<std::unique_ptr<ItemData>> owned;
     for (int i = 0; i < searches; ++i) {
         list->clearItems();
@@ -64,22 +74,12 @@ private:
         SearchCodes(catalogue.codes, kQueries[i % (sizeof kQueries / sizeof *kQueries)], sink);
     }
     CloseCatalogue(catalogue);
-    std::_Exit(0);
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind("VmHWM:", 0) == 0) std::printf("%.0f\n", std::strtod(line.c_str() + 6, nullptr) * 1024.0);
+    return 0;
 }
-
-double PeakOfChild(const std::string& dir, int searches) {
-    std::fflush(nullptr);
-    pid_t pid = fork();
-    if (pid < 0) Die("fork failed");
-    if (pid == 0) SearchChild(dir, searches);
-    int status = 0;
-    struct rusage usage {};
-    if (wait4(pid, &status, 0, &usage) < 0 || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
-        Die("the memory child failed");
-    return static_cast<double>(usage.ru_maxrss) * 1024.0;
-}
-
-}  // namespace
 
 void FigureMemory(const Options& options, Table& table) {
     if (std::getenv("DISPLAY") == nullptr) {
@@ -101,6 +101,7 @@ void FigureMemory(const Options& options, Table& table) {
 #else
 
 void FigureMemory(const Options&, Table& table) { table.Note("figure 6b: built without FOX; not measured"); }
+int MemoryChild(const std::string&, int) { return 2; }
 
 #endif
 
