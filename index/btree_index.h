@@ -83,7 +83,8 @@ private:
     bool LocateKey(IndexKey& key, IndexKey& scratch, int syncHeader, bool forward, BtreeNode& node,
                    KeyPlace& place);
     bool DescendToKey(IndexKey& key, IndexKey& scratch, BtreeNode& node, bool forward, KeyPlace& place);
-    int LoadMarked(const NeighbourMark& mark, BtreeNode& node, IndexKey& key);
+    int LoadMarked(const NeighbourMark& mark, BtreeNode& node, IndexKey& key, IndexKey& scratch, bool forward);
+    int AnswerNeighbour(const BtreeNode& node, int p, IndexKey& key, IndexKey& scratch, bool forward);
     int FindEdge(IndexKey& key, int syncHeader, bool last);
     bool LeftmostLeaf(BtreeNode& node, FileAddress from, int& depth);
     int RightmostEntry(BtreeNode& node, int q, int& depth);

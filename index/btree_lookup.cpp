@@ -89,14 +89,10 @@ int BtreeIndex::FindNext(IndexKey& key, IndexKey& scratch, int syncHeader) {
     if (node.Child(p) != 0) {
         if (!LeftmostLeaf(node, node.Child(p), place.depth)) return 0;
         if (node.Count() == 0) return Fail(kEntryNotFound);
-        node.Load(0, key);
-        return 1;
+        return AnswerNeighbour(node, 0, key, scratch, true);
     }
-    if (p < node.Count() - 1) {
-        node.Load(p + 1, key);
-        return 1;
-    }
-    return place.mark.node != 0 ? LoadMarked(place.mark, node, key) : 0;
+    if (p < node.Count() - 1) return AnswerNeighbour(node, p + 1, key, scratch, true);
+    return place.mark.node != 0 ? LoadMarked(place.mark, node, key, scratch, true) : 0;
 }
 
 int BtreeIndex::FindPrevious(IndexKey& key, IndexKey& scratch, int syncHeader) {
@@ -106,17 +102,29 @@ int BtreeIndex::FindPrevious(IndexKey& key, IndexKey& scratch, int syncHeader) {
     int q = place.p - 1;
     if (q >= 0 || node.Child(-1) != 0) {
         if ((q = RightmostEntry(node, q, place.depth)) < 0) return 0;
-        node.Load(q, key);
-        return 1;
+        return AnswerNeighbour(node, q, key, scratch, false);
     }
-    return place.mark.node != 0 ? LoadMarked(place.mark, node, key) : Fail(kEntryNotFound);
+    return place.mark.node != 0 ? LoadMarked(place.mark, node, key, scratch, false) : Fail(kEntryNotFound);
 }
 
 // The marked node is read again because the descent went on past it.
-int BtreeIndex::LoadMarked(const NeighbourMark& mark, BtreeNode& node, IndexKey& key) {
+int BtreeIndex::LoadMarked(const NeighbourMark& mark, BtreeNode& node, IndexKey& key, IndexKey& scratch,
+                           bool forward) {
     if (!ReadNode(node, mark.node)) return 0;
     if (mark.position < 0 || mark.position >= node.Count()) return Fail(kEntryNotFound);
-    node.Load(mark.position, key);
+    return AnswerNeighbour(node, mark.position, key, scratch, forward);
+}
+
+// A damaged index may hold a key twice or out of order; answering a
+// neighbour that does not lie beyond the given key would send a caller who
+// walks until the answer is 0 round the same keys for ever. Answering only
+// keys strictly beyond makes every walk end: each step leaves one stored
+// key behind for good.
+int BtreeIndex::AnswerNeighbour(const BtreeNode& node, int p, IndexKey& key, IndexKey& scratch, bool forward) {
+    node.Load(p, scratch);
+    bool beyond = forward ? !key.IsGreater(scratch) && !key.IsEqual(scratch) : key.IsGreater(scratch) != 0;
+    if (!beyond) return Fail(kFileCorrupt);
+    node.Load(p, key);
     return 1;
 }
 

@@ -108,6 +108,10 @@ bool StoreChecker::ReadHeaderAndSize() {
         return false;
     }
     scan.fileSize = file.Tell().Get();
+    if (file.LastError() != kNoError) {
+        report.Problem("the file is larger than the 2 GB a store file can address");
+        return false;
+    }
     char revision = scan.header.revision;
     char upper = static_cast<char>(std::toupper(static_cast<unsigned char>(revision)));
     scan.blockHeaderSize = upper == 'C' ? kLockedBlockHeaderSize : kBlockHeaderSize;

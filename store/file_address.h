@@ -17,11 +17,16 @@ class LittleEndian32 {
 public:
     LittleEndian32() { Set(0); }
     LittleEndian32(Value v) { Set(v); }  // NOLINT: implicit by design
-    template <typename I, typename = std::enable_if_t<std::is_integral<I>::value>>
+    template <typename I, typename = std::enable_if_t<std::is_integral<I>::value && sizeof(I) <= 4>>
     LittleEndian32(I v) { Set(Widen(v)); }  // NOLINT
+    // A 64-bit value would lose its upper half without a word; callers
+    // check the range and narrow explicitly.
+    template <typename I, typename = std::enable_if_t<std::is_integral<I>::value && (sizeof(I) > 4)>,
+              typename = void>
+    LittleEndian32(I v) = delete;
     LittleEndian32(const LittleEndian32&) = default;
     LittleEndian32& operator=(const LittleEndian32&) = default;
-    template <typename I, typename = std::enable_if_t<std::is_integral<I>::value>>
+    template <typename I, typename = std::enable_if_t<std::is_integral<I>::value && sizeof(I) <= 4>>
     LittleEndian32& operator=(I v) {
         Set(Widen(v));
         return *this;
@@ -48,7 +53,7 @@ public:
     }
 
     LittleEndian32& operator/=(const LittleEndian32& divisor) { return DivideBy(divisor.Get()); }
-    template <typename I, typename = std::enable_if_t<std::is_integral<I>::value>>
+    template <typename I, typename = std::enable_if_t<std::is_integral<I>::value && sizeof(I) <= 4>>
     LittleEndian32& operator/=(I divisor) {
         return DivideBy(Widen(divisor));
     }
@@ -103,6 +108,25 @@ using StoredUInt32 = LittleEndian32<uint32_t>;
 static_assert(sizeof(FileAddress) == 4 && alignof(FileAddress) == 1, "raw 4-byte layout");
 static_assert(sizeof(StoredUInt32) == 4 && alignof(StoredUInt32) == 1, "raw 4-byte layout");
 
+// Integers of up to 32 bits are widened to 32 bits and compared with the
+// value's own signedness. Wider integers are compared by their full value:
+// cutting a 64-bit address sum down to 32 bits would make a far position
+// look like a near one.
+template <typename V, typename I>
+int CompareValues(V value, I other) {
+    if constexpr (sizeof(I) <= sizeof(V)) {
+        V widened = LittleEndian32<V>::Widen(other);
+        return value < widened ? -1 : value > widened ? 1 : 0;
+    } else if constexpr (std::is_signed<I>::value) {
+        int64_t wide = value;
+        return wide < other ? -1 : wide > other ? 1 : 0;
+    } else {
+        if (value < 0) return -1;
+        uint64_t wide = static_cast<uint64_t>(value);
+        return wide < other ? -1 : wide > other ? 1 : 0;
+    }
+}
+
 #define KODEXA_LE32_COMPARE(op)                                                               \
     template <typename V>                                                                     \
     bool operator op(const LittleEndian32<V>& a, const LittleEndian32<V>& b) {                \
@@ -110,11 +134,11 @@ static_assert(sizeof(StoredUInt32) == 4 && alignof(StoredUInt32) == 1, "raw 4-by
     }                                                                                         \
     template <typename V, typename I, typename = std::enable_if_t<std::is_integral<I>::value>> \
     bool operator op(const LittleEndian32<V>& a, I b) {                                       \
-        return a.Get() op LittleEndian32<V>::Widen(b);                                        \
+        return CompareValues(a.Get(), b) op 0;                                                \
     }                                                                                         \
     template <typename V, typename I, typename = std::enable_if_t<std::is_integral<I>::value>> \
     bool operator op(I a, const LittleEndian32<V>& b) {                                       \
-        return LittleEndian32<V>::Widen(a) op b.Get();                                        \
+        return 0 op CompareValues(b.Get(), a);                                                \
     }
 KODEXA_LE32_COMPARE(==)
 KODEXA_LE32_COMPARE(!=)

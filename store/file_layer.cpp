@@ -92,6 +92,14 @@ int FileExistsOnDisk(const char* name) {
     return name != nullptr && stat(name, &info) == 0;
 }
 
+// What the file holds on disk now; bytes still in the C library's buffer
+// are not counted.
+long FileLengthOnDisk(FileHolder* holder) {
+    struct stat info;
+    if (holder == nullptr || fstat(fileno(holder->file), &info) != 0) return -1;
+    return static_cast<long>(info.st_size);
+}
+
 long FileSizeOnDisk(const char* name) {
     struct stat info;
     if (name == nullptr || stat(name, &info) != 0) return -1;

@@ -42,6 +42,7 @@ int FileSeek(FileHolder* holder, long offset, int origin);
 long FileTell(FileHolder* holder);
 int FileExistsOnDisk(const char* name);
 long FileSizeOnDisk(const char* name);
+long FileLengthOnDisk(FileHolder* holder);
 
 uint32_t Crc32Step(unsigned char byte, uint32_t crc);
 uint32_t Crc32(const void* buffer, size_t count);

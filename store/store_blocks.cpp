@@ -17,13 +17,14 @@ struct StoreFile::FreeBlock {
 
 // Walks the free list one block at a time. A damaged block abandons the
 // list. So does a list longer than the file could hold blocks: that list
-// runs in a circle, and following it would never end.
+// runs in a circle, and following it would never end. What the file could
+// hold is measured on the file itself, not taken from its header.
 class StoreFile::FreeListWalk {
 public:
     enum class End { None, ListEnd, Abandoned, ReadFailed, Damaged, BadCheckWord, TooLong };
 
     explicit FreeListWalk(StoreFile& store)
-        : file(store), nextAddress(store.header.freeListHead), stepsLeft(MaxSteps(store)) {
+        : file(store), nextAddress(store.header.freeListHead), stepsLeft(MaxSteps(store)), scanEnd(store.ScanEnd()) {
         current = FreeBlock();
     }
 
@@ -42,7 +43,8 @@ public:
         current.address = nextAddress;
         if (current.block.checkWord != kCheckWord) return Abandon(End::BadCheckWord);
         unsigned char status = current.block.StatusByte();
-        if ((status != kStatusDeleted && status != kStatusReleased) || current.block.next == current.address)
+        if ((status != kStatusDeleted && status != kStatusReleased) || current.block.next == current.address ||
+            !LiesInFile(current))
             return Abandon(End::Damaged);
         return true;
     }
@@ -53,7 +55,13 @@ public:
 private:
     static int64_t MaxSteps(const StoreFile& store) {
         int smallest = store.BlockHeaderSize() + (store.HasChecksums() ? kChecksumSize : 0);
-        return static_cast<int64_t>(store.header.endOfFile.Get()) / smallest + 1;
+        return store.ScanEnd() / smallest + 1;
+    }
+    // Reusing a block outside the blocks area would write over the header
+    // or past the end of the file.
+    bool LiesInFile(const FreeBlock& free) const {
+        int64_t start = free.address.Get();
+        return start >= file.header.dataStart.Get() && start + free.block.length.Get() <= scanEnd;
     }
     bool Stop(End why) {
         end = why;
@@ -68,6 +76,7 @@ private:
     StoreFile& file;
     FileAddress nextAddress;
     int64_t stepsLeft;
+    int64_t scanEnd;
     bool started = false;
 };
 
@@ -131,14 +140,24 @@ FileAddress StoreFile::TakeBestFit(int total) {
     return SplitInto(best, total) == kNoError ? best.address : FileAddress(0);
 }
 
+// Appends at the end of file, which must lie inside what the file really
+// holds: a header claiming more would make the file grow by the difference.
+// The end of file moves only once the file reaches the new block's end, so
+// a failed extension never leaves a header that claims bytes the file lacks.
 FileAddress StoreFile::AppendBlock(int total) {
     FileAddress block = header.endOfFile;
+    int64_t real = RealLength();
+    if (block < header.dataStart || (real >= 0 && block > real)) {
+        Fail(kFileCorrupt);
+        return 0;
+    }
     if (static_cast<int64_t>(block.Get()) + total > INT32_MAX) {
         Fail(kBlockAllocationError);
         return 0;
     }
-    header.endOfFile += static_cast<uint32_t>(total);
-    if (ExtendTo(header.endOfFile) != kNoError) return 0;
+    FileAddress end = block.Get() + total;
+    if (ExtendTo(end) != kNoError) return 0;
+    header.endOfFile = end;
     header.lastBlock = block;
     return block;
 }
@@ -184,10 +203,11 @@ int StoreFile::WriteBlockHeader(const BlockHeader& block, FileAddress blockAddre
 }
 
 int StoreFile::Remove(FileAddress objectAddress, int released) {
-    FileAddress blockAddress = objectAddress.Get() - BlockHeaderSize();
     // The file header and the static area are never a block, whatever bytes
-    // they happen to hold.
-    if (blockAddress < header.dataStart) return Fail(kSyncError), 0;
+    // they happen to hold. Computed wide: an address near the bottom of the
+    // range has no block address.
+    if (int64_t(objectAddress.Get()) - BlockHeaderSize() < header.dataStart) return Fail(kSyncError), 0;
+    FileAddress blockAddress = objectAddress.Get() - BlockHeaderSize();
     BlockHeader block;
     if (ReadBlockHeader(block, blockAddress) != kNoError) return 0;
     if (block.StatusByte() != kStatusInUse) return 0;
@@ -231,12 +251,13 @@ int StoreFile::ObjectLength(FileAddress objectAddress) {
 FileAddress StoreFile::FindBlock(FileAddress address) {
     RefreshHeader();
     if (header.dataStart == header.endOfFile) return 0;
+    int64_t end = ScanEnd();
     int64_t p = address == 0 ? header.dataStart.Get() : address.Get();
-    if (p < 0 || p >= header.endOfFile) return 0;
+    if (p < 0 || p >= end) return 0;
     // A block header may end exactly at the end of the file (an empty
     // object), so the last position tried is end of file - header size.
     for (;; ++p) {
-        if (p + BlockHeaderSize() > header.endOfFile || !IsReady()) return 0;
+        if (p + BlockHeaderSize() > end || !IsReady()) return 0;
         BlockHeader block;
         if (Read(&block, sizeof block, static_cast<int32_t>(p)) != kNoError) return 0;
         if (block.checkWord == kCheckWord) break;
@@ -281,23 +302,27 @@ int StoreFile::VerifyObjectChecksum(FileAddress objectAddress, unsigned* stored,
     return onDisk == crc;
 }
 
+// Every step moves strictly forward and the scan ends at the real end of
+// the file, so no block length, however damaged, can make it go round.
 FileAddress StoreFile::CountBlocks() {
     RefreshHeader();
+    int64_t end = ScanEnd();
     int32_t count = 0;
     FileAddress p = FindBlock(0);
-    while (p != 0 && p < header.endOfFile) {
+    while (p != 0 && p < end) {
         BlockHeader block;
         if (Read(&block, sizeof block, p) != kNoError) break;
         // A block shorter than its own header cannot lead to the next one;
         // the scan moves on byte by byte instead of standing still.
         if (block.checkWord != kCheckWord || block.length < static_cast<uint32_t>(BlockHeaderSize())) {
             p = FindBlock(p.Get() + (block.checkWord == kCheckWord ? 1 : 0));
-            if (p == 0) break;
             continue;
         }
-        ++count;
         int64_t next = static_cast<int64_t>(p.Get()) + block.length.Get();
-        if (next >= header.endOfFile) break;
+        // A block running past the file is not one the file holds.
+        if (next > end) break;
+        ++count;
+        if (next == end) break;
         p = static_cast<int32_t>(next);
     }
     return count;
@@ -327,8 +352,8 @@ FileAddress StoreFile::CountFree(FileAddress* deleted, FileAddress* released) {
 }
 
 int StoreFile::Undelete(FileAddress objectAddress) {
+    if (int64_t(objectAddress.Get()) - BlockHeaderSize() < header.dataStart) return Fail(kSyncError), 0;
     FileAddress blockAddress = objectAddress.Get() - BlockHeaderSize();
-    if (blockAddress < header.dataStart) return Fail(kSyncError), 0;
     BlockHeader block;
     if (ReadBlockHeader(block, blockAddress) != kNoError) return 0;
     if (block.StatusByte() != kStatusDeleted) return 0;

@@ -64,7 +64,7 @@ int StoreFile::SetFileName(const char* name) {
 
 int StoreFile::Create(const char* name, FileAddress staticAreaSize, char rev) {
     if (name == nullptr || std::strlen(name) >= sizeof fileName) return Fail(kInvalidPath);
-    if (staticAreaSize < 0) return Fail(kCreateError);
+    if (staticAreaSize < 0 || staticAreaSize > INT32_MAX - kLockedHeaderSize) return Fail(kCreateError);
     int code = Close();
     if (code != kNoError) return code;
     handle = FileCreate(name);
@@ -117,6 +117,15 @@ int StoreFile::Open(const char* name, int readWrite) {
     }
     revision = header.revision;
     FileAddress size = FileSize(name);
+    if (size != -1 && header.endOfFile > size && writable) {
+        // The file lost its tail, or its header lies. Appending at the end
+        // the header claims would blow the file up to that size, and making
+        // the end of file up would hide records that are gone; such a file
+        // is left exactly as it is. Read-only, nothing can be written, and
+        // every scan stops at the real end anyway.
+        ready = 0;
+        return Fail(kFileCorrupt);
+    }
     if (size != -1 && header.endOfFile < size) {
         header.endOfFile = size;
         if ((code = Flush()) != kNoError) return code;
@@ -162,6 +171,12 @@ FileAddress StoreFile::Tell() {
         return -1;
     }
     long position = FileTell(handle);
+    // A position past the largest address would come back as some other,
+    // nearer address.
+    if (position > INT32_MAX) {
+        Fail(kPositionError);
+        return -1;
+    }
     Fail(position < 0 ? kPositionError : kNoError);
     return static_cast<int32_t>(position);
 }
@@ -331,7 +346,23 @@ FileAddress StoreFile::StaticAreaSize() { return DataStart().Get() - HeaderSize(
 
 int StoreFile::FileExists(const char* name) { return FileExistsOnDisk(name); }
 
-FileAddress StoreFile::FileSize(const char* name) { return static_cast<int32_t>(FileSizeOnDisk(name)); }
+FileAddress StoreFile::FileSize(const char* name) {
+    long size = FileSizeOnDisk(name);
+    return static_cast<int32_t>(size > INT32_MAX ? INT32_MAX : size);
+}
+
+// The length of the open file, -1 when it cannot be had. Nothing that reads
+// or writes blocks may go by the header's end of file alone: a damaged
+// header can claim gigabytes the file does not hold.
+int64_t StoreFile::RealLength() const { return handle != nullptr ? FileLengthOnDisk(handle) : -1; }
+
+// Where scans for blocks stop: the end of file, or the real end of the file
+// when that comes first.
+int64_t StoreFile::ScanEnd() const {
+    int64_t end = header.endOfFile.Get();
+    int64_t real = RealLength();
+    return real >= 0 && real < end ? real : end;
+}
 
 int StoreFile::WriteStructure(const void* buffer, int length, FileAddress address) {
     return Write(buffer, length, address, 1, 1);

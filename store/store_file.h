@@ -71,6 +71,7 @@ public:
     const StoreHeader& Header() const { return header; }
 
     static int FileExists(const char* name);
+    // A size beyond the largest address answers that address.
     static FileAddress FileSize(const char* name);
 
     // Blocks and objects (object address = block address + BlockHeaderSize).
@@ -110,6 +111,8 @@ private:
     bool AlreadyAt(FileAddress address, bool& failed);
     uint32_t ReadBackChecksum(int length, FileAddress start);
     int ExtendTo(FileAddress end);
+    int64_t RealLength() const;
+    int64_t ScanEnd() const;
     int Unlink(const FreeBlock& block);
     int Relink(const FreeBlock& block, FileAddress replacement);
     int ChecksummedLength(FileAddress objectAddress);

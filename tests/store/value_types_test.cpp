@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <type_traits>
 
 #include "store/file_address.h"
 #include "store/file_layer.h"
@@ -62,6 +63,28 @@ TEST(ValueTypes, MixedComparisonsWidenByTheIntegersSignedness) {
     EXPECT_FALSE(allOnes == uint16_t(65535));
     EXPECT_TRUE(StoredUInt32(65535u) == uint16_t(65535));
     EXPECT_FALSE(-1 < StoredUInt32(0u));  // -1 widens to 0xFFFFFFFF
+}
+
+// Cutting a 64-bit operand to 32 bits made 2^32 + 28 equal 28 and let a
+// block scan step back to where it started.
+TEST(ValueTypes, ComparisonsWithWideIntegersUseTheFullValue) {
+    const int64_t beyond = (int64_t(1) << 32) + 28;
+    FileAddress at(28);
+    EXPECT_TRUE(at < beyond);
+    EXPECT_TRUE(beyond > at);
+    EXPECT_TRUE(at != beyond);
+    EXPECT_FALSE(at >= beyond);
+    EXPECT_TRUE(at == int64_t(28));
+    EXPECT_TRUE(FileAddress(-1) < uint64_t(0));
+    EXPECT_TRUE(FileAddress(-1) > int64_t(-2));
+    EXPECT_TRUE(FileAddress(-1) < (uint64_t(1) << 63));
+    EXPECT_TRUE(StoredUInt32(0xFFFFFFFFu) < int64_t(0x100000000));
+    EXPECT_TRUE(StoredUInt32(0xFFFFFFFFu) > int64_t(-1));
+    EXPECT_TRUE(StoredUInt32(0xFFFFFFFFu) == uint64_t(0xFFFFFFFFu));
+    // A wide value becomes an address only through an explicit cast.
+    EXPECT_FALSE((std::is_convertible<int64_t, FileAddress>::value));
+    EXPECT_FALSE((std::is_convertible<uint64_t, StoredUInt32>::value));
+    EXPECT_TRUE((std::is_convertible<int32_t, FileAddress>::value));
 }
 
 TEST(ValueTypes, ArithmeticWrapsAndDivisionByZeroIsIgnored) {

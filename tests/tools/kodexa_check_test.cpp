@@ -125,6 +125,17 @@ const Damage kDamages[] = {
 INSTANTIATE_TEST_SUITE_P(Kinds, CheckerDamage, ::testing::ValuesIn(kDamages),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// Sparse, so it costs no disk space. Its size read through a 32-bit
+// position came out as the size of the sound file it begins with.
+TEST_F(Checker, FileBeyondTheAddressRangeIsDamaged) {
+    auto size = (uintmax_t(1) << 32) + std::filesystem::file_size(data);
+    std::filesystem::resize_file(data, size);
+    ProgramRun run = RunChecker(dir, data);
+    EXPECT_EQ(run.exitCode, 1) << run.out;
+    EXPECT_TRUE(Has(run.out, "larger than the 2 GB")) << run.out;
+    EXPECT_EQ(std::filesystem::file_size(data), size);
+}
+
 TEST_F(Checker, ChecksumFailuresAreFoundInRevisionsWithChecksums) {
     std::string path = dir.File("checked.dat");
     {
