@@ -45,33 +45,52 @@ int PersistentObject::WriteString(const char* s, FileAddress a) {
     return kNoError;
 }
 
-// How many bytes follow the current position, or -1 (code recorded).
-static int64_t BytesLeft(StoreFile& store) {
-    FileAddress here = store.Tell();
-    if (store.LastError() != kNoError) return -1;
+namespace {
+
+// Texts up to this length are read at once: the buffer is small whatever a
+// damaged length says. Longer ones are first checked against the bytes the
+// file still holds, so that a damaged length never turns into an allocation
+// of gigabytes.
+constexpr uint32_t kUncheckedTextLength = 64 * 1024;
+
+// How many bytes the file holds from start on, or -1 (code recorded).
+int64_t BytesFrom(StoreFile& store, FileAddress start) {
     if (store.Seek(0, 2) != kNoError) return -1;
     FileAddress end = store.Tell();
     if (store.LastError() != kNoError) return -1;
-    return int64_t(end.Get()) - here.Get();
+    return int64_t(end.Get()) - start.Get();
 }
+
+}  // namespace
 
 char* PersistentObject::ReadString(FileAddress a) {
     StoreFile* store = Store();
     if (store == nullptr) return nullptr;
     StoredUInt32 length;
     if (store->Read(&length, sizeof length, a) != kNoError) return nullptr;
+    const uint32_t n = length.Get();
     FileAddress textStart = store->Tell();
-    int64_t left = BytesLeft(*store);
-    if (left < 0) return nullptr;
-    // A damaged length must not turn into an allocation of gigabytes.
-    if (int64_t(length.Get()) > left) return store->SetError(kFileCorrupt), nullptr;
-    char* text = new (std::nothrow) char[length.Get() + 1];
+    if (store->LastError() != kNoError) return nullptr;
+    if (n > kUncheckedTextLength) {
+        int64_t left = BytesFrom(*store, textStart);
+        if (left < 0) return nullptr;
+        if (int64_t(n) > left) return store->SetError(kFileCorrupt), nullptr;
+    }
+    char* text = new (std::nothrow) char[n + 1];
     if (text == nullptr) return store->SetError(kMemoryError), nullptr;
-    if (store->Read(text, static_cast<int>(length.Get()), textStart) != kNoError) {
+    // The stream stands at the text, so the read needs no seek.
+    if (store->Read(text, static_cast<int>(n), n > kUncheckedTextLength ? textStart : FileAddress(kCurrentPosition)) !=
+        kNoError) {
         delete[] text;
+        // A text that runs past the end of the file is damage, not a failed read.
+        if (store->LastError() == kReadError) {
+            int64_t left = BytesFrom(*store, textStart);
+            if (left >= 0 && int64_t(n) > left) store->SetError(kFileCorrupt);
+            else if (left >= 0) store->SetError(kReadError);
+        }
         return nullptr;
     }
-    text[length.Get()] = 0;
+    text[n] = 0;
     return text;
 }
 

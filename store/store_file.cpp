@@ -190,11 +190,29 @@ FileAddress StoreFile::SeekTo(FileAddress address) {
         code = Seek(address.Get() - position.Get(), 1);
     else if (address < position)
         code = Seek(address, 0);
-    else
+    else if (lastAccess != LastAccess::Read)
         code = Seek(0, 1);
+    else
+        // Already there after a read: the stream needs no move, and the
+        // last access stays a read, so a write that follows still seeks
+        // first as the C library demands.
+        code = kNoError;
     // A failed move keeps its code; the caller looks at LastError.
     if (code != kNoError) return position;
     return Tell();
+}
+
+// Whether the stream stands at address after anything but a write, so that
+// reading there needs no seek: every seek costs a system call, even one to
+// where the stream already is, and record reads often start exactly where
+// the move before them ended. A failing position query is reported (false,
+// code 22).
+bool StoreFile::AlreadyAt(FileAddress address, bool& failed) {
+    failed = false;
+    if (lastAccess == LastAccess::Write) return false;
+    long position = FileTell(handle);
+    if (position < 0) return failed = true, Fail(kPositionError), false;
+    return position == address.Get();
 }
 
 int StoreFile::Read(void* buffer, int length, FileAddress address) {
@@ -204,7 +222,8 @@ int StoreFile::Read(void* buffer, int length, FileAddress address) {
     if (address == -1) {
         if (lastAccess == LastAccess::Write) code = Seek(0, 1);
     } else {
-        code = Seek(address, 0);
+        bool failed = false;
+        if (!AlreadyAt(address, failed)) code = failed ? error : Seek(address, 0);
     }
     if (code != kNoError) return code;
     if (length > 0 && FileRead(handle, buffer, static_cast<size_t>(length)) != 0) return Fail(kReadError);
@@ -228,13 +247,28 @@ int StoreFile::Write(const void* buffer, int length, FileAddress address, int fl
     lastAccess = LastAccess::Write;
     if (flush) {
         if (FileFlush(handle) != 0) return Fail(kWriteError);
-        if ((code = Seek(0, 1)) != kNoError) return code;
+        // The read-back below moves the stream itself; a seek by 0 first
+        // would only cost another system call.
+        if (!verify && (code = Seek(0, 1)) != kNoError) return code;
     }
     if (!verify) return Fail(kNoError);
     uint32_t written = Crc32(buffer, static_cast<size_t>(length));
-    uint32_t onDisk = Checksum(length, start, 1);
+    uint32_t onDisk = ReadBackChecksum(length, start);
     if (error != kNoError) return error;
     return Fail(written == onDisk ? kNoError : kChecksumError);
+}
+
+// The range just written needs no check against the end of the file (which
+// costs a seek to the end and the loss of the stdio buffer): its length is
+// that of the caller's buffer, and a file that lost those bytes fails the
+// read as it would fail the check.
+uint32_t StoreFile::ReadBackChecksum(int length, FileAddress start) {
+    unsigned char* buffer = new (std::nothrow) unsigned char[length > 0 ? length : 1];
+    if (buffer == nullptr) return Checksum(length, start, 0);
+    int code = Read(buffer, length, start);
+    uint32_t crc = code == kNoError ? Crc32(buffer, static_cast<size_t>(length)) : 0;
+    delete[] buffer;
+    return crc;
 }
 
 // A checksum over a negative length or past the end of the file would make

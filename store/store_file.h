@@ -108,6 +108,8 @@ private:
     int WriteStructure(const void* buffer, int length, FileAddress address);
     int ReadObjectBlock(FileAddress objectAddress, BlockHeader& block);
     int CheckReadRange(int length, FileAddress& address);
+    bool AlreadyAt(FileAddress address, bool& failed);
+    uint32_t ReadBackChecksum(int length, FileAddress start);
     int ExtendTo(FileAddress end);
     int64_t RealLength() const;
     int64_t ScanEnd() const;

@@ -1,0 +1,35 @@
+// The figures of the benchmark. Each adds its rows to the table; options
+// say where the programs and the catalogue are and how often to repeat.
+#ifndef KODEXA_BENCH_FIGURES_H
+#define KODEXA_BENCH_FIGURES_H
+
+#include <string>
+#include <vector>
+
+#include "bench/bench_table.h"
+
+namespace kodexa::bench {
+
+struct Options {
+    std::string workDir = "/tmp/kodexa-bench";  // scratch files of both sides
+    std::string binDir;                         // kodexa, kodexa-find, kodexa-import
+    std::string catalogueDir;                   // data1..3.dat/.ndx
+    std::string sourceDir;                      // the classification text files
+    std::string emptyWindow;                    // the FOX floor program
+    int reps = 5;
+    std::vector<int> scaleSizes = {10000, 100000, 1000000};
+    int scaleReps = 1;
+};
+
+void FigureSearch(const Options& options, Table& table);
+void FigureStartup(const Options& options, Table& table);
+void FigureLookup(const Options& options, Table& table);
+void FigureImport(const Options& options, Table& table);
+void FigureScale(const Options& options, Table& table);
+void FigureMemory(const Options& options, Table& table);
+// The child process of figure 6b; answers the exit status.
+int MemoryChild(const std::string& catalogueDir, int searches);
+
+}  // namespace kodexa::bench
+
+#endif
