@@ -40,26 +40,19 @@ void Close(FXWindow* window, CloseBy how) {
     }
 }
 
-FXDEFMAP(Ticker) tickerMap[] = {FXMAPFUNC(SEL_TIMEOUT, 1, Ticker::onTimeout)};
+FXDEFMAP(ModalCloser) closerMap[] = {FXMAPFUNC(SEL_TIMEOUT, 1, ModalCloser::onTimeout)};
 
 }  // namespace
 
-FXIMPLEMENT(Ticker, FXObject, tickerMap, ARRAYNUMBER(tickerMap))
+FXIMPLEMENT(ModalCloser, FXObject, closerMap, ARRAYNUMBER(closerMap))
 
-Ticker::Ticker(std::function<void()> tick) : tick(std::move(tick)) { TestApp()->addTimeout(this, 1, 10); }
-Ticker::~Ticker() { TestApp()->removeTimeout(this, 1); }
+ModalCloser::ModalCloser(CloseBy how, int choose) : how(how), choose(choose) { TestApp()->addTimeout(this, 1, 10); }
+ModalCloser::~ModalCloser() { TestApp()->removeTimeout(this, 1); }
 
-long Ticker::onTimeout(FXObject*, FXSelector, void*) {
+long ModalCloser::onTimeout(FXObject*, FXSelector, void*) {
     TestApp()->addTimeout(this, 1, 10);
-    tick();
-    return 1;
-}
-
-ModalCloser::ModalCloser(CloseBy how, int choose) : choose(choose), ticker([this, how] { Check(how); }) {}
-
-void ModalCloser::Check(CloseBy how) {
     FXWindow* window = TestApp()->getModalWindow();
-    if (window == nullptr || !window->shown()) return;
+    if (window == nullptr || !window->shown()) return 1;
     ModalSeen what;
     if (auto* top = dynamic_cast<FXTopWindow*>(window)) what.title = top->getTitle().text();
     EachChild(window, [&](FXWindow* w) {
@@ -76,6 +69,7 @@ void ModalCloser::Check(CloseBy how) {
     } else {
         Close(window, how);
     }
+    return 1;
 }
 
 std::vector<FXColor> PixelsOf(FXImage* image) {

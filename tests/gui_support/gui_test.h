@@ -25,22 +25,9 @@ inline void RunEventsFor(int ms) { RunEventsUntil([] { return false; }, ms); }
 // it is not among them.
 int StackingPosition(FX::FXWindow* w);
 
-// An image's pixels as RGB, row by row, read back from the X server when
-// the image keeps none of its own.
+// An image's pixels as RGB, read back from the X server when the image keeps
+// none of its own.
 std::vector<FX::FXColor> PixelsOf(FX::FXImage* image);
-
-// Calls tick every 10 ms of the event loop while it lives.
-class Ticker : public FX::FXObject {
-    FXDECLARE(Ticker)
-public:
-    explicit Ticker(std::function<void()> tick);
-    ~Ticker() override;
-    long onTimeout(FX::FXObject*, FX::FXSelector, void*);
-
-private:
-    Ticker() = default;
-    std::function<void()> tick;
-};
 
 enum class CloseBy { Accept, Cancel, ButtonFocusOut, EnterKey };
 
@@ -54,15 +41,19 @@ struct ModalSeen {
 // While it lives, notes every modal window that comes up and closes it the
 // given way; a popup menu gets its entry number choose chosen (when not -1)
 // and is taken down, as a user choosing or clicking elsewhere would.
-class ModalCloser {
+class ModalCloser : public FX::FXObject {
+    FXDECLARE(ModalCloser)
 public:
     explicit ModalCloser(CloseBy how, int choose = -1);
+    ~ModalCloser() override;
+    long onTimeout(FX::FXObject*, FX::FXSelector, void*);
+
     std::vector<ModalSeen> seen;
-    int choose;
 
 private:
-    void Check(CloseBy how);
-    Ticker ticker;
+    ModalCloser() = default;
+    CloseBy how = CloseBy::Cancel;
+    int choose = -1;
 };
 
 }  // namespace kodexa::test

@@ -14,12 +14,13 @@ TEST_F(WindowTest, CopyCommandsTakeTheCurrentItemOfThePageShown) {
     tree->appendItem(nullptr, "Z99.9 - not in the codes file", nullptr, nullptr, NewItemData(1, "Z99.9"));
     tree->appendItem(nullptr, "no data", nullptr, nullptr, nullptr);
     const FXSelector code = Kodexa::ID_COPY_CODE, text = Kodexa::ID_COPY_TEXT, both = Kodexa::ID_COPY_BOTH;
+    // No tree item: none current; no search: the tree page shows; row -1: no
+    // current result; nothing expected: the clipboard keeps what it had.
     const struct {
-        const char* treeItem;  // null: none
-        const char* search;    // null: the tree page shows
-        int row;               // the current result; -1: none
+        const char *treeItem, *search;
+        int row;
         FXSelector command;
-        const char* expected;  // null: the clipboard keeps what it had
+        const char* expected;
     } cases[] = {
         {kChapter, nullptr, 0, code, "A00-B99"},
         {kChapter, nullptr, 0, text, nullptr},
@@ -95,84 +96,62 @@ TEST_F(WindowTest, ClipboardServesEachTypeUntilAnotherOwnerTakesIt) {
     EXPECT_EQ(paste(FXWindow::stringType), kA009 + std::string(1, '\0'));
 }
 
-// A right click as the widget gets it from the server; the menu it opens
-// comes and goes inside.
-void RightClick(FXWindow* widget, int clickCount = 1, bool moved = false) {
-    FXEvent event{};
-    event.code = RIGHTBUTTON;
-    event.root_x = 300;
-    event.root_y = 200;
-    event.click_count = clickCount;
-    event.moved = moved;
-    for (FXSelector type : {SEL_RIGHTBUTTONPRESS, SEL_RIGHTBUTTONRELEASE}) {
-        event.type = type;
-        widget->handle(widget, FXSEL(type, 0), &event);
-    }
-}
-
-// The entries each menu showed: code, text, both; '1' enabled.
-std::vector<std::string> Menus(const ModalCloser& closer) {
-    std::vector<std::string> menus;
-    for (const ModalSeen& seen : closer.seen) menus.push_back(seen.enabled);
-    return menus;
-}
-
-TEST_F(WindowTest, TreeMenuEnablesTheTextEntriesForCodesOnly) {
+TEST_F(WindowTest, RightClickMenus) {
     window->getTree()->appendItem(nullptr, "no data", nullptr, nullptr, nullptr);
+    FXIconList* list = window->getResultList();
+    // On 't' the tree with current made current, on 'l' the result list after
+    // a search for current (if any), its last line current. Menu: the
+    // entries code, text, both, '1' enabled; "" no menu. Choose: the entry
+    // then chosen; clip: what it copied.
     const struct {
+        char on;
         const char* current;
-        std::vector<std::string> menus;
-        const char* textEntryCopies;  // null: nothing
-    } cases[] = {
-        {nullptr, {}, nullptr},  // no current item: no menu
-        {kChapter, {"100"}, nullptr},
-        {"A00-A09 - Darm", {"100"}, nullptr},
-        {"A00 - Cholera", {"111"}, "Cholera"},
-        {kA009, {"111"}, kA009Title},
-        {"no data", {"100"}, nullptr},
+        int clicks;
+        bool moved;
+        int choose;
+        const char *menu, *clip;
+    } steps[] = {
+        {'l', nullptr, 1, false, 0, "111", "marker"},  // empty list, before any tree menu
+        {'l', "xyzzy", 1, false, 2, "111", "marker"},  // the line for no hits
+        {'t', nullptr, 1, false, 0, "", "marker"},
+        {'t', kChapter, 1, false, 1, "100", "marker"},  // a disabled entry refuses
+        {'t', kChapter, 2, false, 0, "", "marker"},     // the second of two quick clicks
+        {'t', "A00-A09 - Darm", 1, false, 2, "100", "marker"},
+        {'t', "no data", 1, false, 0, "100", "marker"},
+        {'t', kA009, 3, false, 0, "", "marker"},
+        {'t', kA009, 1, true, 0, "", "marker"},
+        {'l', "cholera", 2, false, 0, "", "marker"},
+        {'l', nullptr, 1, true, 0, "", "marker"},
+        {'l', nullptr, 1, false, 2, "100", "marker"},  // as the tree's menu last set the entries
+        {'t', "A00 - Cholera", 1, false, 1, "111", "Cholera"},
+        {'l', nullptr, 1, false, 2, "111", kA009},
+        {'t', kA009, 1, false, 0, "111", "A00.9"},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.current != nullptr ? c.current : "none");
+    for (std::size_t i = 0; i < std::size(steps); ++i) {
+        const auto& s = steps[i];
+        SCOPED_TRACE(i);
         Mark();
-        MakeCurrent(c.current);
-        ModalCloser closer(CloseBy::Cancel, 1);
-        RightClick(window->getTree());
-        EXPECT_EQ(Menus(closer), c.menus);
-        EXPECT_EQ(Clip(), c.textEntryCopies != nullptr ? c.textEntryCopies : "marker");
+        if (s.on == 't') MakeCurrent(s.current);
+        if (s.on == 'l' && s.current != nullptr) Search(s.current);
+        if (s.on == 'l') window->getTabBook()->setCurrent(1);
+        if (s.on == 'l' && s.current != nullptr) list->setCurrentItem(list->getNumItems() - 1);
+        ModalCloser closer(CloseBy::Cancel, s.choose);
+        FXEvent event{};  // as the widget gets it from the server
+        event.code = RIGHTBUTTON;
+        event.root_x = 300;
+        event.root_y = 200;
+        event.click_count = s.clicks;
+        event.moved = s.moved;
+        FXWindow* widget = s.on == 't' ? static_cast<FXWindow*>(window->getTree()) : list;
+        for (FXSelector type : {SEL_RIGHTBUTTONPRESS, SEL_RIGHTBUTTONRELEASE}) {
+            event.type = type;
+            widget->handle(widget, FXSEL(type, 0), &event);
+        }
+        EXPECT_EQ(closer.seen.empty() ? "" : closer.seen[0].enabled, s.menu);
+        EXPECT_LE(closer.seen.size(), 1u);
+        EXPECT_EQ(Clip(), s.clip);
         EXPECT_FALSE(window->getPopupMenu()->shown());
     }
-}
-
-TEST_F(WindowTest, ListMenuKeepsTheEntriesTheTreeMenuLastSetAndOnlyPlainClicksOpenMenus) {
-    FXIconList* list = window->getResultList();
-    auto listClick = [&](int clickCount = 1, bool moved = false) {
-        window->getTabBook()->setCurrent(1);
-        RightClick(list, clickCount, moved);
-    };
-    Mark();
-    ModalCloser closer(CloseBy::Cancel, 2);
-    listClick();  // before any search, and before any tree menu: all entries
-    Search("xyzzy");
-    list->setCurrentItem(0);
-    listClick();  // the line for no hits
-    Search("cholera");
-    list->setCurrentItem(2);
-    MakeCurrent(kChapter);
-    RightClick(window->getTree(), 1);
-    RightClick(window->getTree(), 2);  // the second of two quick clicks
-    MakeCurrent(kA009);
-    RightClick(window->getTree(), 3);
-    RightClick(window->getTree(), 1, true);
-    listClick(2);
-    listClick(1, true);
-    listClick();
-    EXPECT_EQ(Clip(), "marker");
-    MakeCurrent("A00 - Cholera");
-    RightClick(window->getTree());
-    EXPECT_EQ(Clip(), "A00 - Cholera");
-    listClick();
-    EXPECT_EQ(Clip(), kA009);
-    EXPECT_EQ(Menus(closer), (std::vector<std::string>{"111", "111", "100", "100", "111", "111"}));
 }
 
 }  // namespace

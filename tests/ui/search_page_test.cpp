@@ -12,7 +12,9 @@ namespace {
 // The first column of every result line, each followed by a blank.
 std::string ResultCodes(FXIconList* list) {
     std::string codes;
-    for (FXint i = 0; i < list->getNumItems(); ++i) codes += list->getItemText(i).before('\t').text() + std::string(" ");
+    for (FXint i = 0; i < list->getNumItems(); ++i) {
+        codes += std::string(list->getItemText(i).before('\t').text()) + " ";
+    }
     return codes;
 }
 
@@ -28,10 +30,7 @@ std::string Line(Kodexa& window, FXint i) {
 }
 
 TEST_F(WindowTest, SearchListsCodeAndTitleWithIconAndDataInColumnsFittingTheFrame) {
-    const struct {
-        const char* text;
-        std::vector<std::string> lines;
-    } cases[] = {
+    const struct { const char* text; std::vector<std::string> lines; } cases[] = {
         {"cholera",
          {"A00\tCholera | A00 1 page page", "A00.0\tCholera durch Vibrio | A00.0 1 page page",
           "A00.9\tCholera, nicht n\xc3\xa4her bezeichnet | A00.9 1 page page"}},

@@ -24,7 +24,8 @@ const char kA009Title[] = "Cholera, nicht n\xc3\xa4her bezeichnet";
 
 class TestKodexa : public Kodexa {
 public:
-    TestKodexa(const std::string& dir, bool readOnlyPlace) : Kodexa(TestApp()), dir(dir), readOnlyPlace(readOnlyPlace) {}
+    TestKodexa(const std::string& dir, bool readOnlyPlace)
+        : Kodexa(TestApp()), dir(dir), readOnlyPlace(readOnlyPlace) {}
     std::string programDirectory() const override { return dir + "/"; }
     std::vector<int> openModes;  // readWrite of every open, in order
 
