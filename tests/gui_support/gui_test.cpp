@@ -11,127 +11,79 @@ namespace kodexa::test {
 
 namespace {
 
-void CollectLabels(FXWindow* window, std::vector<std::string>& labels) {
+template <typename Visit>
+void EachChild(FXWindow* window, const Visit& visit) {
     for (FXWindow* child = window->getFirst(); child != nullptr; child = child->getNext()) {
-        if (auto* label = dynamic_cast<FXLabel*>(child)) {
-            labels.emplace_back(label->getText().text());
-        }
-        CollectLabels(child, labels);
+        visit(child);
+        EachChild(child, visit);
     }
 }
 
-void CollectPictures(FXWindow* window, std::vector<Pixels>& pictures) {
-    for (FXWindow* child = window->getFirst(); child != nullptr; child = child->getNext()) {
-        if (auto* frame = dynamic_cast<FXImageFrame*>(child)) {
-            pictures.push_back(PixelsOf(frame->getImage()));
+void Close(FXWindow* window, CloseBy how) {
+    FXEvent event{};
+    if (how == CloseBy::ButtonFocusOut) {  // what the button tells its dialog when the window is deactivated
+        FXWindow* button = nullptr;
+        EachChild(window, [&](FXWindow* w) {
+            if (button == nullptr && dynamic_cast<FXButton*>(w) != nullptr) button = w;
+        });
+        event.type = SEL_FOCUSOUT;
+        button->handle(window, FXSEL(SEL_FOCUSOUT, 0), &event);
+    } else if (how == CloseBy::EnterKey) {
+        event.code = KEY_Return;
+        for (FXSelector type : {SEL_KEYPRESS, SEL_KEYRELEASE}) {
+            event.type = type;
+            window->handle(window, FXSEL(type, 0), &event);
         }
-        CollectPictures(child, pictures);
+    } else {
+        const FXSelector id = how == CloseBy::Accept ? FXDialogBox::ID_ACCEPT : FXDialogBox::ID_CANCEL;
+        window->handle(window, FXSEL(SEL_COMMAND, id), nullptr);
     }
 }
 
-FXWindow* FirstButton(FXWindow* window) {
-    for (FXWindow* child = window->getFirst(); child != nullptr; child = child->getNext()) {
-        if (dynamic_cast<FXButton*>(child) != nullptr) {
-            return child;
-        }
-        if (FXWindow* found = FirstButton(child)) {
-            return found;
-        }
-    }
-    return nullptr;
-}
-
-void Close(FXTopWindow* window, CloseBy how, FXObject* sender) {
-    switch (how) {
-        case CloseBy::Accept:
-            window->handle(sender, FXSEL(SEL_COMMAND, FXDialogBox::ID_ACCEPT), nullptr);
-            break;
-        case CloseBy::Cancel:
-            window->handle(sender, FXSEL(SEL_COMMAND, FXDialogBox::ID_CANCEL), nullptr);
-            break;
-        case CloseBy::ButtonFocusOut: {
-            // What the button tells its dialog when the window is deactivated.
-            FXWindow* button = FirstButton(window);
-            FXEvent event{};
-            event.type = SEL_FOCUSOUT;
-            button->handle(sender, FXSEL(SEL_FOCUSOUT, 0), &event);
-            break;
-        }
-        case CloseBy::EnterKey: {
-            FXEvent event{};
-            event.type = SEL_KEYPRESS;
-            event.code = KEY_Return;
-            window->handle(sender, FXSEL(SEL_KEYPRESS, 0), &event);
-            event.type = SEL_KEYRELEASE;
-            window->handle(sender, FXSEL(SEL_KEYRELEASE, 0), &event);
-            break;
-        }
-        case CloseBy::MessageBoxOk:
-            window->handle(sender, FXSEL(SEL_COMMAND, FXMessageBox::ID_CLICKED_OK), nullptr);
-            break;
-    }
-}
-
-FXDEFMAP(ModalCloser) closerMap[] = {
-    FXMAPFUNC(SEL_TIMEOUT, ModalCloser::ID_POLL, ModalCloser::onTimeout),
-};
+FXDEFMAP(ModalCloser) closerMap[] = {FXMAPFUNC(SEL_TIMEOUT, 1, ModalCloser::onTimeout)};
 
 }  // namespace
 
 FXIMPLEMENT(ModalCloser, FXObject, closerMap, ARRAYNUMBER(closerMap))
 
-ModalCloser::ModalCloser(CloseBy how) : how(how) { TestApp()->addTimeout(this, ID_POLL, 10); }
-
-ModalCloser::~ModalCloser() { TestApp()->removeTimeout(this, ID_POLL); }
+ModalCloser::ModalCloser(CloseBy how, int choose) : how(how), choose(choose) { TestApp()->addTimeout(this, 1, 10); }
+ModalCloser::~ModalCloser() { TestApp()->removeTimeout(this, 1); }
 
 long ModalCloser::onTimeout(FXObject*, FXSelector, void*) {
-    auto* window = dynamic_cast<FXTopWindow*>(TestApp()->getModalWindow());
-    if (window != nullptr && window->shown()) {
-        ModalSeen what;
-        what.title = window->getTitle().text();
-        what.width = window->getWidth();
-        what.height = window->getHeight();
-        CollectLabels(window, what.labels);
-        CollectPictures(window, what.pictures);
-        seen.push_back(what);
-        Close(window, how, this);
+    TestApp()->addTimeout(this, 1, 10);
+    FXWindow* window = TestApp()->getModalWindow();
+    if (window == nullptr || !window->shown()) return 1;
+    ModalSeen what;
+    if (auto* top = dynamic_cast<FXTopWindow*>(window)) what.title = top->getTitle().text();
+    EachChild(window, [&](FXWindow* w) {
+        if (auto* label = dynamic_cast<FXLabel*>(w)) what.labels.emplace_back(label->getText().text());
+        if (auto* frame = dynamic_cast<FXImageFrame*>(w)) what.pictures.push_back(PixelsOf(frame->getImage()));
+        if (dynamic_cast<FXMenuCommand*>(w) != nullptr) what.enabled += w->isEnabled() ? '1' : '0';
+    });
+    seen.push_back(what);
+    if (auto* popup = dynamic_cast<FXPopup*>(window)) {
+        // What a key or click on the entry does; a disabled one refuses.
+        FXWindow* entry = choose >= 0 ? popup->childAtIndex(choose) : nullptr;
+        if (entry != nullptr) entry->handle(popup, FXSEL(SEL_COMMAND, FXWindow::ID_ACCEL), nullptr);
+        if (popup->shown()) popup->popdown();
+    } else {
+        Close(window, seen.size() < 50 ? how : CloseBy::Cancel);  // a window that will not close fails, not hangs
     }
-    TestApp()->addTimeout(this, ID_POLL, 10);
     return 1;
 }
 
-Pixels PixelsOf(FXImage* image) {
-    Pixels pixels;
-    if (image == nullptr) {
-        return pixels;
-    }
-    if (image->getData() == nullptr) {
-        image->restore();
-    }
-    pixels.width = image->getWidth();
-    pixels.height = image->getHeight();
-    const FXColor* data = image->getData();
-    if (data != nullptr) {
-        for (int i = 0; i < pixels.width * pixels.height; ++i) {
-            pixels.rgb.push_back(data[i] & FXRGBA(255, 255, 255, 0));
-        }
-    }
-    return pixels;
-}
-
-void RunEventsFor(int ms) {
-    RunEventsUntil([] { return false; }, ms);
+std::vector<FXColor> PixelsOf(FXImage* image) {
+    if (image->getData() == nullptr) image->restore();
+    std::vector<FXColor> rgb(image->getData(), image->getData() + image->getWidth() * image->getHeight());
+    for (FXColor& pixel : rgb) pixel &= FXRGBA(255, 255, 255, 0);
+    return rgb;
 }
 
 bool RunEventsUntil(const std::function<bool()>& done, int ms) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
     while (!done()) {
-        if (std::chrono::steady_clock::now() >= deadline) {
-            return false;
-        }
-        if (!TestApp()->runOneEvent(false)) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        }
+        if (std::chrono::steady_clock::now() >= deadline) return false;
+        if (!TestApp()->runOneEvent(false)) std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
     return true;
 }

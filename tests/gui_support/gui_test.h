@@ -17,57 +17,43 @@ namespace kodexa::test {
 FX::FXApp* TestApp();
 const std::string& TestHome();
 
-// Runs the event loop for about ms milliseconds.
-void RunEventsFor(int ms);
 // Runs the event loop until done() or ms milliseconds passed; answers done().
 bool RunEventsUntil(const std::function<bool()>& done, int ms);
+inline void RunEventsFor(int ms) { RunEventsUntil([] { return false; }, ms); }
 
 // Index of w among the X server's top-level windows, bottom to top; -1 when
 // it is not among them.
 int StackingPosition(FX::FXWindow* w);
 
-// How a modal window is closed.
-enum class CloseBy { Accept, Cancel, ButtonFocusOut, EnterKey, MessageBoxOk };
+// An image's pixels as RGB, read back from the X server when the image keeps
+// none of its own.
+std::vector<FX::FXColor> PixelsOf(FX::FXImage* image);
 
-// An image's pixels as RGB, alpha dropped, row by row.
-struct Pixels {
-    int width = 0, height = 0;
-    std::vector<FX::FXColor> rgb;
-    bool operator==(const Pixels& other) const {
-        return width == other.width && height == other.height && rgb == other.rgb;
-    }
-};
-// The pixels of a created image, read back from the X server when the image
-// keeps none of its own.
-Pixels PixelsOf(FX::FXImage* image);
+enum class CloseBy { Accept, Cancel, ButtonFocusOut, EnterKey };
 
 struct ModalSeen {
     std::string title;
-    std::vector<std::string> labels;  // every label and button text, in child order
-    std::vector<Pixels> pictures;     // what every image frame shows, in child order
-    int width = 0, height = 0;
+    std::vector<std::string> labels;                 // label and button texts, in child order
+    std::vector<std::vector<FX::FXColor>> pictures;  // what each image frame shows
+    std::string enabled;                             // a popup's entries: '1' enabled, '0' not
 };
 
-// While it lives, closes every modal window that comes up, in the given way,
-// and keeps what it saw.
+// While it lives, notes every modal window that comes up and closes it the
+// given way; a popup menu gets its entry number choose chosen (when not -1)
+// and is taken down, as a user choosing or clicking elsewhere would.
 class ModalCloser : public FX::FXObject {
     FXDECLARE(ModalCloser)
 public:
-    explicit ModalCloser(CloseBy how);
+    explicit ModalCloser(CloseBy how, int choose = -1);
     ~ModalCloser() override;
-    ModalCloser(const ModalCloser&) = delete;
-    ModalCloser& operator=(const ModalCloser&) = delete;
-
     long onTimeout(FX::FXObject*, FX::FXSelector, void*);
 
-    const std::vector<ModalSeen>& Seen() const { return seen; }
-
-    enum { ID_POLL = 1 };
+    std::vector<ModalSeen> seen;
 
 private:
     ModalCloser() = default;
-    CloseBy how = CloseBy::Accept;
-    std::vector<ModalSeen> seen;
+    CloseBy how = CloseBy::Cancel;
+    int choose = -1;
 };
 
 }  // namespace kodexa::test

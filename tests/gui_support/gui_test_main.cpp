@@ -1,8 +1,9 @@
-// Test main for the window tests: starts a private X server (Xvfb) unless
-// KODEXA_TEST_DISPLAY names one, points HOME at a temporary directory so the
-// settings of the test application land there, and creates the one FXApp.
+// Test main for the window tests: starts a private X server (Xvfb), points
+// HOME at a temporary directory so the settings of the test application land
+// there, and creates the one FXApp.
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <stdlib.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -22,52 +23,27 @@ namespace {
 FXApp* theApp = nullptr;
 std::string home;
 
-class XServer {
-public:
-    XServer() {
-        if (const char* display = getenv("KODEXA_TEST_DISPLAY")) {
-            setenv("DISPLAY", display, 1);
-            return;
-        }
-        int fds[2];
-        if (pipe(fds) != 0) {
-            return;
-        }
-        pid = fork();
-        if (pid == 0) {
-            close(fds[0]);
-            const std::string fd = std::to_string(fds[1]);
-            execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1024x768x24", "-nolisten", "tcp",
-                   static_cast<char*>(nullptr));
-            _exit(127);
-        }
-        close(fds[1]);
-        char number[32] = {};
-        ssize_t got = 0;
-        for (ssize_t n; got < static_cast<ssize_t>(sizeof number) - 1 &&
-                        (n = read(fds[0], number + got, sizeof number - 1 - got)) > 0;) {
-            got += n;
-            if (number[got - 1] == '\n') {
-                break;
-            }
-        }
+// Answers the server's process, or -1 when none was started.
+pid_t StartXServer() {
+    int fds[2];
+    if (pipe(fds) != 0) return -1;
+    const pid_t pid = fork();
+    if (pid == 0) {
+        prctl(PR_SET_PDEATHSIG, SIGTERM);  // gone with the tests, even when they crash
         close(fds[0]);
-        if (got > 0) {
-            setenv("DISPLAY", (":" + std::string(number, number + got - 1)).c_str(), 1);
-        }
+        const std::string fd = std::to_string(fds[1]);
+        execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1024x768x24", "-nolisten", "tcp",
+               static_cast<char*>(nullptr));
+        _exit(127);
     }
-    ~XServer() {
-        if (pid > 0) {
-            kill(pid, SIGTERM);
-            waitpid(pid, nullptr, 0);
-        }
-    }
-    XServer(const XServer&) = delete;
-    XServer& operator=(const XServer&) = delete;
-
-private:
-    pid_t pid = -1;
-};
+    close(fds[1]);
+    // Xvfb writes the display number it chose once it accepts clients.
+    FILE* in = fdopen(fds[0], "r");
+    int number = -1;
+    if (in != nullptr && fscanf(in, "%d", &number) == 1) setenv("DISPLAY", (":" + std::to_string(number)).c_str(), 1);
+    if (in != nullptr) fclose(in);
+    return pid;
+}
 
 }  // namespace
 
@@ -78,23 +54,26 @@ const std::string& TestHome() { return home; }
 
 int main(int argc, char** argv) {
     testing::InitGoogleTest(&argc, argv);
-    if (testing::GTEST_FLAG(list_tests)) {
-        return RUN_ALL_TESTS();
+    if (testing::GTEST_FLAG(list_tests)) return RUN_ALL_TESTS();
+    const pid_t server = kodexa::test::StartXServer();
+    int result = 1;
+    {
+        kodexa::test::TempDir homeDir;
+        kodexa::test::home = homeDir.Path();
+        setenv("HOME", homeDir.Path().c_str(), 1);
+        static char name[] = "kodexa_window_tests";
+        static char* appArgv[] = {name, nullptr};
+        int appArgc = 1;
+        FXApp app("Kodexa", "Taviron");
+        app.init(appArgc, appArgv, TRUE);
+        app.create();
+        kodexa::test::theApp = &app;
+        result = RUN_ALL_TESTS();
+        kodexa::test::theApp = nullptr;
     }
-    kodexa::test::XServer server;
-    kodexa::test::TempDir homeDir;
-    kodexa::test::home = homeDir.Path();
-    setenv("HOME", homeDir.Path().c_str(), 1);
-
-    static char name[] = "kodexa_window_tests";
-    static char* appArgv[] = {name, nullptr};
-    int appArgc = 1;
-    auto* app = new FXApp("Kodexa", "Taviron");
-    app->init(appArgc, appArgv, TRUE);
-    app->create();
-    kodexa::test::theApp = app;
-    const int result = RUN_ALL_TESTS();
-    kodexa::test::theApp = nullptr;
-    delete app;
+    if (server > 0) {
+        kill(server, SIGTERM);
+        waitpid(server, nullptr, 0);
+    }
     return result;
 }

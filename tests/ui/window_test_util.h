@@ -1,17 +1,16 @@
-// A main window on a catalogue in a test directory, and the helpers the
-// window tests share.
+// The main window on a catalogue in a test directory, and what the window
+// tests do with it.
 #ifndef KODEXA_TESTS_UI_WINDOW_TEST_UTIL_H
 #define KODEXA_TESTS_UI_WINDOW_TEST_UTIL_H
 
-#include <fstream>
+#include <gtest/gtest.h>
+
 #include <memory>
-#include <set>
 #include <string>
 #include <vector>
 
-#include <gtest/gtest.h>
-
 #include "store/store_error.h"
+#include "tests/catalogue/catalogue_builder.h"
 #include "tests/gui_support/gui_test.h"
 #include "tests/support/temp_dir.h"
 #include "ui/item_data.h"
@@ -19,17 +18,19 @@
 
 namespace kodexa::test {
 
+const char kChapter[] = "A00-B99 - Infektionen";
+const char kA009[] = "A00.9 - Cholera, nicht n\xc3\xa4her bezeichnet";
+const char kA009Title[] = "Cholera, nicht n\xc3\xa4her bezeichnet";
+
 class TestKodexa : public Kodexa {
 public:
-    TestKodexa(const std::string& dir) : Kodexa(TestApp()), dir(dir) {}
-
+    TestKodexa(const std::string& dir, bool readOnlyPlace)
+        : Kodexa(TestApp()), dir(dir), readOnlyPlace(readOnlyPlace) {}
     std::string programDirectory() const override { return dir + "/"; }
-
-    // Stands in for a catalogue where this user may not write.
-    bool readOnlyPlace = false;
     std::vector<int> openModes;  // readWrite of every open, in order
 
 protected:
+    // Stands in for a catalogue where this user may not write, which root never meets.
     int openDatabase(ObjectDatabase& db, const std::string& d, CatalogueFile which, int readWrite) override {
         openModes.push_back(readWrite);
         if (readOnlyPlace && readWrite) return kOpenError;  // what fopen "r+b" yields there
@@ -39,72 +40,58 @@ protected:
 
 private:
     std::string dir;
+    bool readOnlyPlace;
 };
-
-struct WindowDeleter {
-    void operator()(Kodexa* w) const { delete w; }
-};
-using WindowPtr = std::unique_ptr<TestKodexa, WindowDeleter>;
 
 // A created and shown window on the catalogue in dir; its lines about the
 // files it opens are kept out of the test's output.
-inline WindowPtr OpenTestWindow(const std::string& dir, bool readOnlyPlace = false) {
-    WindowPtr window(new TestKodexa(dir));
-    window->readOnlyPlace = readOnlyPlace;
+inline std::unique_ptr<TestKodexa> OpenWindow(const std::string& dir, bool readOnlyPlace = false) {
+    auto window = std::make_unique<TestKodexa>(dir, readOnlyPlace);
     testing::internal::CaptureStdout();
     window->create();
     testing::internal::GetCapturedStdout();
+    RunEventsFor(30);  // lays it out
     return window;
 }
 
-// Copies the default catalogue of the build into dir, so that no test opens
-// (and so rewrites the headers of) the files the program itself uses. False
-// when the build has none.
-inline bool CopyDefaultCatalogue(const std::string& dir) {
-#ifdef KODEXA_DEFAULT_CATALOGUE_DIR
-    for (const char* name : {"data1.dat", "data1.ndx", "data2.dat", "data2.ndx", "data3.dat", "data3.ndx"}) {
-        std::ifstream from(std::string(KODEXA_DEFAULT_CATALOGUE_DIR) + "/" + name, std::ios::binary);
-        if (!from) return false;
-        std::ofstream to(dir + "/" + name, std::ios::binary);
-        to << from.rdbuf();
-        if (!to) return false;
-    }
-    return true;
-#else
-    (void)dir;
-    return false;
-#endif
-}
-
-// Every label of the tree, depth first, indented by two blanks per level.
-inline std::vector<std::string> TreeOutline(FX::FXTreeList* tree) {
-    std::vector<std::string> lines;
-    struct Walk {
-        static void Items(FX::FXTreeItem* item, int depth, std::vector<std::string>& lines) {
-            for (; item != nullptr; item = item->getNext()) {
-                lines.push_back(std::string(2 * depth, ' ') + item->getText().text());
-                Items(item->getFirst(), depth + 1, lines);
-            }
-        }
-    };
-    Walk::Items(tree->getFirstItem(), 0, lines);
-    return lines;
-}
-
-inline FX::FXTreeItem* FindItem(FX::FXTreeList* tree, const std::string& label) {
-    for (FX::FXTreeItem* item = tree->getFirstItem(); item != nullptr;) {
+inline FX::FXTreeItem* FindItem(FX::FXTreeItem* item, const std::string& label) {
+    for (; item != nullptr; item = item->getNext()) {
         if (label == item->getText().text()) return item;
-        if (item->getFirst() != nullptr) {
-            item = item->getFirst();
-            continue;
-        }
-        while (item != nullptr && item->getNext() == nullptr) item = item->getParent();
-        if (item != nullptr) item = item->getNext();
+        if (FX::FXTreeItem* found = FindItem(item->getFirst(), label)) return found;
     }
     return nullptr;
 }
 
-inline ItemData* DataOf(FX::FXTreeItem* item) { return static_cast<ItemData*>(item->getData()); }
+// The window on the sample catalogue.
+class WindowTest : public testing::Test {
+protected:
+    void SetUp() override {
+        WriteSampleCatalogue(dir.Path());
+        window = OpenWindow(dir.Path());
+    }
+    void Command(FX::FXSelector id) { window->handle(window.get(), FXSEL(FX::SEL_COMMAND, id), nullptr); }
+    // Shows the tree page with the item labelled so current; null: none.
+    void MakeCurrent(const char* label) {
+        window->getTabBook()->setCurrent(0);
+        FX::FXTreeItem* item = label != nullptr ? FindItem(window->getTree()->getFirstItem(), label) : nullptr;
+        ASSERT_TRUE(item != nullptr || label == nullptr) << label;
+        window->getTree()->setCurrentItem(item);
+    }
+    void Search(const char* text) {
+        window->getTabBook()->setCurrent(1);
+        window->getSearchField()->setText(text);
+        window->handle(window->getSearchField(), FXSEL(FX::SEL_COMMAND, Kodexa::ID_SEARCH_FIELD), nullptr);
+    }
+    // Something known on the clipboard, to see that a command leaves it.
+    void Mark() {
+        ItemData marker(1, "marker");
+        window->copyCode(&marker);
+    }
+    std::string Clip() const { return window->getClipText() != nullptr ? window->getClipText() : "<none>"; }
+
+    TempDir dir;
+    std::unique_ptr<TestKodexa> window;
+};
 
 }  // namespace kodexa::test
 
