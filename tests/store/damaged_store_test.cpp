@@ -140,6 +140,7 @@ TEST(DamagedStore, FreeBlockOutsideTheBlocksAreaAbandonsTheList) {
         PatchLe32(p, 4, kCheckWord);  // end of file = check word of "block 4"
         PatchLe32(p, 12, 'D');        // last block = its status
     });
+    EXPECT_EQ(f.store.CountFree(nullptr, nullptr).Get(), 0);
     EXPECT_EQ(f.store.Allocate(10, kFirstFit).Get(), int32_t(kCheckWord) + 16);
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(ReadAllBytes(f.path).data()) + 16, 7), "KVDBASE");
 }
