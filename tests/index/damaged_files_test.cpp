@@ -8,14 +8,13 @@
 #include <algorithm>
 #include <filesystem>
 #include <functional>
+#include <tuple>
 
 #include "tests/index/tree_helpers.h"
 #include "tests/support/watchdog.h"
 
 namespace kodexa::test {
 namespace {
-
-using Bytes = std::vector<unsigned char>;
 
 std::string Damaged(const std::string& name) { return std::string(KODEXA_DAMAGED_DIR) + "/" + name; }
 
@@ -53,12 +52,6 @@ DamagedFile IndexWith(const std::string& name, std::function<void(const std::str
             }};
 }
 
-void PatchCode(const std::string& path, long entry, const char* code) {
-    Bytes image(8, 0);
-    std::copy(code, code + std::strlen(code), image.begin());
-    PatchBytes(path, entry + 4, image);
-}
-
 std::vector<DamagedFile> AllDamagedFiles() {
     std::vector<DamagedFile> files;
     std::vector<std::string> names;
@@ -67,31 +60,30 @@ std::vector<DamagedFile> AllDamagedFiles() {
     std::sort(names.begin(), names.end());
     for (const auto& name : names) files.push_back(FromDirectory(name));
 
-    files.push_back(StoreWith("made-length-wraps-to-start", [](const std::string& p) { PatchLe32(p, 28 + 4, 0xFFFFFFFFu); }));
-    files.push_back(StoreWith("made-length-wraps-to-next", [](const std::string& p) { PatchLe32(p, 28 + 4, 0xFFFFFFE6u); }));
-    files.push_back(StoreWith("made-length-zero", [](const std::string& p) { PatchLe32(p, 54 + 4, 0); }));
-    files.push_back(StoreWith("made-end-of-file-2gb", [](const std::string& p) { PatchLe32(p, 4, 0x7FFFFFF0); }));
-    files.push_back(StoreWith("made-end-of-file-negative", [](const std::string& p) { PatchLe32(p, 4, 0x80000010u); }));
+    auto patch = [](long at, uint32_t value) { return [=](const std::string& p) { PatchLe32(p, at, value); }; };
+    files.push_back(StoreWith("made-length-wraps-to-start", patch(28 + 4, 0xFFFFFFFFu)));
+    files.push_back(StoreWith("made-length-wraps-to-next", patch(28 + 4, 0xFFFFFFE6u)));
+    files.push_back(StoreWith("made-length-zero", patch(54 + 4, 0)));
+    files.push_back(StoreWith("made-end-of-file-2gb", patch(4, 0x7FFFFFF0)));
+    files.push_back(StoreWith("made-end-of-file-negative", patch(4, 0x80000010u)));
     files.push_back(StoreWith("made-free-list-cycle-claimed-2gb", [](const std::string& p) {
-        PatchLe32(p, 54 + 12, 54 + 26);         // 54 -> 80
-        PatchLe32(p, 80 + 8, 'R');              // 80 released
-        PatchLe32(p, 80 + 12, 54);              // 80 -> 54
+        PatchLe32(p, 54 + 12, 54 + 26), PatchLe32(p, 80 + 8, 'R'), PatchLe32(p, 80 + 12, 54);  // 54 <-> 80
         PatchLe32(p, 4, 0x7FFFFFF0);
     }));
-    files.push_back(StoreWith("made-free-block-past-end", [](const std::string& p) { PatchLe32(p, 54 + 4, 5000); }));
-    files.push_back(IndexWith("made-index-duplicate-in-leaf", [](const std::string& p, const TwoLevelIndex& t) {
-        PatchCode(p, t.Entry(t.left, 5), "K004");
-    }));
-    files.push_back(IndexWith("made-index-right-leaf-out-of-order", [](const std::string& p, const TwoLevelIndex& t) {
-        PatchCode(p, t.Entry(t.right, 0), "K001");
-    }));
-    files.push_back(IndexWith("made-index-root-key-above-right-leaf", [](const std::string& p, const TwoLevelIndex& t) {
-        PatchCode(p, t.Entry(t.root, 0), "K099");
-    }));
+    files.push_back(StoreWith("made-free-block-past-end", patch(54 + 4, 5000)));
+    using Code = std::tuple<const char*, int, int, const char*>;  // name, node (0 left, 1 right, 2 root), entry, code
+    for (auto [name, node, entry, code] : {Code{"made-index-duplicate-in-leaf", 0, 5, "K004"},
+                                           Code{"made-index-right-leaf-out-of-order", 1, 0, "K001"},
+                                           Code{"made-index-root-key-above-right-leaf", 2, 0, "K099"}}) {
+        files.push_back(IndexWith(name, [node = node, entry = entry, code = code](const std::string& p, const TwoLevelIndex& t) {
+            Bytes image(8, 0);
+            std::copy(code, code + std::strlen(code), image.begin());
+            PatchBytes(p, t.Entry(node == 0 ? t.left : node == 1 ? t.right : t.root, entry) + 4, image);
+        }));
+    }
     // Without free nodes to reuse, the first split has to append.
     files.push_back(IndexWith("made-index-end-of-file-beyond", [](const std::string& p, const TwoLevelIndex&) {
-        PatchLe32(p, 0, 0);
-        PatchLe32(p, 4, 454950656);
+        PatchLe32(p, 0, 0), PatchLe32(p, 4, 454950656);
     }));
     return files;
 }
@@ -160,7 +152,6 @@ TEST_P(EveryDamagedFile, PassesThroughWithoutHangOrGrowth) {
     GetParam().make(original);
     const Bytes bytes = ReadAllBytes(original);
     Watchdog watchdog(30);
-
     WriteAllBytes(copy, bytes);
     ThroughStoreReadOnly(copy, bytes.size());
     EXPECT_EQ(ReadAllBytes(copy), bytes) << "a read-only pass wrote to the file";
@@ -184,37 +175,23 @@ INSTANTIATE_TEST_SUITE_P(Files, EveryDamagedFile, ::testing::ValuesIn(AllDamaged
 
 // The walk answers a key that does not lie beyond the one it was given
 // with "File is corrupt" and so ends, after the keys that are in order.
-struct WalkCase {
-    const char* file;
-    bool backward;
-    size_t answers;    // keys the walk answers before it ends
-    const char* last;  // the last of them
-};
-
-void PrintTo(const WalkCase& c, std::ostream* os) { *os << c.file << (c.backward ? " backward" : " forward"); }
-
-class DamagedIndexWalk : public ::testing::TestWithParam<WalkCase> {};
-
-TEST_P(DamagedIndexWalk, EndsWithCorruptAtTheFirstKeyOutOfOrder) {
-    const WalkCase& c = GetParam();
-    TempDir dir;
-    std::string path = dir.File("walk.ndx");
-    WriteAllBytes(path, ReadAllBytes(Damaged(c.file)));
-    Watchdog watchdog(10);
-    BtreeIndex tree(CodeKey(), 29, -1);
-    ASSERT_EQ(tree.OpenFile(path.c_str(), 0), kNoError);
-    std::vector<std::string> codes = Walk(tree, c.backward);
-    ASSERT_EQ(codes.size(), c.answers);
-    EXPECT_EQ(codes.back(), c.last);
-    EXPECT_EQ(tree.File()->LastError(), kFileCorrupt);
+TEST(DamagedIndexWalk, EndsWithCorruptAtTheFirstKeyOutOfOrder) {
+    using Case = std::tuple<const char*, bool, size_t, const char*>;  // file, backward, keys answered, the last
+    // The right leaf of the second file begins with K0005, which sorts before the root key K0034.
+    for (auto [file, backward, answers, last] : {Case{"F4-duplicate-code-backward-walk.ndx", true, 1, "A"},
+                                                 Case{"F4-key-out-of-order-forward-walk.ndx", false, 24, "K0034"}}) {
+        TempDir dir;
+        std::string path = dir.File("walk.ndx");
+        WriteAllBytes(path, ReadAllBytes(Damaged(file)));
+        Watchdog watchdog(10);
+        BtreeIndex tree(CodeKey(), 29, -1);
+        ASSERT_EQ(tree.OpenFile(path.c_str(), 0), kNoError);
+        std::vector<std::string> codes = Walk(tree, backward);
+        ASSERT_EQ(codes.size(), answers) << file;
+        EXPECT_EQ(codes.back(), last);
+        EXPECT_EQ(tree.File()->LastError(), kFileCorrupt);
+    }
 }
-
-const WalkCase kWalks[] = {
-    {"F4-duplicate-code-backward-walk.ndx", true, 1, "A"},
-    // The right leaf begins with K0005, which sorts before the root key K0034.
-    {"F4-key-out-of-order-forward-walk.ndx", false, 24, "K0034"},
-};
-INSTANTIATE_TEST_SUITE_P(Findings, DamagedIndexWalk, ::testing::ValuesIn(kWalks));
 
 }  // namespace
 }  // namespace kodexa::test

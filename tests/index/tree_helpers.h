@@ -16,6 +16,8 @@
 
 namespace kodexa::test {
 
+using Bytes = std::vector<unsigned char>;
+
 // A key laid out like the catalogue's: an 8-byte NUL-terminated code, a
 // 4-byte record address and a 4-byte tag, ordered by the code like strcmp.
 class CodeKey : public IndexKey {

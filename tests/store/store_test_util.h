@@ -3,6 +3,8 @@
 #ifndef KODEXA_TESTS_STORE_STORE_TEST_UTIL_H
 #define KODEXA_TESTS_STORE_STORE_TEST_UTIL_H
 
+#include <gtest/gtest.h>
+
 #include <string>
 #include <vector>
 
@@ -19,6 +21,19 @@ inline uint32_t Le32(const Bytes& bytes, size_t at) {
            uint32_t(bytes.at(at + 3)) << 24;
 }
 
+inline void AppendLe32(Bytes& bytes, uint32_t value) {
+    for (int shift = 0; shift < 32; shift += 8) bytes.push_back(static_cast<unsigned char>(value >> shift));
+}
+
+// The 28 bytes of a store header as they lie on disk.
+inline Bytes HeaderImage(int32_t freeHead, int32_t end, int32_t dataStart, int32_t last, char revision) {
+    Bytes bytes;
+    for (int32_t field : {freeHead, end, dataStart, last}) AppendLe32(bytes, uint32_t(field));
+    bytes.insert(bytes.end(), {'K', 'V', 'D', 'B', 'A', 'S', 'E', static_cast<unsigned char>(revision)});
+    AppendLe32(bytes, 4000);
+    return bytes;
+}
+
 struct StoreFixture {
     TempDir dir;
     std::string path = dir.File("store.kvd");
@@ -31,6 +46,13 @@ struct StoreFixture {
         edit(path);
         store.Open(path.c_str(), 1);
     }
+    // A fresh store of the given revision holding `objects` objects of 10 bytes.
+    void Make(char revision = 0, int objects = 0) {
+        ASSERT_EQ(store.Create(path.c_str(), 0, revision), kNoError);
+        for (int i = 0; i < objects; ++i) ASSERT_NE(store.Allocate(10, kAppendOnly).Get(), 0);
+    }
+    int32_t HeadOnDisk() const { return static_cast<int32_t>(Le32(ReadAllBytes(path), 0)); }
+    uint32_t FieldOnDisk(int32_t at) const { return Le32(ReadAllBytes(path), at); }
 };
 
 // Appends blocks of the given total lengths and frees them (as deleted) so
