@@ -20,7 +20,14 @@ bool IndexTable::IsComplete() const {
     return true;
 }
 
-ObjectDatabase::~ObjectDatabase() { Close(); }
+// A failed close keeps the files open for another try; a database going away
+// gets no other try, so it lets go of its files and index table instead of
+// leaking them (each file's own destructor does the same).
+ObjectDatabase::~ObjectDatabase() {
+    if (Close() == kNoError) return;
+    delete storeFile;
+    delete indexTable;
+}
 
 int ObjectDatabase::Open(const char* dataName, const char* indexName, const IndexKey& keyPrototype,
                          FileAddress order, int openMode, int withIndex, FileAddress dataStaticSize,

@@ -79,6 +79,8 @@ int FileClose(FileHolder* holder) {
     return 0;
 }
 
+void FileDiscard(FileHolder* holder) { delete holder; }
+
 int FileFlush(FileHolder* holder) {
     if (holder == nullptr) return 1;
     return active.fflush(holder->file) != 0;

@@ -73,6 +73,9 @@ FileHolder* FileOpen(const char* name, int readWrite);
 // 0 and the holder freed on success (or for no holder); 1 when fclose fails,
 // the holder then stays.
 int FileClose(FileHolder* holder);
+// Frees a holder whose fclose failed and that nobody will close again: the C
+// library has let go of the stream by then, so only our part is left.
+void FileDiscard(FileHolder* holder);
 int FileFlush(FileHolder* holder);
 int FileRead(FileHolder* holder, void* buffer, size_t count);
 int FileWrite(FileHolder* holder, const void* buffer, size_t count);

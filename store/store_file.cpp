@@ -31,7 +31,11 @@ StoreFile::StoreFile()
     std::strcpy(fileName, kClosedFileName);
 }
 
-StoreFile::~StoreFile() { Close(); }
+// A close that fails keeps the file open for another try; a file going away
+// gets no other try, so it lets go of the holder instead of leaking it.
+StoreFile::~StoreFile() {
+    if (Close() != kNoError) FileDiscard(handle);
+}
 
 int StoreFile::HeaderSize() const {
     char r = UpperRevision(revision);
