@@ -8,7 +8,6 @@
 #include <filesystem>
 
 #include "tests/fuzz/fuzz_support.h"
-#include "tests/fuzz/fuzz_targets.h"
 #include "tests/fuzz/seed_files.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/watchdog.h"

@@ -19,8 +19,6 @@ constexpr int kCallKinds = 21;
 constexpr Stdio kAllStdio[kStdioKinds] = {Stdio::Fopen, Stdio::Fclose, Stdio::Fflush, Stdio::Fread,
                                           Stdio::Fwrite, Stdio::Fseek, Stdio::Ftell};
 const char* StdioName(Stdio call);
-// fread, fwrite and write: the calls that can move fewer bytes than asked.
-bool IsTransfer(Stdio call);
 
 enum class FaultMode {
     Once,        // the nth call fails, later ones work again
