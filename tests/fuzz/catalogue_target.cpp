@@ -1,8 +1,7 @@
-// A whole catalogue cut from one input (six pieces: data1.dat, data1.ndx,
-// ... data3.ndx), opened read-write as the window opens it, filled into a
-// tree, searched twice and closed. Every walk must end within what the files
-// can hold, and a catalogue the checker finds sound, without even a warning,
-// must be left byte for byte as it was.
+// A catalogue cut from one input (six pieces, data1.dat ... data3.ndx),
+// opened read-write as the window does, filled into a tree, searched twice
+// and closed. Walks end within what the files hold; a catalogue the checker
+// finds sound without a warning is left byte for byte as it was.
 #include <fcntl.h>
 #include <unistd.h>
 

@@ -49,6 +49,17 @@ std::string FreshScratchDir(const std::string& name, bool create);
 std::vector<Bytes> SplitInput(const uint8_t* data, size_t size, size_t pieces);
 extern const char kPieceSeparator[];
 
+// Real files to start the fuzzers from, written into dir/<target>/: store
+// files of every revision with objects in use, deleted and released, index
+// files of a few shapes, and for each source set (a directory holding the
+// three files of an import) an import input and, imported, a catalogue.
+// Answers an empty list when a file could not be made.
+struct SeedFile {
+    std::string target;
+    std::string path;
+};
+std::vector<SeedFile> MakeSeedFiles(const std::string& dir, const std::vector<std::string>& sourceSets = {});
+
 class CountingSearchSink : public SearchSink {
 public:
     void AddResult(const std::string&, const std::string&) override { ++results; }

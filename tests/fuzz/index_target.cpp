@@ -1,8 +1,7 @@
-// An index file of arbitrary bytes: opened, walked forward and backward to
-// the end, a few keys looked up, then one key inserted and one removed on a
-// copy. Where the checker finds the file sound, the tree must also agree
-// with itself: both walks list the same keys, every listed key is found, and
-// the changes keep the file sound.
+// An index file of arbitrary bytes: opened, walked both ways, a few keys
+// looked up, then on a copy one key inserted and one removed. Where the
+// checker finds it sound, both walks list the same keys, every listed key is
+// found, and the changes keep the file sound.
 #include <algorithm>
 
 #include "index/btree_index.h"
@@ -73,10 +72,9 @@ std::string AbsentKey(const std::vector<std::string>& walked) {
 
 void Change(BtreeIndex& tree, const std::vector<std::string>& walked, bool sound) {
     const std::string added = AbsentKey(walked);
-    FuzzKey key(added), scratch;
-    int inserted = tree.Insert(key, scratch, 1);
     const std::string removedKey = walked.empty() ? added : walked[walked.size() / 2];
-    FuzzKey victim(removedKey);
+    FuzzKey key(added), victim(removedKey), scratch;
+    const int inserted = tree.Insert(key, scratch, 1);
     const int removed = tree.Remove(victim, scratch, 1);
     if (!sound) return;
     FUZZ_REQUIRE(inserted == 1, "a new key could not be inserted into a sound tree");

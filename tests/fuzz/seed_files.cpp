@@ -1,5 +1,3 @@
-#include "tests/fuzz/seed_files.h"
-
 #include <cstdio>
 #include <cstring>
 #include <filesystem>

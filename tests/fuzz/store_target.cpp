@@ -1,6 +1,6 @@
-// A store file of arbitrary bytes: opened read-only, then read-write on a
-// copy, its header asked, its blocks walked and counted, its free list
-// counted, a few objects allocated and written and one of them removed.
+// A store file of arbitrary bytes, opened read-only and then read-write on a
+// copy: header asked, blocks walked and counted, free list counted, a few
+// objects allocated and written, one removed.
 #include <algorithm>
 #include <memory>
 
@@ -12,8 +12,7 @@ namespace kodexa::fuzz {
 
 namespace {
 
-// Every block the engine counts occupies at least a block header of the
-// file's real bytes, whatever its header claims.
+// Every block counted takes at least a block header of the file's real bytes.
 void CheckCountsAgainstSize(StoreFile& store, int64_t realSize) {
     int64_t limit = realSize / kBlockHeaderSize + 1;
     FileAddress blocks = store.CountBlocks();
@@ -38,8 +37,7 @@ void AskHeader(StoreFile& store) {
     store.RefreshHeader();
 }
 
-// From the first block to the last: each step moves forward, so the walk
-// cannot take more steps than the file has bytes.
+// Each step moves forward, so the walk takes no more steps than the file has bytes.
 void WalkBlocks(StoreFile& store, int64_t realSize) {
     int64_t steps = 0;
     for (FileAddress block = store.FindBlock(0); block != 0; ++steps) {
@@ -69,8 +67,7 @@ struct Placed {
     unsigned char fill;
 };
 
-// Allocates, writes and removes on the copy; answers the objects that were
-// placed and written and are still meant to hold their bytes.
+// Answers the objects placed and written that still hold their bytes.
 std::vector<Placed> Change(StoreFile& store, int64_t& growthAllowed) {
     static const int kSizes[] = {0, 13, 100, 40};
     static const int kModes[] = {kAppendOnly, kBestFit, kFirstFit, kFirstFit};
@@ -100,9 +97,8 @@ std::vector<Placed> Change(StoreFile& store, int64_t& growthAllowed) {
     return placed;
 }
 
-// Whatever the file held, objects handed out lie inside it and not twice.
-// In a file the checker found sound they also keep their bytes, and the
-// file stays sound.
+// Objects handed out lie inside the file and not twice; in a sound file they
+// also keep their bytes and the file stays sound.
 void CheckPlacedObjects(const std::string& path, const std::vector<Placed>& placed, bool wasSound) {
     const Bytes image = ReadFile(path);
     for (size_t i = 0; i < placed.size(); ++i) {

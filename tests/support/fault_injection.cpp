@@ -21,12 +21,8 @@ const char* StdioName(Stdio call) {
 }
 
 const char* FaultModeName(FaultMode mode) {
-    switch (mode) {
-        case FaultMode::Once: return "once";
-        case FaultMode::FromThenOn: return "from then on";
-        case FaultMode::Short: return "short transfer";
-    }
-    return "?";
+    static const char* const kNames[] = {"once", "from then on", "short transfer"};
+    return kNames[static_cast<int>(mode)];
 }
 
 struct Wrappers {
