@@ -1,6 +1,5 @@
 #include "tests/fuzz/fuzz_support.h"
 
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -11,28 +10,37 @@
 
 namespace kodexa::fuzz {
 
+namespace fs = std::filesystem;
+
 namespace {
 
 std::string BaseDir() {
     const char* chosen = std::getenv("KODEXA_FUZZ_TMP");
     if (chosen != nullptr && *chosen != 0) return chosen;
-    struct stat info;
-    if (stat("/dev/shm", &info) == 0 && S_ISDIR(info.st_mode) && access("/dev/shm", W_OK) == 0) return "/dev/shm";
-    return std::filesystem::temp_directory_path().string();
+    std::error_code ignored;
+    if (fs::is_directory("/dev/shm", ignored) && access("/dev/shm", W_OK) == 0) return "/dev/shm";
+    return fs::temp_directory_path().string();
 }
 
 std::string made;
 
 void RemoveScratch() {
     std::error_code ignored;
-    if (!made.empty()) std::filesystem::remove_all(made, ignored);
+    if (!made.empty()) fs::remove_all(made, ignored);
 }
 
 }  // namespace
 
 const char kPieceSeparator[] = "\n~~KODEXA~~\n";
 
-const std::string& ScratchDir() {
+const Target* AllTargets() {
+    static const Target kTargets[] = {{"store", FuzzStoreFile},     {"index", FuzzIndexFile},
+                                      {"check", FuzzFileCheck},     {"catalogue", FuzzCatalogue},
+                                      {"import", FuzzImporter},     {nullptr, nullptr}};
+    return kTargets;
+}
+
+std::string ScratchFile(const std::string& name) {
     if (made.empty()) {
         std::string pattern = BaseDir() + "/kodexa-fuzz-XXXXXX";
         if (mkdtemp(pattern.data()) == nullptr) {
@@ -42,10 +50,16 @@ const std::string& ScratchDir() {
         made = pattern;
         std::atexit(RemoveScratch);
     }
-    return made;
+    return made + "/" + name;
 }
 
-std::string ScratchFile(const std::string& name) { return ScratchDir() + "/" + name; }
+std::string FreshScratchDir(const std::string& name, bool create) {
+    const std::string dir = ScratchFile(name);
+    std::error_code ignored;
+    fs::remove_all(dir, ignored);
+    if (create) fs::create_directory(dir, ignored);
+    return dir;
+}
 
 void WriteFile(const std::string& path, const uint8_t* data, size_t size) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
@@ -62,8 +76,9 @@ Bytes ReadFile(const std::string& path) {
 }
 
 int64_t FileLength(const std::string& path) {
-    struct stat info;
-    return stat(path.c_str(), &info) == 0 ? static_cast<int64_t>(info.st_size) : -1;
+    std::error_code error;
+    const auto length = fs::file_size(path, error);
+    return error ? -1 : static_cast<int64_t>(length);
 }
 
 void Broken(const char* what, const char* file, int line) {

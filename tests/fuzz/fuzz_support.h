@@ -1,6 +1,6 @@
-// Shared by the fuzz targets: a private scratch directory for the files an
-// input becomes, byte access to them, and the check that turns a broken
-// promise into a crash the fuzzer (or the replay test) reports.
+// Shared by the fuzz targets: each takes one input, keeps no state from one
+// input to the next, and crashes (through FUZZ_REQUIRE or a sanitizer) when
+// the code under test breaks a promise; a hang is caught by the runner.
 #ifndef KODEXA_TESTS_FUZZ_FUZZ_SUPPORT_H
 #define KODEXA_TESTS_FUZZ_FUZZ_SUPPORT_H
 
@@ -10,22 +10,36 @@
 #include <string>
 #include <vector>
 
+#include "catalogue/catalogue_sink.h"
 #include "index/index_key.h"
 
 namespace kodexa::fuzz {
 
 using Bytes = std::vector<unsigned char>;
+using TargetFunction = int (*)(const uint8_t* data, size_t size);
 
-// One directory per process, made on first use and removed at exit. It lies
-// in /dev/shm when there is one: every input is written to a file, and
-// memory is far quicker than a disk for that.
-const std::string& ScratchDir();
+struct Target {
+    const char* name;  // also the folder of its seeds and regressions
+    TargetFunction run;
+};
+
+int FuzzStoreFile(const uint8_t* data, size_t size);
+int FuzzIndexFile(const uint8_t* data, size_t size);
+int FuzzFileCheck(const uint8_t* data, size_t size);
+int FuzzCatalogue(const uint8_t* data, size_t size);
+int FuzzImporter(const uint8_t* data, size_t size);
+// Every target, ended by {nullptr, nullptr}.
+const Target* AllTargets();
+
+// One directory per process, removed at exit; in /dev/shm when there is one,
+// as every input is written to a file.
 std::string ScratchFile(const std::string& name);
-
 void WriteFile(const std::string& path, const uint8_t* data, size_t size);
 void WriteFile(const std::string& path, const Bytes& bytes);
 Bytes ReadFile(const std::string& path);
 int64_t FileLength(const std::string& path);
+// Empties the scratch directory `name` (creating it when `create`) and answers its path.
+std::string FreshScratchDir(const std::string& name, bool create);
 
 // Prints what was broken and aborts; libFuzzer saves the input as a crash.
 [[noreturn]] void Broken(const char* what, const char* file, int line);
@@ -34,6 +48,23 @@ int64_t FileLength(const std::string& path);
 // that the fuzzer can grow, shrink and swap the pieces.
 std::vector<Bytes> SplitInput(const uint8_t* data, size_t size, size_t pieces);
 extern const char kPieceSeparator[];
+
+// Real files to start the fuzzers from, written into dir/<target>/: store
+// files of every revision with objects in use, deleted and released, index
+// files of a few shapes, and for each source set (a directory holding the
+// three files of an import) an import input and, imported, a catalogue.
+// Answers an empty list when a file could not be made.
+struct SeedFile {
+    std::string target;
+    std::string path;
+};
+std::vector<SeedFile> MakeSeedFiles(const std::string& dir, const std::vector<std::string>& sourceSets = {});
+
+class CountingSearchSink : public SearchSink {
+public:
+    void AddResult(const std::string&, const std::string&) override { ++results; }
+    int64_t results = 0;
+};
 
 // A 16-byte key (a code text padded with zeros, then whatever a file holds)
 // ordered by all of its bytes, as the file checker orders key images, so
@@ -57,5 +88,7 @@ private:
 
 #define FUZZ_REQUIRE(condition, what) \
     ((condition) ? (void)0 : ::kodexa::fuzz::Broken(what, __FILE__, __LINE__))
+#define FUZZ_REQUIRE_UNCHANGED(path, data, size, what) \
+    FUZZ_REQUIRE(::kodexa::fuzz::ReadFile(path) == ::kodexa::fuzz::Bytes((data), (data) + (size)), what)
 
 #endif

@@ -2,10 +2,8 @@
 // DIR/<target>/; each SOURCESET directory holds the three files of an import.
 #include <cstdio>
 #include <cstring>
-#include <string>
-#include <vector>
 
-#include "tests/fuzz/seed_files.h"
+#include "tests/fuzz/fuzz_support.h"
 
 int main(int argc, char** argv) {
     if (argc < 2 || std::strcmp(argv[1], "--help") == 0) {

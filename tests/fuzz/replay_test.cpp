@@ -1,15 +1,12 @@
-// Runs every fuzz target over the inputs kept in the repository (earlier
-// findings and hand-picked seeds) and over freshly made real files, without
-// libFuzzer, so that the normal and the sanitizer builds replay them too. A
-// broken promise aborts the program; a hang trips the watchdog.
+// Every fuzz target over the kept inputs (findings, hand-picked seeds) and
+// fresh real files, without libFuzzer, so every build replays them; a broken
+// promise aborts, a hang trips the watchdog.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <filesystem>
 
 #include "tests/fuzz/fuzz_support.h"
-#include "tests/fuzz/fuzz_targets.h"
-#include "tests/fuzz/seed_files.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/watchdog.h"
 

@@ -1,11 +1,7 @@
-#include "tests/fuzz/seed_files.h"
-
-#include <sys/stat.h>
-
 #include <cstdio>
 #include <cstring>
-
 #include <filesystem>
+#include <functional>
 #include <sstream>
 
 #include "catalogue/catalogue_writer.h"
@@ -22,8 +18,6 @@ constexpr char kRevisions[] = {0, 'A', 'B', 'C'};
 
 std::string RevisionName(char revision) { return revision == 0 ? std::string("plain") : std::string(1, revision); }
 
-bool MakeDir(const std::string& path) { return mkdir(path.c_str(), 0755) == 0 || errno == EEXIST; }
-
 // Objects of growing sizes; every third one deleted, every fifth released,
 // so that the free list holds both kinds and blocks of several lengths.
 bool MakeStoreFile(const std::string& path, char revision, int staticSize, int objects) {
@@ -34,7 +28,7 @@ bool MakeStoreFile(const std::string& path, char revision, int staticSize, int o
         int size = 4 + 7 * i;
         FileAddress object = store.Allocate(size, i % 2 ? kFirstFit : kAppendOnly);
         if (object == 0) return false;
-        std::vector<unsigned char> bytes(size_t(size), static_cast<unsigned char>('a' + i % 26));
+        Bytes bytes(size_t(size), static_cast<unsigned char>('a' + i % 26));
         if (store.Write(bytes.data(), size, object, 0, 0) != kNoError) return false;
         store.WriteObjectChecksum(object);
         placed.push_back(object);
@@ -104,9 +98,8 @@ bool MakeCatalogueSeeds(const std::string& dir, const std::string& sourceSet, st
     request.progress = ProgressStyle::None;
     std::ostringstream report;
     if (RunImport(request, report) != 0) return false;
-    std::vector<std::string> parts;
-    for (const char* file : {"data1.dat", "data1.ndx", "data2.dat", "data2.ndx", "data3.dat", "data3.ndx"})
-        parts.push_back(target + "/" + file);
+    std::vector<std::string> parts = CatalogueFileList();
+    for (std::string& part : parts) part = target + "/" + part;
     std::string catalogueSeed = dir + "/catalogue/" + name + ".cat";
     WriteFile(catalogueSeed, Joined(parts));
     seeds.push_back({"catalogue", catalogueSeed});
@@ -119,35 +112,37 @@ bool MakeCatalogueSeeds(const std::string& dir, const std::string& sourceSet, st
 
 std::vector<SeedFile> MakeSeedFiles(const std::string& dir, const std::vector<std::string>& sourceSets) {
     std::vector<SeedFile> seeds;
-    for (const char* sub : {"", "/store", "/index", "/check", "/catalogue", "/import"})
-        if (!MakeDir(dir + sub)) return {};
+    for (const char* sub : {"/store", "/index", "/check", "/catalogue", "/import"}) {
+        std::error_code error;
+        std::filesystem::create_directories(dir + sub, error);
+        if (error) return {};
+    }
     for (const std::string& sourceSet : sourceSets)
         if (!MakeCatalogueSeeds(dir, sourceSet, seeds)) return {};
-    for (char revision : kRevisions) {
-        for (int objects : {0, 3, 12}) {
-            std::string name = "store-" + RevisionName(revision) + "-" + std::to_string(objects) + ".kvd";
-            for (const char* target : {"store", "check"}) {
-                std::string path = dir + "/" + target + "/" + name;
-                if (!MakeStoreFile(path, revision, objects == 3 ? 28 : 0, objects)) return {};
-                seeds.push_back({target, path});
-            }
+    // Each file goes to its own target and to the checker.
+    auto add = [&](const char* target, const std::string& name, const std::function<bool(const std::string&)>& make) {
+        for (const char* to : {target, "check"}) {
+            std::string path = dir + "/" + to + "/" + name;
+            if (!make(path)) return false;
+            seeds.push_back({to, path});
         }
-    }
-    struct Shape {
-        int order, keys, removed;
+        return true;
     };
-    static const Shape kShapes[] = {{29, 0, 0}, {29, 1, 0}, {5, 12, 0}, {29, 60, 20}, {5, 80, 30}};
-    for (char revision : {char(0), 'C'}) {
-        for (const Shape& shape : kShapes) {
-            std::string name = "index-" + RevisionName(revision) + "-" + std::to_string(shape.order) + "-" +
-                               std::to_string(shape.keys) + "-" + std::to_string(shape.removed) + ".ndx";
-            for (const char* target : {"index", "check"}) {
-                std::string path = dir + "/" + target + "/" + name;
-                if (!MakeIndexFile(path, revision, shape.order, shape.keys, shape.removed)) return {};
-                seeds.push_back({target, path});
-            }
-        }
-    }
+    for (char revision : kRevisions)
+        for (int objects : {0, 3, 12})
+            if (!add("store", "store-" + RevisionName(revision) + "-" + std::to_string(objects) + ".kvd",
+                     [&](const std::string& path) {
+                         return MakeStoreFile(path, revision, objects == 3 ? 28 : 0, objects);
+                     }))
+                return {};
+    static const int kShapes[][3] = {{29, 0, 0}, {29, 1, 0}, {5, 12, 0}, {29, 60, 20}, {5, 80, 30}};
+    for (char revision : {char(0), 'C'})
+        for (const int* shape : kShapes)  // order, keys, keys removed
+            if (!add("index",
+                     "index-" + RevisionName(revision) + "-" + std::to_string(shape[0]) + "-" +
+                         std::to_string(shape[1]) + "-" + std::to_string(shape[2]) + ".ndx",
+                     [&](const std::string& path) { return MakeIndexFile(path, revision, shape[0], shape[1], shape[2]); }))
+                return {};
     return seeds;
 }
 

@@ -1,20 +1,18 @@
-// A store file of arbitrary bytes: opened read-only, then read-write on a
-// copy, its header asked, its blocks walked and counted, its free list
-// counted, a few objects allocated and written and one of them removed.
+// A store file of arbitrary bytes, opened read-only and then read-write on a
+// copy: header asked, blocks walked and counted, free list counted, a few
+// objects allocated and written, one removed.
 #include <algorithm>
 #include <memory>
 
 #include "index/file_check.h"
 #include "store/store_file.h"
 #include "tests/fuzz/fuzz_support.h"
-#include "tests/fuzz/fuzz_targets.h"
 
 namespace kodexa::fuzz {
 
 namespace {
 
-// Every block the engine counts occupies at least a block header of the
-// file's real bytes, whatever its header claims.
+// Every block counted takes at least a block header of the file's real bytes.
 void CheckCountsAgainstSize(StoreFile& store, int64_t realSize) {
     int64_t limit = realSize / kBlockHeaderSize + 1;
     FileAddress blocks = store.CountBlocks();
@@ -39,8 +37,7 @@ void AskHeader(StoreFile& store) {
     store.RefreshHeader();
 }
 
-// From the first block to the last: each step moves forward, so the walk
-// cannot take more steps than the file has bytes.
+// Each step moves forward, so the walk takes no more steps than the file has bytes.
 void WalkBlocks(StoreFile& store, int64_t realSize) {
     int64_t steps = 0;
     for (FileAddress block = store.FindBlock(0); block != 0; ++steps) {
@@ -70,8 +67,7 @@ struct Placed {
     unsigned char fill;
 };
 
-// Allocates, writes and removes on the copy; answers the objects that were
-// placed and written and are still meant to hold their bytes.
+// Answers the objects placed and written that still hold their bytes.
 std::vector<Placed> Change(StoreFile& store, int64_t& growthAllowed) {
     static const int kSizes[] = {0, 13, 100, 40};
     static const int kModes[] = {kAppendOnly, kBestFit, kFirstFit, kFirstFit};
@@ -84,10 +80,11 @@ std::vector<Placed> Change(StoreFile& store, int64_t& growthAllowed) {
         if (object == 0) continue;
         FUZZ_REQUIRE(object.Get() - store.BlockHeaderSize() >= dataStart,
                      "Allocate hands out the file header or the static area");
-        std::vector<unsigned char> bytes(static_cast<size_t>(kSizes[i]), static_cast<unsigned char>(0xA0 + i));
+        const auto fill = static_cast<unsigned char>(0xA0 + i);
+        Bytes bytes(static_cast<size_t>(kSizes[i]), fill);
         if (store.Write(bytes.data(), kSizes[i], object, 1, 1) != kNoError) continue;
         store.WriteObjectChecksum(object);
-        placed.push_back({object, kSizes[i], static_cast<unsigned char>(0xA0 + i)});
+        placed.push_back({object, kSizes[i], fill});
     }
     FileAddress victim = store.FindBlock(0);
     if (victim != 0) {
@@ -100,18 +97,16 @@ std::vector<Placed> Change(StoreFile& store, int64_t& growthAllowed) {
     return placed;
 }
 
-// Whatever the file held, objects handed out lie inside it and not twice.
-// In a file the checker found sound they also keep their bytes, and the
-// file stays sound.
+// Objects handed out lie inside the file and not twice; in a sound file they
+// also keep their bytes and the file stays sound.
 void CheckPlacedObjects(const std::string& path, const std::vector<Placed>& placed, bool wasSound) {
-    Bytes image = ReadFile(path);
+    const Bytes image = ReadFile(path);
     for (size_t i = 0; i < placed.size(); ++i) {
         for (size_t j = i + 1; j < placed.size(); ++j)
             FUZZ_REQUIRE(placed[i].object != placed[j].object, "Allocate hands out one object twice");
         const int64_t start = placed[i].object.Get();
         FUZZ_REQUIRE(start + placed[i].size <= int64_t(image.size()), "an allocated object lies past the file");
-        if (!wasSound) continue;
-        for (int64_t k = 0; k < placed[i].size; ++k)
+        for (int64_t k = 0; wasSound && k < placed[i].size; ++k)
             FUZZ_REQUIRE(image[size_t(start + k)] == placed[i].fill, "an object lost its bytes to another");
     }
     if (wasSound) FUZZ_REQUIRE(CheckStoreFile(path, false).IsSound(), "allocations damaged a sound file");
@@ -128,7 +123,7 @@ int FuzzStoreFile(const uint8_t* data, size_t size) {
         if (store.Open(original.c_str(), 0) == kNoError) Inspect(store, int64_t(size));
         store.Close();
     }
-    FUZZ_REQUIRE(ReadFile(original) == Bytes(data, data + size), "a read-only open changed the file");
+    FUZZ_REQUIRE_UNCHANGED(original, data, size, "a read-only open changed the file");
 
     WriteFile(copy, data, size);
     const bool wasSound = CheckStoreFile(copy, false).IsSound();

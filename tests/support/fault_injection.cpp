@@ -2,12 +2,15 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <type_traits>
 #include <vector>
 
 namespace kodexa::test {
 
 namespace {
 FaultInjector* installed = nullptr;
+// The calls that can move fewer bytes than asked.
+bool IsTransfer(Stdio call) { return call == Stdio::Fread || call == Stdio::Fwrite || call == Stdio::Write; }
 }  // namespace
 
 const char* StdioName(Stdio call) {
@@ -17,151 +20,76 @@ const char* StdioName(Stdio call) {
     return kNames[static_cast<int>(call)];
 }
 
-bool IsTransfer(Stdio call) { return call == Stdio::Fread || call == Stdio::Fwrite || call == Stdio::Write; }
-
 const char* FaultModeName(FaultMode mode) {
-    switch (mode) {
-        case FaultMode::Once: return "once";
-        case FaultMode::FromThenOn: return "from then on";
-        case FaultMode::Short: return "short transfer";
-    }
-    return "?";
+    static const char* const kNames[] = {"once", "from then on", "short transfer"};
+    return kNames[static_cast<int>(mode)];
 }
 
 struct Wrappers {
     using Effect = FaultInjector::Effect;
     static const StdioFunctions& Real() { return installed->saved; }
     static Effect Trip(Stdio call) { return installed->Trips(call); }
-    // A failing call says why, as the system would.
-    template <typename T>
-    static T Fail(T value) {
-        errno = EIO;
-        return value;
-    }
 
-    static FILE* Fopen(const char* name, const char* mode) {
-        if (Trip(Stdio::Fopen) == Effect::Fail) return Fail<FILE*>(nullptr);
-        return Real().fopen(name, mode);
+    // A failing call answers nullptr or -1 (EOF) and says why, as the system
+    // would; close and closedir let go of what they were given even then.
+    template <Stdio Call, auto Field, typename R, typename... A>
+    static R Plain(A... args) {
+        if (Trip(Call) != Effect::Fail) return (Real().*Field)(args...);
+        if constexpr (Call == Stdio::Close || Call == Stdio::Closedir) (Real().*Field)(args...);
+        errno = EIO;
+        if constexpr (std::is_pointer_v<R>) return nullptr;
+        else return R(-1);
     }
-    static int Fclose(FILE* file) {
-        if (Trip(Stdio::Fclose) == Effect::Fail) return Fail(EOF);  // the file stays open
-        return Real().fclose(file);
-    }
-    static int Fflush(FILE* file) {
-        if (Trip(Stdio::Fflush) == Effect::Fail) return Fail(EOF);
-        return Real().fflush(file);
-    }
-    static size_t Fread(void* buffer, size_t size, size_t count, FILE* file) {
-        Effect effect = Trip(Stdio::Fread);
-        if (effect == Effect::Fail && count > 0) return Real().fread(buffer, size, count - 1, file);
-        if (effect == Effect::Short && count > 0) return Real().fread(buffer, size, count / 2, file);
-        return Real().fread(buffer, size, count, file);
-    }
-    static size_t Fwrite(const void* buffer, size_t size, size_t count, FILE* file) {
-        Effect effect = Trip(Stdio::Fwrite);
-        if (effect == Effect::Fail && count > 0) return Real().fwrite(buffer, size, count - 1, file);
-        if (effect == Effect::Short && count > 0) return Real().fwrite(buffer, size, count / 2, file);
-        if (installed->TripsCorruption()) {
-            const unsigned char* in = static_cast<const unsigned char*>(buffer);
-            std::vector<unsigned char> altered(in, in + size * count);
-            for (unsigned char& byte : altered) byte = static_cast<unsigned char>(~byte);
-            return Real().fwrite(altered.data(), size, count, file);
+    // fread and fwrite: one element fewer when failed, half when cut short.
+    template <Stdio Call, auto Field, typename Buffer>
+    static size_t Transfer(Buffer buffer, size_t size, size_t count, FILE* file) {
+        Effect effect = Trip(Call);
+        if (effect == Effect::Fail && count > 0) count -= 1;
+        else if (effect == Effect::Short && count > 0) count /= 2;
+        else if constexpr (Call == Stdio::Fwrite) {
+            if (installed->TripsCorruption()) {
+                const unsigned char* in = static_cast<const unsigned char*>(buffer);
+                std::vector<unsigned char> altered(in, in + size * count);
+                for (unsigned char& byte : altered) byte = static_cast<unsigned char>(~byte);
+                return Real().fwrite(altered.data(), size, count, file);
+            }
         }
-        return Real().fwrite(buffer, size, count, file);
-    }
-    static int Fseek(FILE* file, long offset, int origin) {
-        if (Trip(Stdio::Fseek) == Effect::Fail) return Fail(-1);
-        return Real().fseek(file, offset, origin);
-    }
-    static long Ftell(FILE* file) {
-        if (Trip(Stdio::Ftell) == Effect::Fail) return Fail(-1L);
-        return Real().ftell(file);
-    }
-    static int Stat(const char* name, struct stat* info) {
-        if (Trip(Stdio::Stat) == Effect::Fail) return Fail(-1);
-        return Real().stat(name, info);
-    }
-    static int Lstat(const char* name, struct stat* info) {
-        if (Trip(Stdio::Lstat) == Effect::Fail) return Fail(-1);
-        return Real().lstat(name, info);
-    }
-    static int Rename(const char* from, const char* to) {
-        if (Trip(Stdio::Rename) == Effect::Fail) return Fail(-1);
-        return Real().rename(from, to);
-    }
-    static int Unlink(const char* name) {
-        if (Trip(Stdio::Unlink) == Effect::Fail) return Fail(-1);
-        return Real().unlink(name);
-    }
-    static int Open(const char* name, int flags, mode_t mode) {
-        if (Trip(Stdio::Open) == Effect::Fail) return Fail(-1);
-        return Real().open(name, flags, mode);
-    }
-    static int Close(int fd) {
-        if (Trip(Stdio::Close) == Effect::Fail) {
-            Real().close(fd);
-            return Fail(-1);
-        }
-        return Real().close(fd);
+        return (Real().*Field)(buffer, size, count, file);
     }
     static ssize_t Write(int fd, const void* buffer, size_t count) {
         Effect effect = Trip(Stdio::Write);
-        if (effect == Effect::Fail) return Fail<ssize_t>(-1);
-        if (effect == Effect::Short && count > 0) return Real().write(fd, buffer, count / 2);
-        return Real().write(fd, buffer, count);
-    }
-    static int Fsync(int fd) {
-        if (Trip(Stdio::Fsync) == Effect::Fail) return Fail(-1);
-        return Real().fsync(fd);
-    }
-    static int Mkdir(const char* name, mode_t mode) {
-        if (Trip(Stdio::Mkdir) == Effect::Fail) return Fail(-1);
-        return Real().mkdir(name, mode);
-    }
-    static char* Mkdtemp(char* pattern) {
-        if (Trip(Stdio::Mkdtemp) == Effect::Fail) return Fail<char*>(nullptr);
-        return Real().mkdtemp(pattern);
-    }
-    static int Rmdir(const char* name) {
-        if (Trip(Stdio::Rmdir) == Effect::Fail) return Fail(-1);
-        return Real().rmdir(name);
-    }
-    static DIR* Opendir(const char* name) {
-        if (Trip(Stdio::Opendir) == Effect::Fail) return Fail<DIR*>(nullptr);
-        return Real().opendir(name);
-    }
-    static struct dirent* Readdir(DIR* stream) {
-        if (Trip(Stdio::Readdir) == Effect::Fail) return Fail<struct dirent*>(nullptr);
-        return Real().readdir(stream);
-    }
-    static int Closedir(DIR* stream) {
-        if (Trip(Stdio::Closedir) == Effect::Fail) {
-            Real().closedir(stream);
-            return Fail(-1);
-        }
-        return Real().closedir(stream);
+        if (effect == Effect::Fail) return errno = EIO, -1;
+        return Real().write(fd, buffer, effect == Effect::Short ? count / 2 : count);
     }
 };
 
 FaultInjector::FaultInjector() : saved(ActiveStdio()) {
     if (installed != nullptr) std::abort();  // nested injectors would lose counts
     installed = this;
-    StdioFunctions table = {Wrappers::Fopen, Wrappers::Fclose, Wrappers::Fflush, Wrappers::Fread,
-                            Wrappers::Fwrite, Wrappers::Fseek, Wrappers::Ftell};
-    table.stat = Wrappers::Stat;
-    table.lstat = Wrappers::Lstat;
-    table.rename = Wrappers::Rename;
-    table.unlink = Wrappers::Unlink;
-    table.open = Wrappers::Open;
-    table.close = Wrappers::Close;
-    table.write = Wrappers::Write;
-    table.fsync = Wrappers::Fsync;
-    table.mkdir = Wrappers::Mkdir;
-    table.mkdtemp = Wrappers::Mkdtemp;
-    table.rmdir = Wrappers::Rmdir;
-    table.opendir = Wrappers::Opendir;
-    table.readdir = Wrappers::Readdir;
-    table.closedir = Wrappers::Closedir;
+    using W = Wrappers;
+    using F = StdioFunctions;
+    StdioFunctions table = saved;
+    table.fopen = W::Plain<Stdio::Fopen, &F::fopen>;
+    table.fclose = W::Plain<Stdio::Fclose, &F::fclose>;  // a failed fclose leaves the file open
+    table.fflush = W::Plain<Stdio::Fflush, &F::fflush>;
+    table.fread = W::Transfer<Stdio::Fread, &F::fread, void*>;
+    table.fwrite = W::Transfer<Stdio::Fwrite, &F::fwrite, const void*>;
+    table.fseek = W::Plain<Stdio::Fseek, &F::fseek>;
+    table.ftell = W::Plain<Stdio::Ftell, &F::ftell>;
+    table.stat = W::Plain<Stdio::Stat, &F::stat>;
+    table.lstat = W::Plain<Stdio::Lstat, &F::lstat>;
+    table.rename = W::Plain<Stdio::Rename, &F::rename>;
+    table.unlink = W::Plain<Stdio::Unlink, &F::unlink>;
+    table.open = W::Plain<Stdio::Open, &F::open>;
+    table.close = W::Plain<Stdio::Close, &F::close>;
+    table.write = W::Write;
+    table.fsync = W::Plain<Stdio::Fsync, &F::fsync>;
+    table.mkdir = W::Plain<Stdio::Mkdir, &F::mkdir>;
+    table.mkdtemp = W::Plain<Stdio::Mkdtemp, &F::mkdtemp>;
+    table.rmdir = W::Plain<Stdio::Rmdir, &F::rmdir>;
+    table.opendir = W::Plain<Stdio::Opendir, &F::opendir>;
+    table.readdir = W::Plain<Stdio::Readdir, &F::readdir>;
+    table.closedir = W::Plain<Stdio::Closedir, &F::closedir>;
     SetStdio(table);
 }
 

@@ -1,7 +1,5 @@
-// Replaces the file layer's table of C calls for the lifetime of one object:
-// counts the calls of each function and makes chosen calls fail, transfer
-// less than asked, or write altered bytes. Only one injector may be
-// installed at a time.
+// Replaces the file layer's table of C calls while it lives (one at a time):
+// counts the calls and makes chosen ones fail, move less or write altered bytes.
 #ifndef KODEXA_TESTS_SUPPORT_FAULT_INJECTION_H
 #define KODEXA_TESTS_SUPPORT_FAULT_INJECTION_H
 
@@ -19,8 +17,6 @@ constexpr int kCallKinds = 21;
 constexpr Stdio kAllStdio[kStdioKinds] = {Stdio::Fopen, Stdio::Fclose, Stdio::Fflush, Stdio::Fread,
                                           Stdio::Fwrite, Stdio::Fseek, Stdio::Ftell};
 const char* StdioName(Stdio call);
-// fread, fwrite and write: the calls that can move fewer bytes than asked.
-bool IsTransfer(Stdio call);
 
 enum class FaultMode {
     Once,        // the nth call fails, later ones work again
@@ -36,15 +32,13 @@ public:
     FaultInjector(const FaultInjector&) = delete;
     FaultInjector& operator=(const FaultInjector&) = delete;
 
-    // The nth call of `call` from now on (1-based) fails: fopen, opendir and
-    // mkdtemp answer nullptr, fread/fwrite one element fewer than asked,
-    // write -1, readdir the end of the directory with errno set, fclose EOF
-    // without closing the file, close -1 after closing the descriptor (as
-    // the system does), the rest -1 or EOF. n = 0 cancels.
+    // The nth call of `call` from now on (1-based; 0 cancels) fails: pointer
+    // calls answer nullptr (readdir: the end, with errno set), fread/fwrite
+    // one element fewer, the rest -1 or EOF; fclose leaves the file open,
+    // close and closedir let go of it, as the system does.
     void FailCall(Stdio call, int n);
-    // Counting the calls of every kind together, the nth from now on fails
-    // as above (Once, FromThenOn); in Short mode only transfers count, and
-    // the nth moves half of the bytes (fread/fwrite: half the elements).
+    // Counting calls of every kind, the nth from now on fails as above; in
+    // Short mode only transfers count and the nth moves half of the bytes.
     void FailAnyCall(FaultMode mode, int n);
     // The nth fwrite from now on (0: every one) writes its bytes inverted
     // and still reports the full count.

@@ -1,6 +1,5 @@
-// Runs one operation once per point where the file layer can fail it: first
-// without faults to count the calls, then with the nth call failed (or cut
-// short) for every n. The caller checks the state after each run.
+// Runs one operation without faults to count its calls, then once with the
+// nth call failed (or cut short) for every n; the caller checks each state.
 #ifndef KODEXA_TESTS_SUPPORT_FAULT_SWEEP_H
 #define KODEXA_TESTS_SUPPORT_FAULT_SWEEP_H
 
