@@ -1,5 +1,7 @@
 #include "tests/fuzz/fuzz_support.h"
 
+#include "index/file_check.h"
+
 #include <unistd.h>
 
 #include <cstdio>
@@ -79,6 +81,11 @@ int64_t FileLength(const std::string& path) {
     std::error_code error;
     const auto length = fs::file_size(path, error);
     return error ? -1 : static_cast<int64_t>(length);
+}
+
+bool IsClean(const std::string& path, bool asIndex) {
+    const CheckReport report = CheckStoreFile(path, asIndex);
+    return report.IsSound() && report.warnings.empty();
 }
 
 void Broken(const char* what, const char* file, int line) {

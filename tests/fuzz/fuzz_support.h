@@ -38,6 +38,10 @@ void WriteFile(const std::string& path, const uint8_t* data, size_t size);
 void WriteFile(const std::string& path, const Bytes& bytes);
 Bytes ReadFile(const std::string& path);
 int64_t FileLength(const std::string& path);
+// Sound and without stray bytes: only such a file is promised to stay sound
+// through changes, since bytes outside every block can be read as a block
+// header once an append lands right behind them.
+bool IsClean(const std::string& path, bool asIndex);
 // Empties the scratch directory `name` (creating it when `create`) and answers its path.
 std::string FreshScratchDir(const std::string& name, bool create);
 
