@@ -193,5 +193,88 @@ TEST(DamagedIndexWalk, EndsWithCorruptAtTheFirstKeyOutOfOrder) {
     }
 }
 
+// Damage the tree itself: every operation must stop with "File is corrupt"
+// (15) instead of reading past a node buffer or running for ever.
+constexpr long kTreeHeader = 28;  // the header slot, right after the store header
+
+struct TempIndexPath {
+    TempDir dir;
+    std::string path = dir.File("damaged.ndx");
+};
+struct TreeFile : TempIndexPath, TwoLevelIndex {
+    TreeFile() : TwoLevelIndex(path) {}
+};
+
+struct Damage {
+    const char* name;
+    std::function<void(TreeFile&)> apply;
+};
+
+void PrintTo(const Damage& d, std::ostream* os) { *os << d.name; }
+
+class DamagedIndex : public ::testing::TestWithParam<Damage> {};
+
+// Every kind of descent, from each edge of the tree, meets the damage.
+TEST_P(DamagedIndex, EveryOperationEndsWithCorrupt) {
+    TreeFile file;
+    GetParam().apply(file);
+    Watchdog watchdog(60);
+    BtreeIndex tree(CodeKey(), 29, -1);
+    ASSERT_EQ(tree.OpenFile(file.path.c_str(), 1), kNoError);
+    const std::pair<const char*, std::function<int(CodeKey&, CodeKey&)>> operations[] = {
+        {"Find", [&](CodeKey& k, CodeKey& s) { return tree.Find(k, s, 1); }},
+        {"FindFirst", [&](CodeKey& k, CodeKey&) { return tree.FindFirst(k, 1); }},
+        {"FindLast", [&](CodeKey& k, CodeKey&) { return tree.FindLast(k, 1); }},
+        {"FindNext", [&](CodeKey&, CodeKey& s) { CodeKey k(Numbered(39)); return tree.FindNext(k, s, 1); }},
+        {"FindPrevious", [&](CodeKey&, CodeKey& s) { CodeKey k(Numbered(0)); return tree.FindPrevious(k, s, 1); }},
+        {"InsertSmallest", [&](CodeKey& k, CodeKey& s) { return tree.Insert(k, s, 1); }},
+        {"InsertGreatest", [&](CodeKey&, CodeKey& s) { CodeKey k("Z"); return tree.Insert(k, s, 1); }},
+        {"Remove", [&](CodeKey& k, CodeKey& s) { return tree.Remove(k, s, 1); }},
+    };
+    for (const auto& [name, run] : operations) {
+        CodeKey key("A"), scratch;
+        EXPECT_EQ(run(key, scratch), 0) << name;
+        EXPECT_EQ(tree.File()->LastError(), kFileCorrupt) << name;
+    }
+    CodeKey key(Numbered(14)), scratch;
+    EXPECT_EQ(tree.Find(key, scratch, 0), 1) << "the root itself is sound";
+}
+
+// Counts outside 0..28 in both leaves; links back to the root from both
+// leaves (through child 0 on the left, the last entry on the right); a root
+// linking to itself under a height beyond belief, cut off at the depth cap.
+auto BadCount(int32_t n) { return [n](TreeFile& f) { PatchLe32(f.path, f.left, n), PatchLe32(f.path, f.right, n); }; }
+const Damage kDamages[] = {
+    {"CountMinusOne", BadCount(-1)},
+    {"CountAboveMax", BadCount(29)},
+    {"CountMin", BadCount(INT32_MIN)},
+    {"CountMax", BadCount(INT32_MAX)},
+    {"LinksBackToRoot",
+     [](TreeFile& f) { PatchLe32(f.path, f.left + 4, f.root), PatchLe32(f.path, f.Entry(f.right, 24), f.root); }},
+    {"SelfLinksUnderAbsurdHeight",
+     [](TreeFile& f) {
+         PatchLe32(f.path, f.root + 4, f.root), PatchLe32(f.path, f.Entry(f.root, 0), f.root);
+         PatchLe32(f.path, kTreeHeader + 16, INT32_MAX);
+     }},
+};
+INSTANTIATE_TEST_SUITE_P(Kinds, DamagedIndex, ::testing::ValuesIn(kDamages),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(DamagedIndexHeader, HeaderThatMakesNoUsableNodeIsRefusedAndNotWrittenBack) {
+    TreeFile file;
+    using Geometry = std::pair<int32_t, int32_t>;  // order, entry size
+    for (auto [order, entrySize] : std::vector<Geometry>{{29, 0}, {29, 4}, {29, -20}, {1 << 30, 20}, {29, 1 << 30}}) {
+        PatchLe32(file.path, kTreeHeader, order);
+        PatchLe32(file.path, kTreeHeader + 4, entrySize);
+        std::vector<unsigned char> before = ReadAllBytes(file.path);
+        BtreeIndex tree(CodeKey(), 29, -1);
+        EXPECT_EQ(tree.OpenFile(file.path.c_str(), 1), kFileCorrupt) << order << " " << entrySize;
+        CodeKey key("A"), scratch;
+        EXPECT_EQ(tree.Insert(key, scratch, 1), 0);
+        EXPECT_EQ(tree.Close(), kNoError);
+        EXPECT_EQ(ReadAllBytes(file.path), before);
+    }
+}
+
 }  // namespace
 }  // namespace kodexa::test

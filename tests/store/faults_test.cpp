@@ -7,6 +7,7 @@
 #include <functional>
 #include <ostream>
 #include <string>
+#include <tuple>
 
 #include "tests/store/store_test_util.h"
 #include "tests/support/fault_injection.h"
@@ -171,33 +172,25 @@ TEST_P(EveryCall, CorruptedWriteIsCaughtByTheReadBack) {
 INSTANTIATE_TEST_SUITE_P(Operations, EveryCall, ::testing::ValuesIn(kScenarios),
                          [](const ::testing::TestParamInfo<Scenario>& info) { return std::string(info.param.name); });
 
+// A failed Create or Open leaves the object closed, after closing the file
+// it had open properly.
 TEST(FaultStates, FailedOpeningLeavesTheObjectClosed) {
     StoreFixture f;
     ASSERT_EQ(f.store.Create(f.path.c_str(), 0, 0), 0);
     ASSERT_EQ(f.store.Allocate(10, 2).Get(), 44);
-    {
-        FaultInjector faults;
-        faults.FailCall(Stdio::Fopen, 1);
-        EXPECT_EQ(f.store.Create(f.dir.File("other.kvd").c_str(), 0, 0), 16);
+    using Step = std::tuple<Stdio, bool, int>;  // failing call, Create (else Open), code
+    for (auto [call, create, code] : {Step{Stdio::Fopen, true, 16}, {Stdio::Fopen, false, 21}, {Stdio::Fread, false, 23}}) {
+        {
+            FaultInjector faults;
+            faults.FailCall(call, 1);
+            EXPECT_EQ(create ? f.store.Create(f.dir.File("other.kvd").c_str(), 0, 0) : f.store.Open(f.path.c_str(), 1),
+                      code);
+        }
+        EXPECT_FALSE(f.store.IsReady()) << code;
+        if (call == Stdio::Fopen) { EXPECT_FALSE(f.store.IsWritable()) << code; }
+        EXPECT_EQ(Le32(ReadAllBytes(f.path), 4), 54u) << code;
     }
-    EXPECT_FALSE(f.store.IsReady());
-    EXPECT_FALSE(f.store.IsWritable());
-    EXPECT_EQ(Le32(ReadAllBytes(f.path), 4), 54u) << "the first file was closed properly";
-    {
-        FaultInjector faults;
-        faults.FailCall(Stdio::Fopen, 1);
-        EXPECT_EQ(f.store.Open(f.path.c_str(), 1), 21);
-    }
-    EXPECT_FALSE(f.store.IsReady());
-    EXPECT_FALSE(f.store.IsWritable());
-    {
-        FaultInjector faults;
-        faults.FailCall(Stdio::Fread, 1);
-        EXPECT_EQ(f.store.Open(f.path.c_str(), 1), 23);
-    }
-    EXPECT_FALSE(f.store.IsReady());
     EXPECT_EQ(f.store.Close(), 0);
-    EXPECT_EQ(ReadAllBytes(f.path).size(), 54u);
 }
 
 TEST(FaultStates, FailedCloseKeepsTheFileOpen) {
