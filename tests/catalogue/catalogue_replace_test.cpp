@@ -34,19 +34,6 @@ void WriteSet(const std::string& dir, const std::string& tag) {
 
 class Replacement : public ::testing::Test {
 protected:
-    std::string Stage(const std::string& tag) {
-        std::string staging, error;
-        EXPECT_TRUE(CreateStaging(target.Path(), staging, error)) << error;
-        WriteSet(staging, tag);
-        EXPECT_TRUE(SyncStaging(staging, error)) << error;
-        return staging;
-    }
-
-    void ExpectOnly(const std::string& tag) {
-        for (const std::string& name : kNames) EXPECT_EQ(Content(target.File(name)), tag + " " + name);
-        EXPECT_FALSE(Exists(target.File(kPendingMarkerName)));
-    }
-
     TempDir target;
 };
 
@@ -67,13 +54,15 @@ TEST_F(Replacement, OnlyAMarkerNamingAStagingDirectoryIsFollowed) {
 }
 
 TEST_F(Replacement, StaleStagingGoesAndOtherFilesStay) {
-    std::string staging = Stage("dead");
+    std::string staging, error;
+    ASSERT_TRUE(CreateStaging(target.Path(), staging, error)) << error;
+    WriteSet(staging, "dead");
     WriteSet(target.Path(), "old");
     WriteAllBytes(target.File(".kodexa-importer-notes"), {'x'});
     RemoveStaleStaging(target.Path());
     EXPECT_FALSE(Exists(staging));
     EXPECT_TRUE(Exists(target.File(".kodexa-importer-notes")));
-    ExpectOnly("old");
+    for (const std::string& name : kNames) EXPECT_EQ(Content(target.File(name)), "old " + name);
 }
 
 TEST_F(Replacement, OneImportAtATimePerDirectory) {
