@@ -21,10 +21,10 @@ struct Code {
 // The three databases of a catalogue directory, open while the object lives.
 struct CatalogueDbs {
     explicit CatalogueDbs(const std::string& dir, int readWrite = 1) {
-        for (CatalogueFile which : {CatalogueFile::Groups, CatalogueFile::Chapters, CatalogueFile::Codes})
-            EXPECT_EQ(OpenCatalogueDatabase(Db(which), dir, which, readWrite), kNoError);
+        EXPECT_EQ(OpenCatalogueDatabase(groups, dir, CatalogueFile::Groups, readWrite), kNoError);
+        EXPECT_EQ(OpenCatalogueDatabase(chapters, dir, CatalogueFile::Chapters, readWrite), kNoError);
+        EXPECT_EQ(OpenCatalogueDatabase(codes, dir, CatalogueFile::Codes, readWrite), kNoError);
     }
-    ObjectDatabase& Db(CatalogueFile which) { return which == CatalogueFile::Groups ? groups : which == CatalogueFile::Chapters ? chapters : codes; }
     ObjectDatabase groups, chapters, codes;
 };
 

@@ -47,12 +47,6 @@ Snapshot WithoutStaging(Snapshot files) {
     return files;
 }
 
-std::string Names(const Snapshot& files) {
-    std::string names;
-    for (const auto& entry : files) names += entry.first + (entry.second == std::vector<unsigned char>{'/'} ? "/ " : " ");
-    return names;
-}
-
 void CopyDir(const std::string& from, const std::string& to) {
     std::error_code ignored;
     fs::remove_all(to, ignored);
@@ -84,13 +78,6 @@ struct Items : TreeSink, SearchSink {
     void AddResult(const std::string& code, const std::string& title) override { lines.push_back(code + "\t" + title); }
     std::vector<std::string> lines;
 };
-
-std::vector<std::string> CodeItems(const std::vector<std::string>& lines, size_t treeItems) {
-    std::vector<std::string> codes;
-    for (size_t i = 0; i < treeItems && i < lines.size(); ++i)
-        if (lines[i][0] == '0' + kKindBranchCode || lines[i][0] == '0' + kKindLeafCode) codes.push_back(lines[i]);
-    return codes;
-}
 
 // The old catalogue (an excerpt of 2010) and the new one (a small set),
 // each imported once without faults as the reference.
@@ -126,7 +113,7 @@ TEST_P(ImportFaultSweep, TargetIsOldOrNewNeverAMixture) {
         steps.run = [&] { return Import(kData + "mini-utf8", target(), true); };
         steps.verify = [&](bool succeeded) {
             if (succeeded) {
-                EXPECT_TRUE(HoldsOnly(newFiles)) << Names(Take(target()));
+                EXPECT_TRUE(HoldsOnly(newFiles));
                 return;
             }
             if (fs::exists(target() + "/" + kPendingMarkerName)) {
@@ -138,8 +125,7 @@ TEST_P(ImportFaultSweep, TargetIsOldOrNewNeverAMixture) {
             }
             // A failing sync after the last rename fails a complete install.
             bool asBefore = replacing ? HoldsOnly(oldFiles) : WithoutStaging(Take(target())).empty();
-            EXPECT_TRUE(asBefore || HoldsOnly(newFiles))
-                << "a failed import changed the target: " << Names(Take(target()));
+            EXPECT_TRUE(asBefore || HoldsOnly(newFiles)) << "a failed import changed the target";
         };
         // Writing the files takes most calls and the same few paths again and
         // again; the install at the end is where the states differ.
@@ -149,23 +135,14 @@ TEST_P(ImportFaultSweep, TargetIsOldOrNewNeverAMixture) {
     }
 }
 
-// The window opens the three databases read-write, fills the tree, searches
-// and closes. Failures may cut the tree short, but never go unreported as a
-// complete one, and the files stay byte for byte as they were.
+// The window opens the three databases read-write, fills the tree, searches,
+// looks a code up and closes: whatever fails, the files stay byte for byte
+// as they were.
 TEST_P(ImportFaultSweep, WindowOpenWalkSearchAndCloseChangeNoByte) {
     CopyDir(newRef(), target());
     const Snapshot before = Take(target());
-    Items reference;
-    size_t referenceTreeItems = 0;
-    {
-        CatalogueDbs dbs(target() + "/");
-        ASSERT_TRUE(FillChapterTree(dbs.chapters, dbs.groups, dbs.codes, reference));
-        referenceTreeItems = reference.lines.size();
-        ASSERT_TRUE(SearchCodes(dbs.codes, "a", reference));
-    }
     SweepSteps steps;
     Items items;
-    int walksCutShortButComplete = 0, differentButReportedDone = 0;
     steps.prepare = [&] { items.lines.clear(); };
     steps.run = [&] {
         ObjectDatabase chapters, groups, codes;
@@ -173,51 +150,22 @@ TEST_P(ImportFaultSweep, WindowOpenWalkSearchAndCloseChangeNoByte) {
         opened = OpenCatalogueDatabase(groups, target() + "/", CatalogueFile::Groups, 1) == kNoError && opened;
         opened = OpenCatalogueDatabase(codes, target() + "/", CatalogueFile::Codes, 1) == kNoError && opened;
         bool walked = opened && FillChapterTree(chapters, groups, codes, items);
-        size_t treeItems = items.lines.size();
         bool found = walked && SearchCodes(codes, "a", items);
+        CodeRecord record(&codes);
+        record.code = "A00.0";
+        found = found && record.Find() == 1;
         bool closed = groups.Close() == kNoError;
         closed = chapters.Close() == kNoError && closed;
         closed = codes.Close() == kNoError && closed;
-        // A walk that reports reaching the end of the code index showed every
-        // code; a chapter or group cursor that failed to move is silent by
-        // design and only changes where codes hang.
-        if (walked && CodeItems(items.lines, treeItems) != CodeItems(reference.lines, referenceTreeItems))
-            ++walksCutShortButComplete;
         return opened && walked && found && closed;
     };
-    steps.verify = [&](bool succeeded) {
-        EXPECT_EQ(Take(target()), before);
-        if (succeeded && items.lines != reference.lines) ++differentButReportedDone;
-    };
-    SweepCounts counts = Sweep(GetParam(), steps, "window open, walk, search, close");
-    // The walk ends, as it always has, where FindNext answers 0, and the
-    // search skips records it cannot read: a read failure shortens both
-    // without a report. Counted here for the record, not a failure.
-    std::printf("  of those, walks reported complete without every code: %d; runs reported done with "
-                "other items: %d\n", walksCutShortButComplete, differentButReportedDone);
-    EXPECT_GT(counts.points, 0);
+    steps.verify = [&](bool) { EXPECT_EQ(Take(target()), before); };
+    EXPECT_GT(Sweep(GetParam(), steps, "window open, walk, search, close").points, 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(Modes, ImportFaultSweep, ::testing::ValuesIn(kAllFaultModes), [](const auto& info) {
-    return info.param == FaultMode::Once ? std::string("Once")
-                                         : info.param == FaultMode::FromThenOn ? std::string("FromThenOn")
-                                                                               : std::string("Short");
+    return std::string(info.param == FaultMode::Once ? "Once" : info.param == FaultMode::Short ? "Short" : "FromThenOn");
 });
-
-TEST_F(Catalogues, OpenSearchCopyAndCloseLeaveEveryFileAsItWas) {
-    CopyDir(newRef(), target());
-    const Snapshot before = Take(target());
-    {
-        CatalogueDbs dbs(target() + "/");
-        Items items;
-        EXPECT_TRUE(FillChapterTree(dbs.chapters, dbs.groups, dbs.codes, items));
-        EXPECT_TRUE(SearchCodes(dbs.codes, "cholera", items));
-        CodeRecord record(&dbs.codes);
-        record.code = "A00.0";
-        EXPECT_EQ(record.Find(), 1) << "the copy command's lookup";
-    }
-    EXPECT_EQ(Take(target()), before);
-}
 
 // Two windows (or a window and kodexa-find) on one catalogue, closed in
 // either order.
@@ -271,8 +219,7 @@ TEST_F(Catalogues, ImportKilledAtAnyMomentLeavesOldNewOrAMarkedReplacement) {
             EXPECT_TRUE(HoldsOnly(newFiles));
         } else {
             // Staging left by a run killed while writing is cleared by the next one.
-            for (auto it = left.begin(); it != left.end();)
-                it = it->first.rfind(kStagingPrefix, 0) == 0 ? left.erase(it) : std::next(it);
+            left = WithoutStaging(left);
             bool isOld = left == oldFiles, isNew = left == newFiles;
             EXPECT_TRUE(isOld || isNew) << "neither the old nor the new catalogue";
             ++seen[isOld ? 0 : 1];

@@ -70,8 +70,6 @@ TEST_F(KodexaFind, DamagedCatalogueGivesExitOne) {
 TEST(DefaultCatalogue, TheTreeWalkPlacesEveryCodeInsideItsGroupAndChapter) {
     ProgramRun tree = RunProgram("kodexa-find", "--tree");
     ASSERT_EQ(tree.exitCode, 0) << tree.err;
-    EXPECT_EQ(tree.out.rfind("A00-B99 - Bestimmte infektiöse und parasitäre Krankheiten\n"
-                             "  A00-A09 - Infektiöse Darmkrankheiten\n    A00 - Cholera\n", 0), 0u);
     size_t counts[3] = {0, 0, 0};
     std::string ranges[2];  // the current chapter and group, "A00-B99"
     auto holds = [](const std::string& range, const std::string& code) {
@@ -88,9 +86,6 @@ TEST(DefaultCatalogue, TheTreeWalkPlacesEveryCodeInsideItsGroupAndChapter) {
         EXPECT_TRUE(depth == 0 || inside) << line;
     }
     EXPECT_EQ(std::vector<size_t>(counts, counts + 3), (std::vector<size_t>{22, 243, 16793}));
-    ProgramRun search = RunProgram("kodexa-find", "cholera");
-    EXPECT_EQ(search.out.rfind("A00\tCholera\nA00.0\t", 0), 0u) << search.out;
-    EXPECT_TRUE(Has(search.out, "\nA00.1\t") && Has(search.out, "\nA00.9\t")) << search.out;
 }
 
 }  // namespace
