@@ -15,25 +15,8 @@ if [ -n "${DISPLAY:-}" ]; then
 fi
 
 shot=$KODEXA_ROOT/build/kodexa-screenshot.png
-work=$(mktemp -d)
-xvfb_pid=
-kodexa_pid=
-cleanup() {
-    [ -n "$kodexa_pid" ] && kill "$kodexa_pid" 2>/dev/null || true
-    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-exec 3>"$work/display"
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 2>"$work/xvfb.log" &
-xvfb_pid=$!
-exec 3>&-
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-export DISPLAY=:$(head -1 "$work/display")
-# A settings directory of its own, so the user's first start stays theirs.
-export HOME=$work/home
-mkdir -p "$HOME"
+source "$KODEXA_ROOT/scripts/private_x.sh"
+kodexa_start_private_x
 
 echo "kodexa: no display set; running on the private X server $DISPLAY"
 "$program" "$@" &

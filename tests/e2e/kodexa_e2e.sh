@@ -17,26 +17,10 @@ for tool in Xvfb xdotool xclip import identify; do
     command -v "$tool" >/dev/null || { echo "kodexa_e2e: $tool missing" >&2; exit 1; }
 done
 
-work=$(mktemp -d)
-xvfb_pid=
-kodexa_pid=
-cleanup() {
-    [ -n "$kodexa_pid" ] && kill "$kodexa_pid" 2>/dev/null || true
-    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
 fail() { echo "kodexa_e2e: FAIL: $*" >&2; exit 1; }
 
-exec 3>"$work/display"
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 2>"$work/xvfb.log" &
-xvfb_pid=$!
-exec 3>&-
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-[ -s "$work/display" ] || fail "Xvfb did not start"
-export DISPLAY=:$(head -1 "$work/display")
-export HOME=$work/home
-mkdir -p "$HOME"
+source "$(dirname "$0")/../../scripts/private_x.sh"
+kodexa_start_private_x
 
 find_window() {  # find_window NAME: waits up to 20 s, prints the id
     timeout 20 xdotool search --sync --name "^$1\$" 2>/dev/null | head -1
