@@ -44,32 +44,18 @@ ItemData* Kodexa::CurrentItemData(bool& found) const {
     }
 }
 
-long Kodexa::onCmdCopyCode(FXObject*, FXSelector, void*) {
+long Kodexa::CopyCurrent(bool (Kodexa::*copy)(ItemData*)) {
     bool found = false;
     ItemData* data = CurrentItemData(found);
-    if (found) {
-        copyCode(data);
-    }
+    if (found) (this->*copy)(data);
     return 1;
 }
 
-long Kodexa::onCmdCopyText(FXObject*, FXSelector, void*) {
-    bool found = false;
-    ItemData* data = CurrentItemData(found);
-    if (found) {
-        copyText(data);
-    }
-    return 1;
-}
+long Kodexa::onCmdCopyCode(FXObject*, FXSelector, void*) { return CopyCurrent(&Kodexa::copyCode); }
 
-long Kodexa::onCmdCopyBoth(FXObject*, FXSelector, void*) {
-    bool found = false;
-    ItemData* data = CurrentItemData(found);
-    if (found) {
-        copyCodeAndText(data);
-    }
-    return 1;
-}
+long Kodexa::onCmdCopyText(FXObject*, FXSelector, void*) { return CopyCurrent(&Kodexa::copyText); }
+
+long Kodexa::onCmdCopyBoth(FXObject*, FXSelector, void*) { return CopyCurrent(&Kodexa::copyCodeAndText); }
 
 bool Kodexa::copyCode(ItemData* data) {
     if (data == nullptr) {

@@ -105,6 +105,8 @@ private:
     void ClearResults();
     void ShowContextMenu(FX::FXWindow* clicked, const FX::FXEvent* event);
     ItemData* CurrentItemData(bool& found) const;
+    // Runs one of the copy operations on the current item of the page shown.
+    long CopyCurrent(bool (Kodexa::*copy)(ItemData*));
     void KeepClipText(const FX::FXString& text);
     void ForgetClipText();
 
