@@ -145,18 +145,15 @@ TEST_P(ImportFaultSweep, WindowOpenWalkSearchAndCloseChangeNoByte) {
     Items items;
     steps.prepare = [&] { items.lines.clear(); };
     steps.run = [&] {
-        ObjectDatabase chapters, groups, codes;
-        bool opened = OpenCatalogueDatabase(chapters, target() + "/", CatalogueFile::Chapters, 1) == kNoError;
-        opened = OpenCatalogueDatabase(groups, target() + "/", CatalogueFile::Groups, 1) == kNoError && opened;
-        opened = OpenCatalogueDatabase(codes, target() + "/", CatalogueFile::Codes, 1) == kNoError && opened;
-        bool walked = opened && FillChapterTree(chapters, groups, codes, items);
-        bool found = walked && SearchCodes(codes, "a", items);
-        CodeRecord record(&codes);
-        record.code = "A00.0";
-        found = found && record.Find() == 1;
-        bool closed = groups.Close() == kNoError;
-        closed = chapters.Close() == kNoError && closed;
-        closed = codes.Close() == kNoError && closed;
+        Catalogue catalogue(target());
+        bool opened = catalogue.Open(CatalogueFile::Chapters, CatalogueAccess::Browsing) == kNoError;
+        opened = catalogue.Open(CatalogueFile::Groups, CatalogueAccess::Browsing) == kNoError && opened;
+        opened = catalogue.Open(CatalogueFile::Codes, CatalogueAccess::Browsing) == kNoError && opened;
+        bool walked = opened && catalogue.FillTree(items);
+        bool found = walked && catalogue.Search("a", items);
+        CodeFacts facts;
+        found = found && catalogue.LookUp("A00.0", facts);
+        bool closed = catalogue.CloseAll();
         return opened && walked && found && closed;
     };
     steps.verify = [&](bool) { EXPECT_EQ(Take(target()), before); };

@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <sstream>
 
-#include "catalogue/catalogue_files.h"
+#include "catalogue/catalogue.h"
 #include "catalogue/catalogue_writer.h"
 #include "catalogue/importer.h"
 #include "index/file_check.h"
@@ -17,11 +17,10 @@ namespace kodexa::fuzz {
 namespace {
 
 int64_t CodesFound(const std::string& dir) {
-    ObjectDatabase codes;
-    if (OpenCatalogueDatabase(codes, dir + "/", CatalogueFile::Codes, 0) != kNoError) return 0;
+    Catalogue catalogue(dir);
+    if (catalogue.Open(CatalogueFile::Codes, CatalogueAccess::Reading) != kNoError) return 0;
     CountingSearchSink hits;
-    SearchCodes(codes, "", hits);
-    codes.Close();
+    catalogue.Search("", hits);
     return hits.results;
 }
 
