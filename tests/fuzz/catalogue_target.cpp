@@ -8,7 +8,7 @@
 #include <cstdio>
 
 #include "catalogue/catalogue.h"
-#include "catalogue/catalogue_writer.h"
+#include "import/catalogue_writer.h"
 #include "index/file_check.h"
 #include "index/object_database.h"
 #include "tests/fuzz/fuzz_support.h"

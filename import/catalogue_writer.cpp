@@ -1,4 +1,4 @@
-#include "catalogue/catalogue_writer.h"
+#include "import/catalogue_writer.h"
 
 #include <type_traits>
 

@@ -10,13 +10,12 @@
 #include <filesystem>
 #include <map>
 #include <random>
-#include <sstream>
 #include <thread>
 
-#include "catalogue/catalogue_replace.h"
+#include "store/file_set_replace.h"
 #include "catalogue/catalogue_sink.h"
-#include "catalogue/catalogue_writer.h"
-#include "catalogue/importer.h"
+#include "import/catalogue_writer.h"
+#include "import/importer.h"
 #include "index/file_check.h"
 #include "tests/catalogue/catalogue_builder.h"
 #include "tests/support/fault_sweep.h"
@@ -27,7 +26,7 @@ namespace {
 namespace fs = std::filesystem;
 using Snapshot = std::map<std::string, std::vector<unsigned char>>;
 
-const std::string kData = std::string(KODEXA_SOURCE_DIR) + "/tests/catalogue/data/";
+const std::string kData = std::string(KODEXA_SOURCE_DIR) + "/tests/import/data/";
 
 // Every entry of a directory, hidden ones too, with the bytes of files.
 Snapshot Take(const std::string& dir) {
@@ -59,9 +58,7 @@ bool Import(const std::string& source, const std::string& target, bool force) {
     request.sourceDir = source;
     request.targetDir = target;
     request.force = force;
-    request.quiet = true;
-    request.progress = ProgressStyle::None;
-    std::ostringstream report;
+    FailureOnlyReport report;
     return RunImport(request, report) == 0;
 }
 
