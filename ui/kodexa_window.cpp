@@ -46,7 +46,7 @@ FXString ToFXString(const std::string& text) { return FXString(text.c_str(), sta
 
 // Message map; entries in the order of the ids.
 FXDEFMAP(Kodexa) KodexaMap[] = {
-    //________Message_Type_____________ID____________________________Message_Handler_______
+    //________Message_Type____________ID_____________________________Message_Handler______
     FXMAPFUNC(SEL_COMMAND,            Kodexa::ID_QUIT,               Kodexa::onCmdQuit),
     FXMAPFUNC(SEL_COMMAND,            Kodexa::ID_SEARCH,             Kodexa::onCmdSearch),
     FXMAPFUNC(SEL_RIGHTBUTTONPRESS,   Kodexa::ID_TREE,               Kodexa::onTreeRightPress),
