@@ -187,7 +187,13 @@ FileAddress StoreFile::Allocate(int size, int mode) {
         if (WriteStructure(&unlocked, sizeof unlocked, block.Get() + kBlockHeaderSize) != kNoError) return 0;
     }
     if (block > header.lastBlock) header.lastBlock = block;
-    WriteHeader();
+    // A block the header on disk does not know of is no block to hand out;
+    // it goes back as free space rather than stay in use with no owner.
+    if (int code = WriteHeader(); code != kNoError) {
+        Remove(block.Get() + BlockHeaderSize(), 1);
+        Fail(code);
+        return 0;
+    }
     FileAddress object = SeekTo(block.Get() + BlockHeaderSize());
     return error == kNoError ? object : FileAddress(0);
 }
@@ -220,7 +226,9 @@ int StoreFile::Remove(FileAddress objectAddress, int released) {
     if (WriteBlockHeader(block, blockAddress) != kNoError) return 0;
     if (header.freeListHead != kAbandonedList) {
         header.freeListHead = blockAddress;
-        WriteHeader();
+        // The block is free in memory either way; the caller must learn that
+        // the list on disk lacks it until the next header write succeeds.
+        if (WriteHeader() != kNoError) return 0;
     }
     return 1;
 }
