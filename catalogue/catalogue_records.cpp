@@ -57,8 +57,7 @@ int CatalogueRecord::Write() {
             int error = database->IndexError(0);
             if (error == kNoError) error = kInsertError;
             if (IndexSurelyLacks(stored)) Discard(*store, stored, store->LastError());
-            database->SetIndexError(error, 0);
-            return error;
+            return database->SetIndexError(error, 0);
         }
     }
     address = stored;
@@ -87,11 +86,15 @@ int CatalogueRecord::Discard(StoreFile& store, FileAddress stored, int failure) 
 }
 
 // True only when the index answered that it has no entry for this code
-// leading to stored; a lookup that fails itself proves nothing.
+// leading to stored; a lookup that fails itself proves nothing. The index
+// keeps the code of the call before.
 bool CatalogueRecord::IndexSurelyLacks(FileAddress stored) {
+    const int previous = database->IndexError(0);
     CatalogueKey probe(TextOrNull(code), 0, 0), scratch;
-    if (FindKey(probe, scratch, 0, kSyncHeader)) return probe.ObjectAddress() != stored;
-    return database->IndexError(0) == kEntryNotFound;
+    bool lacks = FindKey(probe, scratch, 0, kSyncHeader) ? probe.ObjectAddress() != stored
+                                                         : database->IndexError(0) == kEntryNotFound;
+    database->SetIndexError(previous, 0);
+    return lacks;
 }
 
 int CatalogueRecord::ObjectSize() {
@@ -182,7 +185,12 @@ int CatalogueRecord::Delete() {
     // which the next allocation would hand to another record.
     const std::string foundCode = key.Code();
     const FileAddress object = key.ObjectAddress(), classTag = key.ClassTag();
-    if (!DeleteKey(key, scratch, 0, kFlush)) return 0;
+    if (!DeleteKey(key, scratch, 0, kFlush)) {
+        // A tree that failed after taking the key out no longer leads to the
+        // object, which then goes too; the failure is still answered.
+        if (IndexSurelyLacks(object)) RemoveObject(object);
+        return 0;
+    }
     if (RemoveObject(object)) return 1;
     if (StillInUse(object)) {
         CatalogueKey restored(foundCode.c_str(), object, classTag);

@@ -25,6 +25,9 @@ Outcome Code(int code) { return {code == 0, code}; }
 struct Scenario {
     const char* name;
     int fopenCode;
+    // A failure while reusing free space is absorbed: the allocation
+    // appends a block instead.
+    bool mayAbsorb;
     std::function<void(StoreFixture&)> setup;
     std::function<Outcome(StoreFixture&)> run;
 };
@@ -39,9 +42,9 @@ std::function<void(StoreFixture&)> Fresh(char revision, int objectSize = -1) {
 }
 
 const Scenario kScenarios[] = {
-    {"Create", 16, [](StoreFixture&) {},
+    {"Create", 16, false, [](StoreFixture&) {},
      [](StoreFixture& f) { return Code(f.store.Create(f.path.c_str(), 100, 'C')); }},
-    {"OpenWithEndOfFileCorrection", 21,
+    {"OpenWithEndOfFileCorrection", 21, false,
      [](StoreFixture& f) {
          Fresh('B', 4)(f);
          f.store.Close();
@@ -50,43 +53,43 @@ const Scenario kScenarios[] = {
          WriteAllBytes(f.path, bytes);
      },
      [](StoreFixture& f) { return Code(f.store.Open(f.path.c_str(), 1)); }},
-    {"Close", 0, Fresh('A', 10), [](StoreFixture& f) { return Code(f.store.Close()); }},
-    {"Flush", 0, Fresh(0, 10), [](StoreFixture& f) { return Code(f.store.Flush()); }},
-    {"WriteFlushVerify", 0, Fresh(0, 8),
+    {"Close", 0, false, Fresh('A', 10), [](StoreFixture& f) { return Code(f.store.Close()); }},
+    {"Flush", 0, false, Fresh(0, 10), [](StoreFixture& f) { return Code(f.store.Flush()); }},
+    {"WriteFlushVerify", 0, false, Fresh(0, 8),
      [](StoreFixture& f) { return Code(f.store.Write("12345678", 8, 44, 1, 1)); }},
-    {"Read", 0, Fresh(0, 8),
+    {"Read", 0, false, Fresh(0, 8),
      [](StoreFixture& f) {
          char buffer[8];
          return Code(f.store.Read(buffer, 8, 44));
      }},
-    {"ChecksumByteByByte", 0, Fresh(0, 8),
+    {"ChecksumByteByByte", 0, false, Fresh(0, 8),
      [](StoreFixture& f) {
          f.store.Checksum(8, 44, 0);
          return Code(f.store.LastError());
      }},
-    {"AllocateAppend", 0, Fresh('C'),
+    {"AllocateAppend", 0, false, Fresh('C'),
      [](StoreFixture& f) { return Outcome{f.store.Allocate(10, 2) != 0, f.store.LastError()}; }},
-    {"AllocateReuseSplit", 0,
+    {"AllocateReuseSplit", 0, true,
      [](StoreFixture& f) {
          Fresh('A')(f);
          MakeFreeList(f.store, {40, 100});
      },
      [](StoreFixture& f) { return Outcome{f.store.Allocate(10, 2) != 0, f.store.LastError()}; }},
-    {"Remove", 0, Fresh('A', 10),
+    {"Remove", 0, false, Fresh('A', 10),
      [](StoreFixture& f) { return Outcome{f.store.Remove(44, 0) == 1, f.store.LastError()}; }},
-    {"Undelete", 0,
+    {"Undelete", 0, false,
      [](StoreFixture& f) {
          Fresh(0)(f);
          MakeFreeList(f.store, {26, 26});
      },
      [](StoreFixture& f) { return Outcome{f.store.Undelete(70) == 1, f.store.LastError()}; }},
-    {"WriteObjectChecksum", 0, Fresh('A', 10),
+    {"WriteObjectChecksum", 0, false, Fresh('A', 10),
      [](StoreFixture& f) {
          f.store.WriteObjectChecksum(44);
          return Code(f.store.LastError());
      }},
-    {"LockFile", 0, Fresh('B'), [](StoreFixture& f) { return Code(f.store.LockFile(1)); }},
-    {"LockRecord", 0, Fresh('C', 4), [](StoreFixture& f) { return Code(f.store.LockRecord(0, 40)); }},
+    {"LockFile", 0, false, Fresh('B'), [](StoreFixture& f) { return Code(f.store.LockFile(1)); }},
+    {"LockRecord", 0, false, Fresh('C', 4), [](StoreFixture& f) { return Code(f.store.LockRecord(0, 40)); }},
 };
 
 void PrintTo(const Scenario& s, std::ostream* out) { *out << s.name; }
@@ -132,7 +135,7 @@ protected:
             EXPECT_EQ(faults.Injected(), 1) << what;
         }
         if (o.ok) {
-            ADD_FAILURE() << what << " went unnoticed";
+            EXPECT_TRUE(s.mayAbsorb) << what << " went unnoticed";
             return false;
         }
         EXPECT_EQ(o.code, expected) << what;
@@ -161,7 +164,7 @@ TEST_P(EveryCall, CorruptedWriteIsCaughtByTheReadBack) {
     for (int n = 1; n <= writes; ++n)
         reported += RunWith([&](FaultInjector& faults) { faults.CorruptWrite(n); }, 9,
                             "corrupted fwrite " + std::to_string(n));
-    if (writes > 0) {
+    if (writes > 0 && !GetParam().mayAbsorb) {
         EXPECT_GT(reported, 0);
     }
 }
