@@ -226,5 +226,21 @@ TEST(FaultStates, CloseWithFailedHeaderWriteStillClosesTheFile) {
     EXPECT_EQ(f.store.Close(), 0);
 }
 
+// A Remove whose header write fails answers 0, and the freed block reaches
+// the list on disk with the next header write.
+TEST(FaultStates, RemoveWithFailedHeaderWriteReachesTheListLater) {
+    StoreFixture f;
+    ASSERT_EQ(f.store.Create(f.path.c_str(), 0, 0), 0);
+    ASSERT_EQ(f.store.Allocate(10, 2).Get(), 44);
+    {
+        FaultInjector faults;
+        faults.FailCall(Stdio::Fwrite, 2);  // the block header goes first
+        EXPECT_EQ(f.store.Remove(44, 0), 0);
+    }
+    EXPECT_EQ(f.store.LastError(), 25);
+    ASSERT_EQ(f.store.Flush(), 0);
+    EXPECT_EQ(f.store.FreeListHead().Get(), 44 - f.store.BlockHeaderSize());
+}
+
 }  // namespace
 }  // namespace kodexa::test
