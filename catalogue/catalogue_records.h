@@ -70,6 +70,10 @@ private:
     int FindInIndex();
     int ScanRecordFile();
     int FailWith(StoreFile& store);
+    int WriteFields(StoreFile& store, FileAddress stored);
+    int Discard(StoreFile& store, FileAddress stored, int failure);
+    bool IndexSurelyLacks(FileAddress stored);
+    bool StillInUse(FileAddress a);
 };
 
 class ChapterRecord : public CatalogueRecord {
