@@ -2,10 +2,8 @@
 // it stops on missing indexes and unreadable records.
 #include <gtest/gtest.h>
 
-#include <sstream>
-
 #include "catalogue/catalogue_sink.h"
-#include "catalogue/importer.h"
+#include "import/importer.h"
 #include "tests/catalogue/catalogue_builder.h"
 
 namespace kodexa::test {
@@ -124,9 +122,8 @@ TEST_F(TreeWalk, OldEditionCodesWithoutThreeCharacterCodeStayInTheirGroup) {
     ImportRequest request;
     request.sourceDir = source.Path();
     request.targetDir = dir.Path();
-    request.quiet = true;
-    std::ostringstream report;
-    ASSERT_EQ(RunImport(request, report), 0) << report.str();
+    FailureOnlyReport report;
+    ASSERT_EQ(RunImport(request, report), 0) << report.message;
     EXPECT_TRUE(Fill());
     EXPECT_EQ(tree.Outline(), "X60-Y09 - Aeussere Ursachen\n  X60-X84 - Vorsaetzliche Selbstbeschaedigung\n"
                               "    X83 - Selbstbeschaedigung auf sonstige Weise\n"
