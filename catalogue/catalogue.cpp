@@ -13,8 +13,6 @@ namespace kodexa {
 namespace {
 
 constexpr int32_t kCatalogueOrder = 29;
-constexpr int kReadWriteMode = 6;
-constexpr int kReadOnlyMode = 0;
 constexpr int kUseIndex = 1;
 constexpr int32_t kDataStaticSize = 0;
 constexpr int kIndexHeaderSlots = 1;
@@ -75,6 +73,7 @@ int Catalogue::Open(CatalogueFile which, CatalogueAccess access) {
             code = OpenForBrowsing(which);
             break;
     }
+    damage[Slot(which)] = code == kFileCorrupt ? Database(which).DamageDescription() : std::string();
     return errors[Slot(which)] = code;
 }
 
@@ -130,6 +129,7 @@ std::string Catalogue::Failure(CatalogueFile which) const {
     const int code = Error(which);
     if (code == kNoError) return std::string();
     if (code == kNoSuchFile) return MissingFiles(which);
+    if (code == kFileCorrupt && !damage[Slot(which)].empty()) return damage[Slot(which)];
     return StoreErrorMessage(code);
 }
 

@@ -80,8 +80,8 @@ public:
     std::string IndexPath(CatalogueFile which) const;
     int Error(CatalogueFile which) const { return errors[Slot(which)]; }
     // Why the last Open of the database failed, in one line: which of its
-    // files are missing, or the store's message for the data file. Empty
-    // after a successful open.
+    // files are missing, or the store's message for the data file (with
+    // what was wrong and where, for damage). Empty after a successful open.
     std::string Failure(CatalogueFile which) const;
 
     // The tree of chapters, groups and codes; false when the walk stopped
@@ -117,6 +117,7 @@ private:
     std::string dir;  // ends in '/'
     std::unique_ptr<ObjectDatabase> databases[kCatalogueFileCount];
     int errors[kCatalogueFileCount] = {};
+    std::string damage[kCatalogueFileCount];  // what Failure says for code 15
 };
 
 }  // namespace kodexa

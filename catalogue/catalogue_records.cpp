@@ -6,8 +6,6 @@ namespace kodexa {
 
 namespace {
 
-constexpr int kFlush = 1;
-constexpr int kVerify = 1;
 constexpr int kSyncHeader = 1;
 constexpr int kObjectHeaderSize = sizeof(ObjectHeader);
 
@@ -81,7 +79,7 @@ int CatalogueRecord::WriteFields(StoreFile& store, FileAddress stored) {
 // Gives a half-made object back as released space; the store keeps the code
 // of the step that failed.
 int CatalogueRecord::Discard(StoreFile& store, FileAddress stored, int failure) {
-    store.Remove(stored, 1);
+    store.Remove(stored, kMarkReleased);
     return store.SetError(failure);
 }
 

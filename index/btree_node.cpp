@@ -89,7 +89,7 @@ int BtreeNode::Read(StoreFile& file, FileAddress at) {
     FileAddress storedCount;
     int code = file.Read(&storedCount, sizeof storedCount, at);
     if (code != kNoError) return code;
-    if (storedCount < 0 || storedCount > maxEntries) return file.SetError(kFileCorrupt);
+    if (storedCount < 0 || storedCount > maxEntries) return file.Corrupt("node entry count out of range", at.Get());
     if ((code = file.Read(&child0, sizeof child0, kCurrentPosition)) != kNoError) return code;
     count = storedCount;
     if (count > 0 && (code = file.Read(entries, count * entrySize, kCurrentPosition)) != kNoError) return code;
@@ -99,10 +99,10 @@ int BtreeNode::Read(StoreFile& file, FileAddress at) {
 
 int BtreeNode::Write(StoreFile& file, FileAddress at) const {
     FileAddress storedCount = count;
-    int code = file.Write(&storedCount, sizeof storedCount, at, 0, 0);
+    int code = file.Write(&storedCount, sizeof storedCount, at, kNoFlush, kNoVerify);
     if (code != kNoError) return code;
-    if ((code = file.Write(&child0, sizeof child0, kCurrentPosition, 0, 0)) != kNoError) return code;
-    if (count > 0) return file.Write(entries, count * entrySize, kCurrentPosition, 0, 0);
+    if ((code = file.Write(&child0, sizeof child0, kCurrentPosition, kNoFlush, kNoVerify)) != kNoError) return code;
+    if (count > 0) return file.Write(entries, count * entrySize, kCurrentPosition, kNoFlush, kNoVerify);
     return kNoError;
 }
 

@@ -8,6 +8,8 @@
 #include <cerrno>
 #include <new>
 
+#include <zlib.h>
+
 namespace kodexa {
 
 namespace {
@@ -30,19 +32,6 @@ FileHolder* Hold(FILE* file) {
     if (holder == nullptr) active.fclose(file);
     return holder;
 }
-
-struct CrcTable {
-    uint32_t entry[256];
-    CrcTable() {
-        for (uint32_t i = 0; i < 256; ++i) {
-            uint32_t c = i;
-            for (int k = 0; k < 8; ++k) c = (c & 1u) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-            entry[i] = c;
-        }
-    }
-};
-
-const CrcTable kCrcTable;
 
 }  // namespace
 
@@ -186,15 +175,23 @@ bool ListDirectory(const char* name, std::vector<std::string>& names) {
     return complete;
 }
 
-uint32_t Crc32Step(unsigned char byte, uint32_t crc) {
-    return kCrcTable.entry[(crc ^ byte) & 0xFFu] ^ (crc >> 8);
+// zlib's CRC-32 is the one the format uses: polynomial 0xEDB88320
+// (reflected), started from all ones and inverted at the end; zlib does the
+// inversions itself, so a running value starts at 0 (Crc32Start) and needs
+// no final step.
+uint32_t Crc32Extend(uint32_t crc, const void* buffer, size_t count) {
+    const Bytef* p = static_cast<const Bytef*>(buffer);
+    uLong running = crc;
+    // zlib takes lengths as uInt; feed longer buffers in pieces.
+    while (count > 0) {
+        uInt piece = count > 0x40000000u ? 0x40000000u : static_cast<uInt>(count);
+        running = ::crc32(running, p, piece);
+        p += piece;
+        count -= piece;
+    }
+    return static_cast<uint32_t>(running);
 }
 
-uint32_t Crc32(const void* buffer, size_t count) {
-    const unsigned char* p = static_cast<const unsigned char*>(buffer);
-    uint32_t crc = 0xFFFFFFFFu;
-    for (size_t i = 0; i < count; ++i) crc = Crc32Step(p[i], crc);
-    return ~crc;
-}
+uint32_t Crc32(const void* buffer, size_t count) { return Crc32Extend(kCrc32Start, buffer, count); }
 
 }  // namespace kodexa

@@ -115,7 +115,10 @@ int RemoveDirectory(const char* name);
 bool ListDirectory(const char* name, std::vector<std::string>& names);
 long FileLengthOnDisk(FileHolder* holder);
 
-uint32_t Crc32Step(unsigned char byte, uint32_t crc);
+// The CRC-32 of the store's checksums (zlib's). A running value starts at
+// kCrc32Start and is final after every step.
+constexpr uint32_t kCrc32Start = 0;
+uint32_t Crc32Extend(uint32_t crc, const void* buffer, size_t count);
 uint32_t Crc32(const void* buffer, size_t count);
 
 }  // namespace kodexa

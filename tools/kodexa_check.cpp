@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "index/file_check.h"
+#include "check/file_check.h"
 
 namespace {
 

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <vector>
 
+#include "kodexa_version.h"
 #include "ui/first_start_window.h"
 #include "ui/item_data.h"
 #include "ui/list_sinks.h"
@@ -66,7 +67,7 @@ FXDEFMAP(Kodexa) KodexaMap[] = {
 FXIMPLEMENT(Kodexa, FXMainWindow, KodexaMap, ARRAYNUMBER(KodexaMap))
 
 Kodexa::Kodexa(FXApp* app)
-    : FXMainWindow(app, "Taviron Kodexa 1.0", nullptr, nullptr, DECOR_ALL, 0, 0, 600, 400, 0, 0, 0, 0, 0, 0) {
+    : FXMainWindow(app, "Taviron Kodexa " KODEXA_VERSION, nullptr, nullptr, DECOR_ALL, 0, 0, 600, 400, 0, 0, 0, 0, 0, 0) {
     tooltip = new FXToolTip(getApp(), TOOLTIP_NORMAL);
 
     searchIcon = BuiltInIcon(getApp(), pictures::search);
