@@ -95,7 +95,10 @@ protected:
     TempDir dir;
 };
 
-class ImportFaultSweep : public Catalogues, public ::testing::WithParamInterface<FaultMode> {};
+class ImportFaultSweep : public Catalogues, public ::testing::WithParamInterface<FaultMode> {
+protected:
+    void OpenWalkSearchAndClose(int readWrite, const char* what);
+};
 
 // A failed import leaves the target as it was, or (once its marker is
 // written) a replacement that the next run completes, or, failing only in
@@ -138,7 +141,8 @@ TEST_P(ImportFaultSweep, TargetIsOldOrNewNeverAMixture) {
 // The window opens the three databases read-write, fills the tree, searches,
 // looks a code up and closes: whatever fails, the files stay byte for byte
 // as they were.
-TEST_P(ImportFaultSweep, WindowOpenWalkSearchAndCloseChangeNoByte) {
+// readWrite 0 reads the files from their mappings, 1 through stdio.
+void ImportFaultSweep::OpenWalkSearchAndClose(int readWrite, const char* what) {
     CopyDir(newRef(), target());
     const Snapshot before = Take(target());
     SweepSteps steps;
@@ -146,9 +150,9 @@ TEST_P(ImportFaultSweep, WindowOpenWalkSearchAndCloseChangeNoByte) {
     steps.prepare = [&] { items.lines.clear(); };
     steps.run = [&] {
         ObjectDatabase chapters, groups, codes;
-        bool opened = OpenCatalogueDatabase(chapters, target() + "/", CatalogueFile::Chapters, 1) == kNoError;
-        opened = OpenCatalogueDatabase(groups, target() + "/", CatalogueFile::Groups, 1) == kNoError && opened;
-        opened = OpenCatalogueDatabase(codes, target() + "/", CatalogueFile::Codes, 1) == kNoError && opened;
+        bool opened = OpenCatalogueDatabase(chapters, target() + "/", CatalogueFile::Chapters, readWrite) == kNoError;
+        opened = OpenCatalogueDatabase(groups, target() + "/", CatalogueFile::Groups, readWrite) == kNoError && opened;
+        opened = OpenCatalogueDatabase(codes, target() + "/", CatalogueFile::Codes, readWrite) == kNoError && opened;
         bool walked = opened && FillChapterTree(chapters, groups, codes, items);
         bool found = walked && SearchCodes(codes, "a", items);
         CodeRecord record(&codes);
@@ -160,7 +164,15 @@ TEST_P(ImportFaultSweep, WindowOpenWalkSearchAndCloseChangeNoByte) {
         return opened && walked && found && closed;
     };
     steps.verify = [&](bool) { EXPECT_EQ(Take(target()), before); };
-    EXPECT_GT(Sweep(GetParam(), steps, "window open, walk, search, close").points, 0);
+    EXPECT_GT(Sweep(GetParam(), steps, what).points, 0);
+}
+
+TEST_P(ImportFaultSweep, WindowOpenWalkSearchAndCloseChangeNoByte) {
+    OpenWalkSearchAndClose(1, "window open, walk, search, close");
+}
+
+TEST_P(ImportFaultSweep, ReadOnlyOpenWalkSearchAndCloseChangeNoByte) {
+    OpenWalkSearchAndClose(0, "read-only open, walk, search, close");
 }
 
 INSTANTIATE_TEST_SUITE_P(Modes, ImportFaultSweep, ::testing::ValuesIn(kAllFaultModes), [](const auto& info) {
