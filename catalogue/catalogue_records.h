@@ -70,6 +70,11 @@ private:
     int FindInIndex();
     int ScanRecordFile();
     int FailWith(StoreFile& store);
+    int ReadText(StoreFile& store, FileAddress at, RecordText& text, unsigned char* trailer, int trailerSize);
+
+    // Where texts are read before they are taken over; it keeps its room
+    // from record to record, so a record read costs no allocation.
+    std::string readBuffer;
 };
 
 class ChapterRecord : public CatalogueRecord {

@@ -85,13 +85,18 @@ void BtreeNode::MoveUpperPart(int h, BtreeNode& target) {
     count = h;
 }
 
+// The entry count and child 0 come in one read, the entries in another.
 int BtreeNode::Read(StoreFile& file, FileAddress at) {
-    FileAddress storedCount;
-    int code = file.Read(&storedCount, sizeof storedCount, at);
+    struct Prefix {
+        FileAddress count;
+        FileAddress child0;
+    } prefix;
+    static_assert(sizeof(Prefix) == kNodePrefixSize, "node prefix is two fields");
+    int code = file.Read(&prefix, sizeof prefix, at);
     if (code != kNoError) return code;
-    if (storedCount < 0 || storedCount > maxEntries) return file.SetError(kFileCorrupt);
-    if ((code = file.Read(&child0, sizeof child0, kCurrentPosition)) != kNoError) return code;
-    count = storedCount;
+    if (prefix.count < 0 || prefix.count > maxEntries) return file.SetError(kFileCorrupt);
+    child0 = prefix.child0;
+    count = prefix.count;
     if (count > 0 && (code = file.Read(entries, count * entrySize, kCurrentPosition)) != kNoError) return code;
     address = at;
     return kNoError;
