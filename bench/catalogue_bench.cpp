@@ -18,6 +18,7 @@ namespace kodexa::bench {
 namespace {
 
 constexpr int kReadWrite = 1;
+constexpr int kReadOnly = 0;
 
 void CopyFile(const std::string& from, const std::string& to) {
     std::ifstream in(from, std::ios::binary);
@@ -54,10 +55,21 @@ void FillTable(SqliteDb& db, const char* table, const std::vector<CodeRow>& rows
 
 }  // namespace
 
+namespace {
+
+// As the window opens one: read-write first, then again read-only for the
+// reads.
+bool OpenLikeTheWindow(ObjectDatabase& db, const std::string& dir, CatalogueFile which) {
+    return OpenCatalogueDatabase(db, dir, which, kReadWrite) == kNoError && db.Close() == kNoError &&
+           OpenCatalogueDatabase(db, dir, which, kReadOnly) == kNoError;
+}
+
+}  // namespace
+
 bool OpenCatalogue(Catalogue& catalogue, const std::string& dir) {
-    return OpenCatalogueDatabase(catalogue.groups, dir, CatalogueFile::Groups, kReadWrite) == kNoError &&
-           OpenCatalogueDatabase(catalogue.chapters, dir, CatalogueFile::Chapters, kReadWrite) == kNoError &&
-           OpenCatalogueDatabase(catalogue.codes, dir, CatalogueFile::Codes, kReadWrite) == kNoError;
+    return OpenLikeTheWindow(catalogue.groups, dir, CatalogueFile::Groups) &&
+           OpenLikeTheWindow(catalogue.chapters, dir, CatalogueFile::Chapters) &&
+           OpenLikeTheWindow(catalogue.codes, dir, CatalogueFile::Codes);
 }
 
 void CloseCatalogue(Catalogue& catalogue) {

@@ -16,8 +16,8 @@ struct Catalogue {
     ObjectDatabase groups, chapters, codes;
 };
 
-// Opens the three databases in dir read-write, as the window does; false
-// when one is missing or fails.
+// Opens the three databases in dir as the window does (read-write, then
+// again read-only); false when one is missing or fails.
 bool OpenCatalogue(Catalogue& catalogue, const std::string& dir);
 void CloseCatalogue(Catalogue& catalogue);
 

@@ -185,6 +185,7 @@ void Kodexa::OpenOne(ObjectDatabase& db, const std::string& dir, CatalogueFile w
     std::fflush(stdout);
 
     int result = openDatabase(db, dir, which, 1);
+    if (result == 0) ReopenForReading(db, dir, which);
     // A catalogue installed where this user may not write is still there to
     // be read: the window only reads records.
     if (result != 0 && FileExists(dataName) && FileExists(indexName) &&
@@ -196,6 +197,17 @@ void Kodexa::OpenOne(ObjectDatabase& db, const std::string& dir, CatalogueFile w
         FXMessageBox box(this, "Datafile", names.errorMessage, nullptr, MBOX_OK, 0, 0);
         box.execute(PLACEMENT_CURSOR);
     }
+}
+
+// The window only reads records. Once the files have opened for writing
+// (which makes what is missing, and fails where it always failed), they are
+// opened again read-only, so that every read comes from a mapping of its
+// file instead of a system call. Should that fail, they stay as they were.
+void Kodexa::ReopenForReading(ObjectDatabase& db, const std::string& dir, CatalogueFile which) {
+    if (db.Close() != 0) return;
+    if (openDatabase(db, dir, which, 0) == 0) return;
+    db.Close();
+    openDatabase(db, dir, which, 1);
 }
 
 void Kodexa::CloseCatalogue() {

@@ -102,6 +102,7 @@ protected:
 private:
     void BuildMenus();
     void OpenOne(ObjectDatabase& db, const std::string& dir, CatalogueFile which);
+    void ReopenForReading(ObjectDatabase& db, const std::string& dir, CatalogueFile which);
     void ClearResults();
     void ShowContextMenu(FX::FXWindow* clicked, const FX::FXEvent* event);
     ItemData* CurrentItemData(bool& found) const;
