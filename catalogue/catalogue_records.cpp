@@ -37,18 +37,15 @@ int CatalogueRecord::Read(FileAddress a) {
     if (store == nullptr) return kNoDatabaseOpen;
     store->SeekTo(a);
     if (store->LastError() != kNoError) return store->LastError();
-    ObjectHeader header;
-    if (ReadObjectHeader(header, a) != kNoError) return FailWith(*store);
-    if (header.classTag != kCatalogueClassTag) return store->SetError(kWrongObjectType);
     Fields fields = StoredFields();
     unsigned char trailer[kTextLengthSize > kMaxMarks ? kTextLengthSize : kMaxMarks];
-    if (fields.textCount > 0 && store->Read(trailer, kTextLengthSize, kCurrentPosition) != kNoError)
-        return FailWith(*store);
+    int code = ReadHead(*store, a, fields.textCount > 0, trailer);
+    if (code != kNoError) return code;
     int64_t at = int64_t(a.Get()) + kObjectHeaderSize;
     for (int i = 0; i < fields.textCount; ++i) {
         const bool last = i + 1 == fields.textCount;
         const int trailerSize = last ? fields.markCount : kTextLengthSize;
-        int code = ReadText(*store, static_cast<int32_t>(at), *fields.texts[i], trailer, trailerSize);
+        code = ReadText(*store, static_cast<int32_t>(at), *fields.texts[i], trailer, trailerSize);
         if (code != kNoError) return code;
         at += kTextLengthSize + static_cast<int64_t>((*fields.texts[i])->size());
     }
@@ -58,6 +55,25 @@ int CatalogueRecord::Read(FileAddress a) {
     }
     for (int i = 0; i < fields.markCount; ++i) *fields.marks[i] = static_cast<char>(marks[i]);
     address = a;
+    return kNoError;
+}
+
+// The object header and, when there are texts, the first text's length into
+// trailer, in one read. Should that fail, the header alone is read, so that
+// a foreign object too short for a text is still told by its class tag.
+int CatalogueRecord::ReadHead(StoreFile& store, FileAddress a, bool withLength, unsigned char* trailer) {
+    unsigned char head[kObjectHeaderSize + kTextLengthSize];
+    ObjectHeader header;
+    bool both = withLength && store.Read(head, sizeof head, a) == kNoError;
+    if (both) {
+        std::memcpy(&header, head, sizeof header);
+        std::memcpy(trailer, head + kObjectHeaderSize, kTextLengthSize);
+    } else if (ReadObjectHeader(header, a) != kNoError) {
+        return FailWith(store);
+    }
+    if (header.classTag != kCatalogueClassTag) return store.SetError(kWrongObjectType);
+    if (withLength && !both && store.Read(trailer, kTextLengthSize, kCurrentPosition) != kNoError)
+        return FailWith(store);
     return kNoError;
 }
 

@@ -70,6 +70,7 @@ private:
     int FindInIndex();
     int ScanRecordFile();
     int FailWith(StoreFile& store);
+    int ReadHead(StoreFile& store, FileAddress a, bool withLength, unsigned char* trailer);
     int ReadText(StoreFile& store, FileAddress at, RecordText& text, unsigned char* trailer, int trailerSize);
 
     // Where texts are read before they are taken over; it keeps its room

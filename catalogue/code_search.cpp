@@ -25,9 +25,16 @@ std::string FoldAsciiCase(std::string text) {
 // too.
 bool Occurs(const std::string& needle, const RecordText& text) {
     if (needle.empty()) return true;
-    if (!text) return false;
-    auto equalFolded = [](char fromText, char fromNeedle) { return FoldAscii(fromText) == fromNeedle; };
-    return std::search(text->begin(), text->end(), needle.begin(), needle.end(), equalFolded) != text->end();
+    if (!text || text->size() < needle.size()) return false;
+    const char* bytes = text->data();
+    const size_t lastStart = text->size() - needle.size();
+    for (size_t start = 0; start <= lastStart; ++start) {
+        if (FoldAscii(bytes[start]) != needle[0]) continue;
+        size_t k = 1;
+        while (k < needle.size() && FoldAscii(bytes[start + k]) == needle[k]) ++k;
+        if (k == needle.size()) return true;
+    }
+    return false;
 }
 
 }  // namespace
