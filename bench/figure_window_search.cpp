@@ -27,10 +27,16 @@ namespace {
 
 const char* const kWindowQueries[] = {"cholera", ""};
 
+// The window on the bench's copy of the catalogue, with the search page's
+// widgets at hand.
 class BenchWindow : public Kodexa {
 public:
     BenchWindow(FXApp* app, std::string dir) : Kodexa(app), dir(std::move(dir)) {}
     std::string programDirectory() const override { return dir; }
+    void ShowSearchPage() { tabbook->setCurrent(1, TRUE); }
+    FXTextField* SearchField() const { return searchField; }
+    FXIconList* Results() const { return resultList; }
+    FXIcon* CodeIcon() const { return codeIcon; }
 
 private:
     std::string dir;
@@ -81,10 +87,10 @@ int WindowSearchChild(const std::string& dir, int reps, const std::string& text)
     app.init(argc, argv);
     BenchWindow* window = new BenchWindow(&app, dir);
     CreateQuietly(app);
-    window->getTabBook()->setCurrent(1, TRUE);
+    window->ShowSearchPage();
     Draw(app, window);
-    FXIconList* list = window->getResultList();
-    window->getSearchField()->setText(FXString(text.c_str()));
+    FXIconList* list = window->Results();
+    window->SearchField()->setText(FXString(text.c_str()));
     for (int i = 0; i <= reps; ++i) {  // the first run warms up
         auto start = std::chrono::steady_clock::now();
         window->handle(window, FXSEL(SEL_COMMAND, Kodexa::ID_SEARCH), nullptr);
@@ -92,7 +98,7 @@ int WindowSearchChild(const std::string& dir, int reps, const std::string& text)
         double searched = SecondsSince(start);
         std::vector<FXString> lines;
         for (FXint k = 0; k < list->getNumItems(); ++k) lines.push_back(list->getItemText(k));
-        FXIcon* icon = window->getCodeIcon();
+        FXIcon* icon = window->CodeIcon();
         start = std::chrono::steady_clock::now();
         list->clearItems();
         for (const FXString& line : lines) list->appendItem(line, icon, icon, nullptr, FALSE);

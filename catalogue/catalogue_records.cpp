@@ -106,30 +106,60 @@ int CatalogueRecord::ReadText(StoreFile& store, FileAddress at, RecordText& text
     return kNoError;
 }
 
+// A record is either stored and indexed or not stored at all: when a step
+// after the allocation fails, the new object is handed back, unless the
+// index may already lead to it.
 int CatalogueRecord::Write() {
     StoreFile* store = Store();
     if (store == nullptr) return kNoDatabaseOpen;
-    address = store->Allocate(ObjectSize() + kObjectHeaderSize, kFirstFit);
-    if (address == 0) return FailWith(*store);
-    // Allocate leaves the file at the new object, so every field follows at
-    // the current position.
-    ObjectHeader header{kCatalogueClassTag, address};
-    if (WriteObjectHeader(header, kCurrentPosition) != kNoError) return FailWith(*store);
+    FileAddress stored = store->Allocate(ObjectSize() + kObjectHeaderSize, kFirstFit);
+    if (stored == 0) return FailWith(*store);
+    int written = WriteFields(*store, stored);
+    if (written != kNoError) return Discard(*store, stored, written);
+    if (database->UseIndex() == 1) {
+        CatalogueKey key(TextOrNull(code), stored, kCatalogueClassTag), scratch;
+        if (!AddKey(key, scratch, 0, kFlush)) {
+            int error = database->IndexError(0);
+            if (error == kNoError) error = kInsertError;
+            if (IndexSurelyLacks(stored)) Discard(*store, stored, store->LastError());
+            return database->SetIndexError(error, 0);
+        }
+    }
+    address = stored;
+    return kNoError;
+}
+
+// Allocate leaves the file at the new object, so every field follows at the
+// current position.
+int CatalogueRecord::WriteFields(StoreFile& store, FileAddress stored) {
+    ObjectHeader header{kCatalogueClassTag, stored};
+    if (WriteObjectHeader(header, kCurrentPosition) != kNoError) return FailWith(store);
     Fields fields = StoredFields();
     for (int i = 0; i < fields.textCount; ++i)
-        if (WriteString(TextOrNull(*fields.texts[i]), kCurrentPosition) != kNoError) return FailWith(*store);
+        if (WriteString(TextOrNull(*fields.texts[i]), kCurrentPosition) != kNoError) return FailWith(store);
     for (int i = 0; i < fields.markCount; ++i)
-        if (store->Write(fields.marks[i], 1, kCurrentPosition, kFlush, kVerify) != kNoError)
-            return FailWith(*store);
-    store->WriteObjectChecksum(address);
-    if (store->LastError() != kNoError) return store->LastError();
-    if (database->UseIndex() != 1) return kNoError;
-    CatalogueKey key(TextOrNull(code), address, kCatalogueClassTag), scratch;
-    if (!AddKey(key, scratch, 0, kFlush)) {
-        int error = database->IndexError(0);
-        return error != kNoError ? error : kInsertError;
-    }
-    return kNoError;
+        if (store.Write(fields.marks[i], 1, kCurrentPosition, kFlush, kVerify) != kNoError) return FailWith(store);
+    store.WriteObjectChecksum(stored);
+    return store.LastError();
+}
+
+// Gives a half-made object back as released space; the store keeps the code
+// of the step that failed.
+int CatalogueRecord::Discard(StoreFile& store, FileAddress stored, int failure) {
+    store.Remove(stored, 1);
+    return store.SetError(failure);
+}
+
+// True only when the index answered that it has no entry for this code
+// leading to stored; a lookup that fails itself proves nothing. The index
+// keeps the code of the call before.
+bool CatalogueRecord::IndexSurelyLacks(FileAddress stored) {
+    const int previous = database->IndexError(0);
+    CatalogueKey probe(TextOrNull(code), 0, 0), scratch;
+    bool lacks = FindKey(probe, scratch, 0, kSyncHeader) ? probe.ObjectAddress() != stored
+                                                         : database->IndexError(0) == kEntryNotFound;
+    database->SetIndexError(previous, 0);
+    return lacks;
 }
 
 int CatalogueRecord::ObjectSize() {
@@ -216,8 +246,35 @@ int CatalogueRecord::Delete() {
     if (database->UseIndex() != 1) return Find() && RemoveObject(address) ? 1 : 0;
     CatalogueKey key(TextOrNull(code), 0, 0), scratch;
     if (!FindKey(key, scratch, 0, kSyncHeader)) return 0;
-    if (!RemoveObject(key.ObjectAddress())) return 0;
-    return DeleteKey(key, scratch, 0, kFlush) ? 1 : 0;
+    // The key goes first: an index entry must never lead to a freed block,
+    // which the next allocation would hand to another record.
+    const std::string foundCode = key.Code();
+    const FileAddress object = key.ObjectAddress(), classTag = key.ClassTag();
+    if (!DeleteKey(key, scratch, 0, kFlush)) {
+        // A tree that failed after taking the key out no longer leads to the
+        // object, which then goes too; the failure is still answered.
+        if (IndexSurelyLacks(object)) RemoveObject(object);
+        return 0;
+    }
+    if (RemoveObject(object)) return 1;
+    if (StillInUse(object)) {
+        CatalogueKey restored(foundCode.c_str(), object, classTag);
+        AddKey(restored, scratch, 0, kFlush);
+    }
+    return 0;
+}
+
+// Whether the block of the object at a is marked in use on disk; the store
+// keeps the code of the call before.
+bool CatalogueRecord::StillInUse(FileAddress a) {
+    StoreFile* store = Store();
+    if (store == nullptr) return false;
+    int previous = store->LastError();
+    BlockHeader block;
+    bool inUse = store->ReadBlockHeader(block, a.Get() - store->BlockHeaderSize()) == kNoError &&
+                 block.StatusByte() == kStatusInUse;
+    store->SetError(previous);
+    return inUse;
 }
 
 CatalogueRecord::Fields ChapterRecord::StoredFields() { return Fields{{&code, &title}, 2, {}, 0}; }

@@ -76,6 +76,10 @@ private:
     // Where texts are read before they are taken over; it keeps its room
     // from record to record, so a record read costs no allocation.
     std::string readBuffer;
+    int WriteFields(StoreFile& store, FileAddress stored);
+    int Discard(StoreFile& store, FileAddress stored, int failure);
+    bool IndexSurelyLacks(FileAddress stored);
+    bool StillInUse(FileAddress a);
 };
 
 class ChapterRecord : public CatalogueRecord {

@@ -263,17 +263,23 @@ long FileTell(FileHolder* holder) {
     return active.ftell(holder->file);
 }
 
-int FileExistsOnDisk(const char* name) {
+DiskFileState LookAtFile(const char* name) {
+    DiskFileState state;
+    if (name == nullptr) return state;
     struct stat info;
-    return name != nullptr && active.stat(name, &info) == 0;
+    errno = 0;
+    if (active.stat(name, &info) == 0) {
+        state.presence = DiskPresence::Present;
+        state.size = static_cast<long>(info.st_size);
+    } else if (errno == ENOENT || errno == ENOTDIR) {
+        state.presence = DiskPresence::Missing;
+    }
+    return state;
 }
 
-int FileMissingOnDisk(const char* name) {
-    struct stat info;
-    if (name == nullptr) return 0;
-    errno = 0;
-    return active.stat(name, &info) != 0 && (errno == ENOENT || errno == ENOTDIR);
-}
+int FileExistsOnDisk(const char* name) { return LookAtFile(name).presence == DiskPresence::Present; }
+
+int FileMissingOnDisk(const char* name) { return LookAtFile(name).presence == DiskPresence::Missing; }
 
 // What the file holds on disk now; bytes still in the C library's buffer
 // are not counted.
@@ -284,9 +290,8 @@ long FileLengthOnDisk(FileHolder* holder) {
 }
 
 long FileSizeOnDisk(const char* name) {
-    struct stat info;
-    if (name == nullptr || active.stat(name, &info) != 0) return -1;
-    return static_cast<long>(info.st_size);
+    const DiskFileState state = LookAtFile(name);
+    return state.presence == DiskPresence::Present ? state.size : -1;
 }
 
 int FileSync(FileHolder* holder) {

@@ -104,9 +104,17 @@ int FileRead(FileHolder* holder, void* buffer, size_t count);
 int FileWrite(FileHolder* holder, const void* buffer, size_t count);
 int FileSeek(FileHolder* holder, long offset, int origin);
 long FileTell(FileHolder* holder);
+// What one stat tells of a file by name; every question about a named
+// file's existence or size goes through here.
+enum class DiskPresence { Present, Missing, Unknown };
+struct DiskFileState {
+    // Missing only when the system says there is no such file; a file whose
+    // state cannot be learnt (a failing stat) is Unknown, not missing.
+    DiskPresence presence = DiskPresence::Unknown;
+    long size = -1;  // when present
+};
+DiskFileState LookAtFile(const char* name);
 int FileExistsOnDisk(const char* name);
-// 1 only when the system says there is no such file; a file whose state
-// cannot be learnt (a failing stat) is not missing.
 int FileMissingOnDisk(const char* name);
 long FileSizeOnDisk(const char* name);
 // Flushes the C library's buffer and has the system write the file to disk.

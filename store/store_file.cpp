@@ -137,12 +137,17 @@ int StoreFile::Open(const char* name, int readWrite) {
     return Fail(kNoError);
 }
 
+// A header that cannot be written is reported, but the file is closed all
+// the same: the stream that refused the header would refuse it again, and a
+// store going away would otherwise leak it.
 int StoreFile::Close() {
     if (IsReady()) {
-        if (writable) WriteHeader();
+        int headerCode = writable ? WriteHeader() : kNoError;
         if (FileClose(handle) != 0) return Fail(kCloseError);
         handle = nullptr;
         std::strcpy(fileName, kClosedFileName);
+        ClearFlags();
+        return Fail(headerCode);
     } else if (handle != nullptr) {
         // A file rejected by Open still holds its C file; let it go
         // without touching its header.

@@ -121,6 +121,7 @@ private:
     FileAddress TakeFirstFit(int total);
     FileAddress TakeBestFit(int total);
     FileAddress AppendBlock(int total);
+    FileAddress GiveBack(FileAddress block);
     int SplitThreshold(int total) const;
     int ChangeLock(int type, int lock, FileAddress lockAddress, int busyCode, int conflictCode);
     int ReadRecordLockAddress(FileAddress blockAddress, FileAddress& lockAddress);

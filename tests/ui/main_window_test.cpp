@@ -22,7 +22,7 @@ std::string Outline(FXTreeItem* item, int depth = 0) {
 }
 
 TEST_F(WindowTest, TreeShowsTheCatalogueWithTheFirstChapterCurrent) {
-    FXTreeList* tree = window->getTree();
+    FXTreeList* tree = Probe(*window).tree();
     EXPECT_EQ(Outline(tree->getFirstItem()), SampleOutline());
     EXPECT_EQ(tree->getCurrentItem(), tree->getFirstItem());
     const struct { const char* label; int kind; const char* code; bool folder; } items[] = {
@@ -38,8 +38,8 @@ TEST_F(WindowTest, TreeShowsTheCatalogueWithTheFirstChapterCurrent) {
         ASSERT_NE(data, nullptr);
         EXPECT_EQ(data->kind, e.kind);
         EXPECT_STREQ(data->code.text(), e.code);
-        EXPECT_EQ(item->getOpenIcon(), e.folder ? window->getFolderOpenIcon() : window->getCodeIcon());
-        EXPECT_EQ(item->getClosedIcon(), e.folder ? window->getFolderClosedIcon() : window->getCodeIcon());
+        EXPECT_EQ(item->getOpenIcon(), e.folder ? Probe(*window).folderOpenIcon() : Probe(*window).codeIcon());
+        EXPECT_EQ(item->getClosedIcon(), e.folder ? Probe(*window).folderClosedIcon() : Probe(*window).codeIcon());
     }
 }
 
@@ -82,7 +82,7 @@ TEST(MainWindow, OpeningTheCatalogue) {
         // The codes, when they opened, can be read whatever else failed.
         ItemData code(1, "A00.0");
         window->copyText(&code);
-        EXPECT_EQ(window->getClipText() != nullptr, c.sample && c.blocked.size() < 3);
+        EXPECT_EQ(Probe(*window).clipText() != nullptr, c.sample && c.blocked.size() < 3);
     }
 }
 
