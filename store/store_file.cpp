@@ -310,13 +310,13 @@ uint32_t StoreFile::Checksum(int length, FileAddress address, int buffered) {
     }
     SeekTo(address);
     if (error != kNoError) return 0;
-    uint32_t crc = kCrc32Start;
+    uint32_t crc = 0xFFFFFFFFu;
     for (int i = 0; i < length; ++i) {
         unsigned char byte;
         if (Read(&byte, 1, -1) != kNoError) return 0;
-        crc = Crc32Extend(crc, &byte, 1);
+        crc = Crc32Step(byte, crc);
     }
-    return crc;
+    return ~crc;
 }
 
 int StoreFile::ReadHeader() { return Read(&header, sizeof header, kHeaderAddress); }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "catalogue/catalogue.h"
+#include "kodexa_version.h"
 #include "store/store_error.h"
 
 namespace {
@@ -200,7 +201,7 @@ int main(int argc, char** argv) {
     Request request;
     if (int code = ParseArguments(argc, argv, request); code != kExitFound) return code;
     if (request.mode == Mode::Help) return std::fputs(kUsage, stdout), kExitFound;
-    if (request.mode == Mode::Version) return std::puts("kodexa-find 1.0"), kExitFound;
+    if (request.mode == Mode::Version) return std::puts("kodexa-find " KODEXA_VERSION), kExitFound;
 
     const std::string dir =
         request.dirGiven ? request.dir : ProgramDirectory(ExecutablePath(argc > 0 ? argv[0] : nullptr));

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "import/importer.h"
+#include "kodexa_version.h"
 
 namespace {
 
@@ -112,7 +113,7 @@ int main(int argc, char** argv) {
             std::cout << kUsage;
             return 0;
         } else if (arg == "--version") {
-            std::cout << "kodexa-import 1.0" << std::endl;
+            std::cout << "kodexa-import " KODEXA_VERSION << std::endl;
             return 0;
         } else if (arg == "--force") {
             request.force = true;
