@@ -14,7 +14,7 @@ FXString ToFXString(const std::string& text) { return FXString(text.c_str(), sta
 
 DetailsWindow::DetailsWindow(FXWindow* owner, const std::vector<std::string>& lines)
     : FXDialogBox(owner, "Details", DECOR_TITLE | DECOR_BORDER | DECOR_CLOSE, 0, 0, 0, 0, 8, 8, 8, 8, 4, 4) {
-    auto* text = new FXVerticalFrame(this, LAYOUT_FILL_X | LAYOUT_FILL_Y, 0, 0, 0, 0, 0, 0, 0, 0, 0, 2);
+    auto* text = new FXVerticalFrame(this, LAYOUT_FILL_X, 0, 0, 0, 0, 0, 0, 0, 0, 0, 2);
     for (size_t i = 0; i < lines.size(); ++i) {
         auto* label = new FXLabel(text, ToFXString(lines[i]), nullptr, JUSTIFY_LEFT | LAYOUT_FILL_X);
         if (i == 0) {

@@ -314,7 +314,7 @@ long Kodexa::onTreeDoubleClicked(FXObject*, FXSelector, void* ptr) {
     const auto* item = static_cast<const FXTreeItem*>(ptr);
     const auto* data = item != nullptr ? static_cast<const ItemData*>(item->getData()) : nullptr;
     if (data == nullptr || data->kind != kKindLeafCode) return 0;
-    showDetails(data);
+    showDetails(std::string(data->code.text(), data->code.length()));
     return 1;
 }
 
@@ -324,14 +324,13 @@ long Kodexa::onListDoubleClicked(FXObject*, FXSelector, void* ptr) {
     if (index < 0 || index >= resultList->getNumItems()) return 0;
     const auto* data = static_cast<const ItemData*>(resultList->getItemData(index));
     if (data == nullptr || !IsCodeKind(data)) return 0;
-    showDetails(data);
+    showDetails(std::string(data->code.text(), data->code.length()));
     return 1;
 }
 
-bool Kodexa::showDetails(const ItemData* data) {
+bool Kodexa::showDetails(const std::string& code) {
     CodeFacts facts;
-    if (data == nullptr || !catalogue || !catalogue->LookUp(std::string(data->code.text(), data->code.length()), facts))
-        return false;
+    if (!catalogue || !catalogue->LookUp(code, facts)) return false;
     DetailsWindow details(this, DetailLines(facts, LoadedEdition()));
     details.execute(PLACEMENT_OWNER);
     return true;

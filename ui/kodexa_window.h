@@ -103,9 +103,9 @@ public:
     bool copyCode(ItemData* data);
     bool copyText(ItemData* data);
     bool copyCodeAndText(ItemData* data);
-    // Shows the Details window of data's code; false when it is no code of
+    // Shows the Details window of the code; false when it is no code of
     // the catalogue.
-    bool showDetails(const ItemData* data);
+    bool showDetails(const std::string& code);
 
     // The directory of the program's own executable, ending in '/'.
     virtual std::string programDirectory() const;
