@@ -118,7 +118,11 @@ build_tree() {
 # C++; a build that fails later ran the mutated code (the catalogue import)
 # and so counts as a kill.
 build_failure_kind() {
-    if grep -qE 'error:|undefined reference|ld returned' "$1"; then echo stillborn; else echo killed; fi
+    if grep -qE '^[^ ]+:[0-9]+:[0-9]+: (fatal )?error:|^cc1plus:|undefined reference|ld returned' "$1"; then
+        echo stillborn
+    else
+        echo killed
+    fi
 }
 
 # Test numbers per test program, from ctest's own list of tests.
@@ -169,7 +173,12 @@ run_staged_tests() {
         is_first[$program]=1
         first+=${tests_of_program[$program]:-}
     done
-    for program in "${!tests_of_program[@]}"; do
+    # The other programs go cheapest first; ones not named here come last.
+    local cheap_first="kodexa_store_tests kodexa_fuzz_replay kodexa_app_tests kodexa_ui_tests
+        kodexa_index_tests kodexa_tools_tests kodexa_catalogue_tests"
+    local ordered=$(echo "$cheap_first" "${!tests_of_program[@]}" | tr ' ' '\n' | awk 'NF && !seen[$0]++')
+    for program in $ordered; do
+        [ -n "${tests_of_program[$program]:-}" ] || continue
         [ -n "${is_first[$program]:-}" ] && continue
         case "$program" in
             *.sh) scripts_rest+=${tests_of_program[$program]} ;;
