@@ -258,7 +258,8 @@ while IFS=$'\t' read -r -u 3 id file search replacement kind; do
         current_file=$at
         if ! build_tree "$log"; then
             result=$(build_failure_kind "$log")
-            detail="build"
+            # The step that failed, e.g. the import of the shipped catalogue.
+            detail="build:$(grep -m1 -oE '\*\*\* \[[^]:]+' "$log" | sed -E 's|.*/([^/]+)\.dir/.*|\1|')"
         else
             read -r result detail < <(run_staged_tests "$at" "$log")
             case "$result" in
