@@ -6,7 +6,7 @@
 #include <fstream>
 
 #include "bench/sqlite_db.h"
-#include "catalogue/catalogue_files.h"
+#include "catalogue/catalogue.h"
 #include "catalogue/catalogue_records.h"
 
 #ifdef KODEXA_BENCH_FOX
@@ -16,8 +16,6 @@
 namespace kodexa::bench {
 
 namespace {
-
-constexpr int kReadWrite = 1;
 
 void CopyFile(const std::string& from, const std::string& to) {
     std::ifstream in(from, std::ios::binary);
@@ -54,18 +52,6 @@ void FillTable(SqliteDb& db, const char* table, const std::vector<CodeRow>& rows
 
 }  // namespace
 
-bool OpenCatalogue(Catalogue& catalogue, const std::string& dir) {
-    return OpenCatalogueDatabase(catalogue.groups, dir, CatalogueFile::Groups, kReadWrite) == kNoError &&
-           OpenCatalogueDatabase(catalogue.chapters, dir, CatalogueFile::Chapters, kReadWrite) == kNoError &&
-           OpenCatalogueDatabase(catalogue.codes, dir, CatalogueFile::Codes, kReadWrite) == kNoError;
-}
-
-void CloseCatalogue(Catalogue& catalogue) {
-    catalogue.groups.Close();
-    catalogue.chapters.Close();
-    catalogue.codes.Close();
-}
-
 std::string CatalogueCopy(const Options& options) {
     std::string dir = options.workDir + "/catalogue";
     if (access((dir + "/data3.ndx").c_str(), F_OK) == 0) return dir;
@@ -79,14 +65,14 @@ std::string CatalogueCopy(const Options& options) {
 }
 
 std::vector<CodeRow> AllCodes(const std::string& catalogueDir) {
-    Catalogue catalogue;
-    if (!OpenCatalogue(catalogue, catalogueDir)) Die("no catalogue in " + catalogueDir);
+    Catalogue catalogue(catalogueDir);
+    if (!catalogue.OpenAll(CatalogueAccess::Browsing)) Die("no catalogue in " + catalogueDir);
     struct Rows : SearchSink {
         void AddResult(const std::string& code, const std::string& title) override { rows.push_back({code, title}); }
         std::vector<CodeRow> rows;
     } sink;
-    SearchCodes(catalogue.codes, "", sink);
-    CloseCatalogue(catalogue);
+    catalogue.Search("", sink);
+    catalogue.CloseAll();
     if (sink.rows.empty()) Die("the catalogue in " + catalogueDir + " holds no codes");
     return sink.rows;
 }
@@ -94,13 +80,13 @@ std::vector<CodeRow> AllCodes(const std::string& catalogueDir) {
 std::string SqliteCatalogue(const Options& options, const std::string& catalogueDir) {
     std::string path = options.workDir + "/catalogue.sqlite";
     if (access(path.c_str(), F_OK) == 0) return path;
-    Catalogue catalogue;
-    if (!OpenCatalogue(catalogue, catalogueDir)) Die("no catalogue in " + catalogueDir);
-    ChapterRecord chapter(&catalogue.chapters);
-    GroupRecord group(&catalogue.groups);
-    std::vector<CodeRow> chapters = AllRecords(catalogue.chapters, chapter);
-    std::vector<CodeRow> groups = AllRecords(catalogue.groups, group);
-    CloseCatalogue(catalogue);
+    Catalogue catalogue(catalogueDir);
+    if (!catalogue.OpenAll(CatalogueAccess::Browsing)) Die("no catalogue in " + catalogueDir);
+    ChapterRecord chapter(&catalogue.Database(CatalogueFile::Chapters));
+    GroupRecord group(&catalogue.Database(CatalogueFile::Groups));
+    std::vector<CodeRow> chapters = AllRecords(catalogue.Database(CatalogueFile::Chapters), chapter);
+    std::vector<CodeRow> groups = AllRecords(catalogue.Database(CatalogueFile::Groups), group);
+    catalogue.CloseAll();
     std::vector<CodeRow> codes = AllCodes(catalogueDir);
     SqliteDb db(path + ".part", true);
     db.Exec("BEGIN");
@@ -157,11 +143,11 @@ void TreeListFill(const Options& options, const std::string& dir, Table& table) 
 
     Sample ours = Repeat(options.reps, true, [&] {
         tree->clearItems();
-        Catalogue catalogue;
-        if (!OpenCatalogue(catalogue, dir)) Die("no catalogue in " + dir);
+        Catalogue catalogue(dir);
+        if (!catalogue.OpenAll(CatalogueAccess::Browsing)) Die("no catalogue in " + dir);
         FoxTreeSink sink(tree);
-        if (!FillChapterTree(catalogue.chapters, catalogue.groups, catalogue.codes, sink)) Die("tree walk failed");
-        CloseCatalogue(catalogue);
+        if (!catalogue.FillTree(sink)) Die("tree walk failed");
+        catalogue.CloseAll();
     });
     // The widget's own share: the same items from labels already in memory.
     struct Recorded : TreeSink {
@@ -172,10 +158,10 @@ void TreeListFill(const Options& options, const std::string& dir, Table& table) 
         std::vector<std::pair<Item, std::string>> items;
     } recorded;
     {
-        Catalogue catalogue;
-        if (!OpenCatalogue(catalogue, dir)) Die("no catalogue in " + dir);
-        FillChapterTree(catalogue.chapters, catalogue.groups, catalogue.codes, recorded);
-        CloseCatalogue(catalogue);
+        Catalogue catalogue(dir);
+        if (!catalogue.OpenAll(CatalogueAccess::Browsing)) Die("no catalogue in " + dir);
+        catalogue.FillTree(recorded);
+        catalogue.CloseAll();
     }
     Sample widgetOnly = Repeat(options.reps, true, [&] {
         tree->clearItems();
@@ -209,14 +195,14 @@ void StartupInProcess(const Options& options, Table& table) {
     Row row;
     row.figure = "2a";
     row.what = "open 3 databases + full tree walk, null sink";
-    row.subject = "OpenCatalogueDatabase + FillChapterTree";
+    row.subject = "Catalogue::OpenAll + FillTree";
     row.subjectSample = Repeat(options.reps, true, [&] {
-        Catalogue catalogue;
-        if (!OpenCatalogue(catalogue, dir)) Die("no catalogue in " + dir);
+        Catalogue catalogue(dir);
+        if (!catalogue.OpenAll(CatalogueAccess::Browsing)) Die("no catalogue in " + dir);
         NullTreeSink sink;
-        if (!FillChapterTree(catalogue.chapters, catalogue.groups, catalogue.codes, sink)) Die("tree walk failed");
+        if (!catalogue.FillTree(sink)) Die("tree walk failed");
         items = sink.count;
-        CloseCatalogue(catalogue);
+        catalogue.CloseAll();
     });
     row.anchor = "SQLite open + all rows in code order";
     row.anchorSample = Repeat(options.reps, true, [&] { SqliteReadAll(sqlite, rows); });

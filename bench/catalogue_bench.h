@@ -1,5 +1,5 @@
-// The catalogue side shared by the figures: the three databases opened as
-// the window opens them, the sinks, and the same rows in SQLite.
+// The catalogue side shared by the figures: a scratch copy of the catalogue,
+// the sinks, and the same rows in SQLite.
 #ifndef KODEXA_BENCH_CATALOGUE_BENCH_H
 #define KODEXA_BENCH_CATALOGUE_BENCH_H
 
@@ -7,19 +7,9 @@
 #include <vector>
 
 #include "bench/figures.h"
-#include "catalogue/catalogue_sink.h"
-#include "index/object_database.h"
+#include "catalogue/catalogue.h"
 
 namespace kodexa::bench {
-
-struct Catalogue {
-    ObjectDatabase groups, chapters, codes;
-};
-
-// Opens the three databases in dir read-write, as the window does; false
-// when one is missing or fails.
-bool OpenCatalogue(Catalogue& catalogue, const std::string& dir);
-void CloseCatalogue(Catalogue& catalogue);
 
 // A copy of the catalogue in the scratch directory, so that the window's
 // read-write opening never touches the program's own files.

@@ -16,21 +16,21 @@ void FigureLookup(const Options& options, Table& table) {
     std::shuffle(codes.begin(), codes.end(), std::mt19937(3));
     double perLookup = 1.0 / static_cast<double>(codes.size());
 
-    Catalogue catalogue;
-    if (!OpenCatalogue(catalogue, dir)) Die("no catalogue in " + dir);
+    Catalogue catalogue(dir);
+    if (!catalogue.OpenAll(CatalogueAccess::Browsing)) Die("no catalogue in " + dir);
     Row row;
     row.figure = "3";
     row.what = "exact lookup, all " + std::to_string(codes.size()) + " codes in random order, per lookup";
     row.subject = "CodeRecord Find + Reload";
     row.subjectSample = Repeat(options.reps, false, [&] {
                             for (const CodeRow& wanted : codes) {
-                                CodeRecord record(&catalogue.codes);
+                                CodeRecord record(&catalogue.Database(CatalogueFile::Codes));
                                 record.code = wanted.code;
                                 if (!record.Find() || !record.Reload() || TextOrEmpty(record.title) != wanted.title)
                                     Die("lookup of " + wanted.code + " failed");
                             }
                         }).Scaled(perLookup);
-    CloseCatalogue(catalogue);
+    catalogue.CloseAll();
 
     SqliteDb sqlite(sqlitePath, false);
     SqliteStatement select(sqlite, "SELECT title FROM codes WHERE code = ?");

@@ -65,15 +65,15 @@ int MemoryChild(const std::string& dir, int searches) {
     list->appendHeader("Code", nullptr, 80);
     list->appendHeader("Titel", nullptr, 500);
     application.create();
-    Catalogue catalogue;
-    if (!OpenCatalogue(catalogue, dir)) return 3;
+    Catalogue catalogue(dir);
+    if (!catalogue.OpenAll(CatalogueAccess::Browsing)) return 3;
     std::vector<std::unique_ptr<ItemData>> owned;
     for (int i = 0; i < searches; ++i) {
         list->clearItems();
         ResultListSink sink(list, owned);
-        SearchCodes(catalogue.codes, kQueries[i % (sizeof kQueries / sizeof *kQueries)], sink);
+        catalogue.Search(kQueries[i % (sizeof kQueries / sizeof *kQueries)], sink);
     }
-    CloseCatalogue(catalogue);
+    catalogue.CloseAll();
     std::ifstream status("/proc/self/status");
     std::string line;
     while (std::getline(status, line))

@@ -55,8 +55,8 @@ void FigureSearch(const Options& options, Table& table) {
     std::string kodes = options.sourceDir + "/icd10gm2024syst_kodes.txt";
     std::string find = options.binDir + "/kodexa-find";
 
-    Catalogue catalogue;
-    if (!OpenCatalogue(catalogue, dir)) Die("no catalogue in " + dir);
+    Catalogue catalogue(dir);
+    if (!catalogue.OpenAll(CatalogueAccess::Browsing)) Die("no catalogue in " + dir);
     SqliteDb sqlite(sqlitePath, false);
 
     for (const char* query : kQueries) {
@@ -67,7 +67,7 @@ void FigureSearch(const Options& options, Table& table) {
         inProcess.subject = "SearchCodes into kept lines";
         inProcess.subjectSample = Repeat(options.reps, true, [&] {
             LineSink sink;
-            SearchCodes(catalogue.codes, query, sink);
+            catalogue.Search(query, sink);
             ours = sink.lines.size();
         });
         inProcess.anchor = "SQLite LIKE, in-process";
@@ -100,7 +100,7 @@ void FigureSearch(const Options& options, Table& table) {
         process.subjectSample = RepeatProcess(options.reps, findArgs);
         process.anchor = "sqlite3 shell";
         process.anchorSample = RepeatProcess(options.reps, shellArgs);
-        process.target = Target{2, false};
+        process.target = Target{1, false};
         Row grep = process;
         grep.anchor = "grep -ci over the kodes text file";
         grep.anchorSample = RepeatProcess(options.reps, {"grep", "-ci", query, kodes});
@@ -112,7 +112,8 @@ void FigureSearch(const Options& options, Table& table) {
             table.Note("figure 1: " + Label(query) + ": kodexa-find printed " + std::to_string(findLines) +
                        " lines, the sqlite3 shell " + std::to_string(shellLines));
     }
-    CloseCatalogue(catalogue);
+    catalogue.CloseAll();
+    FigureWindowSearch(options, dir, table);
 }
 
 }  // namespace kodexa::bench

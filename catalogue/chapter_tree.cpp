@@ -3,6 +3,8 @@
 // chapter or group, which works because the three indexes list chapters,
 // groups and codes in the same order and every chapter and group has codes.
 #include <cstdio>
+#include <initializer_list>
+#include <string>
 
 #include "catalogue/catalogue_records.h"
 #include "catalogue/catalogue_sink.h"
@@ -77,18 +79,40 @@ private:
         return item;
     }
 
-    // The level decides the parent; the last level-3 and level-4 items stay
-    // in force across group and chapter changes.
+    // A code goes under the last item of the level above only when that item
+    // is its own parent in the same group: older editions list codes such as
+    // X84.9 without X84, and these belong to their group, not under a
+    // three-character code of an earlier group.
     void PlaceCode() {
         if (code.level) {
-            if (*code.level == "3")
-                lastLevel3 = AddCode(groupItem);
-            else if (*code.level == "4")
-                lastLevel4 = AddCode(lastLevel3);
-            else if (*code.level == "5")
-                AddCode(lastLevel4);
+            const std::string own = TextOrEmpty(code.code);
+            if (*code.level == "3") {
+                lastLevel3 = Placed{AddCode(groupItem), own, groupItem};
+            } else if (*code.level == "4") {
+                lastLevel4 = Placed{AddCode(ParentOf(own, {&lastLevel3})), own, groupItem};
+            } else if (*code.level == "5") {
+                AddCode(ParentOf(own, {&lastLevel4, &lastLevel3}));
+            }
         }
         code.ReleaseTexts();
+    }
+
+    struct Placed {
+        TreeSink::Item item = TreeSink::kTopLevel;
+        std::string code;
+        TreeSink::Item group = TreeSink::kTopLevel;
+    };
+
+    // The first candidate whose code begins the given code and that stands
+    // in the current group; the group item when there is none.
+    TreeSink::Item ParentOf(const std::string& own, std::initializer_list<const Placed*> candidates) const {
+        for (const Placed* candidate : candidates) {
+            const std::string& parent = candidate->code;
+            if (candidate->group == groupItem && !parent.empty() && parent.size() < own.size() &&
+                own.compare(0, parent.size(), parent) == 0)
+                return candidate->item;
+        }
+        return groupItem;
     }
 
     TreeSink::Item AddCode(TreeSink::Item parent) {
@@ -105,8 +129,8 @@ private:
     std::string currentChapterCode, currentGroupCode;
     TreeSink::Item chapterItem = TreeSink::kTopLevel;
     TreeSink::Item groupItem = TreeSink::kTopLevel;
-    TreeSink::Item lastLevel3 = TreeSink::kTopLevel;
-    TreeSink::Item lastLevel4 = TreeSink::kTopLevel;
+    Placed lastLevel3;
+    Placed lastLevel4;
 };
 
 }  // namespace

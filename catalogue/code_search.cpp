@@ -11,17 +11,30 @@ namespace {
 
 constexpr int kSyncHeader = 1;
 
+char FoldAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
 // Folds A to Z only, as tolower does in the C locale, whatever locale the
 // process runs in: every other byte, umlauts included, stays as it is.
 std::string FoldAsciiCase(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; });
+    std::transform(text.begin(), text.end(), text.begin(), FoldAscii);
     return text;
 }
 
-// An empty needle occurs everywhere, in an empty text too.
+// The needle is folded already; the text is folded byte by byte as it is
+// compared, not copied. An empty needle occurs everywhere, in an empty text
+// too.
 bool Occurs(const std::string& needle, const RecordText& text) {
-    return FoldAsciiCase(TextOrEmpty(text)).find(needle) != std::string::npos;
+    if (needle.empty()) return true;
+    if (!text || text->size() < needle.size()) return false;
+    const char* bytes = text->data();
+    const size_t lastStart = text->size() - needle.size();
+    for (size_t start = 0; start <= lastStart; ++start) {
+        if (FoldAscii(bytes[start]) != needle[0]) continue;
+        size_t k = 1;
+        while (k < needle.size() && FoldAscii(bytes[start + k]) == needle[k]) ++k;
+        if (k == needle.size()) return true;
+    }
+    return false;
 }
 
 }  // namespace
@@ -42,7 +55,7 @@ bool SearchCodes(ObjectDatabase& codeDb, const std::string& text, SearchSink& si
             sink.AddResult(TextOrEmpty(record.code), TextOrEmpty(record.title));
             found = true;
         }
-        record.ReleaseTexts();
+        // The texts stay: the next read reuses their room.
     }
     return found;
 }

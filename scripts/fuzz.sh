@@ -34,7 +34,7 @@ fi
 
 seeds="$build/generated-seeds"
 rm -rf "$seeds"
-data="$KODEXA_ROOT/tests/catalogue/data"
+data="$KODEXA_ROOT/tests/import/data"
 "$build/bin/kodexa-fuzz-seeds" "$seeds" "$data/mini-utf8" "$data/mini-latin1" "$data/icd10gm2010-excerpt" >/dev/null
 
 failed=()
@@ -70,7 +70,7 @@ for target in "${targets[@]}"; do
         grep -E 'ERROR|broken at|SUMMARY|timeout|out-of-memory' "$log" | head -5 || true
     fi
 done
-kill_test="$KODEXA_ROOT/build/tests/kodexa_catalogue_tests"
+kill_test="$KODEXA_ROOT/build/tests/kodexa_import_tests"
 if [ -x "$kill_test" ] && [ "${KODEXA_KILL_RUNS:-200}" -gt 0 ]; then
     KODEXA_KILL_RUNS=${KODEXA_KILL_RUNS:-200} "$kill_test" --gtest_filter='*ImportKilledAtAnyMoment*' |
         grep -E '^kill|OK|FAILED' | tee -a "$summary" || failed+=("kill-9")

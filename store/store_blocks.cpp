@@ -181,15 +181,27 @@ FileAddress StoreFile::Allocate(int size, int mode) {
     inUse.length = static_cast<uint32_t>(total);
     inUse.status = kStatusInUse;
     inUse.next = 0;
-    if (WriteBlockHeader(inUse, block) != kNoError) return 0;
+    if (WriteBlockHeader(inUse, block) != kNoError) return GiveBack(block);
     if (BlockHeaderSize() == kLockedBlockHeaderSize) {
         const RecordLockHeader unlocked = {};
-        if (WriteStructure(&unlocked, sizeof unlocked, block.Get() + kBlockHeaderSize) != kNoError) return 0;
+        if (WriteStructure(&unlocked, sizeof unlocked, block.Get() + kBlockHeaderSize) != kNoError)
+            return GiveBack(block);
     }
     if (block > header.lastBlock) header.lastBlock = block;
-    WriteHeader();
+    // A block the header on disk does not know of is no block to hand out.
+    if (WriteHeader() != kNoError) return GiveBack(block);
     FileAddress object = SeekTo(block.Get() + BlockHeaderSize());
-    return error == kNoError ? object : FileAddress(0);
+    return error == kNoError ? object : GiveBack(block);
+}
+
+// A block whose allocation failed half-way goes back as free space rather
+// than stay in use with no owner, if the file already marks it in use; the
+// failure keeps its code. Answers the failed allocation's 0.
+FileAddress StoreFile::GiveBack(FileAddress block) {
+    int code = error;
+    Remove(block.Get() + BlockHeaderSize(), 1);
+    Fail(code);
+    return 0;
 }
 
 int StoreFile::ReadBlockHeader(BlockHeader& block, FileAddress blockAddress) {
@@ -220,7 +232,9 @@ int StoreFile::Remove(FileAddress objectAddress, int released) {
     if (WriteBlockHeader(block, blockAddress) != kNoError) return 0;
     if (header.freeListHead != kAbandonedList) {
         header.freeListHead = blockAddress;
-        WriteHeader();
+        // The block is free in memory either way; the caller must learn that
+        // the list on disk lacks it until the next header write succeeds.
+        if (WriteHeader() != kNoError) return 0;
     }
     return 1;
 }

@@ -137,12 +137,17 @@ int StoreFile::Open(const char* name, int readWrite) {
     return Fail(kNoError);
 }
 
+// A header that cannot be written is reported, but the file is closed all
+// the same: the stream that refused the header would refuse it again, and a
+// store going away would otherwise leak it.
 int StoreFile::Close() {
     if (IsReady()) {
-        if (writable) WriteHeader();
+        int headerCode = writable ? WriteHeader() : kNoError;
         if (FileClose(handle) != 0) return Fail(kCloseError);
         handle = nullptr;
         std::strcpy(fileName, kClosedFileName);
+        ClearFlags();
+        return Fail(headerCode);
     } else if (handle != nullptr) {
         // A file rejected by Open still holds its C file; let it go
         // without touching its header.
@@ -222,6 +227,7 @@ bool StoreFile::AlreadyAt(FileAddress address, bool& failed) {
 int StoreFile::Read(void* buffer, int length, FileAddress address) {
     if (!IsReady()) return Fail(kFileNotReady);
     if (length < 0) return Fail(kReadError);
+    if (IsMapped(handle)) return ReadMapped(buffer, length, address);
     int code = kNoError;
     if (address == -1) {
         if (lastAccess == LastAccess::Write) code = Seek(0, 1);
@@ -230,6 +236,16 @@ int StoreFile::Read(void* buffer, int length, FileAddress address) {
         if (!AlreadyAt(address, failed)) code = failed ? error : Seek(address, 0);
     }
     if (code != kNoError) return code;
+    if (length > 0 && FileRead(handle, buffer, static_cast<size_t>(length)) != 0) return Fail(kReadError);
+    lastAccess = LastAccess::Read;
+    return Fail(kNoError);
+}
+
+// A mapped file moves to an address without a system call, and is never
+// written through this handle, so no seek is needed to turn a write into a
+// read; where the stream stands needs no asking.
+int StoreFile::ReadMapped(void* buffer, int length, FileAddress address) {
+    if (address != -1 && FileSeek(handle, address.Get(), 0) != 0) return Fail(kSeekError);
     if (length > 0 && FileRead(handle, buffer, static_cast<size_t>(length)) != 0) return Fail(kReadError);
     lastAccess = LastAccess::Read;
     return Fail(kNoError);

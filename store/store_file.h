@@ -109,6 +109,7 @@ private:
     int ReadObjectBlock(FileAddress objectAddress, BlockHeader& block);
     int CheckReadRange(int length, FileAddress& address);
     bool AlreadyAt(FileAddress address, bool& failed);
+    int ReadMapped(void* buffer, int length, FileAddress address);
     uint32_t ReadBackChecksum(int length, FileAddress start);
     int ExtendTo(FileAddress end);
     int64_t RealLength() const;
@@ -120,6 +121,7 @@ private:
     FileAddress TakeFirstFit(int total);
     FileAddress TakeBestFit(int total);
     FileAddress AppendBlock(int total);
+    FileAddress GiveBack(FileAddress block);
     int SplitThreshold(int total) const;
     int ChangeLock(int type, int lock, FileAddress lockAddress, int busyCode, int conflictCode);
     int ReadRecordLockAddress(FileAddress blockAddress, FileAddress& lockAddress);

@@ -7,9 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "catalogue/catalogue_files.h"
-#include "catalogue/catalogue_records.h"
-#include "catalogue/catalogue_sink.h"
+#include "catalogue/catalogue.h"
+#include "store/store_error.h"
 
 namespace {
 
@@ -101,38 +100,17 @@ int ParseArguments(int argc, char** argv, Request& request) {
     return kExitFound;
 }
 
-// The three databases, opened read-only as they are needed.
-class Catalogue {
-public:
-    explicit Catalogue(std::string dir) : dir(std::move(dir)) {}
-
-    bool Open(CatalogueFile which) {
-        int code = OpenCatalogueDatabase(Db(which), dir, which, 0);
-        if (code == kNoError) return true;
-        const CatalogueFileNames& names = NamesOf(which);
-        if (code == kNoSuchFile)
-            std::fprintf(stderr, "kodexa-find: no catalogue in %s (%s missing)\n", dir.c_str(),
-                         MissingFiles(names).c_str());
-        else
-            std::fprintf(stderr, "kodexa-find: cannot read %s%s: %s\n", dir.c_str(), names.dataName,
-                         StoreErrorMessage(code));
-        return false;
-    }
-    ObjectDatabase& Db(CatalogueFile which) { return dbs[static_cast<int>(which)]; }
-
-private:
-    std::string MissingFiles(const CatalogueFileNames& names) const {
-        std::string missing;
-        for (const char* name : {names.dataName, names.indexName}) {
-            if (StoreFile::FileExists((dir + '/' + name).c_str())) continue;
-            missing += missing.empty() ? std::string(name) : std::string(" and ") + name;
-        }
-        return missing + (missing.find(" and ") != std::string::npos ? " are" : " is");
-    }
-
-    std::string dir;
-    ObjectDatabase dbs[3];
-};
+// Opens one database read-only, saying on standard error why it cannot.
+bool Open(Catalogue& catalogue, const std::string& dir, CatalogueFile which) {
+    int code = catalogue.Open(which, CatalogueAccess::Reading);
+    if (code == kNoError) return true;
+    if (code == kNoSuchFile)
+        std::fprintf(stderr, "kodexa-find: no catalogue in %s (%s)\n", dir.c_str(), catalogue.Failure(which).c_str());
+    else
+        std::fprintf(stderr, "kodexa-find: cannot read %s: %s\n", catalogue.DataPath(which).c_str(),
+                     catalogue.Failure(which).c_str());
+    return false;
+}
 
 struct PrintingResults : SearchSink {
     void AddResult(const std::string& code, const std::string& title) override {
@@ -140,10 +118,10 @@ struct PrintingResults : SearchSink {
     }
 };
 
-int Search(Catalogue& catalogue, const std::string& text) {
-    if (!catalogue.Open(CatalogueFile::Codes)) return kExitNothing;
+int Search(Catalogue& catalogue, const std::string& dir, const std::string& text) {
+    if (!Open(catalogue, dir, CatalogueFile::Codes)) return kExitNothing;
     PrintingResults results;
-    return SearchCodes(catalogue.Db(CatalogueFile::Codes), text, results) ? kExitFound : kExitNothing;
+    return catalogue.Search(text, results) ? kExitFound : kExitNothing;
 }
 
 // A mark that is not a visible character is shown by its number.
@@ -155,22 +133,21 @@ std::string MarkText(char mark) {
     return text;
 }
 
-int ShowCode(Catalogue& catalogue, const std::string& wanted) {
-    if (!catalogue.Open(CatalogueFile::Codes)) return kExitNothing;
-    CodeRecord record(&catalogue.Db(CatalogueFile::Codes));
-    record.code = wanted;
+int ShowCode(Catalogue& catalogue, const std::string& dir, const std::string& wanted) {
+    if (!Open(catalogue, dir, CatalogueFile::Codes)) return kExitNothing;
+    CodeFacts record;
     // The index knows seven characters only; a longer request must not
     // answer with the code it happens to begin with.
-    if (!record.Find() || !record.Reload() || TextOrEmpty(record.code) != wanted) {
+    if (!catalogue.LookUp(wanted, record) || record.code != wanted) {
         std::fprintf(stderr, "kodexa-find: no code %s\n", wanted.c_str());
         return kExitNothing;
     }
     const std::pair<const char*, std::string> fields[] = {
-        {"code", TextOrEmpty(record.code)},
-        {"title", TextOrEmpty(record.title)},
-        {"level", TextOrEmpty(record.level)},
-        {"chapterCode", TextOrEmpty(record.chapterCode)},
-        {"groupCode", TextOrEmpty(record.groupCode)},
+        {"code", record.code},
+        {"title", record.title},
+        {"level", record.level},
+        {"chapterCode", record.chapterCode},
+        {"groupCode", record.groupCode},
         {"branchMark", MarkText(record.branchMark)},
         {"spareMark", MarkText(record.spareMark)},
     };
@@ -206,12 +183,11 @@ private:
     std::vector<Node*> top;
 };
 
-int ShowTree(Catalogue& catalogue) {
+int ShowTree(Catalogue& catalogue, const std::string& dir) {
     for (CatalogueFile which : {CatalogueFile::Chapters, CatalogueFile::Groups, CatalogueFile::Codes})
-        if (!catalogue.Open(which)) return kExitNothing;
+        if (!Open(catalogue, dir, which)) return kExitNothing;
     OutlineTree tree;
-    bool complete = FillChapterTree(catalogue.Db(CatalogueFile::Chapters), catalogue.Db(CatalogueFile::Groups),
-                                    catalogue.Db(CatalogueFile::Codes), tree);
+    bool complete = catalogue.FillTree(tree);
     tree.Print();
     if (complete) return kExitFound;
     std::fprintf(stderr, "kodexa-find: the catalogue could not be read to its end\n");
@@ -226,13 +202,15 @@ int main(int argc, char** argv) {
     if (request.mode == Mode::Help) return std::fputs(kUsage, stdout), kExitFound;
     if (request.mode == Mode::Version) return std::puts("kodexa-find 1.0"), kExitFound;
 
-    Catalogue catalogue(request.dirGiven ? request.dir : ProgramDirectory(ExecutablePath(argc > 0 ? argv[0] : nullptr)));
+    const std::string dir =
+        request.dirGiven ? request.dir : ProgramDirectory(ExecutablePath(argc > 0 ? argv[0] : nullptr));
+    Catalogue catalogue(dir);
     switch (request.mode) {
         case Mode::Search:
-            return Search(catalogue, request.argument);
+            return Search(catalogue, dir, request.argument);
         case Mode::Code:
-            return ShowCode(catalogue, request.argument);
+            return ShowCode(catalogue, dir, request.argument);
         default:
-            return ShowTree(catalogue);
+            return ShowTree(catalogue, dir);
     }
 }

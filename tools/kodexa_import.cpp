@@ -2,16 +2,22 @@
 // groups, codes) into the six catalogue files Kodexa reads.
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstring>
 #include <iostream>
 #include <string>
 #include <vector>
 
-#include "catalogue/importer.h"
+#include "import/importer.h"
 
 namespace {
 
 constexpr int kUsageError = 2;
+constexpr char kTool[] = "kodexa-import: ";
+constexpr size_t kCodesPerProgressLine = 2000;
+constexpr int kBarWidth = 30;
+
+enum class ProgressStyle { None, Lines, Bar };
 
 const char kUsage[] =
     "Usage: kodexa-import [OPTIONS] SOURCE-DIR TARGET-DIR\n"
@@ -40,11 +46,60 @@ int UsageError(const std::string& message) {
     return kUsageError;
 }
 
+// Prints the run's report on out. Quiet leaves out the files taken, the
+// progress and the summary; notes and errors always show.
+class PrintedReport : public kodexa::ImportReport {
+public:
+    PrintedReport(std::ostream& out, ProgressStyle style, bool quiet)
+        : out(out), style(quiet ? ProgressStyle::None : style), quiet(quiet) {}
+
+    void SourceTaken(kodexa::SourceRole role, const std::string& path, kodexa::SourceEncoding encoding) override {
+        if (quiet) return;
+        out << kTool << kodexa::RoleName(role) << ": " << path << " (" << kodexa::EncodingName(encoding) << ")"
+            << std::endl;
+    }
+    void LeftOut(const std::string& note) override { out << kTool << "note: " << note << std::endl; }
+    void EarlierReplacementFinished() override {
+        out << kTool << "finished moving in the catalogue of an earlier import that was cut short" << std::endl;
+    }
+    void CodesWritten(size_t done, size_t total) override {
+        if (style == ProgressStyle::Lines && (done % kCodesPerProgressLine == 0 || done == total)) {
+            out << kTool << done << " of " << total << " codes written" << std::endl;
+        } else if (style == ProgressStyle::Bar) {
+            ShowBar(done, total);
+        }
+    }
+    void Finished(const kodexa::ImportCounts& counts, const std::string& target, double seconds) override {
+        if (quiet) return;
+        char elapsed[32];
+        std::snprintf(elapsed, sizeof elapsed, "%.1f", seconds);
+        out << kTool << counts.chapters << " chapters, " << counts.groups << " groups, " << counts.codes
+            << " codes written to " << target << " in " << elapsed << " seconds" << std::endl;
+    }
+    void Failed(const std::string& message) override { out << kTool << message << std::endl; }
+
+private:
+    // Redrawn in place, only when the percentage changes.
+    void ShowBar(size_t done, size_t total) {
+        int percent = static_cast<int>(done * 100 / total);
+        if (percent == shownPercent) return;
+        shownPercent = percent;
+        int filled = percent * kBarWidth / 100;
+        out << '\r' << kTool << "writing codes [" << std::string(filled, '#') << std::string(kBarWidth - filled, ' ')
+            << "] " << percent << '%' << (done == total ? "\n" : "") << std::flush;
+    }
+
+    std::ostream& out;
+    ProgressStyle style;
+    bool quiet;
+    int shownPercent = -1;
+};
+
 }  // namespace
 
 int main(int argc, char** argv) {
     kodexa::ImportRequest request;
-    request.progress = isatty(STDERR_FILENO) ? kodexa::ProgressStyle::Bar : kodexa::ProgressStyle::Lines;
+    bool quiet = false;
     std::vector<std::string> operands;
     bool optionsEnded = false;
     for (int i = 1; i < argc; ++i) {
@@ -62,7 +117,7 @@ int main(int argc, char** argv) {
         } else if (arg == "--force") {
             request.force = true;
         } else if (arg == "--quiet") {
-            request.quiet = true;
+            quiet = true;
         } else {
             return UsageError("unknown option " + arg);
         }
@@ -75,5 +130,6 @@ int main(int argc, char** argv) {
         return UsageError(operands.size() < 2 ? "missing operands" : "wrong number of operands");
     }
     request.targetDir = operands.back();
-    return kodexa::RunImport(request, std::cerr);
+    PrintedReport report(std::cerr, isatty(STDERR_FILENO) ? ProgressStyle::Bar : ProgressStyle::Lines, quiet);
+    return kodexa::RunImport(request, report);
 }

@@ -1,14 +1,17 @@
+// The main window: construction, menus, the catalogue it opens, search,
+// context menus, copy commands and its side of the clipboard.
 #include "ui/kodexa_window.h"
 
 #include <fxkeys.h>
-#include <unistd.h>
 
 #include <cstdio>
-#include <cstdlib>
+#include <cstring>
+#include <vector>
 
-#include "catalogue/catalogue_sink.h"
+#include "ui/first_start_window.h"
+#include "ui/item_data.h"
+#include "ui/list_sinks.h"
 #include "ui/pictures.h"
-#include "ui/tree_list_sink.h"
 
 using namespace FX;
 
@@ -19,22 +22,7 @@ namespace {
 const FXColor kWhite = FXRGB(255, 255, 255);
 const FXColor kIconTransparent = FXRGB(192, 192, 192);
 
-// Searched in this order.
-FXDEFMAP(Kodexa) kodexaMap[] = {
-    FXMAPFUNC(SEL_COMMAND, Kodexa::ID_QUIT, Kodexa::onCmdQuit),
-    FXMAPFUNC(SEL_COMMAND, Kodexa::ID_ABOUT, Kodexa::onCmdAbout),
-    FXMAPFUNC(SEL_COMMAND, Kodexa::ID_TIPS, Kodexa::onCmdTips),
-    FXMAPFUNC(SEL_COMMAND, Kodexa::ID_SEARCH, Kodexa::onCmdSearch),
-    FXMAPFUNC(SEL_COMMAND, Kodexa::ID_COPY_CODE, Kodexa::onCmdCopyCode),
-    FXMAPFUNC(SEL_COMMAND, Kodexa::ID_COPY_TEXT, Kodexa::onCmdCopyText),
-    FXMAPFUNC(SEL_COMMAND, Kodexa::ID_COPY_BOTH, Kodexa::onCmdCopyBoth),
-    FXMAPFUNC(SEL_RIGHTBUTTONPRESS, Kodexa::ID_TREE, Kodexa::onTreeRightPress),
-    FXMAPFUNC(SEL_RIGHTBUTTONPRESS, Kodexa::ID_RESULTS, Kodexa::onListRightPress),
-    FXMAPFUNC(SEL_CLIPBOARD_LOST, 0, Kodexa::onClipboardLost),
-    FXMAPFUNC(SEL_CLIPBOARD_GAINED, 0, Kodexa::onClipboardGained),
-    FXMAPFUNC(SEL_CLIPBOARD_REQUEST, 0, Kodexa::onClipboardRequest),
-    FXMAPFUNC(SEL_COMMAND, Kodexa::ID_SEARCH_FIELD, Kodexa::onCmdSearch),
-};
+enum Page { kBrowserPage = 0, kSearchPage = 1 };
 
 FXGIFIcon* BuiltInIcon(FXApp* app, const pictures::Picture& picture) {
     auto* icon = new FXGIFIcon(app, picture.bytes, kIconTransparent, 0, 1, 1);
@@ -48,11 +36,34 @@ FXMenuCommand* WhiteCommand(FXComposite* pane, const FXString& label, FXObject* 
     return command;
 }
 
-bool FileExists(const std::string& path) { return access(path.c_str(), F_OK) == 0; }
+bool IsPlainSingleClick(const FXEvent* event) { return !event->moved && event->click_count == 1; }
+
+bool IsCodeKind(const ItemData* data) { return data->kind == kKindBranchCode || data->kind == kKindLeafCode; }
+
+FXString ToFXString(const std::string& text) { return FXString(text.c_str(), static_cast<FXint>(text.size())); }
 
 }  // namespace
 
-FXIMPLEMENT(Kodexa, FXMainWindow, kodexaMap, ARRAYNUMBER(kodexaMap))
+// Message map; entries in the order of the ids.
+FXDEFMAP(Kodexa) KodexaMap[] = {
+    //________Message_Type____________ID_____________________________Message_Handler______
+    FXMAPFUNC(SEL_COMMAND,            Kodexa::ID_QUIT,               Kodexa::onCmdQuit),
+    FXMAPFUNC(SEL_COMMAND,            Kodexa::ID_SEARCH,             Kodexa::onCmdSearch),
+    FXMAPFUNC(SEL_RIGHTBUTTONPRESS,   Kodexa::ID_TREE,               Kodexa::onTreeRightPress),
+    FXMAPFUNC(SEL_RIGHTBUTTONPRESS,   Kodexa::ID_RESULTS,            Kodexa::onListRightPress),
+    FXMAPFUNC(SEL_COMMAND,            Kodexa::ID_ABOUT,              Kodexa::onCmdAbout),
+    FXMAPFUNC(SEL_COMMAND,            Kodexa::ID_COPY_CODE,          Kodexa::onCmdCopyCode),
+    FXMAPFUNC(SEL_COMMAND,            Kodexa::ID_COPY_TEXT,          Kodexa::onCmdCopyText),
+    FXMAPFUNC(SEL_COMMAND,            Kodexa::ID_COPY_BOTH,          Kodexa::onCmdCopyBoth),
+    FXMAPFUNC(SEL_COMMAND,            Kodexa::ID_SEARCH_FIELD,       Kodexa::onCmdSearch),
+    FXMAPFUNC(SEL_COMMAND,            Kodexa::ID_TIPS,               Kodexa::onCmdTips),
+    FXMAPFUNC(SEL_CLIPBOARD_LOST,     0,                             Kodexa::onClipboardLost),
+    FXMAPFUNC(SEL_CLIPBOARD_GAINED,   0,                             Kodexa::onClipboardGained),
+    FXMAPFUNC(SEL_CLIPBOARD_REQUEST,  0,                             Kodexa::onClipboardRequest),
+};
+
+// Object implementation
+FXIMPLEMENT(Kodexa, FXMainWindow, KodexaMap, ARRAYNUMBER(KodexaMap))
 
 Kodexa::Kodexa(FXApp* app)
     : FXMainWindow(app, "Taviron Kodexa 1.0", nullptr, nullptr, DECOR_ALL, 0, 0, 600, 400, 0, 0, 0, 0, 0, 0) {
@@ -164,49 +175,257 @@ std::string Kodexa::programDirectory() const {
     return ProgramDirectory(ExecutablePath(argv0));
 }
 
-int Kodexa::openDatabase(ObjectDatabase& db, const std::string& dir, CatalogueFile which, int readWrite) {
-    return OpenCatalogueDatabase(db, dir, which, readWrite);
+std::unique_ptr<Catalogue> Kodexa::makeCatalogue(const std::string& dir) const {
+    return std::make_unique<Catalogue>(dir);
 }
-
-bool Kodexa::mayWrite(const std::string& path) const { return access(path.c_str(), W_OK) == 0; }
 
 void Kodexa::OpenCatalogue() {
-    const std::string dir = programDirectory();
-    OpenOne(chapterDb, dir, CatalogueFile::Chapters);
-    OpenOne(groupDb, dir, CatalogueFile::Groups);
-    OpenOne(codeDb, dir, CatalogueFile::Codes);
+    catalogue = makeCatalogue(programDirectory());
+    OpenOne(CatalogueFile::Chapters);
+    OpenOne(CatalogueFile::Groups);
+    OpenOne(CatalogueFile::Codes);
 }
 
-void Kodexa::OpenOne(ObjectDatabase& db, const std::string& dir, CatalogueFile which) {
-    const CatalogueFileNames& names = NamesOf(which);
-    const std::string dataName = dir + names.dataName;
-    const std::string indexName = dir + names.indexName;
-    std::printf("%s %s\n", dataName.c_str(), indexName.c_str());
+void Kodexa::OpenOne(CatalogueFile which) {
+    std::printf("%s %s\n", catalogue->DataPath(which).c_str(), catalogue->IndexPath(which).c_str());
     std::fflush(stdout);
-
-    int result = openDatabase(db, dir, which, 1);
-    // A catalogue installed where this user may not write is still there to
-    // be read: the window only reads records.
-    if (result != 0 && FileExists(dataName) && FileExists(indexName) &&
-        !(mayWrite(dataName) && mayWrite(indexName))) {
-        db.Close();
-        result = openDatabase(db, dir, which, 0);
-    }
-    if (result != 0) {
-        FXMessageBox box(this, "Datafile", names.errorMessage, nullptr, MBOX_OK, 0, 0);
+    if (catalogue->Open(which, CatalogueAccess::Browsing) != 0) {
+        FXMessageBox box(this, "Datafile", NamesOf(which).errorMessage, nullptr, MBOX_OK, 0, 0);
         box.execute(PLACEMENT_CURSOR);
     }
 }
 
-void Kodexa::CloseCatalogue() {
-    groupDb.Close();
-    chapterDb.Close();
-    codeDb.Close();
-}
+// The databases close in table order: groups, chapters, codes.
+void Kodexa::CloseCatalogue() { catalogue.reset(); }
 
 bool Kodexa::FillChapterTree() {
+    if (!catalogue) return false;
     TreeListSink sink(tree, folderOpenIcon, folderClosedIcon, codeIcon);
-    return kodexa::FillChapterTree(chapterDb, groupDb, codeDb, sink);
+    return catalogue->FillTree(sink);
+}
+
+long Kodexa::onCmdQuit(FXObject*, FXSelector, void*) {
+    getApp()->exit(0);
+    return 1;
+}
+
+long Kodexa::onCmdAbout(FXObject*, FXSelector, void*) {
+    FisrtStartWindow about(this, "Über ...", true);
+    about.execute(PLACEMENT_SCREEN);
+    return 1;
+}
+
+long Kodexa::onCmdTips(FXObject*, FXSelector, void*) {
+    FisrtStartWindow tips(this, "Tips ... ", false);
+    tips.execute(PLACEMENT_SCREEN);
+    return 1;
+}
+
+long Kodexa::onCmdSearch(FXObject*, FXSelector, void*) {
+    ClearResults();
+    getApp()->beginWaitCursor();
+    if (!SearchCodes()) {
+        resultList->appendItem("\tKeine Ergebnis", nullptr, nullptr, nullptr, FALSE);
+        resultList->update();
+    }
+    resultList->setHeaderSize(0, 80);
+    resultList->setHeaderSize(1, resultFrame->getWidth() - 80);
+    getApp()->endWaitCursor();
+    return 1;
+}
+
+bool Kodexa::SearchCodes() {
+    if (!catalogue) return false;
+    ResultListSink sink(resultList, codeIcon);
+    const FXString text = searchField->getText();
+    return catalogue->Search(std::string(text.text(), text.length()), sink);
+}
+
+// Once their items are gone nothing can reach the old results' data, so it
+// goes with them; otherwise every search would add to what the program holds
+// until it ends.
+void Kodexa::ClearResults() {
+    std::vector<ItemData*> previous;
+    previous.reserve(resultList->getNumItems());
+    for (FXint i = 0; i < resultList->getNumItems(); ++i) {
+        previous.push_back(static_cast<ItemData*>(resultList->getItemData(i)));
+    }
+    resultList->clearItems(FALSE);
+    DeleteItemData(previous);
+}
+
+long Kodexa::onTreeRightPress(FXObject*, FXSelector, void* ptr) {
+    const auto* event = static_cast<const FXEvent*>(ptr);
+    if (!IsPlainSingleClick(event)) {
+        return 1;
+    }
+    FXTreeItem* item = tree->getCurrentItem();
+    if (item == nullptr) {
+        return 1;
+    }
+    const auto* data = static_cast<const ItemData*>(item->getData());
+    if (data != nullptr && (data->kind == kKindBranchCode || data->kind == kKindLeafCode)) {
+        popupCopyText->enable();
+        popupCopyBoth->enable();
+    } else {
+        popupCopyText->disable();
+        popupCopyBoth->disable();
+    }
+    ShowContextMenu(tree, event);
+    return 1;
+}
+
+long Kodexa::onListRightPress(FXObject*, FXSelector, void* ptr) {
+    const auto* event = static_cast<const FXEvent*>(ptr);
+    if (!IsPlainSingleClick(event)) {
+        return 1;
+    }
+    ShowContextMenu(resultList, event);
+    return 1;
+}
+
+// The clicked widget took the pointer before it passed the press on; left
+// with it, the menu never sees a click outside itself and can only be closed
+// by choosing an entry.
+void Kodexa::ShowContextMenu(FXWindow* clicked, const FXEvent* event) {
+    if (clicked->grabbed()) {
+        clicked->ungrab();
+    }
+    popupMenu->popup(nullptr, event->root_x, event->root_y);
+    getApp()->runModalWhileShown(popupMenu);
+}
+
+
+// Found is false when there is no current item on the page that shows; the
+// item itself may still carry no data.
+ItemData* Kodexa::CurrentItemData(bool& found) const {
+    found = false;
+    switch (tabbook->getCurrent()) {
+        case kBrowserPage: {
+            FXTreeItem* item = tree->getCurrentItem();
+            if (item == nullptr) {
+                return nullptr;
+            }
+            found = true;
+            return static_cast<ItemData*>(item->getData());
+        }
+        case kSearchPage: {
+            const FXint index = resultList->getCurrentItem();
+            if (index < 0) {
+                return nullptr;
+            }
+            found = true;
+            return static_cast<ItemData*>(resultList->getItemData(index));
+        }
+        default:
+            return nullptr;
+    }
+}
+
+long Kodexa::CopyCurrent(bool (Kodexa::*copy)(ItemData*)) {
+    bool found = false;
+    ItemData* data = CurrentItemData(found);
+    if (found) (this->*copy)(data);
+    return 1;
+}
+
+long Kodexa::onCmdCopyCode(FXObject*, FXSelector, void*) { return CopyCurrent(&Kodexa::copyCode); }
+
+long Kodexa::onCmdCopyText(FXObject*, FXSelector, void*) { return CopyCurrent(&Kodexa::copyText); }
+
+long Kodexa::onCmdCopyBoth(FXObject*, FXSelector, void*) { return CopyCurrent(&Kodexa::copyCodeAndText); }
+
+bool Kodexa::copyCode(ItemData* data) {
+    if (data == nullptr) {
+        return false;
+    }
+    // UTF-8 first: catalogue texts are UTF-8, and that is what programs ask for first.
+    const FXDragType types[] = {utf8Type, stringType, textType};
+    if (!acquireClipboard(types, ARRAYNUMBER(types))) {
+        return true;
+    }
+    KeepClipText(data->code);
+    return true;
+}
+
+bool Kodexa::FindCode(const ItemData* data, FXString& code, FXString& title) {
+    CodeFacts facts;
+    if (!catalogue || !catalogue->LookUp(std::string(data->code.text(), data->code.length()), facts)) {
+        return false;
+    }
+    code = ToFXString(facts.code);
+    title = ToFXString(facts.title);
+    return true;
+}
+bool Kodexa::copyText(ItemData* data) {
+    FXString code;
+    FXString title;
+    if (data == nullptr || !IsCodeKind(data) || !FindCode(data, code, title)) {
+        return true;
+    }
+    const FXDragType types[] = {utf8Type, stringType, textType};
+    if (acquireClipboard(types, ARRAYNUMBER(types))) {
+        KeepClipText(title);
+    }
+    return true;
+}
+
+bool Kodexa::copyCodeAndText(ItemData* data) {
+    FXString code;
+    FXString title;
+    if (data == nullptr || !IsCodeKind(data) || !FindCode(data, code, title)) {
+        return true;
+    }
+    const FXDragType types[] = {utf8Type, stringType, textType};
+    if (acquireClipboard(types, ARRAYNUMBER(types))) {
+        KeepClipText(code + " - " + title);
+    }
+    return true;
+}
+
+void Kodexa::KeepClipText(const FXString& text) {
+    ForgetClipText();
+    clipLength = text.length();
+    clipText = new char[clipLength + 1];
+    std::memcpy(clipText, text.text(), clipLength);
+    clipText[clipLength] = '\0';
+}
+
+void Kodexa::ForgetClipText() {
+    delete[] clipText;
+    clipText = nullptr;
+    clipLength = 0;
+}
+
+long Kodexa::onClipboardLost(FXObject* sender, FXSelector sel, void* ptr) {
+    FXMainWindow::onClipboardLost(sender, sel, ptr);
+    ForgetClipText();
+    return 1;
+}
+
+long Kodexa::onClipboardGained(FXObject* sender, FXSelector sel, void* ptr) {
+    FXMainWindow::onClipboardGained(sender, sel, ptr);
+    return 1;
+}
+
+long Kodexa::onClipboardRequest(FXObject* sender, FXSelector sel, void* ptr) {
+    if (FXMainWindow::onClipboardRequest(sender, sel, ptr)) {
+        return 1;
+    }
+    const FXDragType type = static_cast<FXEvent*>(ptr)->target;
+    if ((type != utf8Type && type != stringType && type != textType) || clipText == nullptr) {
+        return 0;
+    }
+    // X11 selections carry their length, so UTF8_STRING gets the text alone;
+    // the two plain types keep their terminating NUL.
+    const FXuint size = type == utf8Type ? clipLength : clipLength + 1;
+    FXuchar* bytes = nullptr;
+    if (!FXMALLOC(&bytes, FXuchar, size + 1)) {
+        return 0;
+    }
+    std::memcpy(bytes, clipText, size);
+    setDNDData(FROM_CLIPBOARD, type, bytes, size);
+    return 1;
 }
 
 }  // namespace kodexa

@@ -5,10 +5,10 @@
 
 #include <fx.h>
 
+#include <memory>
 #include <string>
 
-#include "catalogue/catalogue_files.h"
-#include "index/object_database.h"
+#include "catalogue/catalogue.h"
 
 namespace kodexa {
 
@@ -16,6 +16,37 @@ class ItemData;
 
 class Kodexa : public FX::FXMainWindow {
     FXDECLARE(Kodexa)
+    // The tests' one way to the widgets.
+    friend struct KodexaWindowProbe;
+
+protected:
+    FX::FXToolTip* tooltip = nullptr;              // Tool tips of every widget
+    FX::FXMenuBar* menubar = nullptr;              // Menu bar, may be dragged into dockShell
+    FX::FXMenuPane* filemenu = nullptr;            // File menu: quit
+    FX::FXMenuPane* editmenu = nullptr;            // Edit menu: the three copy commands
+    FX::FXMenuPane* helpmenu = nullptr;            // Help menu: tips and about
+    FX::FXTabBook* tabbook = nullptr;              // Tree page and search page
+    FX::FXTabItem* browserTab = nullptr;           // Tab of the tree page
+    FX::FXTabItem* searchTab = nullptr;            // Tab of the search page
+    FX::FXHorizontalFrame* searchBar = nullptr;    // Search field and button
+    FX::FXHorizontalFrame* resultFrame = nullptr;  // Frame round the result list; sizes its columns
+    FX::FXHorizontalFrame* treePage = nullptr;     // Tree page
+    FX::FXTextField* searchField = nullptr;        // Text to search the titles for
+    FX::FXIconList* resultList = nullptr;          // Search results: code and title
+    FX::FXTreeList* tree = nullptr;                // Chapters, groups and codes
+    FX::FXToolBarShell* dockShell = nullptr;       // Floating home of the menu bar
+    char* clipText = nullptr;                      // Text we own the clipboard with, NUL-terminated; else null
+    FX::FXint clipLength = 0;                      // Its length without the NUL
+    FX::FXMenuCommand* popupCopyCode = nullptr;    // Context menu: copy the code
+    FX::FXMenuCommand* popupCopyText = nullptr;    // Context menu: copy the title; codes only
+    FX::FXMenuCommand* popupCopyBoth = nullptr;    // Context menu: copy both; codes only
+    std::unique_ptr<Catalogue> catalogue;          // Open from create to destruction
+    FX::FXGIFIcon* searchIcon = nullptr;           // Search button's icon
+    FX::FXGIFIcon* folderOpenIcon = nullptr;       // Chapters, groups and branch codes, open
+    FX::FXGIFIcon* folderClosedIcon = nullptr;     // The same, closed
+    FX::FXGIFIcon* codeIcon = nullptr;             // Leaf codes and every search result
+    FX::FXMenuPane* popupMenu = nullptr;           // Context menu of the tree and the result list
+
 protected:
     Kodexa() = default;
 
@@ -35,6 +66,19 @@ public:
         ID_LAST
     };
 
+    long onCmdQuit(FX::FXObject* sender, FX::FXSelector sel, void* ptr);
+    long onCmdSearch(FX::FXObject* sender, FX::FXSelector sel, void* ptr);
+    long onTreeRightPress(FX::FXObject* sender, FX::FXSelector sel, void* ptr);
+    long onListRightPress(FX::FXObject* sender, FX::FXSelector sel, void* ptr);
+    long onCmdAbout(FX::FXObject* sender, FX::FXSelector sel, void* ptr);
+    long onCmdCopyCode(FX::FXObject* sender, FX::FXSelector sel, void* ptr);
+    long onCmdCopyText(FX::FXObject* sender, FX::FXSelector sel, void* ptr);
+    long onCmdCopyBoth(FX::FXObject* sender, FX::FXSelector sel, void* ptr);
+    long onCmdTips(FX::FXObject* sender, FX::FXSelector sel, void* ptr);
+    long onClipboardLost(FX::FXObject* sender, FX::FXSelector sel, void* ptr);
+    long onClipboardGained(FX::FXObject* sender, FX::FXSelector sel, void* ptr);
+    long onClipboardRequest(FX::FXObject* sender, FX::FXSelector sel, void* ptr);
+
     explicit Kodexa(FX::FXApp* app);
     ~Kodexa() override;
     Kodexa(const Kodexa&) = delete;
@@ -43,21 +87,8 @@ public:
     void create() override;
     void detach() override;
 
-    long onCmdQuit(FX::FXObject* sender, FX::FXSelector sel, void* ptr);
-    long onCmdAbout(FX::FXObject* sender, FX::FXSelector sel, void* ptr);
-    long onCmdTips(FX::FXObject* sender, FX::FXSelector sel, void* ptr);
-    long onCmdSearch(FX::FXObject* sender, FX::FXSelector sel, void* ptr);
-    long onCmdCopyCode(FX::FXObject* sender, FX::FXSelector sel, void* ptr);
-    long onCmdCopyText(FX::FXObject* sender, FX::FXSelector sel, void* ptr);
-    long onCmdCopyBoth(FX::FXObject* sender, FX::FXSelector sel, void* ptr);
-    long onTreeRightPress(FX::FXObject* sender, FX::FXSelector sel, void* ptr);
-    long onListRightPress(FX::FXObject* sender, FX::FXSelector sel, void* ptr);
-    long onClipboardLost(FX::FXObject* sender, FX::FXSelector sel, void* ptr);
-    long onClipboardGained(FX::FXObject* sender, FX::FXSelector sel, void* ptr);
-    long onClipboardRequest(FX::FXObject* sender, FX::FXSelector sel, void* ptr);
-
-    // Opens the three catalogue databases in the program's directory, with a
-    // "Datafile" box for each that fails.
+    // Opens the catalogue in the program's directory, with a "Datafile" box
+    // for each database that fails.
     void OpenCatalogue();
     void CloseCatalogue();
     // Fills the tree from the open catalogue; false when the walk stopped early.
@@ -74,70 +105,23 @@ public:
     // The directory of the program's own executable, ending in '/'.
     virtual std::string programDirectory() const;
 
-    // For tests and the tips/about/search steps.
-    FX::FXTreeList* getTree() const { return tree; }
-    FX::FXIconList* getResultList() const { return resultList; }
-    FX::FXHorizontalFrame* getResultFrame() const { return resultFrame; }
-    FX::FXTabBook* getTabBook() const { return tabbook; }
-    FX::FXTextField* getSearchField() const { return searchField; }
-    FX::FXMenuPane* getEditMenu() const { return editmenu; }
-    FX::FXMenuPane* getPopupMenu() const { return popupMenu; }
-    FX::FXMenuCommand* getPopupCopyCode() const { return popupCopyCode; }
-    FX::FXMenuCommand* getPopupCopyText() const { return popupCopyText; }
-    FX::FXMenuCommand* getPopupCopyBoth() const { return popupCopyBoth; }
-    FX::FXIcon* getFolderOpenIcon() const { return folderOpenIcon; }
-    FX::FXIcon* getFolderClosedIcon() const { return folderClosedIcon; }
-    FX::FXIcon* getCodeIcon() const { return codeIcon; }
-    FX::FXIcon* getSearchIcon() const { return searchIcon; }
-    const char* getClipText() const { return clipText; }
-    FX::FXint getClipLength() const { return clipLength; }
-    ObjectDatabase& CodeDatabase() { return codeDb; }
-
 protected:
-    // One database of the catalogue; tests stand in here for a place the
-    // user may not write to, which root (who runs CI) never meets.
-    virtual int openDatabase(ObjectDatabase& db, const std::string& dir, CatalogueFile which, int readWrite);
-    virtual bool mayWrite(const std::string& path) const;
+    // The catalogue of dir; tests hand in one that stands in for a place
+    // the user may not write to.
+    virtual std::unique_ptr<Catalogue> makeCatalogue(const std::string& dir) const;
 
 private:
     void BuildMenus();
-    void OpenOne(ObjectDatabase& db, const std::string& dir, CatalogueFile which);
+    void OpenOne(CatalogueFile which);
     void ClearResults();
     void ShowContextMenu(FX::FXWindow* clicked, const FX::FXEvent* event);
     ItemData* CurrentItemData(bool& found) const;
     // Runs one of the copy operations on the current item of the page shown.
     long CopyCurrent(bool (Kodexa::*copy)(ItemData*));
+    // The code record for data's code, in full; false when it is not there.
+    bool FindCode(const ItemData* data, FX::FXString& code, FX::FXString& title);
     void KeepClipText(const FX::FXString& text);
     void ForgetClipText();
-
-    FX::FXToolTip* tooltip = nullptr;
-    FX::FXMenuBar* menubar = nullptr;
-    FX::FXMenuPane* filemenu = nullptr;
-    FX::FXMenuPane* editmenu = nullptr;
-    FX::FXMenuPane* helpmenu = nullptr;
-    FX::FXTabBook* tabbook = nullptr;
-    FX::FXTabItem* browserTab = nullptr;
-    FX::FXTabItem* searchTab = nullptr;
-    FX::FXHorizontalFrame* searchBar = nullptr;
-    FX::FXHorizontalFrame* resultFrame = nullptr;
-    FX::FXHorizontalFrame* treePage = nullptr;
-    FX::FXTextField* searchField = nullptr;
-    FX::FXIconList* resultList = nullptr;
-    FX::FXTreeList* tree = nullptr;
-    FX::FXToolBarShell* dockShell = nullptr;
-    char* clipText = nullptr;  // NUL-terminated; null unless we own the clipboard
-    FX::FXint clipLength = 0;
-    FX::FXMenuCommand* popupCopyCode = nullptr;
-    FX::FXMenuCommand* popupCopyText = nullptr;
-    FX::FXMenuCommand* popupCopyBoth = nullptr;
-    ObjectDatabase groupDb;    // data1
-    ObjectDatabase chapterDb;  // data2
-    ObjectDatabase codeDb;     // data3
-    FX::FXGIFIcon* searchIcon = nullptr;
-    FX::FXGIFIcon* folderOpenIcon = nullptr;
-    FX::FXGIFIcon* folderClosedIcon = nullptr;
-    FX::FXGIFIcon* codeIcon = nullptr;
-    FX::FXMenuPane* popupMenu = nullptr;
 };
 
 }  // namespace kodexa

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "catalogue/catalogue_files.h"
+#include "catalogue/catalogue.h"
 #include "catalogue/catalogue_records.h"
 #include "tests/support/temp_dir.h"
 
@@ -20,12 +20,15 @@ struct Code {
 
 // The three databases of a catalogue directory, open while the object lives.
 struct CatalogueDbs {
-    explicit CatalogueDbs(const std::string& dir, int readWrite = 1) {
-        EXPECT_EQ(OpenCatalogueDatabase(groups, dir, CatalogueFile::Groups, readWrite), kNoError);
-        EXPECT_EQ(OpenCatalogueDatabase(chapters, dir, CatalogueFile::Chapters, readWrite), kNoError);
-        EXPECT_EQ(OpenCatalogueDatabase(codes, dir, CatalogueFile::Codes, readWrite), kNoError);
+    explicit CatalogueDbs(const std::string& dir, int readWrite = 1)
+        : catalogue(dir),
+          groups(catalogue.Database(CatalogueFile::Groups)),
+          chapters(catalogue.Database(CatalogueFile::Chapters)),
+          codes(catalogue.Database(CatalogueFile::Codes)) {
+        EXPECT_TRUE(catalogue.OpenAll(readWrite ? CatalogueAccess::Writing : CatalogueAccess::Reading));
     }
-    ObjectDatabase groups, chapters, codes;
+    Catalogue catalogue;
+    ObjectDatabase &groups, &chapters, &codes;
 };
 
 template <typename Record>

@@ -7,8 +7,8 @@
 
 #include <cstdio>
 
-#include "catalogue/catalogue_files.h"
-#include "catalogue/catalogue_writer.h"
+#include "catalogue/catalogue.h"
+#include "import/catalogue_writer.h"
 #include "index/file_check.h"
 #include "index/object_database.h"
 #include "tests/fuzz/fuzz_support.h"
@@ -57,23 +57,21 @@ int FuzzCatalogue(const uint8_t* data, size_t size) {
         sound = sound && report.IsSound() && report.warnings.empty();
     }
     {
-        ObjectDatabase chapters, groups, codes;
-        OpenCatalogueDatabase(chapters, dir, CatalogueFile::Chapters, 1);
-        OpenCatalogueDatabase(groups, dir, CatalogueFile::Groups, 1);
-        OpenCatalogueDatabase(codes, dir, CatalogueFile::Codes, 1);
+        Catalogue catalogue(dir);
+        catalogue.Open(CatalogueFile::Chapters, CatalogueAccess::Writing);
+        catalogue.Open(CatalogueFile::Groups, CatalogueAccess::Writing);
+        catalogue.Open(CatalogueFile::Codes, CatalogueAccess::Writing);
         // Every item and every hit comes from one index entry.
         const int64_t mostEntries = indexBytes / (kEntryLinkSize + 1) + 2;
         CountingTreeSink tree;
-        FillChapterTree(chapters, groups, codes, tree);
+        catalogue.FillTree(tree);
         FUZZ_REQUIRE(tree.items <= mostEntries, "the tree holds more items than the indexes hold entries");
         for (const char* text : {"", "a"}) {
             CountingSearchSink hits;
-            SearchCodes(codes, text, hits);
+            catalogue.Search(text, hits);
             FUZZ_REQUIRE(hits.results <= mostEntries, "a search lists more hits than the code index holds");
         }
-        groups.Close();
-        chapters.Close();
-        codes.Close();
+        catalogue.CloseAll();
     }
     for (size_t i = 0; sound && i < names.size(); ++i)
         FUZZ_REQUIRE(ReadFile(dir + names[i]) == pieces[i], "opening and closing changed a sound catalogue file");

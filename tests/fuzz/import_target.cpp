@@ -3,11 +3,10 @@
 // yet. It must end with a clear message and nothing in the directory, or
 // with six files that the checker finds sound and that hold what it reports.
 #include <filesystem>
-#include <sstream>
 
-#include "catalogue/catalogue_files.h"
-#include "catalogue/catalogue_writer.h"
-#include "catalogue/importer.h"
+#include "catalogue/catalogue.h"
+#include "import/catalogue_writer.h"
+#include "import/importer.h"
 #include "index/file_check.h"
 #include "index/object_database.h"
 #include "tests/fuzz/fuzz_support.h"
@@ -17,11 +16,10 @@ namespace kodexa::fuzz {
 namespace {
 
 int64_t CodesFound(const std::string& dir) {
-    ObjectDatabase codes;
-    if (OpenCatalogueDatabase(codes, dir + "/", CatalogueFile::Codes, 0) != kNoError) return 0;
+    Catalogue catalogue(dir);
+    if (catalogue.Open(CatalogueFile::Codes, CatalogueAccess::Reading) != kNoError) return 0;
     CountingSearchSink hits;
-    SearchCodes(codes, "", hits);
-    codes.Close();
+    catalogue.Search("", hits);
     return hits.results;
 }
 
@@ -41,13 +39,11 @@ int FuzzImporter(const uint8_t* data, size_t size) {
     WriteFile(request.files.groups, pieces[1]);
     WriteFile(request.files.codes, pieces[2]);
     request.targetDir = target;
-    request.progress = ProgressStyle::None;
-    request.quiet = true;
 
-    std::ostringstream report;
+    FailureOnlyReport report;
     ImportCounts counts;
     if (RunImport(request, report, &counts) != 0) {
-        FUZZ_REQUIRE(!report.str().empty(), "a failed import says nothing");
+        FUZZ_REQUIRE(!report.message.empty(), "a failed import says nothing");
         FUZZ_REQUIRE(!fs::exists(target) || fs::is_empty(target), "a failed import left files in the target directory");
         return 0;
     }

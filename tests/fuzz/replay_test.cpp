@@ -62,7 +62,7 @@ INSTANTIATE_TEST_SUITE_P(Targets, KeptInputsReplay, ::testing::Values("store", "
 // targets reserve for sound files (walks agree, changes keep them sound).
 TEST(GeneratedSeedsReplay, EveryTargetPassesOnRealFiles) {
     test::TempDir dir;
-    const fs::path sets = fs::path(KODEXA_FUZZ_SOURCE_DIR).parent_path() / "catalogue" / "data";
+    const fs::path sets = fs::path(KODEXA_FUZZ_SOURCE_DIR).parent_path() / "import" / "data";
     std::vector<std::string> sourceSets;
     for (const char* set : {"mini-utf8", "mini-latin1", "icd10gm2010-excerpt"}) sourceSets.push_back((sets / set).string());
     std::vector<SeedFile> seeds = MakeSeedFiles(dir.File("seeds"), sourceSets);

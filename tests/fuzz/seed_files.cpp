@@ -2,10 +2,9 @@
 #include <cstring>
 #include <filesystem>
 #include <functional>
-#include <sstream>
 
-#include "catalogue/catalogue_writer.h"
-#include "catalogue/importer.h"
+#include "import/catalogue_writer.h"
+#include "import/importer.h"
 #include "index/btree_index.h"
 #include "store/store_file.h"
 #include "tests/fuzz/fuzz_support.h"
@@ -94,9 +93,7 @@ bool MakeCatalogueSeeds(const std::string& dir, const std::string& sourceSet, st
     ImportRequest request;
     request.files = files;
     request.targetDir = target;
-    request.quiet = true;
-    request.progress = ProgressStyle::None;
-    std::ostringstream report;
+    FailureOnlyReport report;
     if (RunImport(request, report) != 0) return false;
     std::vector<std::string> parts = CatalogueFileList();
     for (std::string& part : parts) part = target + "/" + part;

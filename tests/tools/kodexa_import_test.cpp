@@ -12,7 +12,7 @@ namespace fs = std::filesystem;
 
 const std::vector<std::string> kCatalogue = {"data1.dat", "data1.ndx", "data2.dat",
                                              "data2.ndx", "data3.dat", "data3.ndx"};
-const std::string kTestData = std::string(KODEXA_SOURCE_DIR) + "/tests/catalogue/data/";
+const std::string kTestData = std::string(KODEXA_SOURCE_DIR) + "/tests/import/data/";
 const std::string kMini = kTestData + "mini-utf8";
 const char kChapters[] = "icd10gm2099syst_kapitel.txt";
 const char kGroups[] = "icd10gm2099syst_gruppen.txt";

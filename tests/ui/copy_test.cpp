@@ -10,7 +10,7 @@ namespace kodexa::test {
 namespace {
 
 TEST_F(WindowTest, CopyCommandsTakeTheCurrentItemOfThePageShown) {
-    FXTreeList* tree = window->getTree();
+    FXTreeList* tree = Probe(*window).tree();
     tree->appendItem(nullptr, "Z99.9 - not in the codes file", nullptr, nullptr, NewItemData(1, "Z99.9"));
     tree->appendItem(nullptr, "no data", nullptr, nullptr, nullptr);
     const FXSelector code = Kodexa::ID_COPY_CODE, text = Kodexa::ID_COPY_TEXT, both = Kodexa::ID_COPY_BOTH;
@@ -46,7 +46,7 @@ TEST_F(WindowTest, CopyCommandsTakeTheCurrentItemOfThePageShown) {
         MakeCurrent(c.treeItem);
         if (c.search != nullptr) {
             Search(c.search);
-            window->getResultList()->setCurrentItem(c.row);
+            Probe(*window).resultList()->setCurrentItem(c.row);
         }
         Command(c.command);
         EXPECT_EQ(Clip(), c.expected != nullptr ? c.expected : "marker");
@@ -90,15 +90,15 @@ TEST_F(WindowTest, ClipboardServesEachTypeUntilAnotherOwnerTakesIt) {
     const FXDragType types[] = {FXWindow::stringType};
     ASSERT_TRUE(other.acquireClipboard(types, 1));
     EXPECT_FALSE(window->hasClipboard());
-    EXPECT_EQ(window->getClipText(), nullptr);
+    EXPECT_EQ(Probe(*window).clipText(), nullptr);
     Command(Kodexa::ID_COPY_BOTH);
     EXPECT_TRUE(window->hasClipboard());
     EXPECT_EQ(paste(FXWindow::stringType), kA009 + std::string(1, '\0'));
 }
 
 TEST_F(WindowTest, RightClickMenus) {
-    window->getTree()->appendItem(nullptr, "no data", nullptr, nullptr, nullptr);
-    FXIconList* list = window->getResultList();
+    Probe(*window).tree()->appendItem(nullptr, "no data", nullptr, nullptr, nullptr);
+    FXIconList* list = Probe(*window).resultList();
     // On 't' the tree with current made current, on 'l' the result list after
     // a search for current (if any), its last line current. Menu: the
     // entries code, text, both, '1' enabled; "" no menu. Choose: the entry
@@ -133,7 +133,7 @@ TEST_F(WindowTest, RightClickMenus) {
         Mark();
         if (s.on == 't') MakeCurrent(s.current);
         if (s.on == 'l' && s.current != nullptr) Search(s.current);
-        if (s.on == 'l') window->getTabBook()->setCurrent(1);
+        if (s.on == 'l') Probe(*window).tabbook()->setCurrent(1);
         if (s.on == 'l' && s.current != nullptr) list->setCurrentItem(list->getNumItems() - 1);
         ModalCloser closer(CloseBy::Cancel, s.choose);
         FXEvent event{};  // as the widget gets it from the server
@@ -142,7 +142,7 @@ TEST_F(WindowTest, RightClickMenus) {
         event.root_y = 200;
         event.click_count = s.clicks;
         event.moved = s.moved;
-        FXWindow* widget = s.on == 't' ? static_cast<FXWindow*>(window->getTree()) : list;
+        FXWindow* widget = s.on == 't' ? static_cast<FXWindow*>(Probe(*window).tree()) : list;
         for (FXSelector type : {SEL_RIGHTBUTTONPRESS, SEL_RIGHTBUTTONRELEASE}) {
             event.type = type;
             widget->handle(widget, FXSEL(type, 0), &event);
@@ -150,7 +150,7 @@ TEST_F(WindowTest, RightClickMenus) {
         EXPECT_EQ(closer.seen.empty() ? "" : closer.seen[0].enabled, s.menu);
         EXPECT_LE(closer.seen.size(), 1u);
         EXPECT_EQ(Clip(), s.clip);
-        EXPECT_FALSE(window->getPopupMenu()->shown());
+        EXPECT_FALSE(Probe(*window).popupMenu()->shown());
     }
 }
 

@@ -20,12 +20,12 @@ std::string ResultCodes(FXIconList* list) {
 
 // A result line: its text, the code and kind of its data, its two icons.
 std::string Line(Kodexa& window, FXint i) {
-    FXIconList* list = window.getResultList();
+    FXIconList* list = Probe(window).resultList();
     const auto* data = static_cast<const ItemData*>(list->getItemData(i));
     std::string line = std::string(list->getItemText(i).text()) + " |";
     line += data != nullptr ? " " + std::string(data->code.text()) + " " + std::to_string(data->kind) : " -";
     for (FXIcon* icon : {list->getItemBigIcon(i), list->getItemMiniIcon(i)})
-        line += icon == window.getCodeIcon() ? " page" : icon != nullptr ? " ?" : " -";
+        line += icon == Probe(window).codeIcon() ? " page" : icon != nullptr ? " ?" : " -";
     return line;
 }
 
@@ -36,7 +36,7 @@ TEST_F(WindowTest, SearchListsCodeAndTitleWithIconAndDataInColumnsFittingTheFram
           "A00.9\tCholera, nicht n\xc3\xa4her bezeichnet | A00.9 1 page page"}},
         {"xyzzy", {"\tKeine Ergebnis | - - -"}},
     };
-    FXIconList* list = window->getResultList();
+    FXIconList* list = Probe(*window).resultList();
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
         list->setHeaderSize(0, 5);
@@ -46,7 +46,7 @@ TEST_F(WindowTest, SearchListsCodeAndTitleWithIconAndDataInColumnsFittingTheFram
         for (FXint i = 0; i < list->getNumItems(); ++i) lines.push_back(Line(*window, i));
         EXPECT_EQ(lines, c.lines);
         EXPECT_EQ(list->getHeaderSize(0), 80);
-        EXPECT_EQ(list->getHeaderSize(1), window->getResultFrame()->getWidth() - 80);
+        EXPECT_EQ(list->getHeaderSize(1), Probe(*window).resultFrame()->getWidth() - 80);
     }
     // A wider window gives a wider title column at the next search.
     const FXint narrow = list->getHeaderSize(1);
@@ -54,7 +54,7 @@ TEST_F(WindowTest, SearchListsCodeAndTitleWithIconAndDataInColumnsFittingTheFram
     RunEventsFor(30);
     Search("cholera");
     EXPECT_GT(list->getHeaderSize(1), narrow);
-    EXPECT_EQ(list->getHeaderSize(1), window->getResultFrame()->getWidth() - 80);
+    EXPECT_EQ(list->getHeaderSize(1), Probe(*window).resultFrame()->getWidth() - 80);
 }
 
 TEST_F(WindowTest, OldResultsDataIsFreedAndTheTreesStays) {
@@ -65,7 +65,7 @@ TEST_F(WindowTest, OldResultsDataIsFreedAndTheTreesStays) {
     EXPECT_EQ(ItemDataCount(), afterOne);
     // The last search's results stay alive, and only theirs go: a search
     // that lists nothing frees the seven.
-    window->getResultList()->setCurrentItem(6);
+    Probe(*window).resultList()->setCurrentItem(6);
     Command(Kodexa::ID_COPY_BOTH);
     EXPECT_EQ(Clip(), "C00 - B\xc3\xb6sartige Neubildung der Lippe");
     Search("xyzzy");
@@ -92,10 +92,10 @@ protected:
 
 TEST_F(DefaultCatalogue, CholeraAndDiabetesTypeTwo) {
     Search("cholera");
-    EXPECT_EQ(ResultCodes(window->getResultList()), "A00 A00.0 A00.1 A00.9 Z23.0 Z27.0 ");
-    EXPECT_STREQ(window->getResultList()->getItemText(0).text(), "A00\tCholera");
+    EXPECT_EQ(ResultCodes(Probe(*window).resultList()), "A00 A00.0 A00.1 A00.9 Z23.0 Z27.0 ");
+    EXPECT_STREQ(Probe(*window).resultList()->getItemText(0).text(), "A00\tCholera");
     Search("e11");
-    EXPECT_EQ(ResultCodes(window->getResultList()),
+    EXPECT_EQ(ResultCodes(Probe(*window).resultList()),
               "E11 E11.0 E11.01 E11.1 E11.11 E11.2 E11.20 E11.21 E11.3 E11.30 E11.31 E11.4 E11.40 E11.41 E11.5 "
               "E11.50 E11.51 E11.6 E11.60 E11.61 E11.7 E11.72 E11.73 E11.74 E11.75 E11.8 E11.80 E11.81 E11.9 "
               "E11.90 E11.91 ");

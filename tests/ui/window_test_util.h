@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "index/object_database.h"
 #include "store/store_error.h"
 #include "tests/catalogue/catalogue_builder.h"
 #include "tests/gui_support/gui_test.h"
@@ -16,11 +17,56 @@
 #include "ui/item_data.h"
 #include "ui/kodexa_window.h"
 
+namespace kodexa {
+
+// The widgets and state the window tests look at, read as they are now.
+struct KodexaWindowProbe {
+    const Kodexa& window;
+    FX::FXTreeList* tree() const { return window.tree; }
+    FX::FXIconList* resultList() const { return window.resultList; }
+    FX::FXHorizontalFrame* resultFrame() const { return window.resultFrame; }
+    FX::FXTabBook* tabbook() const { return window.tabbook; }
+    FX::FXTextField* searchField() const { return window.searchField; }
+    FX::FXMenuPane* popupMenu() const { return window.popupMenu; }
+    FX::FXIcon* folderOpenIcon() const { return window.folderOpenIcon; }
+    FX::FXIcon* folderClosedIcon() const { return window.folderClosedIcon; }
+    FX::FXIcon* codeIcon() const { return window.codeIcon; }
+    const char* clipText() const { return window.clipText; }
+};
+
+}  // namespace kodexa
+
 namespace kodexa::test {
+
+inline KodexaWindowProbe Probe(const Kodexa& window) { return KodexaWindowProbe{window}; }
 
 const char kChapter[] = "A00-B99 - Infektionen";
 const char kA009[] = "A00.9 - Cholera, nicht n\xc3\xa4her bezeichnet";
 const char kA009Title[] = "Cholera, nicht n\xc3\xa4her bezeichnet";
+
+// Stands in for a catalogue where this user may not write, which root
+// never meets: read-write opens fail as fopen "r+b" fails there.
+class TestCatalogue : public Catalogue {
+public:
+    TestCatalogue(const std::string& dir, bool readOnlyPlace, std::vector<int>& openModes)
+        : Catalogue(dir), readOnlyPlace(readOnlyPlace), openModes(openModes) {}
+
+protected:
+    FileState Probe(const std::string& path) const override {
+        FileState state = Catalogue::Probe(path);
+        state.writable = state.writable && !readOnlyPlace;
+        return state;
+    }
+    int OpenDatabase(ObjectDatabase& db, CatalogueFile which, bool readWrite) override {
+        openModes.push_back(readWrite ? 1 : 0);
+        if (readOnlyPlace && readWrite) return kOpenError;
+        return Catalogue::OpenDatabase(db, which, readWrite);
+    }
+
+private:
+    bool readOnlyPlace;
+    std::vector<int>& openModes;
+};
 
 class TestKodexa : public Kodexa {
 public:
@@ -30,13 +76,9 @@ public:
     std::vector<int> openModes;  // readWrite of every open, in order
 
 protected:
-    // Stands in for a catalogue where this user may not write, which root never meets.
-    int openDatabase(ObjectDatabase& db, const std::string& d, CatalogueFile which, int readWrite) override {
-        openModes.push_back(readWrite);
-        if (readOnlyPlace && readWrite) return kOpenError;  // what fopen "r+b" yields there
-        return Kodexa::openDatabase(db, d, which, readWrite);
+    std::unique_ptr<Catalogue> makeCatalogue(const std::string& d) const override {
+        return std::make_unique<TestCatalogue>(d, readOnlyPlace, const_cast<TestKodexa*>(this)->openModes);
     }
-    bool mayWrite(const std::string& path) const override { return !readOnlyPlace && Kodexa::mayWrite(path); }
 
 private:
     std::string dir;
@@ -72,22 +114,22 @@ protected:
     void Command(FX::FXSelector id) { window->handle(window.get(), FXSEL(FX::SEL_COMMAND, id), nullptr); }
     // Shows the tree page with the item labelled so current; null: none.
     void MakeCurrent(const char* label) {
-        window->getTabBook()->setCurrent(0);
-        FX::FXTreeItem* item = label != nullptr ? FindItem(window->getTree()->getFirstItem(), label) : nullptr;
+        Probe(*window).tabbook()->setCurrent(0);
+        FX::FXTreeItem* item = label != nullptr ? FindItem(Probe(*window).tree()->getFirstItem(), label) : nullptr;
         ASSERT_TRUE(item != nullptr || label == nullptr) << label;
-        window->getTree()->setCurrentItem(item);
+        Probe(*window).tree()->setCurrentItem(item);
     }
     void Search(const char* text) {
-        window->getTabBook()->setCurrent(1);
-        window->getSearchField()->setText(text);
-        window->handle(window->getSearchField(), FXSEL(FX::SEL_COMMAND, Kodexa::ID_SEARCH_FIELD), nullptr);
+        Probe(*window).tabbook()->setCurrent(1);
+        Probe(*window).searchField()->setText(text);
+        window->handle(Probe(*window).searchField(), FXSEL(FX::SEL_COMMAND, Kodexa::ID_SEARCH_FIELD), nullptr);
     }
     // Something known on the clipboard, to see that a command leaves it.
     void Mark() {
         ItemData marker(1, "marker");
         window->copyCode(&marker);
     }
-    std::string Clip() const { return window->getClipText() != nullptr ? window->getClipText() : "<none>"; }
+    std::string Clip() const { return Probe(*window).clipText() != nullptr ? Probe(*window).clipText() : "<none>"; }
 
     TempDir dir;
     std::unique_ptr<TestKodexa> window;

@@ -1,10 +1,11 @@
-// Putting a freshly built catalogue in place of the old one so that a
-// reader finds either the old files or the new ones: the new files are
-// built and synced in a staging directory beside the target, then renamed
-// into it. A marker file covers the moment between the renames; whoever
-// finds it finishes the moves before doing anything else.
-#ifndef KODEXA_CATALOGUE_CATALOGUE_REPLACE_H
-#define KODEXA_CATALOGUE_CATALOGUE_REPLACE_H
+// Replacing a set of files in a directory so that a reader finds either
+// the whole old set or the whole new one: the new files are built and synced
+// in a staging directory beside them, then renamed into the directory. A
+// marker file covers the moment between the renames; whoever finds it
+// finishes the moves before doing anything else. The importer replaces the
+// six catalogue files this way.
+#ifndef KODEXA_STORE_FILE_SET_REPLACE_H
+#define KODEXA_STORE_FILE_SET_REPLACE_H
 
 #include <string>
 #include <vector>

@@ -2,13 +2,13 @@
 // files: chapters, groups and codes in the order their indexes will list
 // them, checked so that the tree walk can follow the three indexes side by
 // side.
-#ifndef KODEXA_CATALOGUE_IMPORT_MODEL_H
-#define KODEXA_CATALOGUE_IMPORT_MODEL_H
+#ifndef KODEXA_IMPORT_IMPORT_MODEL_H
+#define KODEXA_IMPORT_IMPORT_MODEL_H
 
 #include <string>
 #include <vector>
 
-#include "catalogue/import_source.h"
+#include "import/import_source.h"
 
 namespace kodexa {
 

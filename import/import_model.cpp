@@ -1,4 +1,4 @@
-#include "catalogue/import_model.h"
+#include "import/import_model.h"
 
 #include <algorithm>
 #include <map>

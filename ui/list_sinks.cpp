@@ -1,4 +1,4 @@
-#include "ui/tree_list_sink.h"
+#include "ui/list_sinks.h"
 
 #include "ui/item_data.h"
 
@@ -14,6 +14,12 @@ TreeSink::Item TreeListSink::AddItem(Item parent, const std::string& label, Icon
     return tree->appendItem(static_cast<FX::FXTreeItem*>(parent),
                             FX::FXString(label.c_str(), static_cast<FX::FXint>(label.size())), openIcon, closedIcon,
                             data, TRUE);
+}
+
+void ResultListSink::AddResult(const std::string& code, const std::string& title) {
+    const FX::FXString fxCode(code.c_str(), static_cast<FX::FXint>(code.size()));
+    const FX::FXString label = fxCode + "\t" + FX::FXString(title.c_str(), static_cast<FX::FXint>(title.size()));
+    list->appendItem(label, icon, icon, NewItemData(kKindLeafCode, fxCode), FALSE);
 }
 
 }  // namespace kodexa

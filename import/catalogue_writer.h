@@ -1,13 +1,13 @@
 // Writes an import's catalogue model as the six catalogue files.
-#ifndef KODEXA_CATALOGUE_CATALOGUE_WRITER_H
-#define KODEXA_CATALOGUE_CATALOGUE_WRITER_H
+#ifndef KODEXA_IMPORT_CATALOGUE_WRITER_H
+#define KODEXA_IMPORT_CATALOGUE_WRITER_H
 
 #include <cstddef>
 #include <functional>
 #include <string>
 #include <vector>
 
-#include "catalogue/import_model.h"
+#include "import/import_model.h"
 
 namespace kodexa {
 

@@ -1,6 +1,6 @@
 // Finding the three classification files under each year's names, and
 // reading them whatever their encoding, byte-order mark and line ends.
-#include "catalogue/import_source.h"
+#include "import/import_source.h"
 
 #include <gtest/gtest.h>
 

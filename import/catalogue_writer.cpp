@@ -1,8 +1,8 @@
-#include "catalogue/catalogue_writer.h"
+#include "import/catalogue_writer.h"
 
 #include <type_traits>
 
-#include "catalogue/catalogue_files.h"
+#include "catalogue/catalogue.h"
 #include "catalogue/catalogue_records.h"
 #include "index/object_database.h"
 #include "store/store_error.h"
@@ -11,8 +11,6 @@ namespace kodexa {
 
 namespace {
 
-constexpr CatalogueFile kAllFiles[] = {CatalogueFile::Groups, CatalogueFile::Chapters, CatalogueFile::Codes};
-
 std::string DescribeFailure(CatalogueFile which, const char* action, const char* message) {
     return std::string(action) + " " + NamesOf(which).dataName + " failed: " + message;
 }
@@ -20,11 +18,11 @@ std::string DescribeFailure(CatalogueFile which, const char* action, const char*
 // One catalogue database, open for writing while the object lives.
 class OutputDatabase {
 public:
-    OutputDatabase(CatalogueFile which, const std::string& dir, std::string& error) : which(which), error(error) {
-        opened = OpenCatalogueDatabase(db, dir, which, 1) == 0;
+    OutputDatabase(CatalogueFile which, const std::string& dir, std::string& error)
+        : which(which), error(error), catalogue(dir), db(catalogue.Database(which)) {
+        opened = catalogue.Open(which, CatalogueAccess::Writing) == 0;
         if (!opened) error = DescribeFailure(which, "creating", db.ErrorMessage());
     }
-    ~OutputDatabase() { db.Close(); }
     OutputDatabase(const OutputDatabase&) = delete;
     OutputDatabase& operator=(const OutputDatabase&) = delete;
 
@@ -40,7 +38,7 @@ public:
     }
 
     bool Close() {
-        int result = db.Close();
+        int result = catalogue.Close(which);
         if (result != 0) error = DescribeFailure(which, "closing", StoreErrorMessage(result));
         return result == 0;
     }
@@ -48,7 +46,8 @@ public:
 private:
     CatalogueFile which;
     std::string& error;
-    ObjectDatabase db;
+    Catalogue catalogue;
+    ObjectDatabase& db;
     bool opened = false;
 };
 
@@ -91,7 +90,7 @@ bool WriteCodes(const std::vector<CodeEntry>& codes, const std::string& dir, con
 
 std::vector<std::string> CatalogueFileList() {
     std::vector<std::string> names;
-    for (CatalogueFile which : kAllFiles) {
+    for (CatalogueFile which : kAllCatalogueFiles) {
         names.push_back(NamesOf(which).dataName);
         names.push_back(NamesOf(which).indexName);
     }

@@ -1,8 +1,8 @@
 // Finding and reading the classification text files an import starts from:
 // the chapters, groups and codes files of one ICD-10 edition, in whatever
 // naming and encoding that year's download used.
-#ifndef KODEXA_CATALOGUE_IMPORT_SOURCE_H
-#define KODEXA_CATALOGUE_IMPORT_SOURCE_H
+#ifndef KODEXA_IMPORT_IMPORT_SOURCE_H
+#define KODEXA_IMPORT_IMPORT_SOURCE_H
 
 #include <string>
 #include <vector>

@@ -1,6 +1,6 @@
 // Moving a staged catalogue into place: markers, stale staging and the lock.
 // Installs cut short at each rename are swept in reliability_test.
-#include "catalogue/catalogue_replace.h"
+#include "store/file_set_replace.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>

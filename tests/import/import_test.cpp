@@ -1,11 +1,10 @@
 // An import read back through the record classes the viewer uses: chapter
 // codes spanning their groups (left-out ones too), code records from
 // fields 7, 9, 1, 2 and 3, everything in index order, unused groups left out.
-#include "catalogue/importer.h"
+#include "import/importer.h"
 
 #include <gtest/gtest.h>
 
-#include <sstream>
 
 #include "tests/catalogue/catalogue_builder.h"
 
@@ -25,11 +24,11 @@ std::string Walk(ObjectDatabase& db, CatalogueRecord& record, const std::functio
 TEST(Import, TheMiniEditionReadsBackThroughTheRecords) {
     TempDir dir;
     ImportRequest request;
-    request.sourceDir = std::string(KODEXA_SOURCE_DIR) + "/tests/catalogue/data/mini-utf8";
+    request.sourceDir = std::string(KODEXA_SOURCE_DIR) + "/tests/import/data/mini-utf8";
     request.targetDir = dir.Path();
-    std::ostringstream report;
+    FailureOnlyReport report;
     ImportCounts counts;
-    ASSERT_EQ(RunImport(request, report, &counts), 0) << report.str();
+    ASSERT_EQ(RunImport(request, report, &counts), 0) << report.message;
     EXPECT_EQ(std::make_tuple(counts.chapters, counts.groups, counts.codes), std::make_tuple(3u, 4u, 9u));
 
     CatalogueDbs dbs(dir.Path(), 0);

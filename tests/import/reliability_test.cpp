@@ -10,13 +10,12 @@
 #include <filesystem>
 #include <map>
 #include <random>
-#include <sstream>
 #include <thread>
 
-#include "catalogue/catalogue_replace.h"
+#include "store/file_set_replace.h"
 #include "catalogue/catalogue_sink.h"
-#include "catalogue/catalogue_writer.h"
-#include "catalogue/importer.h"
+#include "import/catalogue_writer.h"
+#include "import/importer.h"
 #include "index/file_check.h"
 #include "tests/catalogue/catalogue_builder.h"
 #include "tests/support/fault_sweep.h"
@@ -27,7 +26,7 @@ namespace {
 namespace fs = std::filesystem;
 using Snapshot = std::map<std::string, std::vector<unsigned char>>;
 
-const std::string kData = std::string(KODEXA_SOURCE_DIR) + "/tests/catalogue/data/";
+const std::string kData = std::string(KODEXA_SOURCE_DIR) + "/tests/import/data/";
 
 // Every entry of a directory, hidden ones too, with the bytes of files.
 Snapshot Take(const std::string& dir) {
@@ -59,9 +58,7 @@ bool Import(const std::string& source, const std::string& target, bool force) {
     request.sourceDir = source;
     request.targetDir = target;
     request.force = force;
-    request.quiet = true;
-    request.progress = ProgressStyle::None;
-    std::ostringstream report;
+    FailureOnlyReport report;
     return RunImport(request, report) == 0;
 }
 
@@ -145,18 +142,15 @@ TEST_P(ImportFaultSweep, WindowOpenWalkSearchAndCloseChangeNoByte) {
     Items items;
     steps.prepare = [&] { items.lines.clear(); };
     steps.run = [&] {
-        ObjectDatabase chapters, groups, codes;
-        bool opened = OpenCatalogueDatabase(chapters, target() + "/", CatalogueFile::Chapters, 1) == kNoError;
-        opened = OpenCatalogueDatabase(groups, target() + "/", CatalogueFile::Groups, 1) == kNoError && opened;
-        opened = OpenCatalogueDatabase(codes, target() + "/", CatalogueFile::Codes, 1) == kNoError && opened;
-        bool walked = opened && FillChapterTree(chapters, groups, codes, items);
-        bool found = walked && SearchCodes(codes, "a", items);
-        CodeRecord record(&codes);
-        record.code = "A00.0";
-        found = found && record.Find() == 1;
-        bool closed = groups.Close() == kNoError;
-        closed = chapters.Close() == kNoError && closed;
-        closed = codes.Close() == kNoError && closed;
+        Catalogue catalogue(target());
+        bool opened = catalogue.Open(CatalogueFile::Chapters, CatalogueAccess::Browsing) == kNoError;
+        opened = catalogue.Open(CatalogueFile::Groups, CatalogueAccess::Browsing) == kNoError && opened;
+        opened = catalogue.Open(CatalogueFile::Codes, CatalogueAccess::Browsing) == kNoError && opened;
+        bool walked = opened && catalogue.FillTree(items);
+        bool found = walked && catalogue.Search("a", items);
+        CodeFacts facts;
+        found = found && catalogue.LookUp("A00.0", facts);
+        bool closed = catalogue.CloseAll();
         return opened && walked && found && closed;
     };
     steps.verify = [&](bool) { EXPECT_EQ(Take(target()), before); };

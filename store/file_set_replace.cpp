@@ -1,4 +1,4 @@
-#include "catalogue/catalogue_replace.h"
+#include "store/file_set_replace.h"
 
 #include "store/file_layer.h"
 

@@ -1,4 +1,4 @@
-#include "catalogue/import_source.h"
+#include "import/import_source.h"
 
 #include <dirent.h>
 #include <iconv.h>

@@ -1,49 +1,20 @@
-#include "catalogue/importer.h"
+#include "import/importer.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <chrono>
-#include <cstdio>
 #include <cstring>
 
-#include "catalogue/catalogue_replace.h"
-#include "catalogue/catalogue_writer.h"
-#include "catalogue/import_model.h"
+#include "store/file_set_replace.h"
+#include "import/catalogue_writer.h"
+#include "import/import_model.h"
 #include "store/file_layer.h"
 
 namespace kodexa {
 
 namespace {
-
-constexpr char kTool[] = "kodexa-import: ";
-constexpr size_t kCodesPerProgressLine = 2000;
-constexpr int kBarWidth = 30;
-
-class ProgressReporter {
-public:
-    ProgressReporter(ProgressStyle style, std::ostream& out) : style(style), out(out) {}
-
-    void operator()(size_t done, size_t total) {
-        if (style == ProgressStyle::Lines && (done % kCodesPerProgressLine == 0 || done == total)) {
-            out << kTool << done << " of " << total << " codes written" << std::endl;
-        } else if (style == ProgressStyle::Bar) {
-            int percent = static_cast<int>(done * 100 / total);
-            if (percent == shownPercent) return;
-            shownPercent = percent;
-            int filled = percent * kBarWidth / 100;
-            out << '\r' << kTool << "writing codes [" << std::string(filled, '#')
-                << std::string(kBarWidth - filled, ' ') << "] " << percent << '%' << (done == total ? "\n" : "")
-                << std::flush;
-        }
-    }
-
-private:
-    ProgressStyle style;
-    std::ostream& out;
-    int shownPercent = -1;
-};
 
 bool IsDirectory(const std::string& path) {
     struct stat info;
@@ -52,7 +23,7 @@ bool IsDirectory(const std::string& path) {
 
 class ImportRun {
 public:
-    ImportRun(const ImportRequest& request, std::ostream& report) : request(request), report(report) {}
+    ImportRun(const ImportRequest& request, ImportReport& report) : request(request), report(report) {}
 
     int Run(ImportCounts* counts) {
         auto start = std::chrono::steady_clock::now();
@@ -65,20 +36,15 @@ public:
         CatalogueModel model;
         if (!ReadModel(model) || !MakeTarget() || !BuildAndInstall(model)) return 1;
         double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        if (!request.quiet) {
-            char elapsed[32];
-            std::snprintf(elapsed, sizeof elapsed, "%.1f", seconds);
-            report << kTool << model.chapters.size() << " chapters, " << model.groups.size() << " groups, "
-                   << model.codes.size() << " codes written to " << target << " in " << elapsed << " seconds"
-                   << std::endl;
-        }
-        if (counts != nullptr) *counts = ImportCounts{model.chapters.size(), model.groups.size(), model.codes.size()};
+        const ImportCounts written{model.chapters.size(), model.groups.size(), model.codes.size()};
+        report.Finished(written, target, seconds);
+        if (counts != nullptr) *counts = written;
         return 0;
     }
 
 private:
     bool Fail(const std::string& message) {
-        report << kTool << message << std::endl;
+        report.Failed(message);
         return false;
     }
 
@@ -95,8 +61,7 @@ private:
         std::string error;
         bool completed = false;
         if (!lock.Acquire(target, error) || !CompletePendingReplacement(target, completed, error)) return Fail(error);
-        if (completed)
-            report << kTool << "finished moving in the catalogue of an earlier import that was cut short" << std::endl;
+        if (completed) report.EarlierReplacementFinished();
         RemoveStaleStaging(target);
         if (!request.force && HasAnyFile(target, CatalogueFileList())) {
             return Fail(target + " already holds a catalogue; --force replaces it");
@@ -111,12 +76,10 @@ private:
         ImportError error;
         for (int r = 0; r < 3; ++r) {
             if (!ReadSourceText(*paths[r], texts[r], error)) return Fail(FormatImportError(error));
-            if (request.quiet) continue;
-            report << kTool << RoleName(static_cast<SourceRole>(r)) << ": " << *paths[r] << " ("
-                   << EncodingName(texts[r].encoding) << ")" << std::endl;
+            report.SourceTaken(static_cast<SourceRole>(r), *paths[r], texts[r].encoding);
         }
         if (!BuildCatalogueModel(texts[0], texts[1], texts[2], model, error)) return Fail(FormatImportError(error));
-        for (const std::string& note : model.leftOut) report << kTool << "note: " << note << std::endl;
+        for (const std::string& note : model.leftOut) report.LeftOut(note);
         return true;
     }
 
@@ -131,8 +94,8 @@ private:
     bool BuildAndInstall(const CatalogueModel& model) {
         std::string staging, error;
         if (!CreateStaging(target, staging, error)) return Fail(error);
-        ProgressReporter progress(request.quiet ? ProgressStyle::None : request.progress, report);
-        if (!WriteCatalogueFiles(model, staging + "/", std::ref(progress), error) || !SyncStaging(staging, error)) {
+        const WriteProgress progress = [this](size_t done, size_t total) { report.CodesWritten(done, total); };
+        if (!WriteCatalogueFiles(model, staging + "/", progress, error) || !SyncStaging(staging, error)) {
             DiscardStaging(staging);
             return Fail(error + "; " + target + " is unchanged");
         }
@@ -150,7 +113,7 @@ private:
     }
 
     const ImportRequest& request;
-    std::ostream& report;
+    ImportReport& report;
     std::string target;
     SourceFiles files;
     TargetLock lock;
@@ -159,7 +122,7 @@ private:
 
 }  // namespace
 
-int RunImport(const ImportRequest& request, std::ostream& report, ImportCounts* counts) {
+int RunImport(const ImportRequest& request, ImportReport& report, ImportCounts* counts) {
     ImportRun run(request, report);
     return run.Run(counts);
 }

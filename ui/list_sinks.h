@@ -1,6 +1,7 @@
-// Puts what the catalogue walk finds into the window's tree list.
-#ifndef KODEXA_UI_TREE_LIST_SINK_H
-#define KODEXA_UI_TREE_LIST_SINK_H
+// Put what the catalogue walk and the search find into the window's tree
+// list and result list.
+#ifndef KODEXA_UI_LIST_SINKS_H
+#define KODEXA_UI_LIST_SINKS_H
 
 #include <fx.h>
 
@@ -21,6 +22,19 @@ private:
     FX::FXIcon* folderOpen;
     FX::FXIcon* folderClosed;
     FX::FXIcon* page;
+};
+
+// One result line: "code<TAB>title" in the two columns, the page icon, and
+// data of a code shown with the page icon.
+class ResultListSink : public SearchSink {
+public:
+    ResultListSink(FX::FXIconList* list, FX::FXIcon* icon) : list(list), icon(icon) {}
+
+    void AddResult(const std::string& code, const std::string& title) override;
+
+private:
+    FX::FXIconList* list;
+    FX::FXIcon* icon;
 };
 
 }  // namespace kodexa
