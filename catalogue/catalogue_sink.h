@@ -44,8 +44,8 @@ public:
 // walked to its end.
 bool FillChapterTree(ObjectDatabase& chapterDb, ObjectDatabase& groupDb, ObjectDatabase& codeDb, TreeSink& sink);
 
-// Appends every code whose title (or code) contains text, A to Z folded, in
-// index order. True when at least one result was added.
+// Appends every code whose title (or code) contains text, A to Z and Ä Ö Ü
+// folded, in index order. True when at least one result was added.
 bool SearchCodes(ObjectDatabase& codeDb, const std::string& text, SearchSink& sink);
 
 }  // namespace kodexa

@@ -1,6 +1,6 @@
 // A scan of every code in index order; the cost is the same whatever the
 // text, one object read per code.
-#include <algorithm>
+#include <string>
 
 #include "catalogue/catalogue_records.h"
 #include "catalogue/catalogue_sink.h"
@@ -11,17 +11,32 @@ namespace {
 
 constexpr int kSyncHeader = 1;
 
-// Folds A to Z only, as tolower does in the C locale, whatever locale the
-// process runs in: every other byte, umlauts included, stays as it is.
-std::string FoldAsciiCase(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; });
+// The second byte of Ä, Ö and Ü in UTF-8.
+bool IsCapitalUmlautTail(char byte) {
+    const unsigned char tail = static_cast<unsigned char>(byte);
+    return tail == 0x84 || tail == 0x96 || tail == 0x9C;
+}
+
+// Folds A to Z, as tolower does in the C locale, whatever locale the
+// process runs in, and the capital umlauts of the UTF-8 catalogue (C3 84,
+// C3 96, C3 9C) to the small ones (C3 A4, C3 B6, C3 BC): titles begin with
+// "Übelkeit" or "Ödem", and a user types them in small letters. Every other
+// byte stays as it is.
+std::string FoldCase(std::string text) {
+    for (std::string::size_type i = 0; i < text.size(); ++i) {
+        const unsigned char byte = static_cast<unsigned char>(text[i]);
+        if (byte >= 'A' && byte <= 'Z') {
+            text[i] = static_cast<char>(byte - 'A' + 'a');
+        } else if (byte == 0xC3 && i + 1 < text.size() && IsCapitalUmlautTail(text[i + 1])) {
+            text[++i] += 0x20;
+        }
+    }
     return text;
 }
 
 // An empty needle occurs everywhere, in an empty text too.
 bool Occurs(const std::string& needle, const RecordText& text) {
-    return FoldAsciiCase(TextOrEmpty(text)).find(needle) != std::string::npos;
+    return FoldCase(TextOrEmpty(text)).find(needle) != std::string::npos;
 }
 
 }  // namespace
@@ -31,7 +46,7 @@ bool Occurs(const std::string& needle, const RecordText& text) {
 bool SearchCodes(ObjectDatabase& codeDb, const std::string& text, SearchSink& sink) {
     BtreeIndex* index = codeDb.Index(0);
     if (index == nullptr) return false;
-    const std::string needle = FoldAsciiCase(text);
+    const std::string needle = FoldCase(text);
     CodeRecord record(&codeDb);
     CatalogueKey key, scratch;
     bool found = false;
