@@ -43,22 +43,29 @@ bool Occurs(const std::string& needle, const RecordText& text) {
 
 // Besides the title, the code itself is searched, so that typing a code or
 // its beginning lists that code and its sub-codes.
-bool SearchCodes(ObjectDatabase& codeDb, const std::string& text, SearchSink& sink) {
+bool SearchCodes(ObjectDatabase& codeDb, const std::string& text, SearchSink& sink, ReadTrouble* trouble) {
     BtreeIndex* index = codeDb.Index(0);
     if (index == nullptr) return false;
+    ReadTrouble ignored;
+    ReadTrouble& noted = trouble != nullptr ? *trouble : ignored;
     const std::string needle = FoldCase(text);
     CodeRecord record(&codeDb);
     CatalogueKey key, scratch;
     bool found = false;
-    for (int more = index->FindFirst(key, kSyncHeader); more; more = index->FindNext(key, scratch, kSyncHeader)) {
-        // An unreadable object costs its own line only.
-        if (!record.ReadAt(key.ObjectAddress())) continue;
+    int more = index->FindFirst(key, kSyncHeader);
+    for (; more; more = index->FindNext(key, scratch, kSyncHeader)) {
+        // An unreadable object costs its own line only; the rest is shown.
+        if (!record.ReadAt(key.ObjectAddress())) {
+            noted.Note(codeDb.DataFile());
+            continue;
+        }
         if (Occurs(needle, record.title) || Occurs(needle, record.code)) {
             sink.AddResult(TextOrEmpty(record.code), TextOrEmpty(record.title));
             found = true;
         }
         record.ReleaseTexts();
     }
+    noted.NoteIfFailed(*index);
     return found;
 }
 

@@ -17,6 +17,7 @@ using namespace kodexa;
 constexpr int kExitFound = 0;
 constexpr int kExitNothing = 1;
 constexpr int kExitUsage = 2;
+constexpr int kExitDamaged = 3;
 
 const char kUsage[] =
     "Usage: kodexa-find [--dir DIR] TEXT\n"
@@ -39,7 +40,8 @@ const char kUsage[] =
     "\n"
     "The catalogue is opened read-only and never changed.\n"
     "Exit status: 0 something found, 1 nothing found or no usable catalogue,\n"
-    "2 wrong usage.\n";
+    "2 wrong usage, 3 the catalogue is damaged: what could be read was printed,\n"
+    "the file that could not be read is named on standard error.\n";
 
 enum class Mode { None, Search, Code, Tree, Help, Version };
 
@@ -107,9 +109,17 @@ bool Open(Catalogue& catalogue, const std::string& dir, CatalogueFile which) {
     if (code == kNoSuchFile)
         std::fprintf(stderr, "kodexa-find: no catalogue in %s (%s)\n", dir.c_str(), catalogue.Failure(which).c_str());
     else
-        std::fprintf(stderr, "kodexa-find: cannot read %s: %s\n", catalogue.DataPath(which).c_str(),
+        std::fprintf(stderr, "kodexa-find: cannot read %s: %s\n", catalogue.FailedPath(which).c_str(),
                      catalogue.Failure(which).c_str());
     return false;
+}
+
+// Called after what could be read is printed: a cut-short answer must not
+// pass for the whole one.
+int Damaged(const Catalogue& catalogue) {
+    std::fprintf(stderr, "kodexa-find: %s could not be read to its end: the catalogue is damaged, import it again\n",
+                 catalogue.Unreadable().c_str());
+    return kExitDamaged;
 }
 
 struct PrintingResults : SearchSink {
@@ -121,7 +131,9 @@ struct PrintingResults : SearchSink {
 int Search(Catalogue& catalogue, const std::string& dir, const std::string& text) {
     if (!Open(catalogue, dir, CatalogueFile::Codes)) return kExitNothing;
     PrintingResults results;
-    return catalogue.Search(text, results) ? kExitFound : kExitNothing;
+    const bool found = catalogue.Search(text, results);
+    if (!catalogue.Unreadable().empty()) return Damaged(catalogue);
+    return found ? kExitFound : kExitNothing;
 }
 
 // A mark that is not a visible character is shown by its number.
@@ -138,7 +150,9 @@ int ShowCode(Catalogue& catalogue, const std::string& dir, const std::string& wa
     CodeFacts record;
     // The index knows seven characters only; a longer request must not
     // answer with the code it happens to begin with.
-    if (!catalogue.LookUp(wanted, record) || record.code != wanted) {
+    const bool found = catalogue.LookUp(wanted, record);
+    if (!catalogue.Unreadable().empty()) return Damaged(catalogue);
+    if (!found || record.code != wanted) {
         std::fprintf(stderr, "kodexa-find: no code %s\n", wanted.c_str());
         return kExitNothing;
     }
@@ -189,6 +203,7 @@ int ShowTree(Catalogue& catalogue, const std::string& dir) {
     OutlineTree tree;
     bool complete = catalogue.FillTree(tree);
     tree.Print();
+    if (!catalogue.Unreadable().empty()) return Damaged(catalogue);
     if (complete) return kExitFound;
     std::fprintf(stderr, "kodexa-find: the catalogue could not be read to its end\n");
     return kExitNothing;

@@ -42,6 +42,15 @@ bool IsCodeKind(const ItemData* data) { return data->kind == kKindBranchCode || 
 
 FXString ToFXString(const std::string& text) { return FXString(text.c_str(), static_cast<FXint>(text.size())); }
 
+// Shown once per tree walk or search that met a file it could not read: a
+// tree or a result list cut short must not pass for the whole catalogue.
+FXString DamagedText(const std::string& file) {
+    return "Der Katalog ist besch\xc3\xa4" "digt: " + ToFXString(file) +
+           " konnte nicht ganz gelesen werden.\n"
+           "Angezeigt wird nur, was gelesen werden konnte.\n"
+           "Bitte importieren Sie den Katalog neu (kodexa-import).";
+}
+
 }  // namespace
 
 // Message map; entries in the order of the ids.
@@ -189,10 +198,16 @@ void Kodexa::OpenCatalogue() {
 void Kodexa::OpenOne(CatalogueFile which) {
     std::printf("%s %s\n", catalogue->DataPath(which).c_str(), catalogue->IndexPath(which).c_str());
     std::fflush(stdout);
-    if (catalogue->Open(which, CatalogueAccess::Browsing) != 0) {
-        FXMessageBox box(this, "Datafile", NamesOf(which).errorMessage, nullptr, MBOX_OK, 0, 0);
-        box.execute(PLACEMENT_CURSOR);
-    }
+    if (catalogue->Open(which, CatalogueAccess::Reading) != 0) ShowDatafileBox(NamesOf(which).errorMessage);
+}
+
+void Kodexa::ShowDatafileBox(const FXString& text) {
+    FXMessageBox box(this, "Datafile", text, nullptr, MBOX_OK, 0, 0);
+    box.execute(PLACEMENT_CURSOR);
+}
+
+void Kodexa::ReportUnreadable() {
+    if (catalogue && !catalogue->Unreadable().empty()) ShowDatafileBox(DamagedText(catalogue->Unreadable()));
 }
 
 // The databases close in table order: groups, chapters, codes.
@@ -201,7 +216,9 @@ void Kodexa::CloseCatalogue() { catalogue.reset(); }
 bool Kodexa::FillChapterTree() {
     if (!catalogue) return false;
     TreeListSink sink(tree, folderOpenIcon, folderClosedIcon, codeIcon);
-    return catalogue->FillTree(sink);
+    const bool complete = catalogue->FillTree(sink);
+    ReportUnreadable();
+    return complete;
 }
 
 long Kodexa::onCmdQuit(FXObject*, FXSelector, void*) {
@@ -238,7 +255,9 @@ bool Kodexa::SearchCodes() {
     if (!catalogue) return false;
     ResultListSink sink(resultList, codeIcon);
     const FXString text = searchField->getText();
-    return catalogue->Search(std::string(text.text(), text.length()), sink);
+    const bool found = catalogue->Search(std::string(text.text(), text.length()), sink);
+    ReportUnreadable();
+    return found;
 }
 
 // Once their items are gone nothing can reach the old results' data, so it

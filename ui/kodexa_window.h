@@ -87,8 +87,8 @@ public:
     void create() override;
     void detach() override;
 
-    // Opens the catalogue in the program's directory, with a "Datafile" box
-    // for each database that fails.
+    // Opens the catalogue in the program's directory read-only, with a
+    // "Datafile" box for each database that fails; nothing is ever written.
     void OpenCatalogue();
     void CloseCatalogue();
     // Fills the tree from the open catalogue; false when the walk stopped early.
@@ -106,13 +106,17 @@ public:
     virtual std::string programDirectory() const;
 
 protected:
-    // The catalogue of dir; tests hand in one that stands in for a place
-    // the user may not write to.
+    // The catalogue of dir; tests hand in one that counts how it is opened.
     virtual std::unique_ptr<Catalogue> makeCatalogue(const std::string& dir) const;
 
 private:
     void BuildMenus();
     void OpenOne(CatalogueFile which);
+    // The "Datafile" box with text, at the pointer, until the user closes it.
+    void ShowDatafileBox(const FX::FXString& text);
+    // The box for a catalogue that the last walk or search could not read
+    // to its end; nothing when it read everything.
+    void ReportUnreadable();
     void ClearResults();
     void ShowContextMenu(FX::FXWindow* clicked, const FX::FXEvent* event);
     ItemData* CurrentItemData(bool& found) const;
