@@ -273,34 +273,56 @@ void Kodexa::ClearResults() {
     DeleteItemData(previous);
 }
 
+// The menu's commands act on the current item, so the entry right-clicked
+// becomes current and selected first, as a left click would make it: left
+// as it was, "Code kopieren" would copy the entry current before, a wrong
+// code pasted into a patient's record. Beside every entry no menu opens.
 long Kodexa::onTreeRightPress(FXObject*, FXSelector, void* ptr) {
     const auto* event = static_cast<const FXEvent*>(ptr);
     if (!IsPlainSingleClick(event)) {
         return 1;
     }
-    FXTreeItem* item = tree->getCurrentItem();
+    FXTreeItem* item = tree->getItemAt(event->win_x, event->win_y);
     if (item == nullptr) {
         return 1;
     }
-    const auto* data = static_cast<const ItemData*>(item->getData());
-    if (data != nullptr && (data->kind == kKindBranchCode || data->kind == kKindLeafCode)) {
+    tree->killSelection(TRUE);
+    tree->setCurrentItem(item, TRUE);
+    tree->selectItem(item, TRUE);
+    tree->setAnchorItem(item);
+    EnableCopyEntriesFor(static_cast<const ItemData*>(item->getData()));
+    ShowContextMenu(tree, event);
+    return 1;
+}
+
+// The line for no hits carries no data and opens no menu.
+long Kodexa::onListRightPress(FXObject*, FXSelector, void* ptr) {
+    const auto* event = static_cast<const FXEvent*>(ptr);
+    if (!IsPlainSingleClick(event)) {
+        return 1;
+    }
+    const FXint index = resultList->getItemAt(event->win_x, event->win_y);
+    if (index < 0 || resultList->getItemData(index) == nullptr) {
+        return 1;
+    }
+    resultList->killSelection(TRUE);
+    resultList->setCurrentItem(index, TRUE);
+    resultList->selectItem(index, TRUE);
+    resultList->setAnchorItem(index);
+    EnableCopyEntriesFor(static_cast<const ItemData*>(resultList->getItemData(index)));
+    ShowContextMenu(resultList, event);
+    return 1;
+}
+
+// Title and code can be copied for codes only; the code of every entry.
+void Kodexa::EnableCopyEntriesFor(const ItemData* data) {
+    if (data != nullptr && IsCodeKind(data)) {
         popupCopyText->enable();
         popupCopyBoth->enable();
     } else {
         popupCopyText->disable();
         popupCopyBoth->disable();
     }
-    ShowContextMenu(tree, event);
-    return 1;
-}
-
-long Kodexa::onListRightPress(FXObject*, FXSelector, void* ptr) {
-    const auto* event = static_cast<const FXEvent*>(ptr);
-    if (!IsPlainSingleClick(event)) {
-        return 1;
-    }
-    ShowContextMenu(resultList, event);
-    return 1;
 }
 
 // The clicked widget took the pointer before it passed the press on; left

@@ -118,6 +118,7 @@ private:
     // to its end; nothing when it read everything.
     void ReportUnreadable();
     void ClearResults();
+    void EnableCopyEntriesFor(const ItemData* data);
     void ShowContextMenu(FX::FXWindow* clicked, const FX::FXEvent* event);
     ItemData* CurrentItemData(bool& found) const;
     // Runs one of the copy operations on the current item of the page shown.
