@@ -3,7 +3,9 @@
 #include "ui/kodexa_window.h"
 
 #include <fxkeys.h>
+#include <iconv.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <vector>
@@ -41,6 +43,30 @@ bool IsPlainSingleClick(const FXEvent* event) { return !event->moved && event->c
 bool IsCodeKind(const ItemData* data) { return data->kind == kKindBranchCode || data->kind == kKindLeafCode; }
 
 FXString ToFXString(const std::string& text) { return FXString(text.c_str(), static_cast<FXint>(text.size())); }
+
+// STRING is Latin-1 by X convention. A character Latin-1 lacks becomes
+// '?', one for the whole UTF-8 sequence; so does a broken sequence.
+std::string ToLatin1(const std::string& utf8) {
+    std::string latin1(utf8.size(), '\0');  // never longer than the UTF-8
+    iconv_t converter = iconv_open("ISO-8859-1", "UTF-8");
+    if (converter == reinterpret_cast<iconv_t>(-1)) return utf8;
+    char* in = const_cast<char*>(utf8.data());
+    size_t inLeft = utf8.size();
+    char* out = &latin1[0];
+    size_t outLeft = latin1.size();
+    while (inLeft > 0 && iconv(converter, &in, &inLeft, &out, &outLeft) == static_cast<size_t>(-1)) {
+        if (errno != EILSEQ && errno != EINVAL) break;
+        *out++ = '?';
+        --outLeft;
+        do {
+            ++in;
+            --inLeft;
+        } while (inLeft > 0 && (static_cast<unsigned char>(*in) & 0xC0) == 0x80);
+    }
+    iconv_close(converter);
+    latin1.resize(latin1.size() - outLeft);
+    return latin1;
+}
 
 // Shown once per tree walk or search that met a file it could not read: a
 // tree or a result list cut short must not pass for the whole catalogue.
@@ -457,15 +483,17 @@ long Kodexa::onClipboardRequest(FXObject* sender, FXSelector sel, void* ptr) {
     if ((type != utf8Type && type != stringType && type != textType) || clipText == nullptr) {
         return 0;
     }
-    // X11 selections carry their length, so UTF8_STRING gets the text alone;
-    // the two plain types keep their terminating NUL.
-    const FXuint size = type == utf8Type ? clipLength : clipLength + 1;
+    // X11 selections carry their length, so no type gets a NUL: some
+    // programs paste it as a stray character. UTF8_STRING and text/plain
+    // carry the catalogue's UTF-8, STRING Latin-1.
+    const std::string text =
+        type == stringType ? ToLatin1(std::string(clipText, clipLength)) : std::string(clipText, clipLength);
     FXuchar* bytes = nullptr;
-    if (!FXMALLOC(&bytes, FXuchar, size + 1)) {
+    if (!FXMALLOC(&bytes, FXuchar, text.size() + 1)) {
         return 0;
     }
-    std::memcpy(bytes, clipText, size);
-    setDNDData(FROM_CLIPBOARD, type, bytes, size);
+    std::memcpy(bytes, text.data(), text.size());
+    setDNDData(FROM_CLIPBOARD, type, bytes, static_cast<FXuint>(text.size()));
     return 1;
 }
 

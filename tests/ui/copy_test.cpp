@@ -77,13 +77,26 @@ TEST_F(WindowTest, ClipboardServesEachTypeUntilAnotherOwnerTakesIt) {
         FXFREE(&data);
         return text;
     };
+    // No type carries a NUL; STRING is Latin-1, a character outside it '?'.
+    const struct {
+        const char* copied;
+        FXDragType type;
+        std::string pasted;
+    } cases[] = {
+        {kA009Title, FXWindow::utf8Type, kA009Title},
+        {kA009Title, FXWindow::stringType, "Cholera, nicht n\xe4her bezeichnet"},
+        {kA009Title, FXWindow::textType, kA009Title},
+        {kA009Title, FXWindow::colorType, "<nothing>"},
+        {"\xc3\x84 \xe2\x82\xac 1\xc2\xb0 \xf0\x9f\x98\x80.", FXWindow::stringType, "\xc4 ? 1\xb0 ?."},
+        {"\xc3\x84 \xe2\x82\xac", FXWindow::utf8Type, "\xc3\x84 \xe2\x82\xac"},
+        {"", FXWindow::stringType, ""},
+    };
+    for (const auto& c : cases) {
+        ItemData copied(1, c.copied);
+        window->copyCode(&copied);
+        EXPECT_EQ(paste(c.type), c.pasted) << c.copied << " " << c.type;
+    }
     MakeCurrent(kA009);
-    Command(Kodexa::ID_COPY_TEXT);
-    // UTF8_STRING is counted: no NUL. The two plain types carry the NUL.
-    EXPECT_EQ(paste(FXWindow::utf8Type), kA009Title);
-    EXPECT_EQ(paste(FXWindow::stringType), kA009Title + std::string(1, '\0'));
-    EXPECT_EQ(paste(FXWindow::textType), kA009Title + std::string(1, '\0'));
-    EXPECT_EQ(paste(FXWindow::colorType), "<nothing>");
 
     Command(Kodexa::ID_COPY_CODE);  // owning already: lost, gained, then the new text
     EXPECT_EQ(paste(FXWindow::utf8Type), "A00.9");
@@ -93,7 +106,7 @@ TEST_F(WindowTest, ClipboardServesEachTypeUntilAnotherOwnerTakesIt) {
     EXPECT_EQ(Probe(*window).clipText(), nullptr);
     Command(Kodexa::ID_COPY_BOTH);
     EXPECT_TRUE(window->hasClipboard());
-    EXPECT_EQ(paste(FXWindow::stringType), kA009 + std::string(1, '\0'));
+    EXPECT_EQ(paste(FXWindow::utf8Type), kA009);
 }
 
 // The y of a point on row (tree: the item; list: the index) of widget, or
