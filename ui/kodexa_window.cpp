@@ -83,6 +83,7 @@ FXString DamagedText(const std::string& file) {
 FXDEFMAP(Kodexa) KodexaMap[] = {
     //________Message_Type____________ID_____________________________Message_Handler______
     FXMAPFUNC(SEL_COMMAND,            Kodexa::ID_QUIT,               Kodexa::onCmdQuit),
+    FXMAPFUNC(SEL_COMMAND,            Kodexa::ID_TABBOOK,            Kodexa::onCmdTabBook),
     FXMAPFUNC(SEL_COMMAND,            Kodexa::ID_SEARCH,             Kodexa::onCmdSearch),
     FXMAPFUNC(SEL_RIGHTBUTTONPRESS,   Kodexa::ID_TREE,               Kodexa::onTreeRightPress),
     FXMAPFUNC(SEL_RIGHTBUTTONPRESS,   Kodexa::ID_RESULTS,            Kodexa::onListRightPress),
@@ -133,9 +134,10 @@ Kodexa::Kodexa(FXApp* app)
     searchField = new FXTextField(searchBar, 20, this, ID_SEARCH_FIELD,
                                   TEXTFIELD_ENTER_ONLY | FRAME_SUNKEN | FRAME_THICK | LAYOUT_FILL_X, 0, 0, 0, 0, 2, 2,
                                   2, 2);
-    new FXButton(searchBar, "&Suchen", searchIcon, this, ID_SEARCH,
-                 BUTTON_INITIAL | BUTTON_DEFAULT | ICON_BEFORE_TEXT | FRAME_RAISED | FRAME_THICK | LAYOUT_FIX_WIDTH, 0,
-                 0, 70, 0, 2, 2, 2, 2);
+    // As wide as its icon and whole label need.
+    searchButton = new FXButton(searchBar, "&Suchen", searchIcon, this, ID_SEARCH,
+                                BUTTON_INITIAL | BUTTON_DEFAULT | ICON_BEFORE_TEXT | FRAME_RAISED | FRAME_THICK, 0, 0,
+                                0, 0, 2, 2, 2, 2);
     // "&Suche" and "&Suchen" share Alt+S, and the button, made last, would
     // take it over: Alt+S on the tree page would search for whatever the
     // hidden field holds (all codes when it is empty). Alt+S opens the page,
@@ -247,6 +249,14 @@ bool Kodexa::FillChapterTree() {
     return complete;
 }
 
+// Opening the search page (Alt+S or its tab) is asking to type a search.
+long Kodexa::onCmdTabBook(FXObject*, FXSelector, void* ptr) {
+    if (static_cast<FXint>(reinterpret_cast<FXival>(ptr)) == kSearchPage) {
+        searchField->setFocus();
+    }
+    return 1;
+}
+
 long Kodexa::onCmdQuit(FXObject*, FXSelector, void*) {
     getApp()->exit(0);
     return 1;
@@ -271,10 +281,25 @@ long Kodexa::onCmdSearch(FXObject*, FXSelector, void*) {
         resultList->appendItem("\tKeine Ergebnis", nullptr, nullptr, nullptr, FALSE);
         resultList->update();
     }
-    resultList->setHeaderSize(0, 80);
-    resultList->setHeaderSize(1, resultFrame->getWidth() - 80);
+    SizeResultColumns();
     getApp()->endWaitCursor();
     return 1;
+}
+
+// The title column takes the list's width beside the code column, less the
+// vertical scroll bar that many results bring: so no horizontal scroll bar
+// appears. The list is laid out once with a narrow title column to find
+// out whether it needs the vertical one.
+void Kodexa::SizeResultColumns() {
+    const FXint codeWidth = 80;
+    resultList->setHeaderSize(0, codeWidth);
+    resultList->setHeaderSize(1, 0);
+    resultList->layout();
+    FXint visible = resultList->getWidth();
+    if (resultList->verticalScrollBar()->shown()) {
+        visible -= resultList->verticalScrollBar()->getWidth();
+    }
+    resultList->setHeaderSize(1, FXMAX(visible - codeWidth, 0));
 }
 
 bool Kodexa::SearchCodes() {
@@ -354,12 +379,18 @@ void Kodexa::EnableCopyEntriesFor(const ItemData* data) {
 // The clicked widget took the pointer before it passed the press on; left
 // with it, the menu never sees a click outside itself and can only be closed
 // by choosing an entry.
+// The keys go to the menu while it is up, so that Escape closes it and the
+// arrow keys and Enter choose, instead of reaching the window beneath.
 void Kodexa::ShowContextMenu(FXWindow* clicked, const FXEvent* event) {
     if (clicked->grabbed()) {
         clicked->ungrab();
     }
     popupMenu->popup(nullptr, event->root_x, event->root_y);
+    popupMenu->grabKeyboard();
     getApp()->runModalWhileShown(popupMenu);
+    if (popupMenu->grabbedKeyboard()) {
+        popupMenu->ungrabKeyboard();
+    }
 }
 
 

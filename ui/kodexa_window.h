@@ -32,6 +32,7 @@ protected:
     FX::FXHorizontalFrame* resultFrame = nullptr;  // Frame round the result list; sizes its columns
     FX::FXHorizontalFrame* treePage = nullptr;     // Tree page
     FX::FXTextField* searchField = nullptr;        // Text to search the titles for
+    FX::FXButton* searchButton = nullptr;          // Starts the search
     FX::FXIconList* resultList = nullptr;          // Search results: code and title
     FX::FXTreeList* tree = nullptr;                // Chapters, groups and codes
     FX::FXToolBarShell* dockShell = nullptr;       // Floating home of the menu bar
@@ -75,6 +76,7 @@ public:
     long onCmdCopyText(FX::FXObject* sender, FX::FXSelector sel, void* ptr);
     long onCmdCopyBoth(FX::FXObject* sender, FX::FXSelector sel, void* ptr);
     long onCmdTips(FX::FXObject* sender, FX::FXSelector sel, void* ptr);
+    long onCmdTabBook(FX::FXObject* sender, FX::FXSelector sel, void* ptr);
     long onClipboardLost(FX::FXObject* sender, FX::FXSelector sel, void* ptr);
     long onClipboardGained(FX::FXObject* sender, FX::FXSelector sel, void* ptr);
     long onClipboardRequest(FX::FXObject* sender, FX::FXSelector sel, void* ptr);
@@ -118,6 +120,7 @@ private:
     // to its end; nothing when it read everything.
     void ReportUnreadable();
     void ClearResults();
+    void SizeResultColumns();
     void EnableCopyEntriesFor(const ItemData* data);
     void ShowContextMenu(FX::FXWindow* clicked, const FX::FXEvent* event);
     ItemData* CurrentItemData(bool& found) const;

@@ -27,6 +27,7 @@ struct KodexaWindowProbe {
     FX::FXHorizontalFrame* resultFrame() const { return window.resultFrame; }
     FX::FXTabBook* tabbook() const { return window.tabbook; }
     FX::FXTextField* searchField() const { return window.searchField; }
+    FX::FXButton* searchButton() const { return window.searchButton; }
     FX::FXMenuPane* popupMenu() const { return window.popupMenu; }
     FX::FXIcon* folderOpenIcon() const { return window.folderOpenIcon; }
     FX::FXIcon* folderClosedIcon() const { return window.folderClosedIcon; }
