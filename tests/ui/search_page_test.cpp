@@ -120,8 +120,8 @@ TEST_F(WindowTest, OldResultsDataIsFreedAndTheTreesStays) {
     EXPECT_EQ(ItemDataCount(), afterOne - 7);
 }
 
-// The default catalogue of the build, copied so that no test opens (and so
-// rewrites the headers of) the files the program itself uses.
+// The default catalogue of the build, copied so that no test depends on the
+// files the program itself uses.
 class DefaultCatalogue : public WindowTest {
 protected:
     void SetUp() override {
