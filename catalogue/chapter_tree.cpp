@@ -36,10 +36,7 @@ struct Cursor {
 
     // An empty index is no failure: the record then keeps absent texts.
     bool ReadFirst() {
-        if (!index->FindFirst(key, kSyncHeader)) {
-            trouble.NoteIfFailed(*index);
-            return trouble.file == nullptr;
-        }
+        if (!index->FindFirst(key, kSyncHeader)) return !trouble.NoteIfFailed(*index);
         return Read();
     }
     // False at the end of the index too, which is no trouble; failedEnd
