@@ -212,7 +212,9 @@ sleep 0.3
 xdotool key ctrl+a
 xdotool type --delay 20 cholera
 xdotool key Return
-until_true 30 first_row_has_code || fail "no first result"
+# The first row still holds the last search's hit; wait for the fourth.
+fourth_row_has_code() { [ "$(dark_in "$main" 60x17+30+177)" = 1 ]; }
+until_true 30 fourth_row_has_code || fail "no fourth result"
 xdotool mousemove --window "$main" 150 185 click 3
 sleep 0.5
 popup=$(context_menu)
