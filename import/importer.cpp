@@ -10,6 +10,7 @@
 
 #include "store/file_set_replace.h"
 #include "import/catalogue_writer.h"
+#include "import/facts_writer.h"
 #include "import/import_model.h"
 #include "store/file_layer.h"
 
@@ -71,6 +72,8 @@ private:
         std::string error;
         if (!lock.Acquire(target, error)) return Fail(error);
         std::vector<std::string> occupied = CatalogueFileList();
+        const std::vector<std::string> optional = OptionalCatalogueFileList();
+        occupied.insert(occupied.end(), optional.begin(), optional.end());
         occupied.push_back(kPendingMarkerName);
         if (!request.force && HasAnyFile(target, occupied)) {
             return Fail(target + " already holds a catalogue; --force replaces it");
@@ -90,7 +93,10 @@ private:
             report.SourceTaken(static_cast<SourceRole>(r), *paths[r], texts[r].encoding);
         }
         if (!BuildCatalogueModel(texts[0], texts[1], texts[2], model, error)) return Fail(FormatImportError(error));
+        if (!ReadCodeFacts(texts[2], EditionOfSourceName(files.codes), facts, error))
+            return Fail(FormatImportError(error));
         for (const std::string& note : model.leftOut) report.LeftOut(note);
+        for (const std::string& note : facts.leftOut) report.LeftOut(note);
         return true;
     }
 
@@ -114,12 +120,13 @@ private:
         std::string staging, error;
         if (!CreateStaging(target, staging, error)) return Fail(error);
         const WriteProgress progress = [this](size_t done, size_t total) { report.CodesWritten(done, total); };
-        if (!WriteCatalogueFiles(model, staging + "/", progress, error) || !SyncStaging(staging, error)) {
+        if (!WriteCatalogueFiles(model, staging + "/", progress, error) ||
+            !WriteFactsFiles(facts, staging + "/", error) || !SyncStaging(staging, error)) {
             DiscardStaging(staging);
             return Fail(error + "; " + target + " is unchanged");
         }
         bool markerWritten = false;
-        if (!InstallStaging(target, staging, markerWritten, error)) {
+        if (!InstallStaging(target, staging, markerWritten, error, StaleOptionalFiles(staging))) {
             if (!markerWritten) {
                 DiscardStaging(staging);
                 UnlinkPath((target + "/" + kPendingMarkerName).c_str());
@@ -131,8 +138,18 @@ private:
         return true;
     }
 
+    // Optional files of an older catalogue that the new one lacks must not
+    // outlive the replacement.
+    std::vector<std::string> StaleOptionalFiles(const std::string& staging) const {
+        std::vector<std::string> stale;
+        for (const std::string& name : OptionalCatalogueFileList())
+            if (!HasAnyFile(staging, {name})) stale.push_back(name);
+        return stale;
+    }
+
     const ImportRequest& request;
     ImportReport& report;
+    FactsModel facts;
     std::string target;
     SourceFiles files;
     TargetLock lock;

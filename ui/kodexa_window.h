@@ -71,6 +71,8 @@ public:
     long onCmdSearch(FX::FXObject* sender, FX::FXSelector sel, void* ptr);
     long onTreeRightPress(FX::FXObject* sender, FX::FXSelector sel, void* ptr);
     long onListRightPress(FX::FXObject* sender, FX::FXSelector sel, void* ptr);
+    long onTreeDoubleClicked(FX::FXObject* sender, FX::FXSelector sel, void* ptr);
+    long onListDoubleClicked(FX::FXObject* sender, FX::FXSelector sel, void* ptr);
     long onCmdAbout(FX::FXObject* sender, FX::FXSelector sel, void* ptr);
     long onCmdCopyCode(FX::FXObject* sender, FX::FXSelector sel, void* ptr);
     long onCmdCopyText(FX::FXObject* sender, FX::FXSelector sel, void* ptr);
@@ -103,6 +105,9 @@ public:
     bool copyCode(ItemData* data);
     bool copyText(ItemData* data);
     bool copyCodeAndText(ItemData* data);
+    // Shows the Details window of the code; false when it is no code of
+    // the catalogue.
+    bool showDetails(const std::string& code);
 
     // The directory of the program's own executable, ending in '/'.
     virtual std::string programDirectory() const;
@@ -119,6 +124,9 @@ private:
     // The box for a catalogue that the last walk or search could not read
     // to its end; nothing when it read everything.
     void ReportUnreadable();
+    void OpenFacts();
+    // The edition of the open catalogue; unknown without facts.
+    Edition LoadedEdition();
     void ClearResults();
     void SizeResultColumns();
     void EnableCopyEntriesFor(const ItemData* data);
