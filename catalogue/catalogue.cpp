@@ -1,5 +1,7 @@
 #include "catalogue/catalogue.h"
 
+#include "catalogue/alpha_terms.h"
+
 #include <unistd.h>
 
 #include <vector>
@@ -24,6 +26,7 @@ const CatalogueFileNames kNames[kCatalogueFileCount] = {
     {"data1.dat", "data1.ndx", "Error opening Groups"},
     {"data2.dat", "data2.ndx", "Error opening Kapitel"},
     {"data3.dat", "data3.ndx", "Error opening Codes"},
+    {"data4.dat", "data4.ndx", "Error opening Alphabetisches Verzeichnis"},
 };
 
 std::string WithSlash(const std::string& dir) { return dir.empty() || dir.back() == '/' ? dir : dir + '/'; }
@@ -118,11 +121,27 @@ bool Catalogue::OpenAll(CatalogueAccess access) {
     return all;
 }
 
+OptionalState Catalogue::OpenOptional(CatalogueFile which) {
+    const bool data = Probe(DataPath(which)).exists, index = Probe(IndexPath(which)).exists;
+    if (!data && !index) {
+        errors[Slot(which)] = kNoError;
+        return OptionalState::Absent;
+    }
+    if (Open(which, CatalogueAccess::Reading) == kNoError) return OptionalState::Open;
+    // A half-opened database must not serve the search.
+    Database(which).Close();
+    return OptionalState::Damaged;
+}
+
+bool Catalogue::IsOpen(CatalogueFile which) const { return databases[Slot(which)]->DataFile() != nullptr; }
+
 int Catalogue::Close(CatalogueFile which) { return errors[Slot(which)] = Database(which).Close(); }
 
 bool Catalogue::CloseAll() {
     bool all = true;
     for (CatalogueFile which : kAllCatalogueFiles) all = Close(which) == kNoError && all;
+    for (CatalogueFile which : kOptionalCatalogueFiles)
+        if (IsOpen(which)) all = Close(which) == kNoError && all;
     return all;
 }
 
@@ -149,7 +168,10 @@ bool Catalogue::FillTree(TreeSink& sink) {
 }
 
 bool Catalogue::Search(const std::string& text, SearchSink& sink) {
-    return SearchCodes(Database(CatalogueFile::Codes), text, sink);
+    bool found = SearchCodes(Database(CatalogueFile::Codes), text, sink);
+    if (IsOpen(CatalogueFile::AlphaIndex))
+        found = SearchAlphaTerms(Database(CatalogueFile::AlphaIndex), text, sink) || found;
+    return found;
 }
 
 bool Catalogue::LookUp(const std::string& code, CodeFacts& facts) {

@@ -19,9 +19,19 @@ class ObjectDatabase;
 // The databases of a catalogue, in the order of the table in catalogue.cpp
 // (data1, data2, ...). A database added later takes the next number and a
 // row in that table.
-enum class CatalogueFile { Groups, Chapters, Codes };
-constexpr int kCatalogueFileCount = 3;
+enum class CatalogueFile { Groups, Chapters, Codes, AlphaIndex };
+constexpr int kCatalogueFileCount = 4;
+// The databases every catalogue has.
 constexpr CatalogueFile kAllCatalogueFiles[] = {CatalogueFile::Groups, CatalogueFile::Chapters, CatalogueFile::Codes};
+// Databases a catalogue may have or not; without them it works as before.
+constexpr CatalogueFile kOptionalCatalogueFiles[] = {CatalogueFile::AlphaIndex};
+
+// What opening an optional database found.
+enum class OptionalState {
+    Absent,   // neither of its files: nothing to report
+    Open,     // open read-only
+    Damaged,  // one file only, or a file that does not open; see Failure
+};
 
 struct CatalogueFileNames {
     const char* dataName;      // "data1.dat", ...
@@ -69,6 +79,10 @@ public:
     int Open(CatalogueFile which, CatalogueAccess access);
     // Opens every database in table order; true when all opened.
     bool OpenAll(CatalogueAccess access);
+    // Opens an optional database read-only when both its files are there.
+    OptionalState OpenOptional(CatalogueFile which);
+    // Whether the database is open (its record file is).
+    bool IsOpen(CatalogueFile which) const;
     // Closes one database and answers the store error code of the close.
     int Close(CatalogueFile which);
     // Closes every database in table order (groups, chapters, codes); true
@@ -87,7 +101,9 @@ public:
     // The tree of chapters, groups and codes; false when the walk stopped
     // before the end of the code index.
     bool FillTree(TreeSink& sink);
-    // Every code whose title contains text; false when there was none.
+    // Every code whose title contains text, then, when the alphabetical
+    // index is open, every term of it that contains text; false when there
+    // was none.
     bool Search(const std::string& text, SearchSink& sink);
     // The code record the code index finds for code. The index keeps the
     // first seven characters only: a caller that needs the exact code

@@ -4,6 +4,7 @@
 
 #include "catalogue/catalogue_records.h"
 #include "catalogue/catalogue_sink.h"
+#include "catalogue/search_fold.h"
 
 namespace kodexa {
 
@@ -11,17 +12,9 @@ namespace {
 
 constexpr int kSyncHeader = 1;
 
-// Folds A to Z only, as tolower does in the C locale, whatever locale the
-// process runs in: every other byte, umlauts included, stays as it is.
-std::string FoldAsciiCase(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; });
-    return text;
-}
-
 // An empty needle occurs everywhere, in an empty text too.
 bool Occurs(const std::string& needle, const RecordText& text) {
-    return FoldAsciiCase(TextOrEmpty(text)).find(needle) != std::string::npos;
+    return FoldForSearch(TextOrEmpty(text)).find(needle) != std::string::npos;
 }
 
 }  // namespace
@@ -31,7 +24,7 @@ bool Occurs(const std::string& needle, const RecordText& text) {
 bool SearchCodes(ObjectDatabase& codeDb, const std::string& text, SearchSink& sink) {
     BtreeIndex* index = codeDb.Index(0);
     if (index == nullptr) return false;
-    const std::string needle = FoldAsciiCase(text);
+    const std::string needle = FoldForSearch(text);
     CodeRecord record(&codeDb);
     CatalogueKey key, scratch;
     bool found = false;

@@ -6,8 +6,10 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <set>
 
 #include "store/file_set_replace.h"
+#include "import/alpha_index.h"
 #include "import/catalogue_writer.h"
 #include "import/import_model.h"
 #include "store/file_layer.h"
@@ -34,9 +36,13 @@ public:
         // directory holds a mixture of two catalogues.
         if (IsDirectory(target) && !PrepareTarget()) return 1;
         CatalogueModel model;
-        if (!ReadModel(model) || !MakeTarget() || !BuildAndInstall(model)) return 1;
+        AlphaIndexModel alpha;
+        if (!ReadModel(model) || !ReadAlpha(model, alpha) || !MakeTarget() || !BuildAndInstall(model, alpha)) return 1;
         double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        const ImportCounts written{model.chapters.size(), model.groups.size(), model.codes.size()};
+        ImportCounts written{model.chapters.size(), model.groups.size(), model.codes.size()};
+        written.alphaIndex = !alphaPath.empty();
+        written.terms = alpha.terms.size();
+        written.termsLeftOut = alpha.leftOut;
         report.Finished(written, target, seconds);
         if (counts != nullptr) *counts = written;
         return 0;
@@ -50,10 +56,27 @@ private:
 
     bool FindFiles() {
         files = request.files;
+        alphaPath = request.alphaFile;
         ImportError error;
         if (!request.sourceDir.empty() && !FindSourceFiles(request.sourceDir, files, error)) {
             return Fail(FormatImportError(error));
         }
+        if (alphaPath.empty() && !request.sourceDir.empty() && !FindAlphaIndex(request.sourceDir, alphaPath, error)) {
+            return Fail(FormatImportError(error));
+        }
+        return true;
+    }
+
+    // Terms whose codes the catalogue lacks are counted, not fatal: an index
+    // and a classification of neighbouring years still go together.
+    bool ReadAlpha(const CatalogueModel& model, AlphaIndexModel& alpha) {
+        if (alphaPath.empty()) return true;
+        std::set<std::string> codes;
+        for (const CodeEntry& code : model.codes) codes.insert(code.code);
+        ImportError error;
+        SourceEncoding encoding;
+        if (!ReadAlphaIndex(alphaPath, codes, alpha, encoding, error)) return Fail(FormatImportError(error));
+        report.SourceTaken(SourceRole::AlphaIndex, alphaPath, encoding);
         return true;
     }
 
@@ -91,16 +114,23 @@ private:
         return PrepareTarget();
     }
 
-    bool BuildAndInstall(const CatalogueModel& model) {
+    bool BuildAndInstall(const CatalogueModel& model, const AlphaIndexModel& alpha) {
         std::string staging, error;
         if (!CreateStaging(target, staging, error)) return Fail(error);
         const WriteProgress progress = [this](size_t done, size_t total) { report.CodesWritten(done, total); };
-        if (!WriteCatalogueFiles(model, staging + "/", progress, error) || !SyncStaging(staging, error)) {
+        const bool withAlpha = !alphaPath.empty();
+        if (!WriteCatalogueFiles(model, staging + "/", progress, error) ||
+            (withAlpha && !WriteAlphaIndex(alpha, staging + "/", error)) || !SyncStaging(staging, error)) {
             DiscardStaging(staging);
             return Fail(error + "; " + target + " is unchanged");
         }
         bool markerWritten = false;
-        if (!InstallStaging(target, staging, markerWritten, error)) {
+        // A catalogue without an optional database must not keep the old
+        // catalogue's.
+        std::vector<std::string> dropped;
+        for (const std::string& name : OptionalFileList())
+            if (!HasAnyFile(staging, {name})) dropped.push_back(name);
+        if (!InstallStaging(target, staging, markerWritten, error, dropped)) {
             if (!markerWritten) {
                 DiscardStaging(staging);
                 UnlinkPath((target + "/" + kPendingMarkerName).c_str());
@@ -116,6 +146,7 @@ private:
     ImportReport& report;
     std::string target;
     SourceFiles files;
+    std::string alphaPath;  // empty: no alphabetical index
     TargetLock lock;
     bool prepared = false;
 };

@@ -59,7 +59,8 @@ bool IsStagingName(const std::string& name) {
 
 // The marker is written under another name and renamed into place, so that
 // a run killed while writing it never leaves a marker without its content.
-bool WriteMarker(const std::string& dir, const std::string& stagingName, std::string& error) {
+bool WriteMarker(const std::string& dir, const std::string& stagingName, const std::vector<std::string>& dropped,
+                 std::string& error) {
     const std::string marker = Join(dir, kPendingMarkerName), fresh = marker + ".new";
     int fd = OpenDescriptor(fresh.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd < 0) {
@@ -67,6 +68,7 @@ bool WriteMarker(const std::string& dir, const std::string& stagingName, std::st
         return false;
     }
     std::string content = stagingName + "\n";
+    for (const std::string& name : dropped) content += name + "\n";
     bool written = WriteDescriptor(fd, content.data(), content.size()) == 0;
     if (!written) error = SystemError("cannot write " + marker);
     if (written && SyncDescriptor(fd) != 0) {
@@ -85,7 +87,17 @@ bool WriteMarker(const std::string& dir, const std::string& stagingName, std::st
     return written && SyncDirectory(dir, error);
 }
 
-bool ReadMarker(const std::string& dir, std::string& stagingName, std::string& error) {
+// A name to drop is a plain file name of the directory, never the marker or
+// a staging directory, so a damaged marker cannot remove anything else.
+bool IsDroppableName(const std::string& name) {
+    return !name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos &&
+           name.compare(0, std::strlen(kStagingPrefix), kStagingPrefix) != 0 && name != kPendingMarkerName;
+}
+
+// The first line names the staging directory; each further line a file of
+// the old set that the new set lacks.
+bool ReadMarker(const std::string& dir, std::string& stagingName, std::vector<std::string>& dropped,
+                std::string& error) {
     std::string marker = Join(dir, kPendingMarkerName);
     std::ifstream in(marker);
     if (!in || !std::getline(in, stagingName)) {
@@ -96,12 +108,20 @@ bool ReadMarker(const std::string& dir, std::string& stagingName, std::string& e
         error = marker + " does not name a staging directory; remove it by hand after checking the catalogue";
         return false;
     }
+    for (std::string name; std::getline(in, name);) {
+        if (!IsDroppableName(name)) {
+            error = marker + " names \"" + name + "\" to remove; remove the marker by hand after checking the catalogue";
+            return false;
+        }
+        dropped.push_back(name);
+    }
     return true;
 }
 
 // Renames every file still in staging into dir, then drops the marker and
 // the staging directory. Used for a fresh install and for finishing an old one.
-bool MoveAll(const std::string& dir, const std::string& staging, std::string& error) {
+bool MoveAll(const std::string& dir, const std::string& staging, const std::vector<std::string>& dropped,
+             std::string& error) {
     // A listing cut short would move only part of the catalogue and still
     // drop the marker that lets the next run finish the job.
     std::vector<std::string> names;
@@ -112,6 +132,14 @@ bool MoveAll(const std::string& dir, const std::string& staging, std::string& er
     for (const std::string& name : names) {
         if (RenamePath(Join(staging, name).c_str(), Join(dir, name).c_str()) != 0) {
             error = SystemError("cannot move " + name + " into " + dir);
+            return false;
+        }
+    }
+    // Files of the old set that the new one lacks would otherwise be taken
+    // for part of it.
+    for (const std::string& name : dropped) {
+        if (UnlinkPath(Join(dir, name).c_str()) != 0 && errno != ENOENT) {
+            error = SystemError("cannot remove " + Join(dir, name));
             return false;
         }
     }
@@ -152,11 +180,12 @@ bool CompletePendingReplacement(const std::string& dir, bool& completed, std::st
     completed = false;
     if (!Exists(Join(dir, kPendingMarkerName))) return true;
     std::string stagingName;
-    if (!ReadMarker(dir, stagingName, error)) return false;
+    std::vector<std::string> dropped;
+    if (!ReadMarker(dir, stagingName, dropped, error)) return false;
     std::string staging = Join(dir, stagingName);
     // The marker is written only once the staging directory is complete
     // and synced, so whatever is still in it belongs in dir.
-    if (!MoveAll(dir, staging, error)) return false;
+    if (!MoveAll(dir, staging, dropped, error)) return false;
     completed = true;
     return true;
 }
@@ -192,10 +221,11 @@ bool SyncStaging(const std::string& staging, std::string& error) {
     return SyncDirectory(staging, error);
 }
 
-bool InstallStaging(const std::string& dir, const std::string& staging, bool& markerWritten, std::string& error) {
+bool InstallStaging(const std::string& dir, const std::string& staging, bool& markerWritten, std::string& error,
+                    const std::vector<std::string>& dropped) {
     std::string stagingName = staging.substr(staging.find_last_of('/') + 1);
-    markerWritten = WriteMarker(dir, stagingName, error);
-    return markerWritten && MoveAll(dir, staging, error);
+    markerWritten = WriteMarker(dir, stagingName, dropped, error);
+    return markerWritten && MoveAll(dir, staging, dropped, error);
 }
 
 void DiscardStaging(const std::string& staging) {

@@ -47,9 +47,12 @@ bool CreateStaging(const std::string& dir, std::string& staging, std::string& er
 // the disk.
 bool SyncStaging(const std::string& staging, std::string& error);
 // Writes the marker, renames every file of staging into dir, removes the
-// marker and the staging directory. Once markerWritten is set, a failure
-// leaves the marker for the next run to finish the moves.
-bool InstallStaging(const std::string& dir, const std::string& staging, bool& markerWritten, std::string& error);
+// files named in dropped from dir (files of the old set the new one lacks),
+// then the marker and the staging directory. Once markerWritten is set, a
+// failure leaves the marker for the next run to finish the moves and the
+// removals.
+bool InstallStaging(const std::string& dir, const std::string& staging, bool& markerWritten, std::string& error,
+                    const std::vector<std::string>& dropped = {});
 // Removes the staging directory and what it holds.
 void DiscardStaging(const std::string& staging);
 

@@ -3,6 +3,7 @@
 #include <cctype>
 #include <cstdio>
 #include <cstring>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -19,7 +20,7 @@ constexpr int kExitNothing = 1;
 constexpr int kExitUsage = 2;
 
 const char kUsage[] =
-    "Usage: kodexa-find [--dir DIR] TEXT\n"
+    "Usage: kodexa-find [--dir DIR] [--titles-only] TEXT\n"
     "       kodexa-find [--dir DIR] --code CODE\n"
     "       kodexa-find [--dir DIR] --tree\n"
     "\n"
@@ -27,7 +28,12 @@ const char kUsage[] =
     "\n"
     "  TEXT         list every code whose title or code contains TEXT, letters\n"
     "               A to Z in any case, one CODE<TAB>TITLE line each in code\n"
-    "               order; an empty TEXT lists every code\n"
+    "               order; an empty TEXT lists every code. When the catalogue\n"
+    "               has the alphabetical index (data4), every term of it that\n"
+    "               contains TEXT follows, in code order, as CODES<TAB>TITLE<TAB>\n"
+    "               TERM: the codes as the index writes them (D86.8+ G99.8*),\n"
+    "               the title of the first; a cross-reference has no codes\n"
+    "  --titles-only  search the titles and codes only, not the index terms\n"
     "  --code CODE  show the fields of the code CODE, one 'name: value' a line\n"
     "  --tree       show the catalogue as the window's tree, two blanks of\n"
     "               indent per level\n"
@@ -48,6 +54,7 @@ struct Request {
     std::string argument;  // TEXT or CODE
     std::string dir;
     bool dirGiven = false;
+    bool titlesOnly = false;
 };
 
 int UsageError(const std::string& text) {
@@ -79,6 +86,8 @@ int ParseArguments(int argc, char** argv, Request& request) {
         } else if (arg == "--version") {
             request.mode = Mode::Version;
             return kExitFound;
+        } else if (arg == "--titles-only") {
+            request.titlesOnly = true;
         } else if (arg == "--tree") {
             ok = setMode(Mode::Tree, "");
         } else if (arg == "--code" || arg == "--dir") {
@@ -112,15 +121,45 @@ bool Open(Catalogue& catalogue, const std::string& dir, CatalogueFile which) {
     return false;
 }
 
-struct PrintingResults : SearchSink {
+// Term lines carry the title of their code as well, looked up once per code.
+class PrintingResults : public SearchSink {
+public:
+    explicit PrintingResults(Catalogue& catalogue) : catalogue(catalogue) {}
+
     void AddResult(const std::string& code, const std::string& title) override {
         std::printf("%s\t%s\n", code.c_str(), title.c_str());
     }
+    void AddTerm(const TermHit& hit) override {
+        std::printf("%s\t%s\t%s\n", hit.codes.c_str(), TitleOf(hit.titleCode).c_str(), hit.term.c_str());
+    }
+
+private:
+    const std::string& TitleOf(const std::string& code) {
+        auto known = titles.find(code);
+        if (known != titles.end()) return known->second;
+        CodeFacts facts;
+        std::string& title = titles[code];
+        if (!code.empty() && catalogue.LookUp(code, facts) && facts.code == code) title = facts.title;
+        return title;
+    }
+
+    Catalogue& catalogue;
+    std::map<std::string, std::string> titles;
 };
 
-int Search(Catalogue& catalogue, const std::string& dir, const std::string& text) {
+// A damaged alphabetical index is told and left aside; the titles are still
+// searched.
+void OpenAlphaIndex(Catalogue& catalogue) {
+    if (catalogue.OpenOptional(CatalogueFile::AlphaIndex) != OptionalState::Damaged) return;
+    std::fprintf(stderr, "kodexa-find: cannot read the alphabetical index %s: %s; searching the titles only\n",
+                 catalogue.DataPath(CatalogueFile::AlphaIndex).c_str(),
+                 catalogue.Failure(CatalogueFile::AlphaIndex).c_str());
+}
+
+int Search(Catalogue& catalogue, const std::string& dir, const std::string& text, bool titlesOnly) {
     if (!Open(catalogue, dir, CatalogueFile::Codes)) return kExitNothing;
-    PrintingResults results;
+    if (!titlesOnly) OpenAlphaIndex(catalogue);
+    PrintingResults results(catalogue);
     return catalogue.Search(text, results) ? kExitFound : kExitNothing;
 }
 
@@ -207,7 +246,7 @@ int main(int argc, char** argv) {
     Catalogue catalogue(dir);
     switch (request.mode) {
         case Mode::Search:
-            return Search(catalogue, dir, request.argument);
+            return Search(catalogue, dir, request.argument, request.titlesOnly);
         case Mode::Code:
             return ShowCode(catalogue, dir, request.argument);
         default:

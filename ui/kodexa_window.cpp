@@ -38,7 +38,9 @@ FXMenuCommand* WhiteCommand(FXComposite* pane, const FXString& label, FXObject* 
 
 bool IsPlainSingleClick(const FXEvent* event) { return !event->moved && event->click_count == 1; }
 
-bool IsCodeKind(const ItemData* data) { return data->kind == kKindBranchCode || data->kind == kKindLeafCode; }
+bool IsCodeKind(const ItemData* data) {
+    return data->kind == kKindBranchCode || data->kind == kKindLeafCode || data->kind == kKindTerm;
+}
 
 FXString ToFXString(const std::string& text) { return FXString(text.c_str(), static_cast<FXint>(text.size())); }
 
@@ -184,6 +186,20 @@ void Kodexa::OpenCatalogue() {
     OpenOne(CatalogueFile::Chapters);
     OpenOne(CatalogueFile::Groups);
     OpenOne(CatalogueFile::Codes);
+    OpenOptional(CatalogueFile::AlphaIndex);
+}
+
+// A catalogue without the database works as before, without a word; a
+// damaged one is shown as any damaged file is, and left aside.
+void Kodexa::OpenOptional(CatalogueFile which) {
+    const OptionalState state = catalogue->OpenOptional(which);
+    if (state == OptionalState::Absent) return;
+    std::printf("%s %s\n", catalogue->DataPath(which).c_str(), catalogue->IndexPath(which).c_str());
+    std::fflush(stdout);
+    if (state == OptionalState::Damaged) {
+        FXMessageBox box(this, "Datafile", NamesOf(which).errorMessage, nullptr, MBOX_OK, 0, 0);
+        box.execute(PLACEMENT_CURSOR);
+    }
 }
 
 void Kodexa::OpenOne(CatalogueFile which) {
@@ -339,6 +355,10 @@ bool Kodexa::copyCode(ItemData* data) {
     if (data == nullptr) {
         return false;
     }
+    // A cross-reference points to other terms, not to a code.
+    if (data->kind == kKindCrossReference) {
+        return true;
+    }
     // UTF-8 first: catalogue texts are UTF-8, and that is what programs ask for first.
     const FXDragType types[] = {utf8Type, stringType, textType};
     if (!acquireClipboard(types, ARRAYNUMBER(types))) {
@@ -348,12 +368,14 @@ bool Kodexa::copyCode(ItemData* data) {
     return true;
 }
 
+// A term copies its codes as shown and the title of its code.
 bool Kodexa::FindCode(const ItemData* data, FXString& code, FXString& title) {
     CodeFacts facts;
-    if (!catalogue || !catalogue->LookUp(std::string(data->code.text(), data->code.length()), facts)) {
+    const FXString& wanted = data->kind == kKindTerm ? data->titleCode : data->code;
+    if (!catalogue || !catalogue->LookUp(std::string(wanted.text(), wanted.length()), facts)) {
         return false;
     }
-    code = ToFXString(facts.code);
+    code = data->kind == kKindTerm ? data->code : ToFXString(facts.code);
     title = ToFXString(facts.title);
     return true;
 }

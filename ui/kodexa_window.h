@@ -113,6 +113,7 @@ protected:
 private:
     void BuildMenus();
     void OpenOne(CatalogueFile which);
+    void OpenOptional(CatalogueFile which);
     void ClearResults();
     void ShowContextMenu(FX::FXWindow* clicked, const FX::FXEvent* event);
     ItemData* CurrentItemData(bool& found) const;
