@@ -244,10 +244,24 @@ long Kodexa::onCmdSearch(FXObject*, FXSelector, void*) {
         resultList->appendItem("\tKeine Ergebnis", nullptr, nullptr, nullptr, FALSE);
         resultList->update();
     }
-    resultList->setHeaderSize(0, 80);
-    resultList->setHeaderSize(1, resultFrame->getWidth() - 80);
+    const FXint codeWidth = CodeColumnWidth();
+    resultList->setHeaderSize(0, codeWidth);
+    resultList->setHeaderSize(1, resultFrame->getWidth() - codeWidth);
     getApp()->endWaitCursor();
     return 1;
+}
+
+// 80 pixels hold any code; the codes of an index term ("A15+ C00.00* U07.1!")
+// may need more, and then get it.
+FXint Kodexa::CodeColumnWidth() const {
+    const FXint kCodeWidth = 80, kIconAndSpacing = 30;
+    FXint width = kCodeWidth;
+    for (FXint i = 0; i < resultList->getNumItems(); ++i) {
+        const auto* data = static_cast<const ItemData*>(resultList->getItemData(i));
+        if (data == nullptr || data->kind != kKindTerm) continue;
+        width = FXMAX(width, resultList->getFont()->getTextWidth(data->code) + kIconAndSpacing);
+    }
+    return width;
 }
 
 bool Kodexa::SearchCodes() {

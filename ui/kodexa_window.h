@@ -115,6 +115,7 @@ private:
     void OpenOne(CatalogueFile which);
     void OpenOptional(CatalogueFile which);
     void ClearResults();
+    FX::FXint CodeColumnWidth() const;
     void ShowContextMenu(FX::FXWindow* clicked, const FX::FXEvent* event);
     ItemData* CurrentItemData(bool& found) const;
     // Runs one of the copy operations on the current item of the page shown.

@@ -36,6 +36,8 @@ TEST_F(AlphaWindow, TermLinesFollowTheTitlesAndCopyTheirCodesAndTheTitleOfTheFir
     ASSERT_EQ(list->getNumItems(), 4);
     EXPECT_STREQ(list->getItemText(3).text(), "A15.0+ C00*\tLippentuberkulose");
     EXPECT_EQ(list->getItemMiniIcon(3), Probe(*window).codeIcon());
+    // The codes of a term may be wider than any code; the column widens.
+    EXPECT_GT(list->getHeaderSize(0), list->getFont()->getTextWidth("A15.0+ C00*"));
     Search("vibrionen");
     ASSERT_EQ(list->getNumItems(), 1);
     EXPECT_STREQ(list->getItemText(0).text(), "\tVibrionen - s. Cholera");
