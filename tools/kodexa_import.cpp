@@ -40,10 +40,10 @@ const char kUsage[] =
     "\n"
     "Options:\n"
     "  --alpha FILE  take FILE as the alphabetical index\n"
-    "  --force     replace the catalogue TARGET-DIR already holds\n"
-    "  --quiet     no progress and no summary (notes and errors still appear)\n"
-    "  --help      show this text\n"
-    "  --version   show the version\n"
+    "  --force       replace the catalogue TARGET-DIR already holds\n"
+    "  --quiet       no progress and no summary (notes and errors still appear)\n"
+    "  --help        show this text\n"
+    "  --version     show the version\n"
     "\n"
     "Exit status: 0 imported, 1 failed (bad input or file error), 2 wrong usage.\n";
 
