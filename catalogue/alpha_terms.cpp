@@ -169,6 +169,25 @@ int AlphaBlockRecord::Delete() {
 
 int AlphaBlockRecord::ObjectSize() { return StringSize(terms.c_str()); }
 
+namespace {
+
+// The needle is folded already; the term is folded byte by byte as it is
+// compared, not copied. An empty needle occurs everywhere.
+bool OccursFolded(const std::string& needle, std::string_view text) {
+    if (needle.size() > text.size()) return false;
+    if (needle.empty()) return true;
+    const size_t lastStart = text.size() - needle.size();
+    for (size_t start = 0; start <= lastStart; ++start) {
+        if (FoldForSearch(text[start]) != needle[0]) continue;
+        size_t k = 1;
+        while (k < needle.size() && FoldForSearch(text[start + k]) == needle[k]) ++k;
+        if (k == needle.size()) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
 // Only the term is searched, never the codes; it is the last field of a
 // line, so it is found from the line's end.
 bool SearchAlphaTerms(ObjectDatabase& alphaDb, const std::string& text, SearchSink& sink) {
@@ -187,8 +206,7 @@ bool SearchAlphaTerms(ObjectDatabase& alphaDb, const std::string& text, SearchSi
             const std::string_view line = rest.substr(0, end);
             rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
             const size_t termStart = line.rfind(kFieldEnd);
-            if (termStart == std::string_view::npos) continue;
-            if (FoldForSearch(std::string(line.substr(termStart + 1))).find(needle) == std::string::npos) continue;
+            if (termStart == std::string_view::npos || !OccursFolded(needle, line.substr(termStart + 1))) continue;
             std::string_view fields[kFieldsPerTerm];
             if (!SplitTerm(line, fields)) continue;
             const AlphaTerm term = TermOf(fields);

@@ -28,7 +28,7 @@ namespace kodexa {
 
 constexpr int32_t kAlphaBlockClassTag = 1040;
 // A block is closed once its text reaches this size; one term never splits.
-constexpr size_t kAlphaBlockTargetSize = 4000;
+constexpr size_t kAlphaBlockTargetSize = 16000;
 
 // One term of the index, its codes as the index writes them ("D86.8+",
 // "G99.8*", "U61.2!"). Kind 0 (a cross-reference) has no code.
