@@ -1,11 +1,10 @@
 #include "catalogue/catalogue.h"
 
-#include "catalogue/alpha_terms.h"
-
 #include <unistd.h>
 
 #include <vector>
 
+#include "catalogue/alpha_terms.h"
 #include "catalogue/catalogue_key.h"
 #include "catalogue/catalogue_records.h"
 #include "index/object_database.h"

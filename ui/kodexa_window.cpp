@@ -252,16 +252,18 @@ long Kodexa::onCmdSearch(FXObject*, FXSelector, void*) {
 }
 
 // 80 pixels hold any code; the codes of an index term ("A15+ C00.00* U07.1!")
-// may need more, and then get it.
+// may need more, and then get it. Only the longest is measured: a search
+// may list tens of thousands of terms.
 FXint Kodexa::CodeColumnWidth() const {
     const FXint kCodeWidth = 80, kIconAndSpacing = 30;
-    FXint width = kCodeWidth;
+    const ItemData* longest = nullptr;
     for (FXint i = 0; i < resultList->getNumItems(); ++i) {
         const auto* data = static_cast<const ItemData*>(resultList->getItemData(i));
-        if (data == nullptr || data->kind != kKindTerm) continue;
-        width = FXMAX(width, resultList->getFont()->getTextWidth(data->code) + kIconAndSpacing);
+        if (data != nullptr && data->kind == kKindTerm && (longest == nullptr || data->code.length() > longest->code.length()))
+            longest = data;
     }
-    return width;
+    if (longest == nullptr) return kCodeWidth;
+    return FXMAX(kCodeWidth, resultList->getFont()->getTextWidth(longest->code) + kIconAndSpacing);
 }
 
 bool Kodexa::SearchCodes() {
