@@ -1,5 +1,6 @@
 #include "catalogue/alpha_terms.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <string_view>
@@ -171,48 +172,56 @@ int AlphaBlockRecord::ObjectSize() { return StringSize(terms.c_str()); }
 
 namespace {
 
-// The needle is folded already; the term is folded byte by byte as it is
-// compared, not copied. An empty needle occurs everywhere.
-bool OccursFolded(const std::string& needle, std::string_view text) {
-    if (needle.size() > text.size()) return false;
-    if (needle.empty()) return true;
-    const size_t lastStart = text.size() - needle.size();
-    for (size_t start = 0; start <= lastStart; ++start) {
-        if (FoldForSearch(text[start]) != needle[0]) continue;
-        size_t k = 1;
-        while (k < needle.size() && FoldForSearch(text[start + k]) == needle[k]) ++k;
-        if (k == needle.size()) return true;
+// Hands every line of a block whose term holds needle to sink. The folding
+// maps byte to byte, so the folded block lines up with the stored one: one
+// find over the folded block skips whole lines without a hit, and a hit
+// counts only when it lies in the term, the last field of its line.
+bool SearchBlock(const std::string& needle, const std::string& terms, std::string& folded, SearchSink& sink) {
+    folded.resize(terms.size());
+    std::transform(terms.begin(), terms.end(), folded.begin(), [](char c) { return FoldForSearch(c); });
+    const std::string_view all(folded), stored(terms);
+    bool found = false;
+    size_t from = 0;
+    while (from < all.size()) {
+        const size_t hit = needle.empty() ? from : all.find(needle, from);
+        if (hit == std::string_view::npos) break;
+        const size_t lineStart = hit == 0 ? 0 : all.rfind(kTermEnd, hit - 1) + 1;
+        size_t lineEnd = all.find(kTermEnd, hit);
+        if (lineEnd == std::string_view::npos) lineEnd = all.size();
+        const size_t termStart = all.rfind(kFieldEnd, lineEnd == 0 ? 0 : lineEnd - 1);
+        // An empty needle occurs in every term.
+        const bool inTerm = termStart != std::string_view::npos && termStart >= lineStart &&
+                            (needle.empty() || (hit > termStart && hit + needle.size() <= lineEnd));
+        if (!inTerm && !needle.empty() && hit + 1 < lineEnd) {
+            from = hit + 1;  // a later hit on the same line may lie in the term
+            continue;
+        }
+        std::string_view fields[kFieldsPerTerm];
+        if (inTerm && SplitTerm(stored.substr(lineStart, lineEnd - lineStart), fields)) {
+            const AlphaTerm term = TermOf(fields);
+            sink.AddTerm(TermHit{ShownCodes(term), TitleCode(term), term.term});
+            found = true;
+        }
+        from = lineEnd + 1;
     }
-    return false;
+    return found;
 }
 
 }  // namespace
 
-// Only the term is searched, never the codes; it is the last field of a
-// line, so it is found from the line's end.
+// Only the term is searched, never the codes.
 bool SearchAlphaTerms(ObjectDatabase& alphaDb, const std::string& text, SearchSink& sink) {
     BtreeIndex* index = alphaDb.Index(0);
     if (index == nullptr) return false;
     const std::string needle = FoldForSearch(text);
     AlphaBlockRecord block(&alphaDb);
     CatalogueKey key, scratch;
+    std::string folded;
     bool found = false;
     for (int more = index->FindFirst(key, kSyncHeader); more; more = index->FindNext(key, scratch, kSyncHeader)) {
         // An unreadable block costs its own terms only.
         if (!block.ReadAt(key.ObjectAddress())) continue;
-        std::string_view rest(block.terms);
-        while (!rest.empty()) {
-            const size_t end = rest.find(kTermEnd);
-            const std::string_view line = rest.substr(0, end);
-            rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
-            const size_t termStart = line.rfind(kFieldEnd);
-            if (termStart == std::string_view::npos || !OccursFolded(needle, line.substr(termStart + 1))) continue;
-            std::string_view fields[kFieldsPerTerm];
-            if (!SplitTerm(line, fields)) continue;
-            const AlphaTerm term = TermOf(fields);
-            sink.AddTerm(TermHit{ShownCodes(term), TitleCode(term), term.term});
-            found = true;
-        }
+        found = SearchBlock(needle, block.terms, folded, sink) || found;
     }
     return found;
 }

@@ -86,6 +86,10 @@ TEST(AlphaIndex, EveryKindIsListedOnceInCodeOrderAfterTheTitles) {
         {"ASIATICA", {"A00.9|A00.9|Cholera asiatica"}},
         {"KREBS, äuß", {"C00.0|C00.0|Lippenkrebs, äußere Oberlippe"}},
         {"u07.1!", {}},
+        // "9" is in the codes of four terms and in the text of two.
+        {"9",
+         {"A00.9|Cholera, nicht näher bezeichnet", "U07.1|COVID-19, Virus nachgewiesen",
+          "A00.0 U07.1!|A00.0|Cholera mit COVID-19", "A15+ C00.00* U07.1!|A15|Lippentuberkulose bei COVID-19"}},
         {"s. chol", {"||Vibrionen - s. Cholera"}},
     };
     for (const auto& c : cases) EXPECT_EQ(SearchIn(dir.Path(), c.text, OptionalState::Open), c.lines) << c.text;
