@@ -1,6 +1,9 @@
 // The window on a catalogue with the alphabetical index: term lines after
 // the title hits, and what each copy command takes from them.
 #include <fxkeys.h>
+#include <unistd.h>
+
+#include <filesystem>
 
 #include "catalogue/alpha_terms.h"
 #include "tests/ui/window_test_util.h"
@@ -78,6 +81,23 @@ TEST_F(AlphaWindow, TermLinesFollowTheTitlesAndCopyTheirCodesAndTheTitleOfTheFir
     event.state = CONTROLMASK;
     window->handle(window.get(), FXSEL(SEL_KEYPRESS, 0), &event);
     EXPECT_EQ(Clip(), "A00.9");
+}
+
+// Half an index is shown as any damaged file is; the titles still serve.
+TEST(AlphaWindowOpening, HalfAnIndexShowsOneBoxAndTheTitlesStillServe) {
+    TempDir dir;
+    WriteSampleCatalogue(dir.Path());
+    WriteAlphaIndex(dir.Path(), {{'1', "A00.9", "", "", "", "Cholera asiatica"}});
+    ASSERT_EQ(unlink(dir.File("data4.ndx").c_str()), 0);
+    ModalCloser closer(CloseBy::Cancel);
+    auto window = OpenWindow(dir.Path());
+    ASSERT_EQ(closer.seen.size(), 1u);
+    EXPECT_EQ(closer.seen[0].title, "Datafile");
+    EXPECT_EQ(closer.seen[0].labels.at(1), "Error opening Alphabetisches Verzeichnis");
+    EXPECT_FALSE(std::filesystem::exists(dir.File("data4.ndx")));
+    Probe(*window).searchField()->setText("cholera,");
+    window->handle(Probe(*window).searchField(), FXSEL(SEL_COMMAND, Kodexa::ID_SEARCH_FIELD), nullptr);
+    EXPECT_EQ(Probe(*window).resultList()->getNumItems(), 1);
 }
 
 }  // namespace
