@@ -57,6 +57,8 @@ int main(int argc, char* argv[]) {
     std::string outFile;
     if (argc == 4 && std::strcmp(argv[1], "--memory-child") == 0)
         return kodexa::bench::MemoryChild(argv[2], std::atoi(argv[3]));
+    if (argc == 5 && std::strcmp(argv[1], "--window-search-child") == 0)
+        return kodexa::bench::WindowSearchChild(argv[2], std::atoi(argv[3]), argv[4]);
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
         if (arg == "--help") return std::fputs(kUsage, stdout), 0;

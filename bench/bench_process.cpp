@@ -127,7 +127,13 @@ bool NextEvent(Display* display, XEvent& event, std::chrono::steady_clock::time_
 }  // namespace
 
 ProcessRun TimeToWindow(const std::vector<std::string>& argv, const std::string& title, double timeoutSeconds) {
+    // Right after a watched program was killed, the server now and then
+    // refuses the next connection for a moment; a few tries get past that.
     Display* display = XOpenDisplay(nullptr);
+    for (int tries = 0; display == nullptr && tries < 50; ++tries) {
+        usleep(100 * 1000);
+        display = XOpenDisplay(nullptr);
+    }
     if (display == nullptr) Die("no X display (is DISPLAY set and Xvfb running?)");
     Window root = DefaultRootWindow(display);
     XSelectInput(display, root, SubstructureNotifyMask);

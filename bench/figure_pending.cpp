@@ -9,5 +9,6 @@ void FigureImport(const Options&, Table& table) { table.Note("figure 4: the cata
 void FigureMemory(const Options&, Table& table) { table.Note("figure 6b: the catalogue layer is not built"); }
 void FigureAlphaSearch(const Options&, Table& table) { table.Note("figure 7: the catalogue layer is not built"); }
 int MemoryChild(const std::string&, int) { return 2; }
+int WindowSearchChild(const std::string&, int, const std::string&) { return 2; }
 
 }  // namespace kodexa::bench

@@ -100,7 +100,7 @@ void FigureSearch(const Options& options, Table& table) {
         process.subjectSample = RepeatProcess(options.reps, findArgs);
         process.anchor = "sqlite3 shell";
         process.anchorSample = RepeatProcess(options.reps, shellArgs);
-        process.target = Target{2, false};
+        process.target = Target{1, false};
         Row grep = process;
         grep.anchor = "grep -ci over the kodes text file";
         grep.anchorSample = RepeatProcess(options.reps, {"grep", "-ci", query, kodes});
@@ -113,6 +113,7 @@ void FigureSearch(const Options& options, Table& table) {
                        " lines, the sqlite3 shell " + std::to_string(shellLines));
     }
     catalogue.CloseAll();
+    FigureWindowSearch(options, dir, table);
 }
 
 }  // namespace kodexa::bench

@@ -31,6 +31,10 @@ void FigureMemory(const Options& options, Table& table);
 void FigureAlphaSearch(const Options& options, Table& table);
 // The child process of figure 6b; answers the exit status.
 int MemoryChild(const std::string& catalogueDir, int searches);
+// Figure 1c, run by figure 1 on its copy of the catalogue, and its child
+// process: one window, reps searches for text, the times on standard output.
+void FigureWindowSearch(const Options& options, const std::string& catalogueDir, Table& table);
+int WindowSearchChild(const std::string& catalogueDir, int reps, const std::string& text);
 
 }  // namespace kodexa::bench
 

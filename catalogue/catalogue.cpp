@@ -92,12 +92,24 @@ int Catalogue::OpenForReading(CatalogueFile which) {
 // stands, and missing files are created.
 int Catalogue::OpenForBrowsing(CatalogueFile which) {
     int code = OpenDatabase(Database(which), which, true);
-    if (code == kNoError) return code;
+    if (code == kNoError) return ReopenForReading(which);
     const FileState data = Probe(DataPath(which));
     const FileState index = Probe(IndexPath(which));
     if (!data.exists || !index.exists || (data.writable && index.writable)) return code;
     Database(which).Close();
     return OpenDatabase(Database(which), which, false);
+}
+
+// Once the files have opened for writing (which makes what is missing, and
+// fails where it always failed), they are opened again read-only, so that
+// every read the window makes comes from a mapping of its file instead of a
+// system call. Should that fail, they are opened for writing as before.
+int Catalogue::ReopenForReading(CatalogueFile which) {
+    int code = Database(which).Close();
+    if (code != kNoError) return code;
+    if (OpenDatabase(Database(which), which, false) == kNoError) return kNoError;
+    Database(which).Close();
+    return OpenDatabase(Database(which), which, true);
 }
 
 int Catalogue::OpenDatabase(ObjectDatabase& db, CatalogueFile which, bool readWrite) {

@@ -47,7 +47,8 @@ enum class CatalogueAccess {
     Writing,
     // As the window has always opened them: read-write, so that missing
     // files are created; but a catalogue where this user may not write is
-    // still there to be read, and is then opened read-only.
+    // still there to be read, and is then opened read-only. A database that
+    // opened read-write is opened again read-only: the window only reads.
     Browsing,
 };
 
@@ -128,6 +129,7 @@ private:
     static int Slot(CatalogueFile which) { return static_cast<int>(which); }
     int OpenForReading(CatalogueFile which);
     int OpenForBrowsing(CatalogueFile which);
+    int ReopenForReading(CatalogueFile which);
     std::string MissingFiles(CatalogueFile which) const;
 
     std::string dir;  // ends in '/'

@@ -39,6 +39,10 @@ int CatalogueKey::IsGreater(const IndexKey& other) const {
     return CompareCodes(KeyImage(), other.KeyImage()) > 0 ? 1 : 0;
 }
 
+int CatalogueKey::CompareToImage(const unsigned char* storedImage) const {
+    return CompareCodes(KeyImage(), storedImage);
+}
+
 std::string CatalogueKey::Code() const {
     const char* text = reinterpret_cast<const char*>(image.code);
     return std::string(text, strnlen(text, kCodeBytes));

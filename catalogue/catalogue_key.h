@@ -26,6 +26,7 @@ public:
     int KeySize() const override { return sizeof image; }
     int IsEqual(const IndexKey& other) const override;
     int IsGreater(const IndexKey& other) const override;
+    int CompareToImage(const unsigned char* storedImage) const override;
 
     // The code as the image holds it; a damaged image without terminator
     // gives at most eight characters.

@@ -10,6 +10,16 @@ constexpr int kFlush = 1;
 constexpr int kVerify = 1;
 constexpr int kSyncHeader = 1;
 constexpr int kObjectHeaderSize = sizeof(ObjectHeader);
+constexpr int kTextLengthSize = 4;
+// As the object layer reads texts: up to this length without measuring the
+// file first.
+constexpr uint32_t kUncheckedTextLength = 64 * 1024;
+
+bool TextRunsPastEnd(StoreFile& store, int64_t textStart, uint32_t n) {
+    if (store.Seek(0, 2) != kNoError) return false;
+    FileAddress end = store.Tell();
+    return store.LastError() == kNoError && int64_t(n) > int64_t(end.Get()) - textStart;
+}
 
 }  // namespace
 
@@ -20,24 +30,79 @@ int CatalogueRecord::FailWith(StoreFile& store) {
     return code != kNoError ? code : store.SetError(kReadError);
 }
 
+// Each text comes in one read together with what follows it: the length of
+// the next text, or the marks after the last one.
 int CatalogueRecord::Read(FileAddress a) {
     StoreFile* store = Store();
     if (store == nullptr) return kNoDatabaseOpen;
     store->SeekTo(a);
     if (store->LastError() != kNoError) return store->LastError();
-    ObjectHeader header;
-    if (ReadObjectHeader(header, a) != kNoError) return FailWith(*store);
-    if (header.classTag != kCatalogueClassTag) return store->SetError(kWrongObjectType);
     Fields fields = StoredFields();
+    unsigned char trailer[kTextLengthSize > kMaxMarks ? kTextLengthSize : kMaxMarks];
+    int code = ReadHead(*store, a, fields.textCount > 0, trailer);
+    if (code != kNoError) return code;
+    int64_t at = int64_t(a.Get()) + kObjectHeaderSize;
     for (int i = 0; i < fields.textCount; ++i) {
-        char* text = ReadString(kCurrentPosition);
-        if (text == nullptr) return FailWith(*store);
-        *fields.texts[i] = text;
-        delete[] text;
+        const bool last = i + 1 == fields.textCount;
+        const int trailerSize = last ? fields.markCount : kTextLengthSize;
+        code = ReadText(*store, static_cast<int32_t>(at), *fields.texts[i], trailer, trailerSize);
+        if (code != kNoError) return code;
+        at += kTextLengthSize + static_cast<int64_t>((*fields.texts[i])->size());
     }
-    for (int i = 0; i < fields.markCount; ++i)
-        if (store->Read(fields.marks[i], 1, kCurrentPosition) != kNoError) return FailWith(*store);
+    const unsigned char* marks = trailer;
+    if (fields.textCount == 0 && fields.markCount > 0) {
+        if (store->Read(trailer, fields.markCount, kCurrentPosition) != kNoError) return FailWith(*store);
+    }
+    for (int i = 0; i < fields.markCount; ++i) *fields.marks[i] = static_cast<char>(marks[i]);
     address = a;
+    return kNoError;
+}
+
+// The object header and, when there are texts, the first text's length into
+// trailer, in one read. Should that fail, the header alone is read, so that
+// a foreign object too short for a text is still told by its class tag.
+int CatalogueRecord::ReadHead(StoreFile& store, FileAddress a, bool withLength, unsigned char* trailer) {
+    unsigned char head[kObjectHeaderSize + kTextLengthSize];
+    ObjectHeader header;
+    bool both = withLength && store.Read(head, sizeof head, a) == kNoError;
+    if (both) {
+        std::memcpy(&header, head, sizeof header);
+        std::memcpy(trailer, head + kObjectHeaderSize, kTextLengthSize);
+    } else if (ReadObjectHeader(header, a) != kNoError) {
+        return FailWith(store);
+    }
+    if (header.classTag != kCatalogueClassTag) return store.SetError(kWrongObjectType);
+    if (withLength && !both && store.Read(trailer, kTextLengthSize, kCurrentPosition) != kNoError)
+        return FailWith(store);
+    return kNoError;
+}
+
+// The text whose length field lies at `at` (its value already in trailer),
+// then trailerSize bytes more into trailer. The stream stands at the text.
+int CatalogueRecord::ReadText(StoreFile& store, FileAddress at, RecordText& text, unsigned char* trailer,
+                              int trailerSize) {
+    StoredUInt32 length;
+    std::memcpy(&length, trailer, sizeof length);
+    const uint32_t n = length.Get();
+    if (n > kUncheckedTextLength) {
+        // Rare and long: the checked way, which measures the file first.
+        char* longText = ReadString(at);
+        if (longText == nullptr) return FailWith(store);
+        text = std::string(longText, n);
+        delete[] longText;
+        if (trailerSize > 0 && store.Read(trailer, trailerSize, kCurrentPosition) != kNoError) return FailWith(store);
+        return kNoError;
+    }
+    readBuffer.resize(n + static_cast<size_t>(trailerSize));
+    if (store.Read(&readBuffer[0], static_cast<int>(readBuffer.size()), kCurrentPosition) != kNoError) {
+        // A text that runs past the end of the file is damage, not a failed read.
+        if (store.LastError() == kReadError && TextRunsPastEnd(store, at.Get() + kTextLengthSize, n))
+            store.SetError(kFileCorrupt);
+        return FailWith(store);
+    }
+    std::memcpy(trailer, readBuffer.data() + n, static_cast<size_t>(trailerSize));
+    if (!text) text.emplace();
+    text->assign(readBuffer.data(), n);
     return kNoError;
 }
 

@@ -70,6 +70,12 @@ private:
     int FindInIndex();
     int ScanRecordFile();
     int FailWith(StoreFile& store);
+    int ReadHead(StoreFile& store, FileAddress a, bool withLength, unsigned char* trailer);
+    int ReadText(StoreFile& store, FileAddress at, RecordText& text, unsigned char* trailer, int trailerSize);
+
+    // Where texts are read before they are taken over; it keeps its room
+    // from record to record, so a record read costs no allocation.
+    std::string readBuffer;
     int WriteFields(StoreFile& store, FileAddress stored);
     int Discard(StoreFile& store, FileAddress stored, int failure);
     bool IndexSurelyLacks(FileAddress stored);

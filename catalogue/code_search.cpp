@@ -1,7 +1,5 @@
 // A scan of every code in index order; the cost is the same whatever the
 // text, one object read per code.
-#include <algorithm>
-
 #include "catalogue/catalogue_records.h"
 #include "catalogue/catalogue_sink.h"
 #include "catalogue/search_fold.h"
@@ -12,9 +10,21 @@ namespace {
 
 constexpr int kSyncHeader = 1;
 
-// An empty needle occurs everywhere, in an empty text too.
+// The needle is folded already; the text is folded byte by byte as it is
+// compared, not copied. An empty needle occurs everywhere, in an empty text
+// too.
 bool Occurs(const std::string& needle, const RecordText& text) {
-    return FoldForSearch(TextOrEmpty(text)).find(needle) != std::string::npos;
+    if (needle.empty()) return true;
+    if (!text || text->size() < needle.size()) return false;
+    const char* bytes = text->data();
+    const size_t lastStart = text->size() - needle.size();
+    for (size_t start = 0; start <= lastStart; ++start) {
+        if (FoldForSearch(bytes[start]) != needle[0]) continue;
+        size_t k = 1;
+        while (k < needle.size() && FoldForSearch(bytes[start + k]) == needle[k]) ++k;
+        if (k == needle.size()) return true;
+    }
+    return false;
 }
 
 }  // namespace
@@ -35,7 +45,7 @@ bool SearchCodes(ObjectDatabase& codeDb, const std::string& text, SearchSink& si
             sink.AddResult(TextOrEmpty(record.code), TextOrEmpty(record.title));
             found = true;
         }
-        record.ReleaseTexts();
+        // The texts stay: the next read reuses their room.
     }
     return found;
 }

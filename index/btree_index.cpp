@@ -154,14 +154,34 @@ void BtreeIndex::NoteHeaderChange(const BtreeHeader& before) {
     if (std::memcmp(&before, &header, sizeof header) != 0) headerDirty = true;
 }
 
+// The last entry not above key, found by halving: on a node in order this
+// is the entry a scan down from the top stops at, and on a damaged node the
+// halving still ends after log2(count) steps.
 int BtreeIndex::Search(const BtreeNode& node, const IndexKey& key, IndexKey& scratch, int& p) {
-    for (p = node.Count() - 1; p >= 0; --p) {
-        node.Load(p, scratch);
-        if (key.IsGreater(scratch)) return kAfterEntry;
-        if (key.IsEqual(scratch)) return kMatch;
+    int low = 0, high = node.Count();
+    while (low < high) {
+        int middle = low + (high - low) / 2;
+        if (Order(node, middle, key, scratch) < 0)
+            high = middle;
+        else
+            low = middle + 1;
     }
-    p = -1;
-    return kBelowAll;
+    p = low - 1;
+    if (p < 0) return kBelowAll;
+    return Order(node, p, key, scratch) == 0 ? kMatch : kAfterEntry;
+}
+
+// Key against entry p: negative below, 0 equal, positive above. The entry's
+// bytes are compared where they lie when the key class can and the entry
+// holds a whole key image.
+int BtreeIndex::Order(const BtreeNode& node, int p, const IndexKey& key, IndexKey& scratch) {
+    if (node.KeyBytesSize() >= key.KeySize()) {
+        int order = key.CompareToImage(node.KeyBytes(p));
+        if (order != IndexKey::kNoImageOrder) return order;
+    }
+    node.Load(p, scratch);
+    if (key.IsGreater(scratch)) return 1;
+    return key.IsEqual(scratch) ? 0 : -1;
 }
 
 bool BtreeIndex::ReadNode(BtreeNode& node, FileAddress at) { return node.Read(*storeFile, at) == kNoError; }

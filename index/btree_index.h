@@ -62,6 +62,7 @@ private:
     NodeGeometry Geometry() const { return NodeGeometry::Of(header); }
     bool HeaderFitsStaticArea(FileAddress at) const;
     static int Search(const BtreeNode& node, const IndexKey& key, IndexKey& scratch, int& p);
+    static int Order(const BtreeNode& node, int p, const IndexKey& key, IndexKey& scratch);
     bool ReadNode(BtreeNode& node, FileAddress at);
     bool WriteNode(const BtreeNode& node, FileAddress at);
     bool Descend(BtreeNode& node, FileAddress at, int& depth);

@@ -9,11 +9,13 @@ namespace kodexa {
 
 BtreeNode::BtreeNode(const NodeGeometry& geometry)
     : address(-1), maxEntries(geometry.maxEntries), entrySize(geometry.entrySize), count(0), child0(0),
-      entries(nullptr) {
-    if (geometry.IsSane()) entries = new (std::nothrow) unsigned char[static_cast<size_t>(maxEntries) * entrySize];
+      storage(nullptr), entries(nullptr) {
+    if (!geometry.IsSane()) return;
+    storage = new (std::nothrow) unsigned char[StoredSize()];
+    if (storage != nullptr) entries = storage + kNodePrefixSize;
 }
 
-BtreeNode::~BtreeNode() { delete[] entries; }
+BtreeNode::~BtreeNode() { delete[] storage; }
 
 void BtreeNode::Swap(BtreeNode& other) {
     std::swap(address, other.address);
@@ -21,6 +23,7 @@ void BtreeNode::Swap(BtreeNode& other) {
     std::swap(entrySize, other.entrySize);
     std::swap(count, other.count);
     std::swap(child0, other.child0);
+    std::swap(storage, other.storage);
     std::swap(entries, other.entries);
 }
 
@@ -85,14 +88,31 @@ void BtreeNode::MoveUpperPart(int h, BtreeNode& target) {
     count = h;
 }
 
+// Nodes are stored at their full size, so one read brings the whole node.
+// Only a node that the end of a damaged file cuts short is read part by
+// part, the count first, so that it is judged as before.
 int BtreeNode::Read(StoreFile& file, FileAddress at) {
-    FileAddress storedCount;
-    int code = file.Read(&storedCount, sizeof storedCount, at);
+    if (file.Read(storage, static_cast<int>(StoredSize()), at) == kNoError) return TakePrefix(file, at);
+    int code = file.Read(storage, kNodePrefixSize, at);
     if (code != kNoError) return code;
+    const int before = count;
+    if ((code = TakePrefix(file, at)) != kNoError) return code;
+    if (count > 0 && (code = file.Read(entries, count * entrySize, kCurrentPosition)) != kNoError) {
+        count = before;
+        return code;
+    }
+    return kNoError;
+}
+
+// The count and child 0 from the prefix bytes; a count outside 0..maxEntries
+// is refused.
+int BtreeNode::TakePrefix(StoreFile& file, FileAddress at) {
+    FileAddress storedCount, storedChild0;
+    std::memcpy(&storedCount, storage, sizeof storedCount);
+    std::memcpy(&storedChild0, storage + sizeof storedCount, sizeof storedChild0);
     if (storedCount < 0 || storedCount > maxEntries) return file.SetError(kFileCorrupt);
-    if ((code = file.Read(&child0, sizeof child0, kCurrentPosition)) != kNoError) return code;
     count = storedCount;
-    if (count > 0 && (code = file.Read(entries, count * entrySize, kCurrentPosition)) != kNoError) return code;
+    child0 = storedChild0;
     address = at;
     return kNoError;
 }

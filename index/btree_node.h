@@ -56,11 +56,16 @@ private:
     unsigned char* Entry(int p) { return entries + static_cast<size_t>(p) * entrySize; }
     const unsigned char* Entry(int p) const { return entries + static_cast<size_t>(p) * entrySize; }
     int CopiedKeySize(const IndexKey& key) const;
+    size_t StoredSize() const { return kNodePrefixSize + static_cast<size_t>(maxEntries) * entrySize; }
+    int TakePrefix(StoreFile& file, FileAddress at);
 
     int maxEntries;
     int entrySize;
     int count;
     FileAddress child0;
+    // Room for a node as it is stored: the count and child 0 (read there,
+    // kept in the fields above), then the entries.
+    unsigned char* storage;
     unsigned char* entries;
 };
 

@@ -5,6 +5,8 @@
 
 namespace kodexa {
 
+int IndexKey::CompareToImage(const unsigned char*) const { return kNoImageOrder; }
+
 void IndexKey::CopyFrom(const IndexKey& other) {
     address = other.address;
     int size = std::min(KeySize(), other.KeySize());

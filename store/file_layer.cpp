@@ -1,11 +1,16 @@
 #include "store/file_layer.h"
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
+#include <csetjmp>
+#include <csignal>
+#include <cstring>
 #include <new>
 
 namespace kodexa {
@@ -44,6 +49,135 @@ struct CrcTable {
 
 const CrcTable kCrcTable;
 
+// A file cut short by another program under a mapping makes the copy out of
+// the vanished pages raise SIGBUS. While a copy runs, the handler jumps back
+// to it, and the read fails instead of the program; any other SIGBUS goes to
+// the handler that was there before.
+thread_local sigjmp_buf* guardedCopy = nullptr;
+struct sigaction previousBusAction;
+
+void OnBusError(int, siginfo_t*, void*) {
+    if (guardedCopy != nullptr) siglongjmp(*guardedCopy, 1);
+    // Returning re-runs the faulting instruction under the old handler.
+    sigaction(SIGBUS, &previousBusAction, nullptr);
+}
+
+bool BusHandlerInstalled() {
+    static const bool installed = [] {
+        struct sigaction action;
+        std::memset(&action, 0, sizeof action);
+        action.sa_sigaction = OnBusError;
+        // No deferring: the jump out of the handler must not leave SIGBUS
+        // blocked, and saving the signal mask for every read would cost a
+        // system call each.
+        action.sa_flags = SA_SIGINFO | SA_NODEFER;
+        sigemptyset(&action.sa_mask);
+        return sigaction(SIGBUS, &action, &previousBusAction) == 0;
+    }();
+    return installed;
+}
+
+// False when the pages under the copy went away; moved then says nothing.
+bool GuardedCopy(void* buffer, const unsigned char* source, size_t count, size_t& moved) {
+    sigjmp_buf jump;
+    if (sigsetjmp(jump, 0) != 0) {
+        guardedCopy = nullptr;
+        return false;
+    }
+    guardedCopy = &jump;
+    moved = active.mappedRead(buffer, source, count);
+    guardedCopy = nullptr;
+    return true;
+}
+
+void MapForReading(FileHolder* holder) {
+    struct stat info;
+    int fd = fileno(holder->file);
+    if (!BusHandlerInstalled() || active.fstat(fd, &info) != 0 || info.st_size <= 0) return;
+    const size_t length = static_cast<size_t>(info.st_size);
+    void* mapping = active.map(length, fd);
+    if (mapping == MAP_FAILED) return;
+    holder->mapping = static_cast<const unsigned char*>(mapping);
+    holder->mappedLength = length;
+    holder->position = 0;
+}
+
+void Unmap(FileHolder* holder) {
+    active.unmap(const_cast<unsigned char*>(holder->mapping), holder->mappedLength);
+    holder->mapping = nullptr;
+    holder->mappedLength = 0;
+}
+
+// The C stream serves the holder from now on, from where the mapping stood.
+void DropMapping(FileHolder* holder) {
+    Unmap(holder);
+    active.fseek(holder->file, holder->position, SEEK_SET);
+}
+
+enum class Reach { Mapped, PastEnd, Cut, Dropped };
+
+// Brings the mapping to the file's present length, so that reads up to end
+// see bytes another writer has appended since. A file shorter than the
+// mapping was cut under it; one whose length or new mapping cannot be had is
+// left to stdio. Both drop the mapping.
+Reach MapUpTo(FileHolder* holder, size_t end) {
+    struct stat info;
+    if (active.fstat(fileno(holder->file), &info) != 0 || info.st_size < 0) {
+        DropMapping(holder);
+        return Reach::Dropped;
+    }
+    const size_t length = static_cast<size_t>(info.st_size);
+    if (length < holder->mappedLength) {
+        DropMapping(holder);
+        return Reach::Cut;
+    }
+    if (length > holder->mappedLength) {
+        void* grown = active.remap(const_cast<unsigned char*>(holder->mapping), holder->mappedLength, length);
+        if (grown == MAP_FAILED) {
+            DropMapping(holder);
+            return Reach::Dropped;
+        }
+        holder->mapping = static_cast<const unsigned char*>(grown);
+        holder->mappedLength = length;
+    }
+    return end <= length ? Reach::Mapped : Reach::PastEnd;
+}
+
+int StdioRead(FileHolder* holder, void* buffer, size_t count) {
+    return active.fread(buffer, 1, count, holder->file) != count;
+}
+
+// Answers as fread does: a read past the end moves what there is and fails.
+int MappedRead(FileHolder* holder, void* buffer, size_t count) {
+    const size_t start = static_cast<size_t>(holder->position);
+    if (start + count > holder->mappedLength) {
+        Reach reach = MapUpTo(holder, start + count);
+        if (reach == Reach::Dropped) return StdioRead(holder, buffer, count);
+        if (reach == Reach::Cut) return 1;
+    }
+    const size_t available = start < holder->mappedLength ? std::min(count, holder->mappedLength - start) : 0;
+    size_t moved = 0;
+    if (!GuardedCopy(buffer, holder->mapping + std::min(start, holder->mappedLength), available, moved)) {
+        DropMapping(holder);
+        return 1;
+    }
+    holder->position += static_cast<long>(moved);
+    return moved != count;
+}
+
+int MappedSeek(FileHolder* holder, long offset, int origin) {
+    long base = 0;
+    if (origin == SEEK_CUR) {
+        base = holder->position;
+    } else if (origin == SEEK_END) {
+        if (MapUpTo(holder, 0) != Reach::Mapped) return active.fseek(holder->file, offset, SEEK_END);
+        base = static_cast<long>(holder->mappedLength);
+    }
+    if ((offset > 0 && base > LONG_MAX - offset) || base + offset < 0) return errno = EINVAL, -1;
+    holder->position = base + offset;
+    return 0;
+}
+
 }  // namespace
 
 int SystemStat(const char* name, struct stat* info) { return ::stat(name, info); }
@@ -60,6 +194,16 @@ int SystemRmdir(const char* name) { return ::rmdir(name); }
 DIR* SystemOpendir(const char* name) { return ::opendir(name); }
 struct dirent* SystemReaddir(DIR* stream) { return ::readdir(stream); }
 int SystemClosedir(DIR* stream) { return ::closedir(stream); }
+int SystemFstat(int fd, struct stat* info) { return ::fstat(fd, info); }
+void* SystemMap(size_t length, int fd) { return ::mmap(nullptr, length, PROT_READ, MAP_SHARED, fd, 0); }
+void* SystemRemap(void* mapping, size_t oldLength, size_t newLength) {
+    return ::mremap(mapping, oldLength, newLength, MREMAP_MAYMOVE);
+}
+int SystemUnmap(void* mapping, size_t length) { return ::munmap(mapping, length); }
+size_t SystemMappedRead(void* buffer, const void* source, size_t count) {
+    if (count > 0) std::memcpy(buffer, source, count);
+    return count;
+}
 
 const StdioFunctions& ActiveStdio() { return active; }
 const StdioFunctions& SystemStdio() { return kSystem; }
@@ -68,12 +212,17 @@ void ResetStdio() { active = kSystem; }
 
 FileHolder* FileCreate(const char* name) { return Hold(active.fopen(name, "w+b")); }
 
+// Only a file nobody writes through this holder may be read from a mapping:
+// stdio's buffered writes would not be in it.
 FileHolder* FileOpen(const char* name, int readWrite) {
-    return Hold(active.fopen(name, readWrite ? "r+b" : "rb"));
+    FileHolder* holder = Hold(active.fopen(name, readWrite ? "r+b" : "rb"));
+    if (holder != nullptr && !readWrite) MapForReading(holder);
+    return holder;
 }
 
 int FileClose(FileHolder* holder) {
     if (holder == nullptr) return 0;
+    if (IsMapped(holder)) Unmap(holder);
     if (active.fclose(holder->file) != 0) return 1;
     delete holder;
     return 0;
@@ -83,12 +232,16 @@ void FileDiscard(FileHolder* holder) { delete holder; }
 
 int FileFlush(FileHolder* holder) {
     if (holder == nullptr) return 1;
+    // A mapping holds no bytes of its own: there is nothing to flush, and
+    // nothing stale to drop.
+    if (IsMapped(holder)) return 0;
     return active.fflush(holder->file) != 0;
 }
 
 int FileRead(FileHolder* holder, void* buffer, size_t count) {
     if (holder == nullptr) return 1;
-    return active.fread(buffer, 1, count, holder->file) != count;
+    if (IsMapped(holder)) return MappedRead(holder, buffer, count);
+    return StdioRead(holder, buffer, count);
 }
 
 int FileWrite(FileHolder* holder, const void* buffer, size_t count) {
@@ -100,11 +253,13 @@ int FileSeek(FileHolder* holder, long offset, int origin) {
     if (holder == nullptr) return 1;
     static const int kOrigins[] = {SEEK_SET, SEEK_CUR, SEEK_END};
     if (origin < 0 || origin > 2) return -1;
+    if (IsMapped(holder)) return MappedSeek(holder, offset, kOrigins[origin]);
     return active.fseek(holder->file, offset, kOrigins[origin]);
 }
 
 long FileTell(FileHolder* holder) {
     if (holder == nullptr) return -1;
+    if (IsMapped(holder)) return holder->position;
     return active.ftell(holder->file);
 }
 
@@ -130,7 +285,7 @@ int FileMissingOnDisk(const char* name) { return LookAtFile(name).presence == Di
 // are not counted.
 long FileLengthOnDisk(FileHolder* holder) {
     struct stat info;
-    if (holder == nullptr || fstat(fileno(holder->file), &info) != 0) return -1;
+    if (holder == nullptr || active.fstat(fileno(holder->file), &info) != 0) return -1;
     return static_cast<long>(info.st_size);
 }
 

@@ -31,6 +31,11 @@ int SystemRmdir(const char* name);
 DIR* SystemOpendir(const char* name);
 struct dirent* SystemReaddir(DIR* stream);
 int SystemClosedir(DIR* stream);
+int SystemFstat(int fd, struct stat* info);
+void* SystemMap(size_t length, int fd);
+void* SystemRemap(void* mapping, size_t oldLength, size_t newLength);
+int SystemUnmap(void* mapping, size_t length);
+size_t SystemMappedRead(void* buffer, const void* source, size_t count);
 
 struct StdioFunctions {
     FILE* (*fopen)(const char* name, const char* mode);
@@ -56,6 +61,15 @@ struct StdioFunctions {
     DIR* (*opendir)(const char* name) = SystemOpendir;
     struct dirent* (*readdir)(DIR* stream) = SystemReaddir;
     int (*closedir)(DIR* stream) = SystemClosedir;
+    // Reads of files opened read-only come from a shared mapping of the
+    // file rather than through stdio. map answers MAP_FAILED on failure
+    // (read-only, shared, from offset 0); mappedRead copies out of a mapping
+    // and answers the bytes moved, and counts as a read like fread.
+    int (*fstat)(int fd, struct stat* info) = SystemFstat;
+    void* (*map)(size_t length, int fd) = SystemMap;
+    void* (*remap)(void* mapping, size_t oldLength, size_t newLength) = SystemRemap;
+    int (*unmap)(void* mapping, size_t length) = SystemUnmap;
+    size_t (*mappedRead)(void* buffer, const void* source, size_t count) = SystemMappedRead;
 };
 
 // The table in use; the C library's own functions unless replaced.
@@ -64,9 +78,18 @@ const StdioFunctions& SystemStdio();
 void SetStdio(const StdioFunctions& functions);
 void ResetStdio();
 
+// While a read-only file is mapped, its reads, seeks and tells are served
+// from the mapping and a position of our own; the C stream stands unused
+// until the mapping is dropped, when it takes over at that position.
 struct FileHolder {
     FILE* file;
+    const unsigned char* mapping = nullptr;
+    size_t mappedLength = 0;
+    long position = 0;
 };
+
+// Whether reads of the holder come from a mapping.
+inline bool IsMapped(const FileHolder* holder) { return holder != nullptr && holder->mapping != nullptr; }
 
 FileHolder* FileCreate(const char* name);
 FileHolder* FileOpen(const char* name, int readWrite);

@@ -227,6 +227,7 @@ bool StoreFile::AlreadyAt(FileAddress address, bool& failed) {
 int StoreFile::Read(void* buffer, int length, FileAddress address) {
     if (!IsReady()) return Fail(kFileNotReady);
     if (length < 0) return Fail(kReadError);
+    if (IsMapped(handle)) return ReadMapped(buffer, length, address);
     int code = kNoError;
     if (address == -1) {
         if (lastAccess == LastAccess::Write) code = Seek(0, 1);
@@ -235,6 +236,16 @@ int StoreFile::Read(void* buffer, int length, FileAddress address) {
         if (!AlreadyAt(address, failed)) code = failed ? error : Seek(address, 0);
     }
     if (code != kNoError) return code;
+    if (length > 0 && FileRead(handle, buffer, static_cast<size_t>(length)) != 0) return Fail(kReadError);
+    lastAccess = LastAccess::Read;
+    return Fail(kNoError);
+}
+
+// A mapped file moves to an address without a system call, and is never
+// written through this handle, so no seek is needed to turn a write into a
+// read; where the stream stands needs no asking.
+int StoreFile::ReadMapped(void* buffer, int length, FileAddress address) {
+    if (address != -1 && FileSeek(handle, address.Get(), 0) != 0) return Fail(kSeekError);
     if (length > 0 && FileRead(handle, buffer, static_cast<size_t>(length)) != 0) return Fail(kReadError);
     lastAccess = LastAccess::Read;
     return Fail(kNoError);

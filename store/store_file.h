@@ -109,6 +109,7 @@ private:
     int ReadObjectBlock(FileAddress objectAddress, BlockHeader& block);
     int CheckReadRange(int length, FileAddress& address);
     bool AlreadyAt(FileAddress address, bool& failed);
+    int ReadMapped(void* buffer, int length, FileAddress address);
     uint32_t ReadBackChecksum(int length, FileAddress start);
     int ExtendTo(FileAddress end);
     int64_t RealLength() const;

@@ -1,5 +1,7 @@
 #include "tests/support/fault_injection.h"
 
+#include <sys/mman.h>
+
 #include <cerrno>
 #include <cstdlib>
 #include <type_traits>
@@ -16,7 +18,8 @@ bool IsTransfer(Stdio call) { return call == Stdio::Fread || call == Stdio::Fwri
 const char* StdioName(Stdio call) {
     static const char* const kNames[kCallKinds] = {
         "fopen", "fclose", "fflush", "fread", "fwrite", "fseek", "ftell", "stat", "lstat", "rename",
-        "unlink", "open", "close", "write", "fsync", "mkdir", "mkdtemp", "rmdir", "opendir", "readdir", "closedir"};
+        "unlink", "open", "close", "write", "fsync", "mkdir", "mkdtemp", "rmdir", "opendir", "readdir", "closedir",
+        "fstat", "mmap", "mremap", "munmap"};
     return kNames[static_cast<int>(call)];
 }
 
@@ -56,6 +59,19 @@ struct Wrappers {
         }
         return (Real().*Field)(buffer, size, count, file);
     }
+    // A failed map answers MAP_FAILED, not nullptr.
+    template <Stdio Call, auto Field, typename... A>
+    static void* Mapping(A... args) {
+        if (Trip(Call) != Effect::Fail) return (Real().*Field)(args...);
+        errno = ENOMEM;
+        return MAP_FAILED;
+    }
+    static size_t MappedRead(void* buffer, const void* source, size_t count) {
+        Effect effect = Trip(Stdio::Fread);
+        if (effect == Effect::Fail && count > 0) count -= 1;
+        else if (effect == Effect::Short && count > 0) count /= 2;
+        return Real().mappedRead(buffer, source, count);
+    }
     static ssize_t Write(int fd, const void* buffer, size_t count) {
         Effect effect = Trip(Stdio::Write);
         if (effect == Effect::Fail) return errno = EIO, -1;
@@ -90,6 +106,11 @@ FaultInjector::FaultInjector() : saved(ActiveStdio()) {
     table.opendir = W::Plain<Stdio::Opendir, &F::opendir>;
     table.readdir = W::Plain<Stdio::Readdir, &F::readdir>;
     table.closedir = W::Plain<Stdio::Closedir, &F::closedir>;
+    table.fstat = W::Plain<Stdio::Fstat, &F::fstat>;
+    table.map = W::Mapping<Stdio::Map, &F::map>;
+    table.remap = W::Mapping<Stdio::Remap, &F::remap>;
+    table.unmap = W::Plain<Stdio::Unmap, &F::unmap>;
+    table.mappedRead = W::MappedRead;
     SetStdio(table);
 }
 

@@ -11,9 +11,10 @@ namespace kodexa::test {
 enum class Stdio {
     Fopen, Fclose, Fflush, Fread, Fwrite, Fseek, Ftell,
     Stat, Lstat, Rename, Unlink, Open, Close, Write, Fsync, Mkdir, Mkdtemp, Rmdir, Opendir, Readdir, Closedir,
+    Fstat, Map, Remap, Unmap,
 };
 constexpr int kStdioKinds = 7;
-constexpr int kCallKinds = 21;
+constexpr int kCallKinds = 25;
 constexpr Stdio kAllStdio[kStdioKinds] = {Stdio::Fopen, Stdio::Fclose, Stdio::Fflush, Stdio::Fread,
                                           Stdio::Fwrite, Stdio::Fseek, Stdio::Ftell};
 const char* StdioName(Stdio call);
@@ -32,6 +33,8 @@ public:
     FaultInjector(const FaultInjector&) = delete;
     FaultInjector& operator=(const FaultInjector&) = delete;
 
+    // A read out of a mapping counts as an fread: it fails and is cut short
+    // as one does.
     // The nth call of `call` from now on (1-based; 0 cancels) fails: pointer
     // calls answer nullptr (readdir: the end, with errno set), fread/fwrite
     // one element fewer, the rest -1 or EOF; fclose leaves the file open,

@@ -54,10 +54,11 @@ TEST(MainWindow, OpeningTheCatalogue) {
         Texts boxes;
         std::vector<int> modes;
     } cases[] = {
-        {"sample", true, false, {}, {}, {1, 1, 1}},
-        {"empty directory: created", false, false, {}, {}, {1, 1, 1}},
+        // Whatever opened for writing is opened again for reading only.
+        {"sample", true, false, {}, {}, {1, 0, 1, 0, 1, 0}},
+        {"empty directory: created", false, false, {}, {}, {1, 0, 1, 0, 1, 0}},
         {"no indexes", true, false, {"data2.ndx", "data1.ndx", "data3.ndx"}, all, {1, 1, 1}},
-        {"chapters' index only", true, false, {"data2.ndx"}, {all[0]}, {1, 1, 1}},
+        {"chapters' index only", true, false, {"data2.ndx"}, {all[0]}, {1, 1, 0, 1, 0}},
         {"read-only place", true, true, {}, {}, {1, 0, 1, 0, 1, 0}},
         {"read-only place, no files", false, true, {}, all, {1, 1, 1}},
     };
