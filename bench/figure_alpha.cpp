@@ -54,7 +54,7 @@ void WriteSyntheticIndex(const std::vector<CodeRow>& codes, const std::string& p
 // The terms in the order the search lists them, read back with the search.
 std::vector<TermHit> AllTerms(const std::string& dir) {
     Catalogue catalogue(dir);
-    if (catalogue.OpenOptional(CatalogueFile::AlphaIndex) != OptionalState::Open) Die("no alphabetical index in " + dir);
+    if (catalogue.OpenIfPresent(CatalogueFile::AlphaIndex) != OptionalState::Open) Die("no alphabetical index in " + dir);
     struct Terms : SearchSink {
         void AddResult(const std::string&, const std::string&) override {}
         void AddTerm(const TermHit& hit) override { terms.push_back(hit); }
@@ -122,7 +122,7 @@ void FigureAlphaSearch(const Options& options, Table& table) {
     SqliteDb sqlite(SqliteWithTerms(options, codes, terms), false);
     Catalogue catalogue(dir);
     if (!catalogue.OpenAll(CatalogueAccess::Browsing) ||
-        catalogue.OpenOptional(CatalogueFile::AlphaIndex) != OptionalState::Open)
+        catalogue.OpenIfPresent(CatalogueFile::AlphaIndex) != OptionalState::Open)
         Die("cannot open " + dir);
     table.Note("figure 7: a made-up index of " + std::to_string(terms.size()) + " terms for " +
                std::to_string(codes.size()) + " codes");

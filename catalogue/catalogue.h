@@ -11,6 +11,7 @@
 #include <string>
 
 #include "catalogue/catalogue_sink.h"
+#include "catalogue/code_facts.h"
 
 namespace kodexa {
 
@@ -18,13 +19,14 @@ class ObjectDatabase;
 
 // The databases of a catalogue, in the order of the table in catalogue.cpp
 // (data1, data2, ...). A database added later takes the next number and a
-// row in that table.
-enum class CatalogueFile { Groups, Chapters, Codes, AlphaIndex };
-constexpr int kCatalogueFileCount = 4;
+// row in that table. The alphabetical index (data4) and the facts (data5)
+// are optional: a catalogue without their files works as before, only
+// without index terms, or without facts and edition.
+enum class CatalogueFile { Groups, Chapters, Codes, AlphaIndex, Facts };
+constexpr int kCatalogueFileCount = 5;
 // The databases every catalogue has.
 constexpr CatalogueFile kAllCatalogueFiles[] = {CatalogueFile::Groups, CatalogueFile::Chapters, CatalogueFile::Codes};
-// Databases a catalogue may have or not; without them it works as before.
-constexpr CatalogueFile kOptionalCatalogueFiles[] = {CatalogueFile::AlphaIndex};
+constexpr CatalogueFile kOptionalCatalogueFiles[] = {CatalogueFile::AlphaIndex, CatalogueFile::Facts};
 
 // What opening an optional database found.
 enum class OptionalState {
@@ -37,6 +39,7 @@ struct CatalogueFileNames {
     const char* dataName;      // "data1.dat", ...
     const char* indexName;     // "data1.ndx", ...
     const char* errorMessage;  // "Error opening Groups", ...
+    bool optional = false;     // read when there, never created by a reader
 };
 const CatalogueFileNames& NamesOf(CatalogueFile which);
 
@@ -57,6 +60,9 @@ struct CodeFacts {
     std::string code, title, level, chapterCode, groupCode;
     char branchMark = 0;
     char spareMark = 0;
+    // From the facts database, when the catalogue has one with this code.
+    bool hasRules = false;
+    CodeRules rules;
 };
 
 // Everything before the last '/' of path, followed by '/'; a path without
@@ -76,12 +82,20 @@ public:
     Catalogue& operator=(const Catalogue&) = delete;
 
     // Opens one database; answers the store error code (0 success), which
-    // Error keeps until the next Open or Close of that database.
+    // Error keeps until the next Open or Close of that database. An optional
+    // database is only created with Writing; otherwise it is opened
+    // read-only when both its files are there.
     int Open(CatalogueFile which, CatalogueAccess access);
-    // Opens every database in table order; true when all opened.
+    // Opens every database in table order; true when all opened and every
+    // optional one either opened or has none of its files. Optional ones
+    // are not created here.
     bool OpenAll(CatalogueAccess access);
-    // Opens an optional database read-only when both its files are there.
-    OptionalState OpenOptional(CatalogueFile which);
+    // True when the last Open of an optional database found neither of its
+    // files: not a failure, the catalogue just has no such database.
+    bool IsAbsent(CatalogueFile which) const { return absent[Slot(which)]; }
+    // Opens an optional database read-only when both its files are there;
+    // one that does not open is closed again, so that no reader meets it.
+    OptionalState OpenIfPresent(CatalogueFile which);
     // Whether the database is open (its record file is).
     bool IsOpen(CatalogueFile which) const;
     // Closes one database and answers the store error code of the close.
@@ -102,14 +116,17 @@ public:
     // The tree of chapters, groups and codes; false when the walk stopped
     // before the end of the code index.
     bool FillTree(TreeSink& sink);
-    // Every code whose title contains text, then, when the alphabetical
-    // index is open, every term of it that contains text; false when there
-    // was none.
+    // Every code whose title contains text; false when there was none.
     bool Search(const std::string& text, SearchSink& sink);
     // The code record the code index finds for code. The index keeps the
     // first seven characters only: a caller that needs the exact code
     // compares facts.code.
     bool LookUp(const std::string& code, CodeFacts& facts);
+    // The edition kept in the facts database; false without one.
+    bool ReadEdition(Edition& edition);
+    // The number of entries in the database's index; false when it cannot
+    // be walked to its end.
+    bool CountEntries(CatalogueFile which, size_t& count);
 
     // The database itself, for the record classes (the importer, tests).
     ObjectDatabase& Database(CatalogueFile which) { return *databases[Slot(which)]; }
@@ -131,10 +148,13 @@ private:
     int OpenForBrowsing(CatalogueFile which);
     int ReopenForReading(CatalogueFile which);
     std::string MissingFiles(CatalogueFile which) const;
+    int OpenOptional(CatalogueFile which);
+    bool ReadRules(const std::string& code, CodeFacts& facts);
 
     std::string dir;  // ends in '/'
     std::unique_ptr<ObjectDatabase> databases[kCatalogueFileCount];
     int errors[kCatalogueFileCount] = {};
+    bool absent[kCatalogueFileCount] = {};
 };
 
 }  // namespace kodexa

@@ -97,15 +97,6 @@ std::vector<std::string> CatalogueFileList() {
     return names;
 }
 
-std::vector<std::string> OptionalFileList() {
-    std::vector<std::string> names;
-    for (CatalogueFile which : kOptionalCatalogueFiles) {
-        names.push_back(NamesOf(which).dataName);
-        names.push_back(NamesOf(which).indexName);
-    }
-    return names;
-}
-
 bool WriteCatalogueFiles(const CatalogueModel& model, const std::string& dir, const WriteProgress& progress,
                          std::string& error) {
     return WriteTitled(CatalogueFile::Groups, model.groups, dir, error) &&

@@ -16,8 +16,6 @@ using WriteProgress = std::function<void(size_t done, size_t total)>;
 
 // The six file names of a catalogue, data then index, groups first.
 std::vector<std::string> CatalogueFileList();
-// The file names of the optional databases, data then index.
-std::vector<std::string> OptionalFileList();
 
 // Creates the three databases in dir, which must hold none of their files,
 // and writes the chapters, groups and codes in model order, each through

@@ -57,9 +57,15 @@ bool IsStagingName(const std::string& name) {
            name.find('/') == std::string::npos;
 }
 
+// A stale name from a marker must be a plain file name in dir.
+bool IsPlainName(const std::string& name) {
+    return !name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos;
+}
+
 // The marker is written under another name and renamed into place, so that
-// a run killed while writing it never leaves a marker without its content.
-bool WriteMarker(const std::string& dir, const std::string& stagingName, const std::vector<std::string>& dropped,
+// a run killed while writing it never leaves a marker without its content:
+// the staging directory's name, then one stale name a line.
+bool WriteMarker(const std::string& dir, const std::string& stagingName, const std::vector<std::string>& stale,
                  std::string& error) {
     const std::string marker = Join(dir, kPendingMarkerName), fresh = marker + ".new";
     int fd = OpenDescriptor(fresh.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
@@ -68,7 +74,7 @@ bool WriteMarker(const std::string& dir, const std::string& stagingName, const s
         return false;
     }
     std::string content = stagingName + "\n";
-    for (const std::string& name : dropped) content += name + "\n";
+    for (const std::string& name : stale) content += name + "\n";
     bool written = WriteDescriptor(fd, content.data(), content.size()) == 0;
     if (!written) error = SystemError("cannot write " + marker);
     if (written && SyncDescriptor(fd) != 0) {
@@ -87,16 +93,7 @@ bool WriteMarker(const std::string& dir, const std::string& stagingName, const s
     return written && SyncDirectory(dir, error);
 }
 
-// A name to drop is a plain file name of the directory, never the marker or
-// a staging directory, so a damaged marker cannot remove anything else.
-bool IsDroppableName(const std::string& name) {
-    return !name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos &&
-           name.compare(0, std::strlen(kStagingPrefix), kStagingPrefix) != 0 && name != kPendingMarkerName;
-}
-
-// The first line names the staging directory; each further line a file of
-// the old set that the new set lacks.
-bool ReadMarker(const std::string& dir, std::string& stagingName, std::vector<std::string>& dropped,
+bool ReadMarker(const std::string& dir, std::string& stagingName, std::vector<std::string>& stale,
                 std::string& error) {
     std::string marker = Join(dir, kPendingMarkerName);
     std::ifstream in(marker);
@@ -104,24 +101,39 @@ bool ReadMarker(const std::string& dir, std::string& stagingName, std::vector<st
         error = "cannot read " + marker;
         return false;
     }
+    const std::string damaged = marker + " does not name a staging directory; remove it by hand after checking the catalogue";
     if (!IsStagingName(stagingName)) {
-        error = marker + " does not name a staging directory; remove it by hand after checking the catalogue";
+        error = damaged;
         return false;
     }
     for (std::string name; std::getline(in, name);) {
-        if (!IsDroppableName(name)) {
-            error = marker + " names \"" + name + "\" to remove; remove the marker by hand after checking the catalogue";
+        if (!IsPlainName(name) || IsStagingName(name) || name == kPendingMarkerName) {
+            error = damaged;
             return false;
         }
-        dropped.push_back(name);
+        stale.push_back(name);
     }
     return true;
 }
 
-// Renames every file still in staging into dir, then drops the marker and
-// the staging directory. Used for a fresh install and for finishing an old one.
-bool MoveAll(const std::string& dir, const std::string& staging, const std::vector<std::string>& dropped,
+// Gone already counts as removed: a finishing run may meet it so.
+bool RemoveStale(const std::string& dir, const std::vector<std::string>& stale, std::string& error) {
+    for (const std::string& name : stale) {
+        if (UnlinkPath(Join(dir, name).c_str()) != 0 && errno != ENOENT) {
+            error = SystemError("cannot remove " + Join(dir, name));
+            return false;
+        }
+    }
+    return true;
+}
+
+// Removes the stale files, renames every file still in staging into dir,
+// then drops the marker and the staging directory. Used for a fresh install
+// and for finishing an old one.
+bool MoveAll(const std::string& dir, const std::string& staging, const std::vector<std::string>& stale,
              std::string& error) {
+    // Stale files go first, so that no reader meets them beside the new set.
+    if (!RemoveStale(dir, stale, error)) return false;
     // A listing cut short would move only part of the catalogue and still
     // drop the marker that lets the next run finish the job.
     std::vector<std::string> names;
@@ -132,14 +144,6 @@ bool MoveAll(const std::string& dir, const std::string& staging, const std::vect
     for (const std::string& name : names) {
         if (RenamePath(Join(staging, name).c_str(), Join(dir, name).c_str()) != 0) {
             error = SystemError("cannot move " + name + " into " + dir);
-            return false;
-        }
-    }
-    // Files of the old set that the new one lacks would otherwise be taken
-    // for part of it.
-    for (const std::string& name : dropped) {
-        if (UnlinkPath(Join(dir, name).c_str()) != 0 && errno != ENOENT) {
-            error = SystemError("cannot remove " + Join(dir, name));
             return false;
         }
     }
@@ -180,12 +184,12 @@ bool CompletePendingReplacement(const std::string& dir, bool& completed, std::st
     completed = false;
     if (!Exists(Join(dir, kPendingMarkerName))) return true;
     std::string stagingName;
-    std::vector<std::string> dropped;
-    if (!ReadMarker(dir, stagingName, dropped, error)) return false;
+    std::vector<std::string> stale;
+    if (!ReadMarker(dir, stagingName, stale, error)) return false;
     std::string staging = Join(dir, stagingName);
     // The marker is written only once the staging directory is complete
     // and synced, so whatever is still in it belongs in dir.
-    if (!MoveAll(dir, staging, dropped, error)) return false;
+    if (!MoveAll(dir, staging, stale, error)) return false;
     completed = true;
     return true;
 }
@@ -222,10 +226,10 @@ bool SyncStaging(const std::string& staging, std::string& error) {
 }
 
 bool InstallStaging(const std::string& dir, const std::string& staging, bool& markerWritten, std::string& error,
-                    const std::vector<std::string>& dropped) {
+                    const std::vector<std::string>& stale) {
     std::string stagingName = staging.substr(staging.find_last_of('/') + 1);
-    markerWritten = WriteMarker(dir, stagingName, dropped, error);
-    return markerWritten && MoveAll(dir, staging, dropped, error);
+    markerWritten = WriteMarker(dir, stagingName, stale, error);
+    return markerWritten && MoveAll(dir, staging, stale, error);
 }
 
 void DiscardStaging(const std::string& staging) {

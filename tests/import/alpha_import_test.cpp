@@ -49,7 +49,7 @@ Imported Import(const std::string& target, const std::string& alphaFile, bool fo
 std::vector<std::string> SearchIn(const std::string& dir, const std::string& text, OptionalState expected) {
     Catalogue catalogue(dir);
     EXPECT_EQ(catalogue.Open(CatalogueFile::Codes, CatalogueAccess::Reading), kNoError);
-    EXPECT_EQ(catalogue.OpenOptional(CatalogueFile::AlphaIndex), expected);
+    EXPECT_EQ(catalogue.OpenIfPresent(CatalogueFile::AlphaIndex), expected);
     Lines sink;
     catalogue.Search(text, sink);
     return sink.lines;
@@ -155,7 +155,7 @@ TEST(AlphaIndex, AHalfOrDamagedIndexIsReportedAndTheTitlesStillServe) {
     std::filesystem::remove(dir.File("data4.ndx"));
     EXPECT_EQ(SearchIn(dir.Path(), "cholera asia", OptionalState::Damaged), std::vector<std::string>{});
     Catalogue catalogue(dir.Path());
-    catalogue.OpenOptional(CatalogueFile::AlphaIndex);
+    catalogue.OpenIfPresent(CatalogueFile::AlphaIndex);
     EXPECT_EQ(catalogue.Failure(CatalogueFile::AlphaIndex), "data4.ndx is missing");
 
     WriteText(dir.File("data4.ndx"), "not an index file at all, just some bytes of text");
