@@ -178,7 +178,7 @@ namespace {
 // counts only when it lies in the term, the last field of its line.
 bool SearchBlock(const std::string& needle, const std::string& terms, std::string& folded, SearchSink& sink) {
     folded.resize(terms.size());
-    std::transform(terms.begin(), terms.end(), folded.begin(), [](char c) { return FoldForSearch(c); });
+    for (size_t p = 0; p < terms.size(); ++p) folded[p] = FoldedAt(terms.data(), p);
     const std::string_view all(folded), stored(terms);
     bool found = false;
     size_t from = 0;
@@ -213,7 +213,7 @@ bool SearchBlock(const std::string& needle, const std::string& terms, std::strin
 bool SearchAlphaTerms(ObjectDatabase& alphaDb, const std::string& text, SearchSink& sink) {
     BtreeIndex* index = alphaDb.Index(0);
     if (index == nullptr) return false;
-    const std::string needle = FoldForSearch(text);
+    const std::string needle = FoldCase(text);
     AlphaBlockRecord block(&alphaDb);
     CatalogueKey key, scratch;
     std::string folded;
