@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "catalogue/alpha_terms.h"
 #include "catalogue/catalogue_key.h"
 #include "catalogue/catalogue_records.h"
 #include "index/object_database.h"
@@ -22,6 +23,7 @@ const CatalogueFileNames kNames[kCatalogueFileCount] = {
     {"data1.dat", "data1.ndx", "Error opening Groups"},
     {"data2.dat", "data2.ndx", "Error opening Kapitel"},
     {"data3.dat", "data3.ndx", "Error opening Codes"},
+    {"data4.dat", "data4.ndx", "Error opening Alphabetisches Verzeichnis", true},
     {"data5.dat", "data5.ndx", "Error opening Facts", true},
 };
 
@@ -88,6 +90,15 @@ int Catalogue::OpenOptional(CatalogueFile which) {
     absent[Slot(which)] = !Exists(DataPath(which)) && !Exists(IndexPath(which));
     return OpenForReading(which);
 }
+
+OptionalState Catalogue::OpenIfPresent(CatalogueFile which) {
+    if (Open(which, CatalogueAccess::Reading) == kNoError) return OptionalState::Open;
+    if (IsAbsent(which)) return OptionalState::Absent;
+    Database(which).Close();
+    return OptionalState::Damaged;
+}
+
+bool Catalogue::IsOpen(CatalogueFile which) const { return databases[Slot(which)]->DataFile() != nullptr; }
 
 int Catalogue::OpenDatabase(ObjectDatabase& db, CatalogueFile which, bool readWrite) {
     return db.Open(DataPath(which).c_str(), IndexPath(which).c_str(), CatalogueKey(), kCatalogueOrder,
@@ -158,8 +169,10 @@ bool Catalogue::FillTree(TreeSink& sink) {
 
 bool Catalogue::Search(const std::string& text, SearchSink& sink) {
     ReadTrouble trouble;
-    const bool found = SearchCodes(Database(CatalogueFile::Codes), text, sink, &trouble);
+    bool found = SearchCodes(Database(CatalogueFile::Codes), text, sink, &trouble);
     Remember(trouble);
+    if (IsOpen(CatalogueFile::AlphaIndex))
+        found = SearchAlphaTerms(Database(CatalogueFile::AlphaIndex), text, sink) || found;
     return found;
 }
 

@@ -19,13 +19,21 @@ class ObjectDatabase;
 
 // The databases of a catalogue, in the order of the table in catalogue.cpp
 // (data1, data2, ...). A database added later takes the next number and a
-// row in that table. The facts (data5) are optional: a catalogue without
-// their files works as before, only without facts and edition.
-enum class CatalogueFile { Groups, Chapters, Codes, Facts };
-constexpr int kCatalogueFileCount = 4;
+// row in that table. The alphabetical index (data4) and the facts (data5)
+// are optional: a catalogue without their files works as before, only
+// without index terms, or without facts and edition.
+enum class CatalogueFile { Groups, Chapters, Codes, AlphaIndex, Facts };
+constexpr int kCatalogueFileCount = 5;
 // The databases every catalogue has.
 constexpr CatalogueFile kAllCatalogueFiles[] = {CatalogueFile::Groups, CatalogueFile::Chapters, CatalogueFile::Codes};
-constexpr CatalogueFile kOptionalCatalogueFiles[] = {CatalogueFile::Facts};
+constexpr CatalogueFile kOptionalCatalogueFiles[] = {CatalogueFile::AlphaIndex, CatalogueFile::Facts};
+
+// What opening an optional database found.
+enum class OptionalState {
+    Absent,   // neither of its files: nothing to report
+    Open,     // open read-only
+    Damaged,  // one file only, or a file that does not open; see Failure
+};
 
 struct CatalogueFileNames {
     const char* dataName;      // "data1.dat", ...
@@ -83,6 +91,11 @@ public:
     // True when the last Open of an optional database found neither of its
     // files: not a failure, the catalogue just has no such database.
     bool IsAbsent(CatalogueFile which) const { return absent[Slot(which)]; }
+    // Opens an optional database read-only when both its files are there;
+    // one that does not open is closed again, so that no reader meets it.
+    OptionalState OpenIfPresent(CatalogueFile which);
+    // Whether the database is open (its record file is).
+    bool IsOpen(CatalogueFile which) const;
     // Closes one database and answers the store error code of the close.
     int Close(CatalogueFile which);
     // Closes every database in table order (groups, chapters, codes); true
