@@ -11,7 +11,6 @@ namespace kodexa {
 
 namespace {
 
-constexpr int kFlush = 1;
 constexpr int kSyncHeader = 1;
 constexpr int kObjectHeaderSize = sizeof(ObjectHeader);
 constexpr char kFieldEnd = '\t';
