@@ -3,9 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <chrono>
-#include <cstring>
 
 #include "store/file_set_replace.h"
 #include "import/catalogue_writer.h"
@@ -85,9 +83,8 @@ private:
 
     bool MakeTarget() {
         if (prepared) return true;
-        if (!IsDirectory(target) && MakeDirectory(target.c_str(), 0755) != 0) {
-            return Fail("cannot make the directory " + target + ": " + std::strerror(errno));
-        }
+        std::string error;
+        if (!IsDirectory(target) && !MakeTargetDirectory(target, error)) return Fail(error);
         return PrepareTarget();
     }
 
