@@ -6,7 +6,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <map>
 
 #include "store/file_set_replace.h"
@@ -175,6 +177,83 @@ TEST_F(Catalogues, TwoOpenersClosedInEitherOrderChangeNothing) {
         first.reset();
         EXPECT_EQ(Take(target()), before) << (firstClosesFirst ? "first closed first" : "second closed first");
         ExpectSound(target());
+    }
+}
+
+// What a reader sees of the catalogue it opened: the tree, a search and a
+// lookup; empty lines where a step failed.
+std::vector<std::string> ReadThrough(Catalogue& catalogue) {
+    Items items;
+    bool walked = catalogue.FillTree(items);
+    items.lines.push_back(walked ? "walked" : "walk stopped");
+    catalogue.Search("a", items);
+    CodeFacts facts;
+    items.lines.push_back(catalogue.LookUp("A00.0", facts) ? facts.title : "");
+    return items.lines;
+}
+
+std::vector<std::string> ReadThrough(const std::string& dir) {
+    Catalogue catalogue(dir);
+    if (!catalogue.OpenAll(CatalogueAccess::Reading)) return {};
+    return ReadThrough(catalogue);
+}
+
+// Other programs at work on the files of a catalogue a reader has open: the
+// reader keeps what it opened, and the next reader sees what is there now,
+// or fails to open without harm.
+TEST_F(Catalogues, AnOpenCatalogueKeepsWhatItOpenedWhileOthersReplaceItsFiles) {
+    const std::string codes = target() + "/" + NamesOf(CatalogueFile::Codes).dataName;
+    struct Case {
+        const char* what;
+        std::function<void()> change;
+        bool nextOpens;
+    };
+    const Case cases[] = {
+        {"a replacing import", [&] { ASSERT_TRUE(Import(kData + "mini-utf8", target(), true)); }, true},
+        {"the codes replaced by a directory", [&] { fs::remove(codes); fs::create_directory(codes); }, false},
+        {"the codes removed", [&] { fs::remove(codes); }, false},
+    };
+    const std::vector<std::string> oldLines = ReadThrough(oldRef()), newLines = ReadThrough(newRef());
+    ASSERT_NE(oldLines, newLines);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        CopyDir(oldRef(), target());
+        Catalogue open(target());
+        ASSERT_TRUE(open.OpenAll(CatalogueAccess::Reading));
+        c.change();
+        EXPECT_EQ(ReadThrough(open), oldLines);
+        EXPECT_EQ(ReadThrough(target()), c.nextOpens ? newLines : std::vector<std::string>{});
+    }
+}
+
+// True when every line of part is one of whole; the lines that tell how a
+// step ended are left out. The order may differ: a record that straddles the
+// cut end can be read with zeros for its lost bytes, and its code then goes
+// under another heading.
+bool IsPartOf(const std::vector<std::string>& part, const std::vector<std::string>& whole) {
+    for (const std::string& line : part) {
+        if (line.empty() || line == "walked" || line == "walk stopped") continue;
+        if (std::find(whole.begin(), whole.end(), line) == whole.end()) return false;
+    }
+    return true;
+}
+
+// The codes' data file cut short in place under a reader: no crash, and the
+// tree and the search hold only what could still be read.
+TEST_F(Catalogues, ACatalogueCutShortUnderAReaderShowsWhatCouldBeRead) {
+    const std::string codes = target() + "/" + NamesOf(CatalogueFile::Codes).dataName;
+    CopyDir(oldRef(), target());
+    const std::vector<std::string> whole = ReadThrough(target());
+    const uintmax_t size = fs::file_size(codes);
+    for (uintmax_t length : {uintmax_t(0), size / 3, size / 2}) {
+        SCOPED_TRACE("cut to " + std::to_string(length));
+        CopyDir(oldRef(), target());
+        Catalogue open(target());
+        ASSERT_TRUE(open.OpenAll(CatalogueAccess::Reading));
+        fs::resize_file(codes, length);
+        const std::vector<std::string> seen = ReadThrough(open);
+        EXPECT_LT(seen.size(), whole.size());
+        EXPECT_TRUE(IsPartOf(seen, whole)) << "lines never stored";
     }
 }
 
