@@ -24,6 +24,7 @@ const CatalogueFileNames kNames[kCatalogueFileCount] = {
     {"data1.dat", "data1.ndx", "Error opening Groups"},
     {"data2.dat", "data2.ndx", "Error opening Kapitel"},
     {"data3.dat", "data3.ndx", "Error opening Codes"},
+    {"data5.dat", "data5.ndx", "Error opening Facts", true},
 };
 
 std::string WithSlash(const std::string& dir) { return dir.empty() || dir.back() == '/' ? dir : dir + '/'; }
@@ -63,6 +64,8 @@ std::string Catalogue::DataPath(CatalogueFile which) const { return dir + NamesO
 std::string Catalogue::IndexPath(CatalogueFile which) const { return dir + NamesOf(which).indexName; }
 
 int Catalogue::Open(CatalogueFile which, CatalogueAccess access) {
+    absent[Slot(which)] = false;
+    if (NamesOf(which).optional && access != CatalogueAccess::Writing) return errors[Slot(which)] = OpenOptional(which);
     int code;
     switch (access) {
         case CatalogueAccess::Reading:
@@ -110,6 +113,13 @@ int Catalogue::ReopenForReading(CatalogueFile which) {
     return OpenDatabase(Database(which), which, true);
 }
 
+// Read-only even for the window: a reader must never create the files, and
+// a read-write open would rewrite their headers on closing.
+int Catalogue::OpenOptional(CatalogueFile which) {
+    absent[Slot(which)] = !Probe(DataPath(which)).exists && !Probe(IndexPath(which)).exists;
+    return OpenForReading(which);
+}
+
 int Catalogue::OpenDatabase(ObjectDatabase& db, CatalogueFile which, bool readWrite) {
     return db.Open(DataPath(which).c_str(), IndexPath(which).c_str(), CatalogueKey(), kCatalogueOrder,
                    readWrite ? kReadWriteMode : kReadOnlyMode, kUseIndex, kDataStaticSize, kIndexHeaderSlots);
@@ -127,6 +137,12 @@ Catalogue::FileState Catalogue::Probe(const std::string& path) const {
 bool Catalogue::OpenAll(CatalogueAccess access) {
     bool all = true;
     for (CatalogueFile which : kAllCatalogueFiles) all = Open(which, access) == kNoError && all;
+    // Optional databases are opened when they are there, never made here.
+    for (CatalogueFile which : kOptionalCatalogueFiles) {
+        const bool there = Probe(DataPath(which)).exists && Probe(IndexPath(which)).exists;
+        Open(which, there ? access : CatalogueAccess::Reading);
+        all = (Error(which) == kNoError || IsAbsent(which)) && all;
+    }
     return all;
 }
 
@@ -135,6 +151,7 @@ int Catalogue::Close(CatalogueFile which) { return errors[Slot(which)] = Databas
 bool Catalogue::CloseAll() {
     bool all = true;
     for (CatalogueFile which : kAllCatalogueFiles) all = Close(which) == kNoError && all;
+    for (CatalogueFile which : kOptionalCatalogueFiles) all = Close(which) == kNoError && all;
     return all;
 }
 
@@ -176,7 +193,42 @@ bool Catalogue::LookUp(const std::string& code, CodeFacts& facts) {
     facts.branchMark = record.branchMark;
     facts.spareMark = record.spareMark;
     record.ReleaseTexts();
+    facts.hasRules = ReadRules(facts.code, facts);
     return true;
+}
+
+// The facts of the code just found; none when the catalogue has no facts
+// database or it lacks the code.
+bool Catalogue::ReadRules(const std::string& code, CodeFacts& facts) {
+    facts.rules = CodeRules{};
+    ObjectDatabase& db = Database(CatalogueFile::Facts);
+    if (code.empty() || db.Index(0) == nullptr) return false;
+    FactsRecord record(&db);
+    record.code = code;
+    if (record.Find() != 1 || record.Reload() != 1 || TextOrEmpty(record.code) != code) return false;
+    facts.rules = record.Rules();
+    return true;
+}
+
+bool Catalogue::ReadEdition(Edition& edition) {
+    edition = Edition{};
+    ObjectDatabase& db = Database(CatalogueFile::Facts);
+    if (db.Index(0) == nullptr) return false;
+    EditionRecord record(&db);
+    if (record.Find() != 1 || record.Reload() != 1 || TextOrEmpty(record.code) != kEditionCode) return false;
+    edition.year = TextOrEmpty(record.year);
+    edition.kind = EditionKindOfWord(TextOrEmpty(record.kind));
+    return true;
+}
+
+bool Catalogue::CountEntries(CatalogueFile which, size_t& count) {
+    count = 0;
+    BtreeIndex* index = Database(which).Index(0);
+    if (index == nullptr) return false;
+    CatalogueKey key, scratch;
+    for (int more = index->FindFirst(key, 1); more; more = index->FindNext(key, scratch, 1)) ++count;
+    // The walk ends either at the last entry or on a failure the index keeps.
+    return Database(which).IndexError(0) == kNoError || Database(which).IndexError(0) == kEntryNotFound;
 }
 
 }  // namespace kodexa

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "catalogue/catalogue_sink.h"
+#include "catalogue/code_facts.h"
 
 namespace kodexa {
 
@@ -18,15 +19,19 @@ class ObjectDatabase;
 
 // The databases of a catalogue, in the order of the table in catalogue.cpp
 // (data1, data2, ...). A database added later takes the next number and a
-// row in that table.
-enum class CatalogueFile { Groups, Chapters, Codes };
-constexpr int kCatalogueFileCount = 3;
+// row in that table. The facts (data5) are optional: a catalogue without
+// their files works as before, only without facts and edition.
+enum class CatalogueFile { Groups, Chapters, Codes, Facts };
+constexpr int kCatalogueFileCount = 4;
+// The databases every catalogue has.
 constexpr CatalogueFile kAllCatalogueFiles[] = {CatalogueFile::Groups, CatalogueFile::Chapters, CatalogueFile::Codes};
+constexpr CatalogueFile kOptionalCatalogueFiles[] = {CatalogueFile::Facts};
 
 struct CatalogueFileNames {
     const char* dataName;      // "data1.dat", ...
     const char* indexName;     // "data1.ndx", ...
     const char* errorMessage;  // "Error opening Groups", ...
+    bool optional = false;     // read when there, never created by a reader
 };
 const CatalogueFileNames& NamesOf(CatalogueFile which);
 
@@ -47,6 +52,9 @@ struct CodeFacts {
     std::string code, title, level, chapterCode, groupCode;
     char branchMark = 0;
     char spareMark = 0;
+    // From the facts database, when the catalogue has one with this code.
+    bool hasRules = false;
+    CodeRules rules;
 };
 
 // Everything before the last '/' of path, followed by '/'; a path without
@@ -66,10 +74,17 @@ public:
     Catalogue& operator=(const Catalogue&) = delete;
 
     // Opens one database; answers the store error code (0 success), which
-    // Error keeps until the next Open or Close of that database.
+    // Error keeps until the next Open or Close of that database. An optional
+    // database is only created with Writing; otherwise it is opened
+    // read-only when both its files are there.
     int Open(CatalogueFile which, CatalogueAccess access);
-    // Opens every database in table order; true when all opened.
+    // Opens every database in table order; true when all opened and every
+    // optional one either opened or has none of its files. Optional ones
+    // are not created here.
     bool OpenAll(CatalogueAccess access);
+    // True when the last Open of an optional database found neither of its
+    // files: not a failure, the catalogue just has no such database.
+    bool IsAbsent(CatalogueFile which) const { return absent[Slot(which)]; }
     // Closes one database and answers the store error code of the close.
     int Close(CatalogueFile which);
     // Closes every database in table order (groups, chapters, codes); true
@@ -94,6 +109,11 @@ public:
     // first seven characters only: a caller that needs the exact code
     // compares facts.code.
     bool LookUp(const std::string& code, CodeFacts& facts);
+    // The edition kept in the facts database; false without one.
+    bool ReadEdition(Edition& edition);
+    // The number of entries in the database's index; false when it cannot
+    // be walked to its end.
+    bool CountEntries(CatalogueFile which, size_t& count);
 
     // The database itself, for the record classes (the importer, tests).
     ObjectDatabase& Database(CatalogueFile which) { return *databases[Slot(which)]; }
@@ -115,10 +135,13 @@ private:
     int OpenForBrowsing(CatalogueFile which);
     int ReopenForReading(CatalogueFile which);
     std::string MissingFiles(CatalogueFile which) const;
+    int OpenOptional(CatalogueFile which);
+    bool ReadRules(const std::string& code, CodeFacts& facts);
 
     std::string dir;  // ends in '/'
     std::unique_ptr<ObjectDatabase> databases[kCatalogueFileCount];
     int errors[kCatalogueFileCount] = {};
+    bool absent[kCatalogueFileCount] = {};
 };
 
 }  // namespace kodexa

@@ -50,7 +50,7 @@ protected:
     explicit CatalogueRecord(ObjectDatabase* db) : PersistentObject(db) {}
 
     static constexpr int kMaxTexts = 5;
-    static constexpr int kMaxMarks = 2;
+    static constexpr int kMaxMarks = 10;
     struct Fields {
         RecordText* texts[kMaxTexts];
         int textCount;

@@ -7,6 +7,7 @@
 
 #include "store/file_set_replace.h"
 #include "import/catalogue_writer.h"
+#include "import/facts_writer.h"
 #include "import/import_model.h"
 #include "store/file_layer.h"
 
@@ -61,7 +62,8 @@ private:
         if (!lock.Acquire(target, error) || !CompletePendingReplacement(target, completed, error)) return Fail(error);
         if (completed) report.EarlierReplacementFinished();
         RemoveStaleStaging(target);
-        if (!request.force && HasAnyFile(target, CatalogueFileList())) {
+        if (!request.force && (HasAnyFile(target, CatalogueFileList()) ||
+                               HasAnyFile(target, OptionalCatalogueFileList()))) {
             return Fail(target + " already holds a catalogue; --force replaces it");
         }
         prepared = true;
@@ -77,7 +79,10 @@ private:
             report.SourceTaken(static_cast<SourceRole>(r), *paths[r], texts[r].encoding);
         }
         if (!BuildCatalogueModel(texts[0], texts[1], texts[2], model, error)) return Fail(FormatImportError(error));
+        if (!ReadCodeFacts(texts[2], EditionOfSourceName(files.codes), facts, error))
+            return Fail(FormatImportError(error));
         for (const std::string& note : model.leftOut) report.LeftOut(note);
+        for (const std::string& note : facts.leftOut) report.LeftOut(note);
         return true;
     }
 
@@ -92,12 +97,13 @@ private:
         std::string staging, error;
         if (!CreateStaging(target, staging, error)) return Fail(error);
         const WriteProgress progress = [this](size_t done, size_t total) { report.CodesWritten(done, total); };
-        if (!WriteCatalogueFiles(model, staging + "/", progress, error) || !SyncStaging(staging, error)) {
+        if (!WriteCatalogueFiles(model, staging + "/", progress, error) ||
+            !WriteFactsFiles(facts, staging + "/", error) || !SyncStaging(staging, error)) {
             DiscardStaging(staging);
             return Fail(error + "; " + target + " is unchanged");
         }
         bool markerWritten = false;
-        if (!InstallStaging(target, staging, markerWritten, error)) {
+        if (!InstallStaging(target, staging, markerWritten, error, StaleOptionalFiles(staging))) {
             if (!markerWritten) {
                 DiscardStaging(staging);
                 UnlinkPath((target + "/" + kPendingMarkerName).c_str());
@@ -109,8 +115,18 @@ private:
         return true;
     }
 
+    // Optional files of an older catalogue that the new one lacks must not
+    // outlive the replacement.
+    std::vector<std::string> StaleOptionalFiles(const std::string& staging) const {
+        std::vector<std::string> stale;
+        for (const std::string& name : OptionalCatalogueFileList())
+            if (!HasAnyFile(staging, {name})) stale.push_back(name);
+        return stale;
+    }
+
     const ImportRequest& request;
     ImportReport& report;
+    FactsModel facts;
     std::string target;
     SourceFiles files;
     TargetLock lock;

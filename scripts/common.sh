@@ -27,8 +27,10 @@ kodexa_install_missing() {
     done
     [ ${#missing[@]} -eq 0 ] && return 0
     echo "kodexa: installing ${missing[*]}"
-    kodexa_as_root apt-get update &&
-        kodexa_as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y "${missing[@]}"
+    # Waits for another package run (an unattended upgrade, say) instead of failing at once.
+    kodexa_as_root apt-get -o DPkg::Lock::Timeout=300 update &&
+        kodexa_as_root env DEBIAN_FRONTEND=noninteractive \
+            apt-get -o DPkg::Lock::Timeout=300 install -y "${missing[@]}"
 }
 
 # kodexa_build DIR [cmake options...]

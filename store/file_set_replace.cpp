@@ -57,9 +57,16 @@ bool IsStagingName(const std::string& name) {
            name.find('/') == std::string::npos;
 }
 
+// A stale name from a marker must be a plain file name in dir.
+bool IsPlainName(const std::string& name) {
+    return !name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos;
+}
+
 // The marker is written under another name and renamed into place, so that
-// a run killed while writing it never leaves a marker without its content.
-bool WriteMarker(const std::string& dir, const std::string& stagingName, std::string& error) {
+// a run killed while writing it never leaves a marker without its content:
+// the staging directory's name, then one stale name a line.
+bool WriteMarker(const std::string& dir, const std::string& stagingName, const std::vector<std::string>& stale,
+                 std::string& error) {
     const std::string marker = Join(dir, kPendingMarkerName), fresh = marker + ".new";
     int fd = OpenDescriptor(fresh.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd < 0) {
@@ -67,6 +74,7 @@ bool WriteMarker(const std::string& dir, const std::string& stagingName, std::st
         return false;
     }
     std::string content = stagingName + "\n";
+    for (const std::string& name : stale) content += name + "\n";
     bool written = WriteDescriptor(fd, content.data(), content.size()) == 0;
     if (!written) error = SystemError("cannot write " + marker);
     if (written && SyncDescriptor(fd) != 0) {
@@ -85,23 +93,47 @@ bool WriteMarker(const std::string& dir, const std::string& stagingName, std::st
     return written && SyncDirectory(dir, error);
 }
 
-bool ReadMarker(const std::string& dir, std::string& stagingName, std::string& error) {
+bool ReadMarker(const std::string& dir, std::string& stagingName, std::vector<std::string>& stale,
+                std::string& error) {
     std::string marker = Join(dir, kPendingMarkerName);
     std::ifstream in(marker);
     if (!in || !std::getline(in, stagingName)) {
         error = "cannot read " + marker;
         return false;
     }
+    const std::string damaged = marker + " does not name a staging directory; remove it by hand after checking the catalogue";
     if (!IsStagingName(stagingName)) {
-        error = marker + " does not name a staging directory; remove it by hand after checking the catalogue";
+        error = damaged;
         return false;
+    }
+    for (std::string name; std::getline(in, name);) {
+        if (!IsPlainName(name) || IsStagingName(name) || name == kPendingMarkerName) {
+            error = damaged;
+            return false;
+        }
+        stale.push_back(name);
     }
     return true;
 }
 
-// Renames every file still in staging into dir, then drops the marker and
-// the staging directory. Used for a fresh install and for finishing an old one.
-bool MoveAll(const std::string& dir, const std::string& staging, std::string& error) {
+// Gone already counts as removed: a finishing run may meet it so.
+bool RemoveStale(const std::string& dir, const std::vector<std::string>& stale, std::string& error) {
+    for (const std::string& name : stale) {
+        if (UnlinkPath(Join(dir, name).c_str()) != 0 && errno != ENOENT) {
+            error = SystemError("cannot remove " + Join(dir, name));
+            return false;
+        }
+    }
+    return true;
+}
+
+// Removes the stale files, renames every file still in staging into dir,
+// then drops the marker and the staging directory. Used for a fresh install
+// and for finishing an old one.
+bool MoveAll(const std::string& dir, const std::string& staging, const std::vector<std::string>& stale,
+             std::string& error) {
+    // Stale files go first, so that no reader meets them beside the new set.
+    if (!RemoveStale(dir, stale, error)) return false;
     // A listing cut short would move only part of the catalogue and still
     // drop the marker that lets the next run finish the job.
     std::vector<std::string> names;
@@ -152,11 +184,12 @@ bool CompletePendingReplacement(const std::string& dir, bool& completed, std::st
     completed = false;
     if (!Exists(Join(dir, kPendingMarkerName))) return true;
     std::string stagingName;
-    if (!ReadMarker(dir, stagingName, error)) return false;
+    std::vector<std::string> stale;
+    if (!ReadMarker(dir, stagingName, stale, error)) return false;
     std::string staging = Join(dir, stagingName);
     // The marker is written only once the staging directory is complete
     // and synced, so whatever is still in it belongs in dir.
-    if (!MoveAll(dir, staging, error)) return false;
+    if (!MoveAll(dir, staging, stale, error)) return false;
     completed = true;
     return true;
 }
@@ -202,10 +235,11 @@ bool SyncStaging(const std::string& staging, std::string& error) {
     return SyncDirectory(staging, error);
 }
 
-bool InstallStaging(const std::string& dir, const std::string& staging, bool& markerWritten, std::string& error) {
+bool InstallStaging(const std::string& dir, const std::string& staging, bool& markerWritten, std::string& error,
+                    const std::vector<std::string>& stale) {
     std::string stagingName = staging.substr(staging.find_last_of('/') + 1);
-    markerWritten = WriteMarker(dir, stagingName, error);
-    return markerWritten && MoveAll(dir, staging, error);
+    markerWritten = WriteMarker(dir, stagingName, stale, error);
+    return markerWritten && MoveAll(dir, staging, stale, error);
 }
 
 void DiscardStaging(const std::string& staging) {

@@ -51,10 +51,15 @@ bool CreateStaging(const std::string& dir, std::string& staging, std::string& er
 // Flushes every file of the staging directory and the directory itself to
 // the disk.
 bool SyncStaging(const std::string& staging, std::string& error);
-// Writes the marker, renames every file of staging into dir, removes the
-// marker and the staging directory. Once markerWritten is set, a failure
-// leaves the marker for the next run to finish the moves.
-bool InstallStaging(const std::string& dir, const std::string& staging, bool& markerWritten, std::string& error);
+// Writes the marker, removes the stale files from dir, renames every file
+// of staging into dir, removes the marker and the staging directory. Stale
+// files are those of an older set that the new one does not have (an
+// optional database the new catalogue lacks); the marker lists them, so
+// that finishing a cut-short replacement removes them too. Once
+// markerWritten is set, a failure leaves the marker for the next run to
+// finish the moves.
+bool InstallStaging(const std::string& dir, const std::string& staging, bool& markerWritten, std::string& error,
+                    const std::vector<std::string>& stale = {});
 // Removes the staging directory and what it holds.
 void DiscardStaging(const std::string& staging);
 

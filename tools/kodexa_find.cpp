@@ -22,15 +22,20 @@ const char kUsage[] =
     "Usage: kodexa-find [--dir DIR] TEXT\n"
     "       kodexa-find [--dir DIR] --code CODE\n"
     "       kodexa-find [--dir DIR] --tree\n"
+    "       kodexa-find [--dir DIR] --info\n"
     "\n"
     "Looks codes up in the Kodexa catalogue (data1 to data3 .dat and .ndx).\n"
     "\n"
     "  TEXT         list every code whose title or code contains TEXT, letters\n"
     "               A to Z in any case, one CODE<TAB>TITLE line each in code\n"
     "               order; an empty TEXT lists every code\n"
-    "  --code CODE  show the fields of the code CODE, one 'name: value' a line\n"
+    "  --code CODE  show the fields of the code CODE, one 'name: value' a line,\n"
+    "               then, when the catalogue has them (data5), its facts as\n"
+    "               the codes file has them and the year of the edition\n"
     "  --tree       show the catalogue as the window's tree, two blanks of\n"
     "               indent per level\n"
+    "  --info       show the edition and the numbers of chapters, groups and\n"
+    "               codes\n"
     "  --dir DIR    read the catalogue in DIR instead of the program's own\n"
     "               directory\n"
     "  --help       show this text\n"
@@ -41,7 +46,7 @@ const char kUsage[] =
     "Exit status: 0 something found, 1 nothing found or no usable catalogue,\n"
     "2 wrong usage.\n";
 
-enum class Mode { None, Search, Code, Tree, Help, Version };
+enum class Mode { None, Search, Code, Tree, Info, Help, Version };
 
 struct Request {
     Mode mode = Mode::None;
@@ -81,6 +86,8 @@ int ParseArguments(int argc, char** argv, Request& request) {
             return kExitFound;
         } else if (arg == "--tree") {
             ok = setMode(Mode::Tree, "");
+        } else if (arg == "--info") {
+            ok = setMode(Mode::Info, "");
         } else if (arg == "--code" || arg == "--dir") {
             if (i + 1 >= argc) return UsageError(arg + " needs a value");
             std::string value = argv[++i];
@@ -94,9 +101,9 @@ int ParseArguments(int argc, char** argv, Request& request) {
         } else {
             return UsageError("unknown option " + arg);
         }
-        if (!ok) return UsageError("give one TEXT, --code CODE or --tree");
+        if (!ok) return UsageError("give one TEXT, --code CODE, --tree or --info");
     }
-    if (request.mode == Mode::None) return UsageError("give a TEXT, --code CODE or --tree");
+    if (request.mode == Mode::None) return UsageError("give a TEXT, --code CODE, --tree or --info");
     return kExitFound;
 }
 
@@ -110,6 +117,16 @@ bool Open(Catalogue& catalogue, const std::string& dir, CatalogueFile which) {
         std::fprintf(stderr, "kodexa-find: cannot read %s: %s\n", catalogue.DataPath(which).c_str(),
                      catalogue.Failure(which).c_str());
     return false;
+}
+
+// The facts database is optional: a catalogue without it is read as it
+// always was; one that is there but cannot be read is named, and the rest
+// is shown without it.
+void OpenFacts(Catalogue& catalogue) {
+    if (catalogue.Open(CatalogueFile::Facts, CatalogueAccess::Reading) == kNoError) return;
+    if (catalogue.IsAbsent(CatalogueFile::Facts)) return;
+    std::fprintf(stderr, "kodexa-find: cannot read %s: %s\n", catalogue.DataPath(CatalogueFile::Facts).c_str(),
+                 catalogue.Failure(CatalogueFile::Facts).c_str());
 }
 
 struct PrintingResults : SearchSink {
@@ -133,8 +150,26 @@ std::string MarkText(char mark) {
     return text;
 }
 
+void PrintRules(Catalogue& catalogue, const CodeFacts& record) {
+    if (record.hasRules) {
+        const CodeRules& r = record.rules;
+        const std::pair<const char*, std::string> facts[] = {
+            {"terminal", MarkText(r.terminal)},     {"para295", MarkText(r.para295)},
+            {"para301", MarkText(r.para301)},       {"sex", MarkText(r.sex)},
+            {"sexReject", MarkText(r.sexReject)},   {"ageLow", r.ageLow},
+            {"ageHigh", r.ageHigh},                 {"ageReject", MarkText(r.ageReject)},
+            {"rare", MarkText(r.rare)},             {"content", MarkText(r.content)},
+            {"ifsgReport", MarkText(r.ifsgReport)}, {"ifsgLab", MarkText(r.ifsgLab)},
+        };
+        for (const auto& fact : facts) std::printf("%s: %s\n", fact.first, fact.second.c_str());
+    }
+    Edition edition;
+    if (catalogue.ReadEdition(edition)) std::printf("edition: %s\n", edition.year.c_str());
+}
+
 int ShowCode(Catalogue& catalogue, const std::string& dir, const std::string& wanted) {
     if (!Open(catalogue, dir, CatalogueFile::Codes)) return kExitNothing;
+    OpenFacts(catalogue);
     CodeFacts record;
     // The index knows seven characters only; a longer request must not
     // answer with the code it happens to begin with.
@@ -152,6 +187,7 @@ int ShowCode(Catalogue& catalogue, const std::string& dir, const std::string& wa
         {"spareMark", MarkText(record.spareMark)},
     };
     for (const auto& field : fields) std::printf("%s: %s\n", field.first, field.second.c_str());
+    PrintRules(catalogue, record);
     return kExitFound;
 }
 
@@ -194,6 +230,26 @@ int ShowTree(Catalogue& catalogue, const std::string& dir) {
     return kExitNothing;
 }
 
+int ShowInfo(Catalogue& catalogue, const std::string& dir) {
+    for (CatalogueFile which : kAllCatalogueFiles)
+        if (!Open(catalogue, dir, which)) return kExitNothing;
+    OpenFacts(catalogue);
+    Edition edition;
+    const bool known = catalogue.ReadEdition(edition) && !EditionName(edition).empty();
+    std::printf("edition: %s\n", known ? EditionName(edition).c_str() : "unknown");
+    const std::pair<const char*, CatalogueFile> counted[] = {
+        {"chapters", CatalogueFile::Chapters}, {"groups", CatalogueFile::Groups}, {"codes", CatalogueFile::Codes}};
+    bool complete = true;
+    for (const auto& [name, which] : counted) {
+        size_t count = 0;
+        complete = catalogue.CountEntries(which, count) && complete;
+        std::printf("%s: %zu\n", name, count);
+    }
+    if (complete) return kExitFound;
+    std::fprintf(stderr, "kodexa-find: the catalogue could not be read to its end\n");
+    return kExitNothing;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -210,6 +266,8 @@ int main(int argc, char** argv) {
             return Search(catalogue, dir, request.argument);
         case Mode::Code:
             return ShowCode(catalogue, dir, request.argument);
+        case Mode::Info:
+            return ShowInfo(catalogue, dir);
         default:
             return ShowTree(catalogue, dir);
     }

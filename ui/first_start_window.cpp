@@ -20,15 +20,15 @@ FXIMPLEMENT(FisrtStartWindow, FXDialogBox, firstStartMap, ARRAYNUMBER(firstStart
 
 FisrtStartWindow::FisrtStartWindow(FXApp* app, const FXString& title, bool showAbout)
     : FXDialogBox(app, title, DECOR_TITLE, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0) {
-    Build(showAbout);
+    Build(showAbout, FXString::null);
 }
 
-FisrtStartWindow::FisrtStartWindow(FXWindow* owner, const FXString& title, bool showAbout)
+FisrtStartWindow::FisrtStartWindow(FXWindow* owner, const FXString& title, bool showAbout, const FXString& edition)
     : FXDialogBox(owner, title, DECOR_TITLE, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0) {
-    Build(showAbout);
+    Build(showAbout, edition);
 }
 
-void FisrtStartWindow::Build(bool showAbout) {
+void FisrtStartWindow::Build(bool showAbout, const FXString& edition) {
     sideImage = new FXGIFImage(getApp(), pictures::side.bytes, 0, 1, 1);
     const pictures::Picture& panel = showAbout ? pictures::about : pictures::tips;
     panelImage = new FXGIFImage(getApp(), panel.bytes, 0, 1, 1);
@@ -41,6 +41,12 @@ void FisrtStartWindow::Build(bool showAbout) {
     column->setBackColor(kWhite);
     auto* buttons = new FXHorizontalFrame(column, LAYOUT_FILL_X | LAYOUT_BOTTOM, 0, 0, 0, 0, 0, 0, 0, 0, 4, 4);
     buttons->setBackColor(kWhite);
+    // Right under the picture's last line, which names the BfArM as the
+    // source of the data: the edition of that data.
+    if (!edition.empty()) {
+        auto* label = new FXLabel(buttons, edition, nullptr, JUSTIFY_LEFT | LAYOUT_LEFT | LAYOUT_CENTER_Y);
+        label->setBackColor(kWhite);
+    }
     new FXButton(buttons, "&Weiter", nullptr, this, FXDialogBox::ID_ACCEPT,
                  BUTTON_INITIAL | BUTTON_DEFAULT | FRAME_RAISED | FRAME_THICK | LAYOUT_RIGHT | LAYOUT_BOTTOM, 0, 0, 0,
                  0, 20, 20, 2, 2);

@@ -16,8 +16,10 @@ protected:
 public:
     // At the first start, before there is a main window.
     FisrtStartWindow(FX::FXApp* app, const FX::FXString& title, bool showAbout);
-    // Tips and about, over the main window.
-    FisrtStartWindow(FX::FXWindow* owner, const FX::FXString& title, bool showAbout);
+    // Tips and about, over the main window; edition, when not empty, is
+    // shown beside the picture's lines on the source of the data.
+    FisrtStartWindow(FX::FXWindow* owner, const FX::FXString& title, bool showAbout,
+                     const FX::FXString& edition = FX::FXString::null);
     ~FisrtStartWindow() override;
     FisrtStartWindow(const FisrtStartWindow&) = delete;
     FisrtStartWindow& operator=(const FisrtStartWindow&) = delete;
@@ -29,7 +31,7 @@ public:
     FX::FXImage* PanelImage() const { return panelImage; }
 
 private:
-    void Build(bool showAbout);
+    void Build(bool showAbout, const FX::FXString& edition);
 
     FX::FXGIFImage* sideImage = nullptr;
     FX::FXGIFImage* panelImage = nullptr;

@@ -8,6 +8,8 @@
 #include <cstring>
 #include <vector>
 
+#include "ui/code_facts_text.h"
+#include "ui/details_window.h"
 #include "ui/first_start_window.h"
 #include "ui/item_data.h"
 #include "ui/list_sinks.h"
@@ -51,6 +53,8 @@ FXDEFMAP(Kodexa) KodexaMap[] = {
     FXMAPFUNC(SEL_COMMAND,            Kodexa::ID_SEARCH,             Kodexa::onCmdSearch),
     FXMAPFUNC(SEL_RIGHTBUTTONPRESS,   Kodexa::ID_TREE,               Kodexa::onTreeRightPress),
     FXMAPFUNC(SEL_RIGHTBUTTONPRESS,   Kodexa::ID_RESULTS,            Kodexa::onListRightPress),
+    FXMAPFUNC(SEL_DOUBLECLICKED,      Kodexa::ID_TREE,               Kodexa::onTreeDoubleClicked),
+    FXMAPFUNC(SEL_DOUBLECLICKED,      Kodexa::ID_RESULTS,            Kodexa::onListDoubleClicked),
     FXMAPFUNC(SEL_COMMAND,            Kodexa::ID_ABOUT,              Kodexa::onCmdAbout),
     FXMAPFUNC(SEL_COMMAND,            Kodexa::ID_COPY_CODE,          Kodexa::onCmdCopyCode),
     FXMAPFUNC(SEL_COMMAND,            Kodexa::ID_COPY_TEXT,          Kodexa::onCmdCopyText),
@@ -184,6 +188,26 @@ void Kodexa::OpenCatalogue() {
     OpenOne(CatalogueFile::Chapters);
     OpenOne(CatalogueFile::Groups);
     OpenOne(CatalogueFile::Codes);
+    OpenFacts();
+}
+
+// Optional: a catalogue without the facts' files is no failure; one with
+// only one of them, or a damaged one, gets its box like any other file.
+void Kodexa::OpenFacts() {
+    const CatalogueFile facts = CatalogueFile::Facts;
+    if (catalogue->Open(facts, CatalogueAccess::Browsing) == 0) {
+        std::printf("%s %s\n", catalogue->DataPath(facts).c_str(), catalogue->IndexPath(facts).c_str());
+        std::fflush(stdout);
+    } else if (!catalogue->IsAbsent(facts)) {
+        FXMessageBox box(this, "Datafile", NamesOf(facts).errorMessage, nullptr, MBOX_OK, 0, 0);
+        box.execute(PLACEMENT_CURSOR);
+    }
+}
+
+Edition Kodexa::LoadedEdition() {
+    Edition edition;
+    if (catalogue) catalogue->ReadEdition(edition);
+    return edition;
 }
 
 void Kodexa::OpenOne(CatalogueFile which) {
@@ -210,7 +234,7 @@ long Kodexa::onCmdQuit(FXObject*, FXSelector, void*) {
 }
 
 long Kodexa::onCmdAbout(FXObject*, FXSelector, void*) {
-    FisrtStartWindow about(this, "Über ...", true);
+    FisrtStartWindow about(this, "Über ...", true, ToFXString(AboutEditionLine(LoadedEdition())));
     about.execute(PLACEMENT_SCREEN);
     return 1;
 }
@@ -282,6 +306,34 @@ long Kodexa::onListRightPress(FXObject*, FXSelector, void* ptr) {
     }
     ShowContextMenu(resultList, event);
     return 1;
+}
+
+// A leaf code shows its details; on anything else the tree goes on as it
+// always did (a branch opens or closes). Enter on an item arrives here too.
+long Kodexa::onTreeDoubleClicked(FXObject*, FXSelector, void* ptr) {
+    const auto* item = static_cast<const FXTreeItem*>(ptr);
+    const auto* data = item != nullptr ? static_cast<const ItemData*>(item->getData()) : nullptr;
+    if (data == nullptr || data->kind != kKindLeafCode) return 0;
+    showDetails(std::string(data->code.text(), data->code.length()));
+    return 1;
+}
+
+// ptr is the index of the line; "Keine Ergebnis" carries no data.
+long Kodexa::onListDoubleClicked(FXObject*, FXSelector, void* ptr) {
+    const FXint index = static_cast<FXint>(reinterpret_cast<FXival>(ptr));
+    if (index < 0 || index >= resultList->getNumItems()) return 0;
+    const auto* data = static_cast<const ItemData*>(resultList->getItemData(index));
+    if (data == nullptr || !IsCodeKind(data)) return 0;
+    showDetails(std::string(data->code.text(), data->code.length()));
+    return 1;
+}
+
+bool Kodexa::showDetails(const std::string& code) {
+    CodeFacts facts;
+    if (!catalogue || !catalogue->LookUp(code, facts)) return false;
+    DetailsWindow details(this, DetailLines(facts, LoadedEdition()));
+    details.execute(PLACEMENT_OWNER);
+    return true;
 }
 
 // The clicked widget took the pointer before it passed the press on; left

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The program as a user meets it: started from bin/ on a private X server
 # with a fresh HOME, first-start window, the tree, copying by key and menu,
-# pasting with xclip, the search page, the context menu, the about window,
+# pasting with xclip, the search page, a code's Details, the context menu,
+# the about window,
 # quitting, and a second start without the first-start window. Screenshots
 # are left in the build directory.
 #   usage: kodexa_e2e.sh BUILD_DIR
@@ -191,6 +192,29 @@ xdotool windowfocus --sync "$about"
 xdotool key Escape
 for _ in $(seq 50); do is_mapped "$about" || break; sleep 0.1; done
 ! is_mapped "$about" || fail "Escape did not close the about window"
+
+# A double-click on a code opens its Details (the words themselves are
+# checked in the window tests); Escape closes them.
+xdotool key alt+s
+sleep 0.3
+xdotool mousemove --window "$main" 260 71 click 1
+xdotool key End
+for _ in $(seq 7); do xdotool key BackSpace; done
+xdotool type --delay 20 O80
+xdotool key Return
+until_true 30 first_row_has_code || fail "no result for O80"
+xdotool mousemove --window "$main" 50 128 click --repeat 2 --delay 80 1
+details=$(find_window 'Details')
+[ -n "$details" ] || fail "a double-click on O80 opened no Details window"
+details_size=$(xwininfo -id "$details" | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {print w "x" h}')
+screenshot "$details" "$build/e2e-details.png" "$details_size"
+# Six lines of facts (with the sex and age limits) and the edition under
+# the code's title: far taller than one line and a button.
+[ "${details_size#*x}" -gt 150 ] || fail "the Details window is only $details_size"
+xdotool windowfocus --sync "$details"
+xdotool key Escape
+for _ in $(seq 50); do is_mapped "$details" || break; sleep 0.1; done
+! is_mapped "$details" || fail "Escape did not close the Details window"
 quit_program
 [ -f "$HOME/.foxrc/Taviron/Kodexa" ] || fail "no settings file after quitting"
 

@@ -28,8 +28,8 @@ void Close(FXWindow* window, CloseBy how) {
         });
         event.type = SEL_FOCUSOUT;
         button->handle(window, FXSEL(SEL_FOCUSOUT, 0), &event);
-    } else if (how == CloseBy::EnterKey) {
-        event.code = KEY_Return;
+    } else if (how == CloseBy::EnterKey || how == CloseBy::EscapeKey) {
+        event.code = how == CloseBy::EnterKey ? KEY_Return : KEY_Escape;
         for (FXSelector type : {SEL_KEYPRESS, SEL_KEYRELEASE}) {
             event.type = type;
             window->handle(window, FXSEL(type, 0), &event);

@@ -29,7 +29,7 @@ int StackingPosition(FX::FXWindow* w);
 // none of its own.
 std::vector<FX::FXColor> PixelsOf(FX::FXImage* image);
 
-enum class CloseBy { Accept, Cancel, ButtonFocusOut, EnterKey };
+enum class CloseBy { Accept, Cancel, ButtonFocusOut, EnterKey, EscapeKey };
 
 struct ModalSeen {
     std::string title;

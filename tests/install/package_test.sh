@@ -52,7 +52,7 @@ for package in libfox-1.6-0 libc6 libstdc++6; do
     grep -q "\b$package\b" <<<"$depends" || fail "Depends lacks $package"
 done
 dpkg-deb -c "$deb" >"$work/contents"
-grep -q ' \./usr/lib/kodexa/data3\.ndx$' "$work/contents" || fail "the package lacks the catalogue"
+grep -q ' \./usr/lib/kodexa/data3\.ndx$' "$work/contents" && grep -q ' \./usr/lib/kodexa/data5\.ndx$' "$work/contents" || fail "the package lacks the catalogue"
 grep -q ' \./usr/bin/kodexa -> \.\./lib/kodexa/kodexa$' "$work/contents" || fail "the package lacks the link"
 if command -v lintian >/dev/null; then
     lintian_status=0

@@ -88,5 +88,35 @@ TEST(DefaultCatalogue, TheTreeWalkPlacesEveryCodeInsideItsGroupAndChapter) {
     EXPECT_EQ(std::vector<size_t>(counts, counts + 3), (std::vector<size_t>{22, 243, 16793}));
 }
 
+// The facts follow the code's fields as the codes file has them.
+TEST(DefaultCatalogue, CodeFactsAndTheEdition) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"--code O80", "spareMark: X\nterminal: T\npara295: P\npara301: P\nsex: W\nsexReject: K\nageLow: j012\n"
+                       "ageHigh: j055\nageReject: K\nrare: N\ncontent: J\nifsgReport: N\nifsgLab: N\nedition: 2024\n"},
+        {"--code P07.00", "ageLow: t000\nageHigh: j001\n"},
+        {"--code A00", "rare: J\ncontent: J\nifsgReport: J\n"},
+        {"--code C51", "terminal: N\npara295: V\npara301: V\nsex: W\n"},
+        {"--code G01", "para295: O\npara301: O\n"},
+        {"--code U99.0", "para295: Z\n"},
+        {"--info", "edition: ICD-10-GM 2024\nchapters: 22\ngroups: 243\ncodes: 16793\n"},
+    };
+    for (const auto& [args, part] : cases) {
+        ProgramRun run = RunProgram("kodexa-find", args);
+        EXPECT_EQ(run.exitCode, 0) << args << run.err;
+        EXPECT_TRUE(Has(run.out, part)) << args << "\n" << run.out;
+    }
+}
+
+// Without facts the output is as it always was; broken facts are named and
+// the rest is shown.
+TEST_F(KodexaFind, FactsThatCannotBeReadAreNamed) {
+    EXPECT_TRUE(Has(FindIn("--info").out, "edition: unknown\nchapters: 2\ngroups: 3\ncodes: 7\n"));
+    WriteAllBytes(catalogue.File("data5.dat"), {1, 2, 3});
+    ProgramRun run = FindIn("--code A15.0");
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.out.rfind("code: A15.0\n", 0), 0u) << run.out;
+    EXPECT_TRUE(Has(run.err, "cannot read " + catalogue.File("data5.dat") + ": data5.ndx is missing")) << run.err;
+}
+
 }  // namespace
 }  // namespace kodexa::test

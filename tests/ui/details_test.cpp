@@ -1,0 +1,142 @@
+// The Details window: the words for each kind of fact, which clicks and
+// keys open it, and the facts and edition of the shipped catalogue.
+#include <fxkeys.h>
+
+#include <algorithm>
+#include <fstream>
+
+#include "tests/ui/window_test_util.h"
+#include "ui/code_facts_text.h"
+
+using namespace FX;
+
+namespace kodexa::test {
+namespace {
+
+TEST(DetailWords, EachKindOfFact) {
+    const std::pair<std::string, std::string> cases[] = {
+        {UseWords('P'), "als Prim\xc3\xa4rkode"},
+        {UseWords('O'), "nur als Sternkode"},
+        {UseWords('Z'), "nur als Zusatzkode"},
+        {UseWords('V'), "nicht zul\xc3\xa4ssig"},
+        {SexWords('W') + RejectWords('K'), "nur bei Frauen (sonst Kann-Fehler)"},
+        {SexWords('M') + RejectWords('M'), "nur bei M\xc3\xa4nnern (sonst Muss-Fehler)"},
+        {SexWords('9') + RejectWords('9'), ""},
+        {AgeWords("j012", "j055"), "Alter 12 bis 55 Jahre"},
+        {AgeWords("t000", "j001"), "Alter bis 1 Jahr"},
+        {AgeWords("t000", "j014"), "Alter bis 14 Jahre"},
+        {AgeWords("j015", "j124"), "Alter ab 15 Jahren"},
+        {AgeWords("j001", "j124"), "Alter ab 1 Jahr"},
+        {AgeWords("t028", "j124"), "Alter ab 28 Tagen"},
+        {AgeWords("t028", "j001"), "Alter 28 Tage bis 1 Jahr"},
+        {AgeWords("9999", "9999"), ""},
+        {AboutEditionLine(Edition{EditionKind::GermanModification, "2024"}), "ICD-10-GM Version 2024"},
+        {AboutEditionLine(Edition{}), ""},
+    };
+    for (const auto& [words, expected] : cases) EXPECT_EQ(words, expected);
+}
+
+TEST(DetailWords, TheLinesOfACode) {
+    CodeFacts facts;
+    facts.code = "A00", facts.title = "Cholera", facts.branchMark = 'N';
+    EXPECT_EQ(DetailLines(facts, Edition{}),
+              (std::vector<std::string>{"A00 - Cholera",
+                                        "nicht endst\xc3\xa4ndig: es gibt Unterteilungen, von denen eine zu w\xc3\xa4hlen ist",
+                                        "Weitere Angaben zu diesem Kode hat der Katalog nicht.",
+                                        "Ausgabe des Katalogs unbekannt"}));
+    facts.hasRules = true;
+    facts.rules = CodeRules{'N', 'V', 'V', '9', '9', "9999", "9999", '9', 'J', 'N', 'J', 'J'};
+    EXPECT_EQ(DetailLines(facts, Edition{EditionKind::GermanModification, "2024"}),
+              (std::vector<std::string>{"A00 - Cholera",
+                                        "nicht endst\xc3\xa4ndig: es gibt Unterteilungen, von denen eine zu w\xc3\xa4hlen ist",
+                                        "nach \xc2\xa7" "295 (ambulant): nicht zul\xc3\xa4ssig",
+                                        "nach \xc2\xa7" "301 (Krankenhaus): nicht zul\xc3\xa4ssig",
+                                        "f\xc3\xbcr beide Geschlechter", "ohne Altersgrenze",
+                                        "sehr selten in Mitteleuropa", "Schl\xc3\xbcsselnummer ohne Inhalt (nicht belegt)",
+                                        "meldepflichtig nach Infektionsschutzgesetz",
+                                        "Laborausschluss nach Infektionsschutzgesetz (EBM 32006)", "ICD-10-GM 2024"}));
+}
+
+// The window opens once the event that asked for it is done; true when
+// count windows have come up within a while, and no more.
+bool Seen(const ModalCloser& closer, size_t count) {
+    RunEventsUntil([&] { return closer.seen.size() >= count; }, 2000);
+    RunEventsFor(30);
+    return closer.seen.size() == count;
+}
+
+// Through the widgets as the toolkit passes clicks and keys on: a leaf or a
+// result line opens the window, a branch opens and closes as before.
+TEST_F(WindowTest, DoubleClickOrEnterOnACodeOpensTheDetails) {
+    FXTreeList* tree = Probe(*window).tree();
+    FXTreeItem* branch = FindItem(tree->getFirstItem(), "A00 - Cholera");
+    FXTreeItem* leaf = FindItem(tree->getFirstItem(), kA009);
+    ASSERT_TRUE(branch != nullptr && leaf != nullptr);
+    {
+        ModalCloser closer(CloseBy::EscapeKey);
+        tree->handle(tree, FXSEL(SEL_DOUBLECLICKED, 0), branch);
+        EXPECT_TRUE(Seen(closer, 0));
+        EXPECT_TRUE(branch->isExpanded());
+        tree->handle(tree, FXSEL(SEL_DOUBLECLICKED, 0), leaf);
+        ASSERT_TRUE(Seen(closer, 1));
+        EXPECT_EQ(closer.seen[0].title, "Details");
+        EXPECT_EQ(closer.seen[0].labels.at(0), kA009);
+        EXPECT_EQ(closer.seen[0].labels.at(1), "endst\xc3\xa4ndig: kann so verschl\xc3\xbcsselt werden");
+    }
+    {
+        ModalCloser closer(CloseBy::EscapeKey);
+        tree->setCurrentItem(leaf);
+        FXEvent event{};
+        event.type = SEL_KEYPRESS;
+        event.code = KEY_Return;
+        tree->handle(tree, FXSEL(SEL_KEYPRESS, 0), &event);
+        EXPECT_TRUE(Seen(closer, 1));
+    }
+    Search("cholera");
+    FXIconList* list = Probe(*window).resultList();
+    ModalCloser closer(CloseBy::EscapeKey);
+    list->handle(list, FXSEL(SEL_DOUBLECLICKED, 0), reinterpret_cast<void*>(FXival(1)));
+    ASSERT_TRUE(Seen(closer, 1));
+    EXPECT_EQ(closer.seen[0].labels.at(0), "A00.0 - Cholera durch Vibrio");
+    Search("xyzzy");
+    list->handle(list, FXSEL(SEL_DOUBLECLICKED, 0), reinterpret_cast<void*>(FXival(0)));
+    EXPECT_TRUE(Seen(closer, 1));
+}
+
+// The window on a copy of the catalogue the build imports, facts included.
+class ShippedCatalogue : public WindowTest {
+protected:
+    void SetUp() override {
+#ifdef KODEXA_DEFAULT_CATALOGUE_DIR
+        for (const char* name : {"data1.dat", "data1.ndx", "data2.dat", "data2.ndx", "data3.dat", "data3.ndx",
+                                 "data5.dat", "data5.ndx"}) {
+            std::ifstream from(std::string(KODEXA_DEFAULT_CATALOGUE_DIR) + "/" + name, std::ios::binary);
+            if (!from) GTEST_SKIP() << "no default catalogue built";
+            std::ofstream(dir.File(name), std::ios::binary) << from.rdbuf();
+        }
+        window = OpenWindow(dir.Path());
+#else
+        GTEST_SKIP() << "no default catalogue built";
+#endif
+    }
+};
+
+TEST_F(ShippedCatalogue, O80ShowsItsLimitsAndTheAboutWindowTheEdition) {
+    Search("Spontangeburt eines Einlings");
+    FXIconList* list = Probe(*window).resultList();
+    ModalCloser closer(CloseBy::EscapeKey);
+    list->handle(list, FXSEL(SEL_DOUBLECLICKED, 0), reinterpret_cast<void*>(FXival(0)));
+    ASSERT_TRUE(Seen(closer, 1));
+    const std::vector<std::string>& labels = closer.seen[0].labels;
+    for (const char* line : {"O80 - Spontangeburt eines Einlings", "nach \xc2\xa7" "295 (ambulant): als Prim\xc3\xa4rkode",
+                             "nur bei Frauen (sonst Kann-Fehler)", "Alter 12 bis 55 Jahre (sonst Kann-Fehler)",
+                             "ICD-10-GM 2024"})
+        EXPECT_NE(std::find(labels.begin(), labels.end(), line), labels.end()) << line;
+    Command(Kodexa::ID_ABOUT);
+    ASSERT_EQ(closer.seen.size(), 2u);
+    const std::vector<std::string>& about = closer.seen[1].labels;
+    EXPECT_NE(std::find(about.begin(), about.end(), "ICD-10-GM Version 2024"), about.end());
+}
+
+}  // namespace
+}  // namespace kodexa::test

@@ -1,0 +1,32 @@
+// A code's facts and the catalogue's edition in the plain German the
+// Details and About windows show. No toolkit types: the words are tested
+// on their own.
+#ifndef KODEXA_UI_CODE_FACTS_TEXT_H
+#define KODEXA_UI_CODE_FACTS_TEXT_H
+
+#include <string>
+#include <vector>
+
+#include "catalogue/catalogue.h"
+
+namespace kodexa {
+
+// "als Primärkode", "nur als Sternkode", "nur als Zusatzkode", "nicht
+// zulässig"; empty for a mark it does not know.
+std::string UseWords(char mark);
+// "nur bei Frauen", "nur bei Männern"; empty when the sex does not matter.
+std::string SexWords(char sex);
+// "Alter 12 bis 55 Jahre", "Alter bis 1 Jahr", "Alter ab 15 Jahren"; empty
+// when there is no limit.
+std::string AgeWords(const std::string& low, const std::string& high);
+// " (sonst Kann-Fehler)", " (sonst Muss-Fehler)", or empty.
+std::string RejectWords(char kind);
+
+// The lines of the Details window, first the code and its title.
+std::vector<std::string> DetailLines(const CodeFacts& facts, const Edition& edition);
+// "ICD-10-GM Version 2024" for the About window; empty when not known.
+std::string AboutEditionLine(const Edition& edition);
+
+}  // namespace kodexa
+
+#endif
