@@ -66,7 +66,7 @@ std::string CatalogueCopy(const Options& options) {
 
 std::vector<CodeRow> AllCodes(const std::string& catalogueDir) {
     Catalogue catalogue(catalogueDir);
-    if (!catalogue.OpenAll(CatalogueAccess::Browsing)) Die("no catalogue in " + catalogueDir);
+    if (!catalogue.OpenAll(CatalogueAccess::Reading)) Die("no catalogue in " + catalogueDir);
     struct Rows : SearchSink {
         void AddResult(const std::string& code, const std::string& title) override { rows.push_back({code, title}); }
         std::vector<CodeRow> rows;
@@ -81,7 +81,7 @@ std::string SqliteCatalogue(const Options& options, const std::string& catalogue
     std::string path = options.workDir + "/catalogue.sqlite";
     if (access(path.c_str(), F_OK) == 0) return path;
     Catalogue catalogue(catalogueDir);
-    if (!catalogue.OpenAll(CatalogueAccess::Browsing)) Die("no catalogue in " + catalogueDir);
+    if (!catalogue.OpenAll(CatalogueAccess::Reading)) Die("no catalogue in " + catalogueDir);
     ChapterRecord chapter(&catalogue.Database(CatalogueFile::Chapters));
     GroupRecord group(&catalogue.Database(CatalogueFile::Groups));
     std::vector<CodeRow> chapters = AllRecords(catalogue.Database(CatalogueFile::Chapters), chapter);
@@ -144,7 +144,7 @@ void TreeListFill(const Options& options, const std::string& dir, Table& table) 
     Sample ours = Repeat(options.reps, true, [&] {
         tree->clearItems();
         Catalogue catalogue(dir);
-        if (!catalogue.OpenAll(CatalogueAccess::Browsing)) Die("no catalogue in " + dir);
+        if (!catalogue.OpenAll(CatalogueAccess::Reading)) Die("no catalogue in " + dir);
         FoxTreeSink sink(tree);
         if (!catalogue.FillTree(sink)) Die("tree walk failed");
         catalogue.CloseAll();
@@ -159,7 +159,7 @@ void TreeListFill(const Options& options, const std::string& dir, Table& table) 
     } recorded;
     {
         Catalogue catalogue(dir);
-        if (!catalogue.OpenAll(CatalogueAccess::Browsing)) Die("no catalogue in " + dir);
+        if (!catalogue.OpenAll(CatalogueAccess::Reading)) Die("no catalogue in " + dir);
         catalogue.FillTree(recorded);
         catalogue.CloseAll();
     }
@@ -198,7 +198,7 @@ void StartupInProcess(const Options& options, Table& table) {
     row.subject = "Catalogue::OpenAll + FillTree";
     row.subjectSample = Repeat(options.reps, true, [&] {
         Catalogue catalogue(dir);
-        if (!catalogue.OpenAll(CatalogueAccess::Browsing)) Die("no catalogue in " + dir);
+        if (!catalogue.OpenAll(CatalogueAccess::Reading)) Die("no catalogue in " + dir);
         NullTreeSink sink;
         if (!catalogue.FillTree(sink)) Die("tree walk failed");
         items = sink.count;

@@ -17,7 +17,7 @@ void FigureLookup(const Options& options, Table& table) {
     double perLookup = 1.0 / static_cast<double>(codes.size());
 
     Catalogue catalogue(dir);
-    if (!catalogue.OpenAll(CatalogueAccess::Browsing)) Die("no catalogue in " + dir);
+    if (!catalogue.OpenAll(CatalogueAccess::Reading)) Die("no catalogue in " + dir);
     Row row;
     row.figure = "3";
     row.what = "exact lookup, all " + std::to_string(codes.size()) + " codes in random order, per lookup";

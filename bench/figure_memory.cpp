@@ -66,7 +66,7 @@ int MemoryChild(const std::string& dir, int searches) {
     list->appendHeader("Titel", nullptr, 500);
     application.create();
     Catalogue catalogue(dir);
-    if (!catalogue.OpenAll(CatalogueAccess::Browsing)) return 3;
+    if (!catalogue.OpenAll(CatalogueAccess::Reading)) return 3;
     std::vector<std::unique_ptr<ItemData>> owned;
     for (int i = 0; i < searches; ++i) {
         list->clearItems();

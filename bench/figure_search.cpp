@@ -56,7 +56,7 @@ void FigureSearch(const Options& options, Table& table) {
     std::string find = options.binDir + "/kodexa-find";
 
     Catalogue catalogue(dir);
-    if (!catalogue.OpenAll(CatalogueAccess::Browsing)) Die("no catalogue in " + dir);
+    if (!catalogue.OpenAll(CatalogueAccess::Reading)) Die("no catalogue in " + dir);
     SqliteDb sqlite(sqlitePath, false);
 
     for (const char* query : kQueries) {

@@ -66,57 +66,22 @@ std::string Catalogue::IndexPath(CatalogueFile which) const { return dir + Names
 int Catalogue::Open(CatalogueFile which, CatalogueAccess access) {
     absent[Slot(which)] = false;
     if (NamesOf(which).optional && access != CatalogueAccess::Writing) return errors[Slot(which)] = OpenOptional(which);
-    int code;
-    switch (access) {
-        case CatalogueAccess::Reading:
-            code = OpenForReading(which);
-            break;
-        case CatalogueAccess::Writing:
-            code = OpenDatabase(Database(which), which, true);
-            break;
-        default:
-            code = OpenForBrowsing(which);
-            break;
-    }
+    const int code =
+        access == CatalogueAccess::Writing ? OpenDatabase(Database(which), which, true) : OpenForReading(which);
     return errors[Slot(which)] = code;
 }
 
 // The object database makes any file it does not find; a reader must
 // neither create nor alter anything, so it looks first.
 int Catalogue::OpenForReading(CatalogueFile which) {
-    if (!Probe(DataPath(which)).exists || !Probe(IndexPath(which)).exists) return kNoSuchFile;
+    if (!Exists(DataPath(which)) || !Exists(IndexPath(which))) return kNoSuchFile;
     return OpenDatabase(Database(which), which, false);
 }
 
-// The window only reads records, so a catalogue installed where this user
-// may not write serves it read-only; anywhere else a failed read-write open
-// stands, and missing files are created.
-int Catalogue::OpenForBrowsing(CatalogueFile which) {
-    int code = OpenDatabase(Database(which), which, true);
-    if (code == kNoError) return ReopenForReading(which);
-    const FileState data = Probe(DataPath(which));
-    const FileState index = Probe(IndexPath(which));
-    if (!data.exists || !index.exists || (data.writable && index.writable)) return code;
-    Database(which).Close();
-    return OpenDatabase(Database(which), which, false);
-}
-
-// Once the files have opened for writing (which makes what is missing, and
-// fails where it always failed), they are opened again read-only, so that
-// every read the window makes comes from a mapping of its file instead of a
-// system call. Should that fail, they are opened for writing as before.
-int Catalogue::ReopenForReading(CatalogueFile which) {
-    int code = Database(which).Close();
-    if (code != kNoError) return code;
-    if (OpenDatabase(Database(which), which, false) == kNoError) return kNoError;
-    Database(which).Close();
-    return OpenDatabase(Database(which), which, true);
-}
-
-// Read-only even for the window: a reader must never create the files, and
+// Read-only like every reader: a reader must never create the files, and
 // a read-write open would rewrite their headers on closing.
 int Catalogue::OpenOptional(CatalogueFile which) {
-    absent[Slot(which)] = !Probe(DataPath(which)).exists && !Probe(IndexPath(which)).exists;
+    absent[Slot(which)] = !Exists(DataPath(which)) && !Exists(IndexPath(which));
     return OpenForReading(which);
 }
 
@@ -125,25 +90,26 @@ int Catalogue::OpenDatabase(ObjectDatabase& db, CatalogueFile which, bool readWr
                    readWrite ? kReadWriteMode : kReadOnlyMode, kUseIndex, kDataStaticSize, kIndexHeaderSlots);
 }
 
-// One stat through the store's file layer; writability only matters for a
-// file that is there.
-Catalogue::FileState Catalogue::Probe(const std::string& path) const {
-    FileState state;
-    state.exists = StoreFile::FileExists(path.c_str()) != 0;
-    state.writable = state.exists && access(path.c_str(), W_OK) == 0;
-    return state;
-}
+// One stat through the store's file layer.
+bool Catalogue::Exists(const std::string& path) const { return StoreFile::FileExists(path.c_str()) != 0; }
 
 bool Catalogue::OpenAll(CatalogueAccess access) {
     bool all = true;
     for (CatalogueFile which : kAllCatalogueFiles) all = Open(which, access) == kNoError && all;
     // Optional databases are opened when they are there, never made here.
     for (CatalogueFile which : kOptionalCatalogueFiles) {
-        const bool there = Probe(DataPath(which)).exists && Probe(IndexPath(which)).exists;
+        const bool there = Exists(DataPath(which)) && Exists(IndexPath(which));
         Open(which, there ? access : CatalogueAccess::Reading);
         all = (Error(which) == kNoError || IsAbsent(which)) && all;
     }
     return all;
+}
+
+bool ReadTrouble::NoteIfFailed(const BtreeIndex& index) {
+    const StoreFile* file = index.File();
+    const bool failed = file != nullptr && file->LastError() != kNoError && file->LastError() != kEntryNotFound;
+    if (failed) Note(file);
+    return failed;
 }
 
 int Catalogue::Close(CatalogueFile which) { return errors[Slot(which)] = Database(which).Close(); }
@@ -162,29 +128,60 @@ std::string Catalogue::Failure(CatalogueFile which) const {
     return StoreErrorMessage(code);
 }
 
+std::string Catalogue::FailedPath(CatalogueFile which) const {
+    const ObjectDatabase& db = *databases[Slot(which)];
+    return db.DataFile() != nullptr && db.LastError() == kNoError ? IndexPath(which) : DataPath(which);
+}
+
 std::string Catalogue::MissingFiles(CatalogueFile which) const {
     const CatalogueFileNames& names = NamesOf(which);
     std::string missing;
     for (const char* name : {names.dataName, names.indexName}) {
-        if (Probe(dir + name).exists) continue;
+        if (Exists(dir + name)) continue;
         missing += missing.empty() ? std::string(name) : std::string(" and ") + name;
     }
     return missing + (missing.find(" and ") != std::string::npos ? " are missing" : " is missing");
 }
 
 bool Catalogue::FillTree(TreeSink& sink) {
-    return FillChapterTree(Database(CatalogueFile::Chapters), Database(CatalogueFile::Groups),
-                           Database(CatalogueFile::Codes), sink);
+    ReadTrouble trouble;
+    const bool complete = FillChapterTree(Database(CatalogueFile::Chapters), Database(CatalogueFile::Groups),
+                                          Database(CatalogueFile::Codes), sink, &trouble);
+    Remember(trouble);
+    return complete;
 }
 
 bool Catalogue::Search(const std::string& text, SearchSink& sink) {
-    return SearchCodes(Database(CatalogueFile::Codes), text, sink);
+    ReadTrouble trouble;
+    const bool found = SearchCodes(Database(CatalogueFile::Codes), text, sink, &trouble);
+    Remember(trouble);
+    return found;
 }
 
+// A database that did not open had its box already; only the trouble of
+// one that opened is news.
+void Catalogue::Remember(const ReadTrouble& trouble) {
+    unreadable.clear();
+    for (CatalogueFile which : kAllCatalogueFiles) {
+        if (Error(which) != kNoError) continue;
+        const BtreeIndex* index = Database(which).Index(0);
+        if (trouble.file != nullptr && trouble.file == Database(which).DataFile()) unreadable = DataPath(which);
+        if (trouble.file != nullptr && index != nullptr && trouble.file == index->File()) unreadable = IndexPath(which);
+    }
+}
+
+// A code that is not there is no trouble; an index or a record that
+// cannot be read is.
 bool Catalogue::LookUp(const std::string& code, CodeFacts& facts) {
-    CodeRecord record(&Database(CatalogueFile::Codes));
+    ObjectDatabase& codes = Database(CatalogueFile::Codes);
+    CodeRecord record(&codes);
     record.code = code;
-    if (record.Find() != 1 || record.Reload() != 1) return false;
+    ReadTrouble trouble;
+    const int found = record.Find();
+    if (found != 1 && codes.Index(0) != nullptr) trouble.NoteIfFailed(*codes.Index(0));
+    if (found == 1 && record.Reload() != 1) trouble.Note(codes.DataFile());
+    Remember(trouble);
+    if (found != 1 || trouble.file != nullptr) return false;
     facts.code = TextOrEmpty(record.code);
     facts.title = TextOrEmpty(record.title);
     facts.level = TextOrEmpty(record.level);

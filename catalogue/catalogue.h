@@ -35,16 +35,14 @@ struct CatalogueFileNames {
 };
 const CatalogueFileNames& NamesOf(CatalogueFile which);
 
+// The window and kodexa-find only read: a missing file is reported, never
+// created, and nothing is written back on close. kodexa-import is the one
+// program that writes a catalogue.
 enum class CatalogueAccess {
     // Read-only; a missing file is reported, never created.
     Reading,
     // Read-write; missing files are created empty (the importer's writer).
     Writing,
-    // As the window has always opened them: read-write, so that missing
-    // files are created; but a catalogue where this user may not write is
-    // still there to be read, and is then opened read-only. A database that
-    // opened read-write is opened again read-only: the window only reads.
-    Browsing,
 };
 
 // One code as the lookup finds it; empty texts where the record has none.
@@ -99,6 +97,9 @@ public:
     // files are missing, or the store's message for the data file. Empty
     // after a successful open.
     std::string Failure(CatalogueFile which) const;
+    // The file of the database whose last Open failed: the index file when
+    // the data file opened, else the data file.
+    std::string FailedPath(CatalogueFile which) const;
 
     // The tree of chapters, groups and codes; false when the walk stopped
     // before the end of the code index.
@@ -109,6 +110,10 @@ public:
     // first seven characters only: a caller that needs the exact code
     // compares facts.code.
     bool LookUp(const std::string& code, CodeFacts& facts);
+    // The path of the file that the last FillTree, Search or LookUp could
+    // not read where it had to: what it gave is then not the whole
+    // catalogue. Empty when it read everything it needed.
+    const std::string& Unreadable() const { return unreadable; }
     // The edition kept in the facts database; false without one.
     bool ReadEdition(Edition& edition);
     // The number of entries in the database's index; false when it cannot
@@ -119,28 +124,23 @@ public:
     ObjectDatabase& Database(CatalogueFile which) { return *databases[Slot(which)]; }
 
 protected:
-    // What one look at a file on disk tells.
-    struct FileState {
-        bool exists = false;
-        bool writable = false;
-    };
-    // Seams for tests that stand in for a place the user may not write to,
-    // which root (who runs CI) never meets.
-    virtual FileState Probe(const std::string& path) const;
+    // A seam for tests that count how the files are opened.
     virtual int OpenDatabase(ObjectDatabase& db, CatalogueFile which, bool readWrite);
 
 private:
     static int Slot(CatalogueFile which) { return static_cast<int>(which); }
+    bool Exists(const std::string& path) const;
     int OpenForReading(CatalogueFile which);
-    int OpenForBrowsing(CatalogueFile which);
-    int ReopenForReading(CatalogueFile which);
     std::string MissingFiles(CatalogueFile which) const;
+    // Keeps the path of the file trouble names, if any.
+    void Remember(const ReadTrouble& trouble);
     int OpenOptional(CatalogueFile which);
     bool ReadRules(const std::string& code, CodeFacts& facts);
 
     std::string dir;  // ends in '/'
     std::unique_ptr<ObjectDatabase> databases[kCatalogueFileCount];
     int errors[kCatalogueFileCount] = {};
+    std::string unreadable;
     bool absent[kCatalogueFileCount] = {};
 };
 

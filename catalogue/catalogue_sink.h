@@ -9,6 +9,23 @@
 namespace kodexa {
 
 class ObjectDatabase;
+class StoreFile;
+class BtreeIndex;
+
+// Where a walk or a search met an index entry or a record it could not
+// read. What it gave its sink is then not the whole catalogue, and the user
+// must be told so: an empty or cut-short result looks just like a sound one.
+struct ReadTrouble {
+    const StoreFile* file = nullptr;  // the first file that failed; null: none
+
+    void Note(const StoreFile* failed) {
+        if (file == nullptr) file = failed;
+    }
+    // A lookup that answered 0 either ran out of entries or failed; only the
+    // index file's error code tells which.
+    // Answers whether it was a failure.
+    bool NoteIfFailed(const BtreeIndex& index);
+};
 
 // Item data kinds, as tree and result items carry them.
 enum ItemKind {
@@ -40,13 +57,16 @@ public:
 };
 
 // Fills the sink with chapters, groups and codes in one pass over the three
-// indexes. Diagnostics go to standard output. True when the code index was
-// walked to its end.
-bool FillChapterTree(ObjectDatabase& chapterDb, ObjectDatabase& groupDb, ObjectDatabase& codeDb, TreeSink& sink);
+// indexes. Diagnostics go to standard output; trouble, when given, learns
+// the file of the first failed read. True when the code index was walked to
+// its end.
+bool FillChapterTree(ObjectDatabase& chapterDb, ObjectDatabase& groupDb, ObjectDatabase& codeDb, TreeSink& sink,
+                     ReadTrouble* trouble = nullptr);
 
-// Appends every code whose title (or code) contains text, A to Z folded, in
-// index order. True when at least one result was added.
-bool SearchCodes(ObjectDatabase& codeDb, const std::string& text, SearchSink& sink);
+// Appends every code whose title (or code) contains text, A to Z and Ä Ö Ü
+// folded, in index order. True when at least one result was added.
+// An unreadable record is skipped and noted in trouble, when given.
+bool SearchCodes(ObjectDatabase& codeDb, const std::string& text, SearchSink& sink, ReadTrouble* trouble = nullptr);
 
 }  // namespace kodexa
 

@@ -24,16 +24,34 @@ std::string Label(const CatalogueRecord& record) {
     return TextOrEmpty(record.code) + " - " + TextOrEmpty(record.title);
 }
 
-// One index with the record its entries lead to.
+// One index with the record its entries lead to; every failed read is
+// noted in trouble.
 struct Cursor {
     BtreeIndex* index;
     CatalogueRecord& record;
+    ReadTrouble& trouble;
     CatalogueKey key;
     CatalogueKey scratch;
+    bool failedEnd = false;
 
     // An empty index is no failure: the record then keeps absent texts.
-    bool ReadFirst() { return !index->FindFirst(key, kSyncHeader) || record.ReadAt(key.ObjectAddress()); }
-    bool Advance() { return index->FindNext(key, scratch, kSyncHeader) && record.ReadAt(key.ObjectAddress()); }
+    bool ReadFirst() {
+        if (!index->FindFirst(key, kSyncHeader)) return !trouble.NoteIfFailed(*index);
+        return Read();
+    }
+    // False at the end of the index too, which is no trouble; failedEnd
+    // tells the two apart.
+    bool Next() {
+        if (index->FindNext(key, scratch, kSyncHeader)) return true;
+        failedEnd = trouble.NoteIfFailed(*index);
+        return false;
+    }
+    bool Advance() { return Next() && Read(); }
+    bool Read() {
+        if (record.ReadAt(key.ObjectAddress())) return true;
+        trouble.Note(record.Database()->DataFile());
+        return false;
+    }
 };
 
 class TreeWalk {
@@ -52,8 +70,8 @@ public:
         chapterItem = AddHeading(TreeSink::kTopLevel, chapters.record, kKindChapter);
         groupItem = AddHeading(chapterItem, groups.record, kKindGroup);
         PlaceCode();
-        while (codes.index->FindNext(codes.key, codes.scratch, kSyncHeader)) {
-            if (!code.ReadAt(codes.key.ObjectAddress())) {
+        while (codes.Next()) {
+            if (!codes.Read()) {
                 Diagnose("Error reading the object");
                 return false;
             }
@@ -67,7 +85,8 @@ public:
             }
             PlaceCode();
         }
-        return true;
+        if (codes.failedEnd) Diagnose("Error reading the object");
+        return !codes.failedEnd;
     }
 
 private:
@@ -135,7 +154,8 @@ private:
 
 }  // namespace
 
-bool FillChapterTree(ObjectDatabase& chapterDb, ObjectDatabase& groupDb, ObjectDatabase& codeDb, TreeSink& sink) {
+bool FillChapterTree(ObjectDatabase& chapterDb, ObjectDatabase& groupDb, ObjectDatabase& codeDb, TreeSink& sink,
+                     ReadTrouble* trouble) {
     BtreeIndex* chapterIndex = chapterDb.Index(0);
     if (chapterIndex == nullptr) return Diagnose("No Index for Kapitel:0"), false;
     BtreeIndex* groupIndex = groupDb.Index(0);
@@ -143,12 +163,14 @@ bool FillChapterTree(ObjectDatabase& chapterDb, ObjectDatabase& groupDb, ObjectD
     BtreeIndex* codeIndex = codeDb.Index(0);
     if (codeIndex == nullptr) return Diagnose("No Index for Code:0"), false;
 
+    ReadTrouble ignored;
+    ReadTrouble& noted = trouble != nullptr ? *trouble : ignored;
     ChapterRecord chapter(&chapterDb);
     GroupRecord group(&groupDb);
     CodeRecord code(&codeDb);
-    Cursor chapters{chapterIndex, chapter, {}, {}};
-    Cursor groups{groupIndex, group, {}, {}};
-    Cursor codes{codeIndex, code, {}, {}};
+    Cursor chapters{chapterIndex, chapter, noted, {}, {}};
+    Cursor groups{groupIndex, group, noted, {}, {}};
+    Cursor codes{codeIndex, code, noted, {}, {}};
     return TreeWalk(sink, chapters, groups, codes, code).Run();
 }
 

@@ -1,6 +1,6 @@
 // A scan of every code in index order; the cost is the same whatever the
 // text, one object read per code.
-#include <algorithm>
+#include <string>
 
 #include "catalogue/catalogue_records.h"
 #include "catalogue/catalogue_sink.h"
@@ -11,13 +11,26 @@ namespace {
 
 constexpr int kSyncHeader = 1;
 
-char FoldAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+// The second byte of Ä, Ö and Ü in UTF-8.
+bool IsCapitalUmlautTail(unsigned char byte) { return byte == 0x84 || byte == 0x96 || byte == 0x9C; }
 
-// Folds A to Z only, as tolower does in the C locale, whatever locale the
-// process runs in: every other byte, umlauts included, stays as it is.
-std::string FoldAsciiCase(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(), FoldAscii);
-    return text;
+// The byte at p of text, folded: A to Z as tolower does in the C locale,
+// whatever locale the process runs in, and the capital umlauts of the UTF-8
+// catalogue (C3 84, C3 96, C3 9C) to the small ones (C3 A4, C3 B6, C3 BC):
+// titles begin with "Übelkeit" or "Ödem", and users type them in small
+// letters. Every other byte stays as it is.
+char FoldedAt(const char* text, size_t p) {
+    const unsigned char byte = static_cast<unsigned char>(text[p]);
+    if (byte >= 'A' && byte <= 'Z') return static_cast<char>(byte - 'A' + 'a');
+    if (p > 0 && static_cast<unsigned char>(text[p - 1]) == 0xC3 && IsCapitalUmlautTail(byte))
+        return static_cast<char>(byte + 0x20);
+    return text[p];
+}
+
+std::string FoldCase(const std::string& text) {
+    std::string folded(text.size(), '\0');
+    for (size_t p = 0; p < text.size(); ++p) folded[p] = FoldedAt(text.data(), p);
+    return folded;
 }
 
 // The needle is folded already; the text is folded byte by byte as it is
@@ -29,9 +42,9 @@ bool Occurs(const std::string& needle, const RecordText& text) {
     const char* bytes = text->data();
     const size_t lastStart = text->size() - needle.size();
     for (size_t start = 0; start <= lastStart; ++start) {
-        if (FoldAscii(bytes[start]) != needle[0]) continue;
+        if (FoldedAt(bytes, start) != needle[0]) continue;
         size_t k = 1;
-        while (k < needle.size() && FoldAscii(bytes[start + k]) == needle[k]) ++k;
+        while (k < needle.size() && FoldedAt(bytes, start + k) == needle[k]) ++k;
         if (k == needle.size()) return true;
     }
     return false;
@@ -41,22 +54,28 @@ bool Occurs(const std::string& needle, const RecordText& text) {
 
 // Besides the title, the code itself is searched, so that typing a code or
 // its beginning lists that code and its sub-codes.
-bool SearchCodes(ObjectDatabase& codeDb, const std::string& text, SearchSink& sink) {
+bool SearchCodes(ObjectDatabase& codeDb, const std::string& text, SearchSink& sink, ReadTrouble* trouble) {
     BtreeIndex* index = codeDb.Index(0);
     if (index == nullptr) return false;
-    const std::string needle = FoldAsciiCase(text);
+    ReadTrouble ignored;
+    ReadTrouble& noted = trouble != nullptr ? *trouble : ignored;
+    const std::string needle = FoldCase(text);
     CodeRecord record(&codeDb);
     CatalogueKey key, scratch;
     bool found = false;
     for (int more = index->FindFirst(key, kSyncHeader); more; more = index->FindNext(key, scratch, kSyncHeader)) {
-        // An unreadable object costs its own line only.
-        if (!record.ReadAt(key.ObjectAddress())) continue;
+        // An unreadable object costs its own line only; the rest is shown.
+        if (!record.ReadAt(key.ObjectAddress())) {
+            noted.Note(codeDb.DataFile());
+            continue;
+        }
         if (Occurs(needle, record.title) || Occurs(needle, record.code)) {
             sink.AddResult(TextOrEmpty(record.code), TextOrEmpty(record.title));
             found = true;
         }
         // The texts stay: the next read reuses their room.
     }
+    noted.NoteIfFailed(*index);
     return found;
 }
 

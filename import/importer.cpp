@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <vector>
 
 #include "store/file_set_replace.h"
 #include "import/catalogue_writer.h"
@@ -28,12 +29,18 @@ public:
         auto start = std::chrono::steady_clock::now();
         target = request.targetDir;
         while (target.size() > 1 && target.back() == '/') target.pop_back();
-        if (!FindFiles()) return 1;
-        // A replacement cut short earlier is finished first: until then the
-        // directory holds a mixture of two catalogues.
-        if (IsDirectory(target) && !PrepareTarget()) return 1;
+        // Every check comes before the target is touched, so that a run
+        // that fails leaves it as it was: first the sources, then whether
+        // the target may be replaced; only then the housekeeping.
         CatalogueModel model;
-        if (!ReadModel(model) || !MakeTarget() || !BuildAndInstall(model)) return 1;
+        if (!FindFiles() || !ReadModel(model) || !MakeTarget()) return 1;
+        if (!PrepareTarget() || !BuildAndInstall(model)) {
+            RemoveTargetMadeHere();
+            return 1;
+        }
+        // Left by runs that died before their marker was written: junk, but
+        // only a run that succeeded clears it away.
+        RemoveStaleStaging(target);
         double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         const ImportCounts written{model.chapters.size(), model.groups.size(), model.codes.size()};
         report.Finished(written, target, seconds);
@@ -56,17 +63,22 @@ private:
         return true;
     }
 
+    // A replacement cut short earlier counts as a catalogue there; with
+    // leave to replace it, it is finished first, since until then the
+    // directory holds a mixture of two catalogues.
     bool PrepareTarget() {
         std::string error;
-        bool completed = false;
-        if (!lock.Acquire(target, error) || !CompletePendingReplacement(target, completed, error)) return Fail(error);
-        if (completed) report.EarlierReplacementFinished();
-        RemoveStaleStaging(target);
-        if (!request.force && (HasAnyFile(target, CatalogueFileList()) ||
-                               HasAnyFile(target, OptionalCatalogueFileList()))) {
+        if (!lock.Acquire(target, error)) return Fail(error);
+        std::vector<std::string> occupied = CatalogueFileList();
+        const std::vector<std::string> optional = OptionalCatalogueFileList();
+        occupied.insert(occupied.end(), optional.begin(), optional.end());
+        occupied.push_back(kPendingMarkerName);
+        if (!request.force && HasAnyFile(target, occupied)) {
             return Fail(target + " already holds a catalogue; --force replaces it");
         }
-        prepared = true;
+        bool completed = false;
+        if (!CompletePendingReplacement(target, completed, error)) return Fail(error);
+        if (completed) report.EarlierReplacementFinished();
         return true;
     }
 
@@ -87,10 +99,18 @@ private:
     }
 
     bool MakeTarget() {
-        if (prepared) return true;
+        if (IsDirectory(target)) return true;
         std::string error;
-        if (!IsDirectory(target) && !MakeTargetDirectory(target, error)) return Fail(error);
-        return PrepareTarget();
+        if (!MakeTargetDirectory(target, error)) return Fail(error);
+        madeTarget = true;
+        return true;
+    }
+
+    // A directory this run made goes again when the run fails; it is empty
+    // then, unless a replacement stopped half-way, which the next run must
+    // finish, and rmdir leaves a directory that is not empty alone.
+    void RemoveTargetMadeHere() {
+        if (madeTarget) RemoveDirectory(target.c_str());
     }
 
     bool BuildAndInstall(const CatalogueModel& model) {
@@ -130,7 +150,7 @@ private:
     std::string target;
     SourceFiles files;
     TargetLock lock;
-    bool prepared = false;
+    bool madeTarget = false;
 };
 
 }  // namespace

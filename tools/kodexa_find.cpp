@@ -17,6 +17,7 @@ using namespace kodexa;
 constexpr int kExitFound = 0;
 constexpr int kExitNothing = 1;
 constexpr int kExitUsage = 2;
+constexpr int kExitDamaged = 3;
 
 const char kUsage[] =
     "Usage: kodexa-find [--dir DIR] TEXT\n"
@@ -27,8 +28,8 @@ const char kUsage[] =
     "Looks codes up in the Kodexa catalogue (data1 to data3 .dat and .ndx).\n"
     "\n"
     "  TEXT         list every code whose title or code contains TEXT, letters\n"
-    "               A to Z in any case, one CODE<TAB>TITLE line each in code\n"
-    "               order; an empty TEXT lists every code\n"
+    "               A to Z and \xc3\x84 \xc3\x96 \xc3\x9c in any case, one CODE<TAB>TITLE line each\n"
+    "               in code order; an empty TEXT lists every code\n"
     "  --code CODE  show the fields of the code CODE, one 'name: value' a line,\n"
     "               then, when the catalogue has them (data5), its facts as\n"
     "               the codes file has them and the year of the edition\n"
@@ -44,7 +45,8 @@ const char kUsage[] =
     "\n"
     "The catalogue is opened read-only and never changed.\n"
     "Exit status: 0 something found, 1 nothing found or no usable catalogue,\n"
-    "2 wrong usage.\n";
+    "2 wrong usage, 3 the catalogue is damaged: what could be read was printed,\n"
+    "the file that could not be read is named on standard error.\n";
 
 enum class Mode { None, Search, Code, Tree, Info, Help, Version };
 
@@ -114,9 +116,17 @@ bool Open(Catalogue& catalogue, const std::string& dir, CatalogueFile which) {
     if (code == kNoSuchFile)
         std::fprintf(stderr, "kodexa-find: no catalogue in %s (%s)\n", dir.c_str(), catalogue.Failure(which).c_str());
     else
-        std::fprintf(stderr, "kodexa-find: cannot read %s: %s\n", catalogue.DataPath(which).c_str(),
+        std::fprintf(stderr, "kodexa-find: cannot read %s: %s\n", catalogue.FailedPath(which).c_str(),
                      catalogue.Failure(which).c_str());
     return false;
+}
+
+// Called after what could be read is printed: a cut-short answer must not
+// pass for the whole one.
+int Damaged(const Catalogue& catalogue) {
+    std::fprintf(stderr, "kodexa-find: %s could not be read to its end: the catalogue is damaged, import it again\n",
+                 catalogue.Unreadable().c_str());
+    return kExitDamaged;
 }
 
 // The facts database is optional: a catalogue without it is read as it
@@ -138,7 +148,9 @@ struct PrintingResults : SearchSink {
 int Search(Catalogue& catalogue, const std::string& dir, const std::string& text) {
     if (!Open(catalogue, dir, CatalogueFile::Codes)) return kExitNothing;
     PrintingResults results;
-    return catalogue.Search(text, results) ? kExitFound : kExitNothing;
+    const bool found = catalogue.Search(text, results);
+    if (!catalogue.Unreadable().empty()) return Damaged(catalogue);
+    return found ? kExitFound : kExitNothing;
 }
 
 // A mark that is not a visible character is shown by its number.
@@ -173,7 +185,9 @@ int ShowCode(Catalogue& catalogue, const std::string& dir, const std::string& wa
     CodeFacts record;
     // The index knows seven characters only; a longer request must not
     // answer with the code it happens to begin with.
-    if (!catalogue.LookUp(wanted, record) || record.code != wanted) {
+    const bool found = catalogue.LookUp(wanted, record);
+    if (!catalogue.Unreadable().empty()) return Damaged(catalogue);
+    if (!found || record.code != wanted) {
         std::fprintf(stderr, "kodexa-find: no code %s\n", wanted.c_str());
         return kExitNothing;
     }
@@ -225,6 +239,7 @@ int ShowTree(Catalogue& catalogue, const std::string& dir) {
     OutlineTree tree;
     bool complete = catalogue.FillTree(tree);
     tree.Print();
+    if (!catalogue.Unreadable().empty()) return Damaged(catalogue);
     if (complete) return kExitFound;
     std::fprintf(stderr, "kodexa-find: the catalogue could not be read to its end\n");
     return kExitNothing;

@@ -3,7 +3,9 @@
 #include "ui/kodexa_window.h"
 
 #include <fxkeys.h>
+#include <iconv.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <vector>
@@ -44,12 +46,46 @@ bool IsCodeKind(const ItemData* data) { return data->kind == kKindBranchCode || 
 
 FXString ToFXString(const std::string& text) { return FXString(text.c_str(), static_cast<FXint>(text.size())); }
 
+// STRING is Latin-1 by X convention. A character Latin-1 lacks becomes
+// '?', one for the whole UTF-8 sequence; so does a broken sequence.
+std::string ToLatin1(const std::string& utf8) {
+    std::string latin1(utf8.size(), '\0');  // never longer than the UTF-8
+    iconv_t converter = iconv_open("ISO-8859-1", "UTF-8");
+    if (converter == reinterpret_cast<iconv_t>(-1)) return utf8;
+    char* in = const_cast<char*>(utf8.data());
+    size_t inLeft = utf8.size();
+    char* out = &latin1[0];
+    size_t outLeft = latin1.size();
+    while (inLeft > 0 && iconv(converter, &in, &inLeft, &out, &outLeft) == static_cast<size_t>(-1)) {
+        if (errno != EILSEQ && errno != EINVAL) break;
+        *out++ = '?';
+        --outLeft;
+        do {
+            ++in;
+            --inLeft;
+        } while (inLeft > 0 && (static_cast<unsigned char>(*in) & 0xC0) == 0x80);
+    }
+    iconv_close(converter);
+    latin1.resize(latin1.size() - outLeft);
+    return latin1;
+}
+
+// Shown once per tree walk or search that met a file it could not read: a
+// tree or a result list cut short must not pass for the whole catalogue.
+FXString DamagedText(const std::string& file) {
+    return "Der Katalog ist besch\xc3\xa4" "digt: " + ToFXString(file) +
+           " konnte nicht ganz gelesen werden.\n"
+           "Angezeigt wird nur, was gelesen werden konnte.\n"
+           "Bitte importieren Sie den Katalog neu (kodexa-import).";
+}
+
 }  // namespace
 
 // Message map; entries in the order of the ids.
 FXDEFMAP(Kodexa) KodexaMap[] = {
     //________Message_Type____________ID_____________________________Message_Handler______
     FXMAPFUNC(SEL_COMMAND,            Kodexa::ID_QUIT,               Kodexa::onCmdQuit),
+    FXMAPFUNC(SEL_COMMAND,            Kodexa::ID_TABBOOK,            Kodexa::onCmdTabBook),
     FXMAPFUNC(SEL_COMMAND,            Kodexa::ID_SEARCH,             Kodexa::onCmdSearch),
     FXMAPFUNC(SEL_RIGHTBUTTONPRESS,   Kodexa::ID_TREE,               Kodexa::onTreeRightPress),
     FXMAPFUNC(SEL_RIGHTBUTTONPRESS,   Kodexa::ID_RESULTS,            Kodexa::onListRightPress),
@@ -102,9 +138,10 @@ Kodexa::Kodexa(FXApp* app)
     searchField = new FXTextField(searchBar, 20, this, ID_SEARCH_FIELD,
                                   TEXTFIELD_ENTER_ONLY | FRAME_SUNKEN | FRAME_THICK | LAYOUT_FILL_X, 0, 0, 0, 0, 2, 2,
                                   2, 2);
-    new FXButton(searchBar, "&Suchen", searchIcon, this, ID_SEARCH,
-                 BUTTON_INITIAL | BUTTON_DEFAULT | ICON_BEFORE_TEXT | FRAME_RAISED | FRAME_THICK | LAYOUT_FIX_WIDTH, 0,
-                 0, 70, 0, 2, 2, 2, 2);
+    // As wide as its icon and whole label need.
+    searchButton = new FXButton(searchBar, "&Suchen", searchIcon, this, ID_SEARCH,
+                                BUTTON_INITIAL | BUTTON_DEFAULT | ICON_BEFORE_TEXT | FRAME_RAISED | FRAME_THICK, 0, 0,
+                                0, 0, 2, 2, 2, 2);
     // "&Suche" and "&Suchen" share Alt+S, and the button, made last, would
     // take it over: Alt+S on the tree page would search for whatever the
     // hidden field holds (all codes when it is empty). Alt+S opens the page,
@@ -195,12 +232,11 @@ void Kodexa::OpenCatalogue() {
 // only one of them, or a damaged one, gets its box like any other file.
 void Kodexa::OpenFacts() {
     const CatalogueFile facts = CatalogueFile::Facts;
-    if (catalogue->Open(facts, CatalogueAccess::Browsing) == 0) {
+    if (catalogue->Open(facts, CatalogueAccess::Reading) == 0) {
         std::printf("%s %s\n", catalogue->DataPath(facts).c_str(), catalogue->IndexPath(facts).c_str());
         std::fflush(stdout);
     } else if (!catalogue->IsAbsent(facts)) {
-        FXMessageBox box(this, "Datafile", NamesOf(facts).errorMessage, nullptr, MBOX_OK, 0, 0);
-        box.execute(PLACEMENT_CURSOR);
+        ShowDatafileBox(NamesOf(facts).errorMessage);
     }
 }
 
@@ -213,10 +249,16 @@ Edition Kodexa::LoadedEdition() {
 void Kodexa::OpenOne(CatalogueFile which) {
     std::printf("%s %s\n", catalogue->DataPath(which).c_str(), catalogue->IndexPath(which).c_str());
     std::fflush(stdout);
-    if (catalogue->Open(which, CatalogueAccess::Browsing) != 0) {
-        FXMessageBox box(this, "Datafile", NamesOf(which).errorMessage, nullptr, MBOX_OK, 0, 0);
-        box.execute(PLACEMENT_CURSOR);
-    }
+    if (catalogue->Open(which, CatalogueAccess::Reading) != 0) ShowDatafileBox(NamesOf(which).errorMessage);
+}
+
+void Kodexa::ShowDatafileBox(const FXString& text) {
+    FXMessageBox box(this, "Datafile", text, nullptr, MBOX_OK, 0, 0);
+    box.execute(PLACEMENT_CURSOR);
+}
+
+void Kodexa::ReportUnreadable() {
+    if (catalogue && !catalogue->Unreadable().empty()) ShowDatafileBox(DamagedText(catalogue->Unreadable()));
 }
 
 // The databases close in table order: groups, chapters, codes.
@@ -225,7 +267,17 @@ void Kodexa::CloseCatalogue() { catalogue.reset(); }
 bool Kodexa::FillChapterTree() {
     if (!catalogue) return false;
     TreeListSink sink(tree, folderOpenIcon, folderClosedIcon, codeIcon);
-    return catalogue->FillTree(sink);
+    const bool complete = catalogue->FillTree(sink);
+    ReportUnreadable();
+    return complete;
+}
+
+// Opening the search page (Alt+S or its tab) is asking to type a search.
+long Kodexa::onCmdTabBook(FXObject*, FXSelector, void* ptr) {
+    if (static_cast<FXint>(reinterpret_cast<FXival>(ptr)) == kSearchPage) {
+        searchField->setFocus();
+    }
+    return 1;
 }
 
 long Kodexa::onCmdQuit(FXObject*, FXSelector, void*) {
@@ -252,17 +304,34 @@ long Kodexa::onCmdSearch(FXObject*, FXSelector, void*) {
         resultList->appendItem("\tKeine Ergebnis", nullptr, nullptr, nullptr, FALSE);
         resultList->update();
     }
-    resultList->setHeaderSize(0, 80);
-    resultList->setHeaderSize(1, resultFrame->getWidth() - 80);
+    SizeResultColumns();
     getApp()->endWaitCursor();
     return 1;
+}
+
+// The title column takes the list's width beside the code column, less the
+// vertical scroll bar that many results bring: so no horizontal scroll bar
+// appears. The list is laid out once with a narrow title column to find
+// out whether it needs the vertical one.
+void Kodexa::SizeResultColumns() {
+    const FXint codeWidth = 80;
+    resultList->setHeaderSize(0, codeWidth);
+    resultList->setHeaderSize(1, 0);
+    resultList->layout();
+    FXint visible = resultList->getWidth();
+    if (resultList->verticalScrollBar()->shown()) {
+        visible -= resultList->verticalScrollBar()->getWidth();
+    }
+    resultList->setHeaderSize(1, FXMAX(visible - codeWidth, 0));
 }
 
 bool Kodexa::SearchCodes() {
     if (!catalogue) return false;
     ResultListSink sink(resultList, codeIcon);
     const FXString text = searchField->getText();
-    return catalogue->Search(std::string(text.text(), text.length()), sink);
+    const bool found = catalogue->Search(std::string(text.text(), text.length()), sink);
+    ReportUnreadable();
+    return found;
 }
 
 // Once their items are gone nothing can reach the old results' data, so it
@@ -278,34 +347,56 @@ void Kodexa::ClearResults() {
     DeleteItemData(previous);
 }
 
+// The menu's commands act on the current item, so the entry right-clicked
+// becomes current and selected first, as a left click would make it: left
+// as it was, "Code kopieren" would copy the entry current before, a wrong
+// code pasted into a patient's record. Beside every entry no menu opens.
 long Kodexa::onTreeRightPress(FXObject*, FXSelector, void* ptr) {
     const auto* event = static_cast<const FXEvent*>(ptr);
     if (!IsPlainSingleClick(event)) {
         return 1;
     }
-    FXTreeItem* item = tree->getCurrentItem();
+    FXTreeItem* item = tree->getItemAt(event->win_x, event->win_y);
     if (item == nullptr) {
         return 1;
     }
-    const auto* data = static_cast<const ItemData*>(item->getData());
-    if (data != nullptr && (data->kind == kKindBranchCode || data->kind == kKindLeafCode)) {
+    tree->killSelection(TRUE);
+    tree->setCurrentItem(item, TRUE);
+    tree->selectItem(item, TRUE);
+    tree->setAnchorItem(item);
+    EnableCopyEntriesFor(static_cast<const ItemData*>(item->getData()));
+    ShowContextMenu(tree, event);
+    return 1;
+}
+
+// The line for no hits carries no data and opens no menu.
+long Kodexa::onListRightPress(FXObject*, FXSelector, void* ptr) {
+    const auto* event = static_cast<const FXEvent*>(ptr);
+    if (!IsPlainSingleClick(event)) {
+        return 1;
+    }
+    const FXint index = resultList->getItemAt(event->win_x, event->win_y);
+    if (index < 0 || resultList->getItemData(index) == nullptr) {
+        return 1;
+    }
+    resultList->killSelection(TRUE);
+    resultList->setCurrentItem(index, TRUE);
+    resultList->selectItem(index, TRUE);
+    resultList->setAnchorItem(index);
+    EnableCopyEntriesFor(static_cast<const ItemData*>(resultList->getItemData(index)));
+    ShowContextMenu(resultList, event);
+    return 1;
+}
+
+// Title and code can be copied for codes only; the code of every entry.
+void Kodexa::EnableCopyEntriesFor(const ItemData* data) {
+    if (data != nullptr && IsCodeKind(data)) {
         popupCopyText->enable();
         popupCopyBoth->enable();
     } else {
         popupCopyText->disable();
         popupCopyBoth->disable();
     }
-    ShowContextMenu(tree, event);
-    return 1;
-}
-
-long Kodexa::onListRightPress(FXObject*, FXSelector, void* ptr) {
-    const auto* event = static_cast<const FXEvent*>(ptr);
-    if (!IsPlainSingleClick(event)) {
-        return 1;
-    }
-    ShowContextMenu(resultList, event);
-    return 1;
 }
 
 // A leaf code shows its details; on anything else the tree goes on as it
@@ -339,12 +430,18 @@ bool Kodexa::showDetails(const std::string& code) {
 // The clicked widget took the pointer before it passed the press on; left
 // with it, the menu never sees a click outside itself and can only be closed
 // by choosing an entry.
+// The keys go to the menu while it is up, so that Escape closes it and the
+// arrow keys and Enter choose, instead of reaching the window beneath.
 void Kodexa::ShowContextMenu(FXWindow* clicked, const FXEvent* event) {
     if (clicked->grabbed()) {
         clicked->ungrab();
     }
     popupMenu->popup(nullptr, event->root_x, event->root_y);
+    popupMenu->grabKeyboard();
     getApp()->runModalWhileShown(popupMenu);
+    if (popupMenu->grabbedKeyboard()) {
+        popupMenu->ungrabKeyboard();
+    }
 }
 
 
@@ -468,15 +565,17 @@ long Kodexa::onClipboardRequest(FXObject* sender, FXSelector sel, void* ptr) {
     if ((type != utf8Type && type != stringType && type != textType) || clipText == nullptr) {
         return 0;
     }
-    // X11 selections carry their length, so UTF8_STRING gets the text alone;
-    // the two plain types keep their terminating NUL.
-    const FXuint size = type == utf8Type ? clipLength : clipLength + 1;
+    // X11 selections carry their length, so no type gets a NUL: some
+    // programs paste it as a stray character. UTF8_STRING and text/plain
+    // carry the catalogue's UTF-8, STRING Latin-1.
+    const std::string text =
+        type == stringType ? ToLatin1(std::string(clipText, clipLength)) : std::string(clipText, clipLength);
     FXuchar* bytes = nullptr;
-    if (!FXMALLOC(&bytes, FXuchar, size + 1)) {
+    if (!FXMALLOC(&bytes, FXuchar, text.size() + 1)) {
         return 0;
     }
-    std::memcpy(bytes, clipText, size);
-    setDNDData(FROM_CLIPBOARD, type, bytes, size);
+    std::memcpy(bytes, text.data(), text.size());
+    setDNDData(FROM_CLIPBOARD, type, bytes, static_cast<FXuint>(text.size()));
     return 1;
 }
 

@@ -32,6 +32,7 @@ protected:
     FX::FXHorizontalFrame* resultFrame = nullptr;  // Frame round the result list; sizes its columns
     FX::FXHorizontalFrame* treePage = nullptr;     // Tree page
     FX::FXTextField* searchField = nullptr;        // Text to search the titles for
+    FX::FXButton* searchButton = nullptr;          // Starts the search
     FX::FXIconList* resultList = nullptr;          // Search results: code and title
     FX::FXTreeList* tree = nullptr;                // Chapters, groups and codes
     FX::FXToolBarShell* dockShell = nullptr;       // Floating home of the menu bar
@@ -77,6 +78,7 @@ public:
     long onCmdCopyText(FX::FXObject* sender, FX::FXSelector sel, void* ptr);
     long onCmdCopyBoth(FX::FXObject* sender, FX::FXSelector sel, void* ptr);
     long onCmdTips(FX::FXObject* sender, FX::FXSelector sel, void* ptr);
+    long onCmdTabBook(FX::FXObject* sender, FX::FXSelector sel, void* ptr);
     long onClipboardLost(FX::FXObject* sender, FX::FXSelector sel, void* ptr);
     long onClipboardGained(FX::FXObject* sender, FX::FXSelector sel, void* ptr);
     long onClipboardRequest(FX::FXObject* sender, FX::FXSelector sel, void* ptr);
@@ -89,8 +91,8 @@ public:
     void create() override;
     void detach() override;
 
-    // Opens the catalogue in the program's directory, with a "Datafile" box
-    // for each database that fails.
+    // Opens the catalogue in the program's directory read-only, with a
+    // "Datafile" box for each database that fails; nothing is ever written.
     void OpenCatalogue();
     void CloseCatalogue();
     // Fills the tree from the open catalogue; false when the walk stopped early.
@@ -111,17 +113,23 @@ public:
     virtual std::string programDirectory() const;
 
 protected:
-    // The catalogue of dir; tests hand in one that stands in for a place
-    // the user may not write to.
+    // The catalogue of dir; tests hand in one that counts how it is opened.
     virtual std::unique_ptr<Catalogue> makeCatalogue(const std::string& dir) const;
 
 private:
     void BuildMenus();
     void OpenOne(CatalogueFile which);
+    // The "Datafile" box with text, at the pointer, until the user closes it.
+    void ShowDatafileBox(const FX::FXString& text);
+    // The box for a catalogue that the last walk or search could not read
+    // to its end; nothing when it read everything.
+    void ReportUnreadable();
     void OpenFacts();
     // The edition of the open catalogue; unknown without facts.
     Edition LoadedEdition();
     void ClearResults();
+    void SizeResultColumns();
+    void EnableCopyEntriesFor(const ItemData* data);
     void ShowContextMenu(FX::FXWindow* clicked, const FX::FXEvent* event);
     ItemData* CurrentItemData(bool& found) const;
     // Runs one of the copy operations on the current item of the page shown.

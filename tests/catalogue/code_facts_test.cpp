@@ -48,7 +48,7 @@ TEST(FactsDatabase, OptionalOnOpeningAndFoundByTheLookUp) {
         for (const char* name : c.removed) ASSERT_EQ(unlink(dir.File(name).c_str()), 0);
         if (c.garbage) WriteAllBytes(dir.File("data5.dat"), {1, 2, 3, 4, 5, 6, 7, 8});
         const auto before = ReadAllBytes(dir.File("data3.dat"));
-        for (CatalogueAccess access : {CatalogueAccess::Reading, CatalogueAccess::Browsing}) {
+        for (CatalogueAccess access : {CatalogueAccess::Reading}) {
             Catalogue catalogue(dir.Path());
             EXPECT_EQ(catalogue.OpenAll(access), c.allOpened);
             EXPECT_EQ(catalogue.IsAbsent(CatalogueFile::Facts), c.absent);

@@ -24,7 +24,8 @@ protected:
                        {{"E11.0", "Diabetes mellitus, Typ 2: Mit Koma", "4"}, {"E10", "Diabetes mellitus, Typ 1", "3"},
                         {"E11", "Diabetes mellitus, Typ 2", "3"}, {"I25.10", "Ohne h\xc3\xa4modynamische Stenosen", "5"},
                         {"I25", "Chronische isch\xc3\xa4mische Herzkrankheit", "3"}, {"I25.1", "Atherosklerotische Herzkrankheit", "4"},
-                        {"R41", "\xc3\x84ltere Symptome, ECHO echo (R41)", "3"}, {"E14", "", "3"}});
+                        {"R41", "\xc3\x84ltere Symptome, ECHO echo (R41)", "3"}, {"E14", "", "3"},
+                        {"R60", "\xc3\x96" "dem, \xc3\x89t\xc3\xa9", "3"}});
     }
     RecordingResults Find(const std::string& text) {
         CatalogueDbs dbs(dir.Path(), 0);
@@ -38,17 +39,22 @@ protected:
 
 TEST_F(Search, EmptyTextListsEveryCodeInCodeOrder) {
     RecordingResults all = Find("");
-    EXPECT_EQ(all.codes, (std::vector<std::string>{"E10", "E11", "E11.0", "E14", "I25", "I25.1", "I25.10", "R41"}));
+    EXPECT_EQ(all.codes, (std::vector<std::string>{"E10", "E11", "E11.0", "E14", "I25", "I25.1", "I25.10", "R41", "R60"}));
     EXPECT_EQ(std::make_pair(all.lines[0], all.lines[3]), std::make_pair(std::string("E10\tDiabetes mellitus, Typ 1"), std::string("E14\t")));
 }
 
-TEST_F(Search, MatchesTitleOrCodeFoldingAToZOnlyAndListsEachCodeOnce) {
+TEST_F(Search, MatchesTitleOrCodeFoldingAToZAndUmlautsAndListsEachCodeOnce) {
     const std::pair<const char*, std::vector<std::string>> cases[] = {
         {"MELLITUS, typ 2", {"E11", "E11.0"}},
-        {"\xc3\xa4mische", {"I25"}},                   // lower-case umlaut as stored
-        {"isch\xc3\x84mische", {}},                    // upper-case umlaut is not folded
-        {"\xc3\xa4ltere", {}},                         // nor is the stored one
-        {"\xc3\x84ltere symptome", {"R41"}},
+        {"\xc3\xa4mische", {"I25"}},                   // small umlaut as stored
+        {"isch\xc3\x84mische", {"I25"}},               // capital umlaut folds
+        {"\xc3\xa4ltere", {"R41"}},                    // and so does the stored one
+        {"\xc3\x84LTERE symptome", {"R41"}},
+        {"\xc3\x96ltere", {}},                         // Ö folds to ö, not to ä
+        {"\xc3\xb6" "dem", {"R60"}},
+        {"\xc3\xa9t\xc3\xa9", {}},                     // other capitals stay as they are
+        {"\xc3\x89t\xc3\xa9", {"R60"}},
+        {"\xc3", {"I25", "I25.10", "R41", "R60"}},      // a lead byte alone, at the end of the text
         {"Diabetes mellitus, Typ 2: Mit Koma!", {}},   // longer than every title
         {"echo", {"R41"}},                             // twice in the title
         {"r41", {"R41"}},                              // in the code and the title

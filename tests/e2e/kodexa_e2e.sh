@@ -2,8 +2,9 @@
 # The program as a user meets it: started from bin/ on a private X server
 # with a fresh HOME, first-start window, the tree, copying by key and menu,
 # pasting with xclip, the search page, a code's Details, the context menu,
-# the about window,
-# quitting, and a second start without the first-start window. Screenshots
+# the about window, quitting, a second start without the first-start window,
+# and a start on a catalogue with a file missing. The catalogue is never
+# written. Screenshots
 # are left in the build directory.
 #   usage: kodexa_e2e.sh BUILD_DIR
 # Exits 77 (skipped) while the default catalogue is not in BUILD_DIR/bin.
@@ -28,20 +29,22 @@ find_window() {  # find_window NAME: waits up to 20 s, prints the id
 }
 geometry_of() { xdotool getwindowgeometry "$1" | sed -n 's/.*Geometry: //p'; }
 clip() { sleep 0.3; xclip -selection clipboard -o -t "$1"; }
-# The plain type carries the text and its NUL; compare byte for byte.
+# STRING carries Latin-1, and no type a NUL; compare byte for byte.
 expect_clip() {  # expect_clip TEXT
     [ "$(clip UTF8_STRING)" = "$1" ] || fail "UTF8_STRING gave '$(clip UTF8_STRING)', not '$1'"
-    printf '%s\0' "$1" >"$work/expected"
+    printf '%s' "$1" | iconv -f UTF-8 -t ISO-8859-1 >"$work/expected"
     clip STRING >"$work/got"
-    cmp -s "$work/expected" "$work/got" || fail "STRING gave $(od -c "$work/got" | head -3), not '$1' and NUL"
+    cmp -s "$work/expected" "$work/got" || fail "STRING gave $(od -c "$work/got" | head -3), not '$1' in Latin-1"
 }
+# Every catalogue file's bytes and time; the program must change neither.
+catalogue_state() { (cd "$1" && stat -c '%n %s %Y %Z' data?.* && md5sum data?.*); }
 screenshot() {  # screenshot WINDOW FILE SIZE
     import -window "$1" "$2"
     [ "$(identify -format '%wx%h' "$2")" = "$3" ] || fail "$2 is $(identify -format '%wx%h' "$2"), not $3"
     [ "$(identify -format '%k' "$2")" -gt 16 ] || fail "$2 looks blank"
     echo "kodexa_e2e: screenshot $2 ($3)"
 }
-start_program() { "$program" >"$work/stdout" 2>&1 & kodexa_pid=$!; }
+start_program() { "${1:-$program}" >"$work/stdout" 2>&1 & kodexa_pid=$!; }
 menu_command() {  # menu_command ALT-KEY DOWN-COUNT
     xdotool mousemove 1 1
     xdotool key "alt+$1"
@@ -88,6 +91,8 @@ quit_program() {
     [ "$status" -eq 0 ] || fail "exit status $status"
 }
 
+bin_before=$(catalogue_state "$build/bin")
+
 # First start.
 start_program
 first=$(find_window 'Erster Start \.\.\.')
@@ -125,10 +130,9 @@ menu_command b 1
 expect_clip A00.9
 screenshot "$main" "$build/e2e-main-window.png" 600x400
 
-# The search page: Alt+S opens it, Down enters the field.
+# The search page: Alt+S opens it with the keys in the field.
 xdotool key alt+s
 sleep 0.3
-xdotool key Down
 xdotool type --delay 20 cholera
 xdotool key Return
 # Rows are 19 pixels high from y 119; the code column ends at x 88.
@@ -158,20 +162,27 @@ menu_command b 2
 menu_command b 3
 expect_clip 'A00 - Cholera'
 
-# The tree's context menu acts on the current item (still A00.9), wherever
-# the click is; a click elsewhere closes it.
+# A right click on the line for no hits opens nothing.
+xdotool mousemove --window "$main" 150 128 click 3
+sleep 0.5
+[ -z "$(context_menu)" ] || fail "a context menu on the line for no hits"
+
+# Capital umlauts fold like A to Z: "übelkeit" finds "Übelkeit und Erbrechen".
+xdotool mousemove --window "$main" 260 71 click 1
+xdotool key End
+for _ in $(seq 5); do xdotool key BackSpace; done
+xdotool type --delay 20 'übelkeit'
+xdotool key Return
+until_true 30 first_row_has_code || fail "no result for übelkeit"
+xdotool mousemove --window "$main" 50 128 click 1
+xdotool key ctrl+c
+expect_clip R11
+
+# The tree, A00.9 current: a right click on the chapter makes the chapter
+# current, greys the two text entries, and the menu copies the chapter's
+# code. Escape closes the menu, and so does a click outside.
 xdotool mousemove --window "$main" 35 41 click 1
 sleep 0.3
-xdotool mousemove --window "$main" 100 66 click 3
-sleep 0.5
-popup=$(context_menu)
-[ -n "$popup" ] || fail "no context menu"
-[ "$(menu_entries "$popup")" = 111 ] || fail "entries for A00.9: $(menu_entries "$popup"), not 111"
-xdotool mousemove --window "$main" 400 300 click 1
-sleep 0.5
-! is_mapped "$popup" || fail "a click outside did not close the context menu"
-# On a chapter the two text entries are greyed.
-xdotool mousemove --window "$main" 100 66 click 1
 xdotool mousemove --window "$main" 100 66 click 3
 sleep 0.5
 popup=$(context_menu)
@@ -181,6 +192,40 @@ screenshot "$popup" "$build/e2e-context-menu.png" "$(xwininfo -id "$popup" | awk
 xdotool mousemove --window "$popup" 40 10 click 1
 expect_clip A00-B99
 ! is_mapped "$popup" || fail "choosing an entry did not close the context menu"
+xdotool mousemove --window "$main" 100 66 click 3
+sleep 0.5
+popup=$(context_menu)
+[ -n "$popup" ] || fail "no context menu on the chapter"
+xdotool key Escape
+sleep 0.5
+! is_mapped "$popup" || fail "Escape did not close the context menu"
+xdotool mousemove --window "$main" 100 66 click 3
+sleep 0.5
+popup=$(context_menu)
+xdotool mousemove --window "$main" 400 300 click 1
+sleep 0.5
+! is_mapped "$popup" || fail "a click outside did not close the context menu"
+
+# The result list after the chapter's menu: a code's menu has every entry,
+# and acts on the row clicked (A00.9, the fourth); beside the rows nothing.
+xdotool key alt+s
+sleep 0.3
+xdotool key ctrl+a
+xdotool type --delay 20 cholera
+xdotool key Return
+# The first row still holds the last search's hit; wait for the fourth.
+fourth_row_has_code() { [ "$(dark_in "$main" 60x17+30+177)" = 1 ]; }
+until_true 30 fourth_row_has_code || fail "no fourth result"
+xdotool mousemove --window "$main" 150 185 click 3
+sleep 0.5
+popup=$(context_menu)
+[ -n "$popup" ] || fail "no context menu on a result"
+[ "$(menu_entries "$popup")" = 111 ] || fail "entries for a result: $(menu_entries "$popup"), not 111"
+xdotool key Down Down Return
+expect_clip 'Cholera, nicht näher bezeichnet'
+xdotool mousemove --window "$main" 150 350 click 3
+sleep 0.5
+[ -z "$(context_menu)" ] || fail "a context menu beside every result"
 
 # About: its own window over the main one; Escape closes it.
 menu_command h 2
@@ -225,4 +270,24 @@ main=$(find_window 'Taviron Kodexa 1\.0')
 [ -z "$(xdotool search --name '^Erster Start' 2>/dev/null)" ] || fail "first-start window at the second start"
 xdotool windowfocus --sync "$main"
 quit_program
+[ "$(catalogue_state "$build/bin")" = "$bin_before" ] || fail "the program changed its catalogue files"
+
+# The code index missing: its "Datafile" box, then the window, and no file
+# is created or changed.
+mkdir "$work/broken"
+cp "$program" "$build/bin"/data?.* "$work/broken/"
+rm "$work/broken/data3.ndx"
+broken_before=$(catalogue_state "$work/broken")
+start_program "$work/broken/kodexa"
+box=$(find_window Datafile)
+[ -n "$box" ] || fail "no Datafile box without data3.ndx"
+screenshot "$box" "$build/e2e-datafile.png" "$(xwininfo -id "$box" | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {print w "x" h}')"
+xdotool windowfocus --sync "$box"
+xdotool key Return
+main=$(find_window 'Taviron Kodexa 1\.0')
+[ -n "$main" ] || fail "no main window after the Datafile box"
+xdotool windowfocus --sync "$main"
+quit_program
+[ ! -e "$work/broken/data3.ndx" ] || fail "data3.ndx was created"
+[ "$(catalogue_state "$work/broken")" = "$broken_before" ] || fail "the catalogue files changed"
 echo "kodexa_e2e: passed"

@@ -6,7 +6,12 @@
 #include <gtest/gtest.h>
 
 
+#include <filesystem>
+#include <fstream>
+
+#include "store/file_set_replace.h"
 #include "tests/catalogue/catalogue_builder.h"
+#include "tests/support/fault_injection.h"
 
 namespace kodexa::test {
 namespace {
@@ -53,6 +58,65 @@ TEST(Import, TheMiniEditionReadsBackThroughTheRecords) {
               "C00.00|Äußere Oberlippe, Lippenrot|5|C00-C14|C00-C14|TX\n"
               "U07|Krankheiten mit unklarer Ätiologie, belegte Schlüsselnummern|3|U00-U99|U00-U49|NX\n"
               "U07.1|COVID-19, Virus nachgewiesen|4|U00-U99|U00-U49|TX\n");
+}
+
+// Every entry under dir, with its bytes; "" for a directory, "-" for no dir.
+std::map<std::string, std::string> Tree(const std::string& dir) {
+    std::map<std::string, std::string> entries;
+    if (!std::filesystem::exists(dir)) return {{"", "-"}};
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(dir)) {
+        std::ifstream in(entry.path(), std::ios::binary);
+        entries[entry.path().lexically_relative(dir)] =
+            entry.is_directory() ? "" : std::string(std::istreambuf_iterator<char>(in), {});
+    }
+    return entries;
+}
+
+// Housekeeping in the target (finishing a replacement cut short, removing
+// staging directories left behind) waits until the sources passed their
+// checks, and a target directory the failed run made goes again.
+TEST(Import, AFailedRunLeavesTheTargetAsItWas) {
+    const std::string mini = std::string(KODEXA_SOURCE_DIR) + "/tests/import/data/mini-utf8";
+    TempDir bad;
+    for (const auto& entry : std::filesystem::directory_iterator(mini))
+        std::filesystem::copy_file(entry.path(), bad.File(entry.path().filename()));
+    std::ofstream(bad.File("icd10gm2024syst_kodes.txt"), std::ios::app) << "nur;zwei\n";
+    const struct {
+        const char* name;
+        bool badSource, targetThere, staleStaging, pending, failStaging;
+    } cases[] = {
+        {"bad source, stale staging", true, true, true, false, false},
+        {"bad source, replacement cut short", true, true, false, true, false},
+        {"bad source, no target", true, false, false, false, false},
+        {"staging fails, target made by the run", false, false, false, false, true},
+        {"staging fails, target there", false, true, true, false, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir parent;
+        const std::string target = parent.File("target");
+        if (c.targetThere) std::filesystem::create_directory(target);
+        if (c.staleStaging) {
+            std::filesystem::create_directory(target + "/.kodexa-import-Zz99Yy");
+            std::ofstream(target + "/.kodexa-import-Zz99Yy/data3.dat") << "half";
+        }
+        if (c.pending) {
+            std::filesystem::create_directory(target + "/.kodexa-import-Ab12Cd");
+            std::ofstream(target + "/.kodexa-import-Ab12Cd/data3.dat") << "new";
+            std::ofstream(target + "/" + kPendingMarkerName) << ".kodexa-import-Ab12Cd\n";
+        }
+        const auto before = Tree(target);
+        ImportRequest request;
+        request.sourceDir = c.badSource ? bad.Path() : mini;
+        request.targetDir = target;
+        request.force = true;
+        FailureOnlyReport report;
+        FaultInjector faults;
+        if (c.failStaging) faults.FailCall(Stdio::Mkdtemp, 1);
+        EXPECT_EQ(RunImport(request, report), 1);
+        EXPECT_FALSE(report.message.empty());
+        EXPECT_EQ(Tree(target), before);
+    }
 }
 
 }  // namespace

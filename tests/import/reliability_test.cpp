@@ -131,7 +131,7 @@ TEST_P(ImportFaultSweep, TargetIsOldOrNewNeverAMixture) {
     }
 }
 
-// The window opens the three databases read-write, fills the tree, searches,
+// The window opens the three databases read-only, fills the tree, searches,
 // looks a code up and closes: whatever fails, the files stay byte for byte
 // as they were.
 TEST_P(ImportFaultSweep, WindowOpenWalkSearchAndCloseChangeNoByte) {
@@ -142,9 +142,9 @@ TEST_P(ImportFaultSweep, WindowOpenWalkSearchAndCloseChangeNoByte) {
     steps.prepare = [&] { items.lines.clear(); };
     steps.run = [&] {
         Catalogue catalogue(target());
-        bool opened = catalogue.Open(CatalogueFile::Chapters, CatalogueAccess::Browsing) == kNoError;
-        opened = catalogue.Open(CatalogueFile::Groups, CatalogueAccess::Browsing) == kNoError && opened;
-        opened = catalogue.Open(CatalogueFile::Codes, CatalogueAccess::Browsing) == kNoError && opened;
+        bool opened = catalogue.Open(CatalogueFile::Chapters, CatalogueAccess::Reading) == kNoError;
+        opened = catalogue.Open(CatalogueFile::Groups, CatalogueAccess::Reading) == kNoError && opened;
+        opened = catalogue.Open(CatalogueFile::Codes, CatalogueAccess::Reading) == kNoError && opened;
         bool walked = opened && catalogue.FillTree(items);
         bool found = walked && catalogue.Search("a", items);
         CodeFacts facts;

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The desktop entry and the AppStream file pass their validators, and they
-# name the program, the icon and each other consistently.
+# name the program, the icon and each other consistently; the licence files
+# agree.
 #   usage: desktop_files_test.sh SOURCE_DIR
 # Exits 77 (skipped) without desktop-file-validate or appstreamcli.
 set -euo pipefail
@@ -26,4 +27,11 @@ for size in 16 32 48 128; do
 done
 grep -q '<launchable type="desktop-id">kodexa.desktop</launchable>' "$metainfo" || fail "metainfo launches no kodexa.desktop"
 grep -q '<id>com.example.taviron.kodexa</id>' "$metainfo" || fail "metainfo id does not match its file name"
+# The code is under the MIT licence wherever a licence is named; the data
+# keeps the BfArM's terms.
+grep -q '^MIT License$' "$1/LICENSE" || fail "LICENSE is not the MIT licence"
+grep -q 'Copyright (c) .* the Kodexa developers$' "$1/LICENSE" || fail "LICENSE names no copyright holder"
+grep -q '<project_license>MIT</project_license>' "$metainfo" || fail "metainfo project_license is not MIT"
+copyright_licences=$(sed -n 's/^License: //p' "$dir/copyright" | sort -u | tr '\n' ' ')
+[ "$copyright_licences" = "BfArM-Downloadbedingungen Expat " ] || fail "copyright names the licences $copyright_licences"
 echo "desktop_files_test: passed"

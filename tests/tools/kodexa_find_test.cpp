@@ -52,16 +52,37 @@ TEST_F(KodexaFind, LookupsAnswerAndChangeNoFile) {
     EXPECT_TRUE(std::filesystem::is_empty(empty.Path()));
 }
 
-TEST_F(KodexaFind, DamagedCatalogueGivesExitOne) {
-    SpoilCode(catalogue.Path(), "A15");
-    ProgramRun run = FindIn("--tree");
-    EXPECT_EQ(run.exitCode, 1);
-    EXPECT_EQ(run.out.rfind("Error reading the object\nA00-B99 - Infektionen\n", 0), 0u) << run.out;
-    EXPECT_TRUE(Has(run.err, "could not be read to its end"));
-    WriteAllBytes(catalogue.File("data3.dat"), {1, 2, 3});
-    ProgramRun broken = FindIn("Cholera");
-    EXPECT_EQ(broken.exitCode, 1);
-    EXPECT_TRUE(Has(broken.err, "cannot read")) << broken.err;
+// A file that does not open is named with exit 1; one that opens but cannot
+// be read to its end gives what could be read, the file's name and exit 3.
+TEST(KodexaFindDamaged, TheFileIsNamedAndAPartIsNeverPassedOffAsTheWhole) {
+    const struct {
+        const char* damage;
+        const char* args;
+        int exitCode;
+        const char* outStart;
+        std::string err;
+    } cases[] = {
+        {"spoiled", "--tree", 3, "Error reading the object\nA00-B99 - Infektionen\n", " could not be read"},
+        {"spoiled", "Cholera", 3, "A00\tCholera\nA00.0\t", " could not be read"},
+        {"spoiled", "--code A15", 3, "", " could not be read"},
+        {"spoiled", "--code A00.0", 0, "code: A00.0\n", ""},
+        {"cut", "\"\"", 3, "A00\tCholera\n", " could not be read"},
+        {"not a store file", "Cholera", 1, "", ": "},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.damage) + " " + c.args);
+        TempDir catalogue;
+        const std::string codes = catalogue.File("data3.dat");
+        WriteSampleCatalogue(catalogue.Path());
+        if (std::string(c.damage) == "spoiled") SpoilCode(catalogue.Path(), "A15");
+        if (std::string(c.damage) == "cut") std::filesystem::resize_file(codes, std::filesystem::file_size(codes) - 8);
+        if (std::string(c.damage) == "not a store file") WriteAllBytes(codes, {1, 2, 3});
+        ProgramRun run = RunProgram("kodexa-find", "--dir " + catalogue.Path() + " " + c.args);
+        EXPECT_EQ(run.exitCode, c.exitCode);
+        EXPECT_EQ(run.out.rfind(c.outStart, 0), 0u) << run.out;
+        EXPECT_TRUE(c.err.empty() ? run.err.empty() : Has(run.err, codes + c.err)) << run.err;
+    }
+    EXPECT_TRUE(Has(RunProgram("kodexa-find", "--help").out, "3 the catalogue is damaged"));
 }
 
 // The catalogue the build imports beside the programs, found without --dir:

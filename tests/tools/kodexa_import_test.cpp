@@ -169,11 +169,16 @@ TEST(KodexaImport, TheNextRunFinishesAReplacementCutShort) {
         if (i >= 3) WriteText(target.File(kCatalogue[i]), "old");
     }
     WriteText(target.File(".kodexa-import-pending"), ".kodexa-import-Ab12Cd\n");
-    // Without --force this run then refuses to replace what it finished.
-    ProgramRun next = Import(kMini + " " + target.Path());
-    EXPECT_EQ(next.exitCode, 1);
+    // Without --force the run refuses before it touches anything; with it,
+    // it finishes the moves first and then replaces the catalogue.
+    const auto cutShort = Snapshot(target.Path());
+    ProgramRun refused = Import(kMini + " " + target.Path());
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_TRUE(Has(refused.err, "already holds a catalogue")) << refused.err;
+    EXPECT_EQ(Snapshot(target.Path()), cutShort);
+    ProgramRun next = Import("--force " + kMini + " " + target.Path());
+    EXPECT_EQ(next.exitCode, 0) << next.err;
     EXPECT_TRUE(Has(next.err, "finished moving in the catalogue of an earlier import that was cut short")) << next.err;
-    EXPECT_TRUE(Has(next.err, "already holds a catalogue")) << next.err;
     EXPECT_EQ(Snapshot(target.Path()), Snapshot(newCatalogue.Path()));
 }
 

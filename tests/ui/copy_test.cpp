@@ -77,13 +77,26 @@ TEST_F(WindowTest, ClipboardServesEachTypeUntilAnotherOwnerTakesIt) {
         FXFREE(&data);
         return text;
     };
+    // No type carries a NUL; STRING is Latin-1, a character outside it '?'.
+    const struct {
+        const char* copied;
+        FXDragType type;
+        std::string pasted;
+    } cases[] = {
+        {kA009Title, FXWindow::utf8Type, kA009Title},
+        {kA009Title, FXWindow::stringType, "Cholera, nicht n\xe4her bezeichnet"},
+        {kA009Title, FXWindow::textType, kA009Title},
+        {kA009Title, FXWindow::colorType, "<nothing>"},
+        {"\xc3\x84 \xe2\x82\xac 1\xc2\xb0 \xf0\x9f\x98\x80.", FXWindow::stringType, "\xc4 ? 1\xb0 ?."},
+        {"\xc3\x84 \xe2\x82\xac", FXWindow::utf8Type, "\xc3\x84 \xe2\x82\xac"},
+        {"", FXWindow::stringType, ""},
+    };
+    for (const auto& c : cases) {
+        ItemData copied(1, c.copied);
+        window->copyCode(&copied);
+        EXPECT_EQ(paste(c.type), c.pasted) << c.copied << " " << c.type;
+    }
     MakeCurrent(kA009);
-    Command(Kodexa::ID_COPY_TEXT);
-    // UTF8_STRING is counted: no NUL. The two plain types carry the NUL.
-    EXPECT_EQ(paste(FXWindow::utf8Type), kA009Title);
-    EXPECT_EQ(paste(FXWindow::stringType), kA009Title + std::string(1, '\0'));
-    EXPECT_EQ(paste(FXWindow::textType), kA009Title + std::string(1, '\0'));
-    EXPECT_EQ(paste(FXWindow::colorType), "<nothing>");
 
     Command(Kodexa::ID_COPY_CODE);  // owning already: lost, gained, then the new text
     EXPECT_EQ(paste(FXWindow::utf8Type), "A00.9");
@@ -93,56 +106,75 @@ TEST_F(WindowTest, ClipboardServesEachTypeUntilAnotherOwnerTakesIt) {
     EXPECT_EQ(Probe(*window).clipText(), nullptr);
     Command(Kodexa::ID_COPY_BOTH);
     EXPECT_TRUE(window->hasClipboard());
-    EXPECT_EQ(paste(FXWindow::stringType), kA009 + std::string(1, '\0'));
+    EXPECT_EQ(paste(FXWindow::utf8Type), kA009);
 }
 
-TEST_F(WindowTest, RightClickMenus) {
-    Probe(*window).tree()->appendItem(nullptr, "no data", nullptr, nullptr, nullptr);
+// The y of a point on row (tree: the item; list: the index) of widget, or
+// of a point below every row when row is null or -1.
+FXint RowY(FXWindow* widget, const void* treeItem, FXint listRow) {
+    auto* tree = dynamic_cast<FXTreeList*>(widget);
+    auto* list = dynamic_cast<FXIconList*>(widget);
+    for (FXint y = 0; y < widget->getHeight(); ++y) {
+        if (tree != nullptr && treeItem != nullptr && tree->getItemAt(30, y) == treeItem) return y + 2;
+        if (list != nullptr && listRow >= 0 && list->getItemAt(30, y) == listRow) return y + 2;
+    }
+    return widget->getHeight() - 4;
+}
+
+TEST_F(WindowTest, RightClickMakesTheEntryCurrentAndEnablesTheMenuForIt) {
+    FXTreeList* tree = Probe(*window).tree();
+    tree->appendItem(nullptr, "no data", nullptr, nullptr, nullptr);
+    for (FXTreeItem* item = tree->getFirstItem(); item != nullptr; item = item->getBelow()) tree->expandTree(item);
     FXIconList* list = Probe(*window).resultList();
-    // On 't' the tree with current made current, on 'l' the result list after
-    // a search for current (if any), its last line current. Menu: the
-    // entries code, text, both, '1' enabled; "" no menu. Choose: the entry
-    // then chosen; clip: what it copied.
+    // On 't' the tree's item labelled at, after its first chapter was made
+    // current; on 'l' the result list after a search for search, row at
+    // (-1 or null: beside every entry). Menu: the entries code, text, both,
+    // '1' enabled; "" no menu. Choose: the entry then chosen; clip: what it
+    // copied; current: the label or text of the current item afterwards.
     const struct {
         char on;
-        const char* current;
-        int clicks;
+        const char* search;
+        const char* item;
+        int row, clicks;
         bool moved;
         int choose;
-        const char *menu, *clip;
+        const char *menu, *clip, *current;
     } steps[] = {
-        {'l', nullptr, 1, false, 0, "111", "marker"},  // empty list, before any tree menu
-        {'l', "xyzzy", 1, false, 2, "111", "marker"},  // the line for no hits
-        {'t', nullptr, 1, false, 0, "", "marker"},
-        {'t', kChapter, 1, false, 1, "100", "marker"},  // a disabled entry refuses
-        {'t', kChapter, 2, false, 0, "", "marker"},     // the second of two quick clicks
-        {'t', "A00-A09 - Darm", 1, false, 2, "100", "marker"},
-        {'t', "no data", 1, false, 0, "100", "marker"},
-        {'t', kA009, 3, false, 0, "", "marker"},
-        {'t', kA009, 1, true, 0, "", "marker"},
-        {'l', "cholera", 2, false, 0, "", "marker"},
-        {'l', nullptr, 1, true, 0, "", "marker"},
-        {'l', nullptr, 1, false, 2, "100", "marker"},  // as the tree's menu last set the entries
-        {'t', "A00 - Cholera", 1, false, 1, "111", "Cholera"},
-        {'l', nullptr, 1, false, 2, "111", kA009},
-        {'t', kA009, 1, false, 0, "111", "A00.9"},
+        {'t', nullptr, kA009, 0, 1, false, 0, "111", "A00.9", kA009},  // not the chapter current before
+        {'t', nullptr, "C00-D48 - Neubildungen", 0, 1, false, 0, "100", "C00-D48", "C00-D48 - Neubildungen"},
+        {'t', nullptr, "A00-A09 - Darm", 0, 1, false, 1, "100", "marker", "A00-A09 - Darm"},  // greyed: refused
+        {'t', nullptr, "no data", 0, 1, false, 0, "100", "marker", "no data"},
+        {'t', nullptr, nullptr, 0, 1, false, 0, "", "marker", kChapter},  // beside every entry
+        {'t', nullptr, kA009, 0, 2, false, 0, "", "marker", kChapter},    // the second of two quick clicks
+        {'t', nullptr, kA009, 0, 1, true, 0, "", "marker", kChapter},
+        {'l', "cholera", nullptr, 2, 1, false, 1, "111", kA009Title, "A00.9"},  // after a chapter's menu
+        {'l', "cholera", nullptr, 0, 1, false, 2, "111", "A00 - Cholera", "A00"},
+        {'l', "cholera", nullptr, -1, 1, false, 0, "", "marker", ""},
+        {'l', "cholera", nullptr, 1, 3, false, 0, "", "marker", ""},
+        {'l', "xyzzy", nullptr, 0, 1, false, 0, "", "marker", ""},  // the line for no hits
     };
     for (std::size_t i = 0; i < std::size(steps); ++i) {
         const auto& s = steps[i];
         SCOPED_TRACE(i);
         Mark();
-        if (s.on == 't') MakeCurrent(s.current);
-        if (s.on == 'l' && s.current != nullptr) Search(s.current);
-        if (s.on == 'l') Probe(*window).tabbook()->setCurrent(1);
-        if (s.on == 'l' && s.current != nullptr) list->setCurrentItem(list->getNumItems() - 1);
+        MakeCurrent(kChapter);
+        FXWindow* widget = tree;
+        FXint y = RowY(tree, s.item != nullptr ? FindItem(tree->getFirstItem(), s.item) : nullptr, -1);
+        if (s.on == 'l') {
+            Search(s.search);
+            RunEventsFor(30);  // lays the page out
+            widget = list;
+            y = RowY(list, nullptr, s.row);
+        }
         ModalCloser closer(CloseBy::Cancel, s.choose);
         FXEvent event{};  // as the widget gets it from the server
         event.code = RIGHTBUTTON;
+        event.win_x = 30;
+        event.win_y = y;
         event.root_x = 300;
         event.root_y = 200;
         event.click_count = s.clicks;
         event.moved = s.moved;
-        FXWindow* widget = s.on == 't' ? static_cast<FXWindow*>(Probe(*window).tree()) : list;
         for (FXSelector type : {SEL_RIGHTBUTTONPRESS, SEL_RIGHTBUTTONRELEASE}) {
             event.type = type;
             widget->handle(widget, FXSEL(type, 0), &event);
@@ -151,6 +183,15 @@ TEST_F(WindowTest, RightClickMenus) {
         EXPECT_LE(closer.seen.size(), 1u);
         EXPECT_EQ(Clip(), s.clip);
         EXPECT_FALSE(Probe(*window).popupMenu()->shown());
+        if (s.on == 't') {
+            EXPECT_STREQ(tree->getCurrentItem()->getText().text(), s.current);
+            EXPECT_TRUE(tree->getCurrentItem()->isSelected() || s.item == nullptr || s.clicks != 1 || s.moved);
+        } else {
+            const FXint current = list->getCurrentItem();
+            EXPECT_EQ(current >= 0 && list->isItemSelected(current) ? list->getItemText(current).before('\t').text()
+                                                                    : "",
+                      std::string(s.current));
+        }
     }
 }
 

@@ -1,8 +1,11 @@
 // The main window on test catalogues: the tree it shows, the boxes for
-// files it cannot open, the read-only fallback, and the tips and about
-// windows.
+// files it cannot open or read to their end, that it never writes, and the
+// tips and about windows.
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <filesystem>
+#include <map>
 
 #include "tests/ui/window_test_util.h"
 #include "ui/pictures.h"
@@ -43,46 +46,91 @@ TEST_F(WindowTest, TreeShowsTheCatalogueWithTheFirstChapterCurrent) {
     }
 }
 
-TEST(MainWindow, OpeningTheCatalogue) {
+// Every entry of dir with its bytes and its modification time.
+std::map<std::string, std::string> FilesWithTimes(const std::string& dir) {
+    std::map<std::string, std::string> files;
+    for (const auto& entry : std::filesystem::directory_iterator(dir)) {
+        struct stat info {};
+        stat(entry.path().c_str(), &info);
+        const std::vector<unsigned char> bytes = entry.is_regular_file() ? ReadAllBytes(entry.path()) : std::vector<unsigned char>{};
+        files[entry.path().filename()] = std::string(bytes.begin(), bytes.end()) + "@" +
+                                         std::to_string(info.st_mtim.tv_sec) + "." + std::to_string(info.st_mtim.tv_nsec);
+    }
+    return files;
+}
+
+// The window only reads: whatever it finds, it creates and changes nothing,
+// and a database it cannot open gets its box and leaves the tree empty.
+TEST(MainWindow, OpeningTheCatalogueReadsOnlyAndChangesNothing) {
     using Texts = std::vector<std::string>;
     const Texts all = {"Error opening Kapitel", "Error opening Groups", "Error opening Codes"};
-    // blocked: a directory where the file should be, so there is nothing to open.
+    // removed: deleted files; spoiled: overwritten with bytes that are no store file.
     const struct {
         const char* name;
-        bool sample, readOnlyPlace;
-        std::vector<const char*> blocked;
+        bool sample;
+        std::vector<const char*> removed, spoiled;
         Texts boxes;
         std::vector<int> modes;
+        bool tree, codes;
     } cases[] = {
-        // Whatever opened for writing is opened again for reading only.
-        {"sample", true, false, {}, {}, {1, 0, 1, 0, 1, 0}},
-        {"empty directory: created", false, false, {}, {}, {1, 0, 1, 0, 1, 0}},
-        {"no indexes", true, false, {"data2.ndx", "data1.ndx", "data3.ndx"}, all, {1, 1, 1}},
-        {"chapters' index only", true, false, {"data2.ndx"}, {all[0]}, {1, 1, 0, 1, 0}},
-        {"read-only place", true, true, {}, {}, {1, 0, 1, 0, 1, 0}},
-        {"read-only place, no files", false, true, {}, all, {1, 1, 1}},
+        {"sample", true, {}, {}, {}, {0, 0, 0}, true, true},
+        {"empty directory", false, {}, {}, all, {}, false, false},
+        {"code index missing", true, {"data3.ndx"}, {}, {all[2]}, {0, 0}, false, false},
+        {"chapters' index damaged", true, {}, {"data2.ndx"}, {all[0]}, {0, 0, 0}, false, true},
+        {"code records damaged", true, {}, {"data3.dat"}, {all[2]}, {0, 0, 0}, false, false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         TempDir dir;
         if (c.sample) WriteSampleCatalogue(dir.Path());
-        for (const char* name : c.blocked) {
-            ASSERT_EQ(unlink(dir.File(name).c_str()), 0);
-            ASSERT_EQ(mkdir(dir.File(name).c_str(), 0755), 0);
+        for (const char* name : c.removed) ASSERT_EQ(unlink(dir.File(name).c_str()), 0);
+        for (const char* name : c.spoiled) WriteAllBytes(dir.File(name), std::vector<unsigned char>(64, 'x'));
+        const auto before = FilesWithTimes(dir.Path());
+        {
+            ModalCloser closer(CloseBy::Cancel);
+            auto window = OpenWindow(dir.Path());
+            EXPECT_TRUE(window->shown());
+            EXPECT_EQ(window->openModes, c.modes);
+            Texts boxes;
+            for (const ModalSeen& seen : closer.seen) boxes.push_back(seen.title + ": " + seen.labels.at(1));
+            Texts expected;
+            for (const std::string& text : c.boxes) expected.push_back("Datafile: " + text);
+            EXPECT_EQ(boxes, expected);
+            EXPECT_EQ(Probe(*window).tree()->getFirstItem() != nullptr, c.tree);
+            // The codes, when they opened, can be read whatever else failed.
+            ItemData code(1, "A00.0");
+            window->copyText(&code);
+            EXPECT_EQ(Probe(*window).clipText() != nullptr, c.codes);
         }
-        ModalCloser closer(CloseBy::Cancel);
-        auto window = OpenWindow(dir.Path(), c.readOnlyPlace);
-        EXPECT_TRUE(window->shown());
-        EXPECT_EQ(window->openModes, c.modes);
-        ASSERT_EQ(closer.seen.size(), c.boxes.size());
-        for (std::size_t i = 0; i < c.boxes.size(); ++i) {
-            EXPECT_EQ(closer.seen[i].title, "Datafile");
-            EXPECT_EQ(closer.seen[i].labels.at(1), c.boxes[i]);  // after the label of the (absent) icon
-        }
-        // The codes, when they opened, can be read whatever else failed.
-        ItemData code(1, "A00.0");
-        window->copyText(&code);
-        EXPECT_EQ(Probe(*window).clipText() != nullptr, c.sample && c.blocked.size() < 3);
+        EXPECT_EQ(FilesWithTimes(dir.Path()), before);
+    }
+}
+
+// A record file cut short opens, but neither the tree nor a search may pass
+// for the whole catalogue: each shows what it read and then says so.
+TEST(MainWindow, ACatalogueCutShortGetsTheDamagedBoxOncePerWalkAndSearch) {
+    TempDir dir;
+    WriteSampleCatalogue(dir.Path());
+    const std::string codes = dir.File("data3.dat");
+    ASSERT_EQ(truncate(codes.c_str(), std::filesystem::file_size(codes) - 8), 0);  // into the last record, C00
+    ModalCloser closer(CloseBy::Cancel);
+    auto window = OpenWindow(dir.Path());
+    auto search = [&](const char* text) {
+        Probe(*window).tabbook()->setCurrent(1);
+        Probe(*window).searchField()->setText(text);
+        window->handle(Probe(*window).searchField(), FXSEL(SEL_COMMAND, Kodexa::ID_SEARCH_FIELD), nullptr);
+        return Probe(*window).resultList()->getNumItems();
+    };
+    const std::string sample = SampleOutline();
+    EXPECT_EQ(Outline(Probe(*window).tree()->getFirstItem()), sample.substr(0, sample.find("C00-D48")));
+    EXPECT_EQ(search(""), 6);
+    EXPECT_EQ(search("lippe"), 1);  // the line for no hits
+    ASSERT_EQ(closer.seen.size(), 3u);
+    for (const ModalSeen& seen : closer.seen) {
+        EXPECT_EQ(seen.title, "Datafile");
+        EXPECT_EQ(seen.labels.at(1).rfind("Der Katalog ist besch\xc3\xa4" "digt: " + codes + " konnte", 0), 0u)
+            << seen.labels.at(1);
+        EXPECT_NE(seen.labels.at(1).find("importieren"), std::string::npos);
     }
 }
 

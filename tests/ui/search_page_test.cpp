@@ -1,5 +1,7 @@
 // The search page: what a search lists, the line for no hits, the column
 // widths, and that old results' data does not pile up.
+#include <fxkeys.h>
+
 #include <fstream>
 
 #include "tests/ui/window_test_util.h"
@@ -46,7 +48,7 @@ TEST_F(WindowTest, SearchListsCodeAndTitleWithIconAndDataInColumnsFittingTheFram
         for (FXint i = 0; i < list->getNumItems(); ++i) lines.push_back(Line(*window, i));
         EXPECT_EQ(lines, c.lines);
         EXPECT_EQ(list->getHeaderSize(0), 80);
-        EXPECT_EQ(list->getHeaderSize(1), Probe(*window).resultFrame()->getWidth() - 80);
+        EXPECT_EQ(list->getHeaderSize(1), list->getWidth() - 80);
     }
     // A wider window gives a wider title column at the next search.
     const FXint narrow = list->getHeaderSize(1);
@@ -54,8 +56,54 @@ TEST_F(WindowTest, SearchListsCodeAndTitleWithIconAndDataInColumnsFittingTheFram
     RunEventsFor(30);
     Search("cholera");
     EXPECT_GT(list->getHeaderSize(1), narrow);
-    EXPECT_EQ(list->getHeaderSize(1), Probe(*window).resultFrame()->getWidth() - 80);
+    EXPECT_EQ(list->getHeaderSize(1), list->getWidth() - 80);
 }
+
+// Where the keys go: the end of a window's focus chain.
+FXWindow* FocusOf(FXWindow* window) {
+    while (window->getFocus() != nullptr) window = window->getFocus();
+    return window;
+}
+
+void Key(FXWindow* window, FXuint code, FXuint state = 0, const char* text = "") {
+    FXEvent event{};
+    event.code = code;
+    event.state = state;
+    event.text = text;
+    for (FXSelector type : {SEL_KEYPRESS, SEL_KEYRELEASE}) {
+        event.type = type;
+        window->handle(window, FXSEL(type, 0), &event);
+    }
+}
+
+// Alt+S or a click on the tab opens the page with the keys in the search
+// field: typing and Enter search straight away.
+TEST_F(WindowTest, OpeningTheSearchPageLetsTheUserTypeASearchAtOnce) {
+    enum How { kAltS, kTabClick };
+    for (How how : {kAltS, kTabClick}) {
+        SCOPED_TRACE(how);
+        MakeCurrent(kChapter);
+        Probe(*window).tree()->setFocus();
+        if (how == kAltS) {
+            Key(window.get(), KEY_s, ALTMASK);
+        } else {
+            FXTabItem* tab = static_cast<FXTabItem*>(Probe(*window).tabbook()->childAtIndex(2));
+            FXEvent press{};
+            press.type = SEL_LEFTBUTTONPRESS;
+            press.code = LEFTBUTTON;
+            tab->handle(tab, FXSEL(SEL_LEFTBUTTONPRESS, 0), &press);
+        }
+        RunEventsFor(30);
+        EXPECT_EQ(Probe(*window).tabbook()->getCurrent(), 1);
+        EXPECT_EQ(FocusOf(window.get()), Probe(*window).searchField());
+        Probe(*window).searchField()->setText("");
+        for (const char* letter : {"c", "h", "o", "l", "e", "r", "a"})
+            Key(window.get(), KEY_a + (*letter - 'a'), 0, letter);
+        Key(window.get(), KEY_Return);
+        EXPECT_EQ(Probe(*window).resultList()->getNumItems(), 3);
+    }
+}
+
 
 TEST_F(WindowTest, OldResultsDataIsFreedAndTheTreesStays) {
     Search("");
@@ -72,8 +120,8 @@ TEST_F(WindowTest, OldResultsDataIsFreedAndTheTreesStays) {
     EXPECT_EQ(ItemDataCount(), afterOne - 7);
 }
 
-// The default catalogue of the build, copied so that no test opens (and so
-// rewrites the headers of) the files the program itself uses.
+// The default catalogue of the build, copied so that no test depends on the
+// files the program itself uses.
 class DefaultCatalogue : public WindowTest {
 protected:
     void SetUp() override {
@@ -89,6 +137,22 @@ protected:
 #endif
     }
 };
+
+// At the default size the whole button label shows, and neither a few
+// results nor every code brings a horizontal scroll bar.
+TEST_F(DefaultCatalogue, AtTheDefaultSizeTheButtonAndTheColumnsFit) {
+    FXButton* button = Probe(*window).searchButton();
+    FXIconList* list = Probe(*window).resultList();
+    for (const char* text : {"cholera", ""}) {
+        SCOPED_TRACE(text);
+        Search(text);
+        RunEventsFor(50);
+        EXPECT_GE(button->getWidth(), button->getDefaultWidth());
+        EXPECT_FALSE(list->horizontalScrollBar()->shown());
+        EXPECT_GT(list->getHeaderSize(1), 300);
+    }
+    EXPECT_TRUE(list->verticalScrollBar()->shown());
+}
 
 TEST_F(DefaultCatalogue, CholeraAndDiabetesTypeTwo) {
     Search("cholera");

@@ -27,6 +27,7 @@ struct KodexaWindowProbe {
     FX::FXHorizontalFrame* resultFrame() const { return window.resultFrame; }
     FX::FXTabBook* tabbook() const { return window.tabbook; }
     FX::FXTextField* searchField() const { return window.searchField; }
+    FX::FXButton* searchButton() const { return window.searchButton; }
     FX::FXMenuPane* popupMenu() const { return window.popupMenu; }
     FX::FXIcon* folderOpenIcon() const { return window.folderOpenIcon; }
     FX::FXIcon* folderClosedIcon() const { return window.folderClosedIcon; }
@@ -44,51 +45,40 @@ const char kChapter[] = "A00-B99 - Infektionen";
 const char kA009[] = "A00.9 - Cholera, nicht n\xc3\xa4her bezeichnet";
 const char kA009Title[] = "Cholera, nicht n\xc3\xa4her bezeichnet";
 
-// Stands in for a catalogue where this user may not write, which root
-// never meets: read-write opens fail as fopen "r+b" fails there.
+// Notes how each database file pair is opened.
 class TestCatalogue : public Catalogue {
 public:
-    TestCatalogue(const std::string& dir, bool readOnlyPlace, std::vector<int>& openModes)
-        : Catalogue(dir), readOnlyPlace(readOnlyPlace), openModes(openModes) {}
+    TestCatalogue(const std::string& dir, std::vector<int>& openModes) : Catalogue(dir), openModes(openModes) {}
 
 protected:
-    FileState Probe(const std::string& path) const override {
-        FileState state = Catalogue::Probe(path);
-        state.writable = state.writable && !readOnlyPlace;
-        return state;
-    }
     int OpenDatabase(ObjectDatabase& db, CatalogueFile which, bool readWrite) override {
         openModes.push_back(readWrite ? 1 : 0);
-        if (readOnlyPlace && readWrite) return kOpenError;
         return Catalogue::OpenDatabase(db, which, readWrite);
     }
 
 private:
-    bool readOnlyPlace;
     std::vector<int>& openModes;
 };
 
 class TestKodexa : public Kodexa {
 public:
-    TestKodexa(const std::string& dir, bool readOnlyPlace)
-        : Kodexa(TestApp()), dir(dir), readOnlyPlace(readOnlyPlace) {}
+    explicit TestKodexa(const std::string& dir) : Kodexa(TestApp()), dir(dir) {}
     std::string programDirectory() const override { return dir + "/"; }
     std::vector<int> openModes;  // readWrite of every open, in order
 
 protected:
     std::unique_ptr<Catalogue> makeCatalogue(const std::string& d) const override {
-        return std::make_unique<TestCatalogue>(d, readOnlyPlace, const_cast<TestKodexa*>(this)->openModes);
+        return std::make_unique<TestCatalogue>(d, const_cast<TestKodexa*>(this)->openModes);
     }
 
 private:
     std::string dir;
-    bool readOnlyPlace;
 };
 
 // A created and shown window on the catalogue in dir; its lines about the
 // files it opens are kept out of the test's output.
-inline std::unique_ptr<TestKodexa> OpenWindow(const std::string& dir, bool readOnlyPlace = false) {
-    auto window = std::make_unique<TestKodexa>(dir, readOnlyPlace);
+inline std::unique_ptr<TestKodexa> OpenWindow(const std::string& dir) {
+    auto window = std::make_unique<TestKodexa>(dir);
     testing::internal::CaptureStdout();
     window->create();
     testing::internal::GetCapturedStdout();
