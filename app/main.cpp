@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "app/startup.h"
+#include "kodexa_version.h"
 
 namespace {
 
@@ -23,7 +24,7 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (argc > 1 && std::strcmp(argv[1], "--version") == 0) {
-        std::puts("Taviron Kodexa 1.0");
+        std::puts("Taviron Kodexa " KODEXA_VERSION);
         return 0;
     }
     return kodexa::RunKodexa(argc, argv);

@@ -1,6 +1,7 @@
 #include "app/startup.h"
 
 #include "app/splash_window.h"
+#include "kodexa_version.h"
 #include "ui/first_start_window.h"
 #include "ui/kodexa_window.h"
 #include "ui/pictures.h"
@@ -9,7 +10,7 @@ using namespace FX;
 
 namespace kodexa {
 
-const char* const kSettingsSection = "1.0";
+const char* const kSettingsSection = KODEXA_VERSION;
 const char* const kFirstStartKey = "firststart";
 
 bool ShowFirstStartOnce(FXApp& app) {

@@ -8,7 +8,7 @@ namespace kodexa {
 
 class FXSplashWindow;
 
-extern const char* const kSettingsSection;   // "1.0"
+extern const char* const kSettingsSection;   // the version, "1.0"
 extern const char* const kFirstStartKey;     // "firststart"
 
 // Shows the first-start window when the settings entry says it has never

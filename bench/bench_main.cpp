@@ -53,7 +53,7 @@ int ParseCount(const char* text) {
 
 int main(int argc, char* argv[]) {
     Options options;
-    std::set<int> figures = {1, 2, 3, 4, 5, 6};
+    std::set<int> figures = {1, 2, 3, 4, 5, 6, 7};
     std::string outFile;
     if (argc == 4 && std::strcmp(argv[1], "--memory-child") == 0)
         return kodexa::bench::MemoryChild(argv[2], std::atoi(argv[3]));
@@ -100,6 +100,7 @@ int main(int argc, char* argv[]) {
     static const std::pair<int, Figure> kFigures[] = {
         {1, kodexa::bench::FigureSearch}, {2, kodexa::bench::FigureStartup}, {3, kodexa::bench::FigureLookup},
         {4, kodexa::bench::FigureImport}, {5, kodexa::bench::FigureScale},   {6, kodexa::bench::FigureMemory},
+        {7, kodexa::bench::FigureAlphaSearch},
     };
     for (const auto& figure : kFigures)
         if (figures.count(figure.first)) figure.second(options, table);

@@ -27,6 +27,8 @@ void FigureLookup(const Options& options, Table& table);
 void FigureImport(const Options& options, Table& table);
 void FigureScale(const Options& options, Table& table);
 void FigureMemory(const Options& options, Table& table);
+// Titles and alphabetical-index terms searched together.
+void FigureAlphaSearch(const Options& options, Table& table);
 // The child process of figure 6b; answers the exit status.
 int MemoryChild(const std::string& catalogueDir, int searches);
 // Figure 1c, run by figure 1 on its copy of the catalogue, and its child

@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "catalogue/alpha_terms.h"
 #include "catalogue/catalogue_key.h"
 #include "catalogue/catalogue_records.h"
 #include "index/object_database.h"
@@ -13,8 +14,6 @@ namespace kodexa {
 namespace {
 
 constexpr int32_t kCatalogueOrder = 29;
-constexpr int kReadWriteMode = 6;
-constexpr int kReadOnlyMode = 0;
 constexpr int kUseIndex = 1;
 constexpr int32_t kDataStaticSize = 0;
 constexpr int kIndexHeaderSlots = 1;
@@ -24,6 +23,7 @@ const CatalogueFileNames kNames[kCatalogueFileCount] = {
     {"data1.dat", "data1.ndx", "Error opening Groups"},
     {"data2.dat", "data2.ndx", "Error opening Kapitel"},
     {"data3.dat", "data3.ndx", "Error opening Codes"},
+    {"data4.dat", "data4.ndx", "Error opening Alphabetisches Verzeichnis", true},
     {"data5.dat", "data5.ndx", "Error opening Facts", true},
 };
 
@@ -65,9 +65,15 @@ std::string Catalogue::IndexPath(CatalogueFile which) const { return dir + Names
 
 int Catalogue::Open(CatalogueFile which, CatalogueAccess access) {
     absent[Slot(which)] = false;
-    if (NamesOf(which).optional && access != CatalogueAccess::Writing) return errors[Slot(which)] = OpenOptional(which);
+    if (NamesOf(which).optional && access != CatalogueAccess::Writing) return KeepOutcome(which, OpenOptional(which));
     const int code =
         access == CatalogueAccess::Writing ? OpenDatabase(Database(which), which, true) : OpenForReading(which);
+    return KeepOutcome(which, code);
+}
+
+// The code, and for damage what the store found wrong and where, for Failure.
+int Catalogue::KeepOutcome(CatalogueFile which, int code) {
+    damage[Slot(which)] = code == kFileCorrupt ? Database(which).DamageDescription() : std::string();
     return errors[Slot(which)] = code;
 }
 
@@ -84,6 +90,15 @@ int Catalogue::OpenOptional(CatalogueFile which) {
     absent[Slot(which)] = !Exists(DataPath(which)) && !Exists(IndexPath(which));
     return OpenForReading(which);
 }
+
+OptionalState Catalogue::OpenIfPresent(CatalogueFile which) {
+    if (Open(which, CatalogueAccess::Reading) == kNoError) return OptionalState::Open;
+    if (IsAbsent(which)) return OptionalState::Absent;
+    Database(which).Close();
+    return OptionalState::Damaged;
+}
+
+bool Catalogue::IsOpen(CatalogueFile which) const { return databases[Slot(which)]->DataFile() != nullptr; }
 
 int Catalogue::OpenDatabase(ObjectDatabase& db, CatalogueFile which, bool readWrite) {
     return db.Open(DataPath(which).c_str(), IndexPath(which).c_str(), CatalogueKey(), kCatalogueOrder,
@@ -125,6 +140,7 @@ std::string Catalogue::Failure(CatalogueFile which) const {
     const int code = Error(which);
     if (code == kNoError) return std::string();
     if (code == kNoSuchFile) return MissingFiles(which);
+    if (code == kFileCorrupt && !damage[Slot(which)].empty()) return damage[Slot(which)];
     return StoreErrorMessage(code);
 }
 
@@ -153,8 +169,10 @@ bool Catalogue::FillTree(TreeSink& sink) {
 
 bool Catalogue::Search(const std::string& text, SearchSink& sink) {
     ReadTrouble trouble;
-    const bool found = SearchCodes(Database(CatalogueFile::Codes), text, sink, &trouble);
+    bool found = SearchCodes(Database(CatalogueFile::Codes), text, sink, &trouble);
     Remember(trouble);
+    if (IsOpen(CatalogueFile::AlphaIndex))
+        found = SearchAlphaTerms(Database(CatalogueFile::AlphaIndex), text, sink) || found;
     return found;
 }
 

@@ -19,13 +19,21 @@ class ObjectDatabase;
 
 // The databases of a catalogue, in the order of the table in catalogue.cpp
 // (data1, data2, ...). A database added later takes the next number and a
-// row in that table. The facts (data5) are optional: a catalogue without
-// their files works as before, only without facts and edition.
-enum class CatalogueFile { Groups, Chapters, Codes, Facts };
-constexpr int kCatalogueFileCount = 4;
+// row in that table. The alphabetical index (data4) and the facts (data5)
+// are optional: a catalogue without their files works as before, only
+// without index terms, or without facts and edition.
+enum class CatalogueFile { Groups, Chapters, Codes, AlphaIndex, Facts };
+constexpr int kCatalogueFileCount = 5;
 // The databases every catalogue has.
 constexpr CatalogueFile kAllCatalogueFiles[] = {CatalogueFile::Groups, CatalogueFile::Chapters, CatalogueFile::Codes};
-constexpr CatalogueFile kOptionalCatalogueFiles[] = {CatalogueFile::Facts};
+constexpr CatalogueFile kOptionalCatalogueFiles[] = {CatalogueFile::AlphaIndex, CatalogueFile::Facts};
+
+// What opening an optional database found.
+enum class OptionalState {
+    Absent,   // neither of its files: nothing to report
+    Open,     // open read-only
+    Damaged,  // one file only, or a file that does not open; see Failure
+};
 
 struct CatalogueFileNames {
     const char* dataName;      // "data1.dat", ...
@@ -83,6 +91,11 @@ public:
     // True when the last Open of an optional database found neither of its
     // files: not a failure, the catalogue just has no such database.
     bool IsAbsent(CatalogueFile which) const { return absent[Slot(which)]; }
+    // Opens an optional database read-only when both its files are there;
+    // one that does not open is closed again, so that no reader meets it.
+    OptionalState OpenIfPresent(CatalogueFile which);
+    // Whether the database is open (its record file is).
+    bool IsOpen(CatalogueFile which) const;
     // Closes one database and answers the store error code of the close.
     int Close(CatalogueFile which);
     // Closes every database in table order (groups, chapters, codes); true
@@ -94,8 +107,8 @@ public:
     std::string IndexPath(CatalogueFile which) const;
     int Error(CatalogueFile which) const { return errors[Slot(which)]; }
     // Why the last Open of the database failed, in one line: which of its
-    // files are missing, or the store's message for the data file. Empty
-    // after a successful open.
+    // files are missing, or the store's message for the data file (with
+    // what was wrong and where, for damage). Empty after a successful open.
     std::string Failure(CatalogueFile which) const;
     // The file of the database whose last Open failed: the index file when
     // the data file opened, else the data file.
@@ -129,6 +142,7 @@ protected:
 
 private:
     static int Slot(CatalogueFile which) { return static_cast<int>(which); }
+    int KeepOutcome(CatalogueFile which, int code);
     bool Exists(const std::string& path) const;
     int OpenForReading(CatalogueFile which);
     std::string MissingFiles(CatalogueFile which) const;
@@ -140,6 +154,7 @@ private:
     std::string dir;  // ends in '/'
     std::unique_ptr<ObjectDatabase> databases[kCatalogueFileCount];
     int errors[kCatalogueFileCount] = {};
+    std::string damage[kCatalogueFileCount];  // what Failure says for code 15
     std::string unreadable;
     bool absent[kCatalogueFileCount] = {};
 };

@@ -6,8 +6,6 @@ namespace kodexa {
 
 namespace {
 
-constexpr int kFlush = 1;
-constexpr int kVerify = 1;
 constexpr int kSyncHeader = 1;
 constexpr int kObjectHeaderSize = sizeof(ObjectHeader);
 constexpr int kTextLengthSize = 4;
@@ -16,7 +14,7 @@ constexpr int kTextLengthSize = 4;
 constexpr uint32_t kUncheckedTextLength = 64 * 1024;
 
 bool TextRunsPastEnd(StoreFile& store, int64_t textStart, uint32_t n) {
-    if (store.Seek(0, 2) != kNoError) return false;
+    if (store.Seek(0, kFromEnd) != kNoError) return false;
     FileAddress end = store.Tell();
     return store.LastError() == kNoError && int64_t(n) > int64_t(end.Get()) - textStart;
 }
@@ -97,7 +95,7 @@ int CatalogueRecord::ReadText(StoreFile& store, FileAddress at, RecordText& text
     if (store.Read(&readBuffer[0], static_cast<int>(readBuffer.size()), kCurrentPosition) != kNoError) {
         // A text that runs past the end of the file is damage, not a failed read.
         if (store.LastError() == kReadError && TextRunsPastEnd(store, at.Get() + kTextLengthSize, n))
-            store.SetError(kFileCorrupt);
+            store.Corrupt("text runs past the end of the file", at.Get());
         return FailWith(store);
     }
     std::memcpy(trailer, readBuffer.data() + n, static_cast<size_t>(trailerSize));
@@ -146,7 +144,7 @@ int CatalogueRecord::WriteFields(StoreFile& store, FileAddress stored) {
 // Gives a half-made object back as released space; the store keeps the code
 // of the step that failed.
 int CatalogueRecord::Discard(StoreFile& store, FileAddress stored, int failure) {
-    store.Remove(stored, 1);
+    store.Remove(stored, kMarkReleased);
     return store.SetError(failure);
 }
 

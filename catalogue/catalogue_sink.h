@@ -33,6 +33,8 @@ enum ItemKind {
     kKindLeafCode = 1,    // code shown with the page icon; every search result
     kKindGroup = 2,
     kKindChapter = 3,
+    kKindTerm = 4,            // a term of the alphabetical index, with its codes
+    kKindCrossReference = 5,  // a term of the alphabetical index without a code
 };
 
 enum class IconRole { Folder, Page };
@@ -49,11 +51,21 @@ public:
                          const std::string& code) = 0;
 };
 
+// A term of the alphabetical index that the search found.
+struct TermHit {
+    std::string codes;      // as the index writes them: "D86.8+ G99.8*"; empty for a cross-reference
+    std::string titleCode;  // the code whose title stands for the term: "D86.8"; empty for a cross-reference
+    std::string term;
+};
+
 class SearchSink {
 public:
     virtual ~SearchSink() = default;
     // One hit; the window shows it as "code\ttitle".
     virtual void AddResult(const std::string& code, const std::string& title) = 0;
+    // One term of the alphabetical index, after every title hit; a sink
+    // that shows titles only leaves it out.
+    virtual void AddTerm(const TermHit& /*hit*/) {}
 };
 
 // Fills the sink with chapters, groups and codes in one pass over the three

@@ -21,7 +21,7 @@ public:
     OutputDatabase(CatalogueFile which, const std::string& dir, std::string& error)
         : which(which), error(error), catalogue(dir), db(catalogue.Database(which)) {
         opened = catalogue.Open(which, CatalogueAccess::Writing) == 0;
-        if (!opened) error = DescribeFailure(which, "creating", db.ErrorMessage());
+        if (!opened) error = DescribeFailure(which, "creating", Message(db.LastError()).c_str());
     }
     OutputDatabase(const OutputDatabase&) = delete;
     OutputDatabase& operator=(const OutputDatabase&) = delete;
@@ -33,17 +33,23 @@ public:
         int result = record.Write();
         record.ReleaseTexts();
         if (result == 0) return true;
-        error = DescribeFailure(which, ("writing " + code + " to").c_str(), StoreErrorMessage(result));
+        error = DescribeFailure(which, ("writing " + code + " to").c_str(), Message(result).c_str());
         return false;
     }
 
     bool Close() {
         int result = catalogue.Close(which);
-        if (result != 0) error = DescribeFailure(which, "closing", StoreErrorMessage(result));
+        if (result != 0) error = DescribeFailure(which, "closing", Message(result).c_str());
         return result == 0;
     }
 
 private:
+    // The store's message, with what was wrong and where for damage.
+    std::string Message(int code) const {
+        std::string damage = code == kFileCorrupt ? db.DamageDescription() : std::string();
+        return damage.empty() ? StoreErrorMessage(code) : damage;
+    }
+
     CatalogueFile which;
     std::string& error;
     Catalogue catalogue;

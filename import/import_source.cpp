@@ -28,6 +28,7 @@ const char* RoleName(SourceRole role) {
     case SourceRole::Chapters: return "chapters";
     case SourceRole::Groups: return "groups";
     case SourceRole::Codes: return "codes";
+    case SourceRole::AlphaIndex: return "alphabetical index";
     }
     return "?";
 }
@@ -250,23 +251,23 @@ size_t FindControlCharacter(const std::string& line) {
     return std::string::npos;
 }
 
-std::vector<std::string> SplitFields(const std::string& line) {
+std::vector<std::string> SplitFields(const std::string& line, char separator) {
     std::vector<std::string> fields;
     size_t start = 0;
     for (;;) {
-        size_t end = line.find(';', start);
+        size_t end = line.find(separator, start);
         fields.push_back(line.substr(start, end == std::string::npos ? std::string::npos : end - start));
         if (end == std::string::npos) return fields;
         start = end + 1;
     }
 }
 
-std::string DescribeControl(const std::string& line, size_t at) {
+std::string DescribeControl(const std::string& line, size_t at, char separator) {
     unsigned char c = static_cast<unsigned char>(line[at]);
     unsigned code = c == 0xC2 ? static_cast<unsigned char>(line[at + 1]) : c;
     char text[64];
     std::snprintf(text, sizeof text, "control character U+%04X in field %zu", code,
-                  static_cast<size_t>(std::count(line.begin(), line.begin() + at, ';')) + 1);
+                  static_cast<size_t>(std::count(line.begin(), line.begin() + at, separator)) + 1);
     return text;
 }
 
@@ -277,7 +278,7 @@ bool Latin1ToUtf8(const std::string& latin1, std::string& utf8) {
     return converter.Convert(latin1, utf8);
 }
 
-bool ReadSourceText(const std::string& path, SourceText& text, ImportError& error) {
+bool ReadSourceText(const std::string& path, SourceText& text, ImportError& error, char separator) {
     error = ImportError{path, 0, ""};
     text = SourceText{};
     text.path = path;
@@ -307,10 +308,10 @@ bool ReadSourceText(const std::string& path, SourceText& text, ImportError& erro
         size_t control = FindControlCharacter(line);
         if (control != std::string::npos) {
             error.line = number;
-            error.message = DescribeControl(line, control);
+            error.message = DescribeControl(line, control, separator);
             return false;
         }
-        text.lines.push_back(SourceLine{number, SplitFields(line)});
+        text.lines.push_back(SourceLine{number, SplitFields(line, separator)});
     }
     return true;
 }

@@ -18,8 +18,8 @@ struct ImportError {
 // "file, line N: message", or "file: message" without a line.
 std::string FormatImportError(const ImportError& error);
 
-enum class SourceRole { Chapters, Groups, Codes };
-const char* RoleName(SourceRole role);  // "chapters", "groups", "codes"
+enum class SourceRole { Chapters, Groups, Codes, AlphaIndex };
+const char* RoleName(SourceRole role);  // "chapters", "groups", "codes", "alphabetical index"
 
 struct SourceFiles {
     std::string chapters, groups, codes;
@@ -58,9 +58,9 @@ bool Latin1ToUtf8(const std::string& latin1, std::string& utf8);
 
 // Reads path as UTF-8 text: a byte-order mark is skipped, a file that is
 // not valid UTF-8 is taken as ISO-8859-1 and converted. Lines end in LF or
-// CRLF; fields are split at ';'. A control character anywhere in a line
-// (C0, DEL or C1) is refused, naming the line.
-bool ReadSourceText(const std::string& path, SourceText& text, ImportError& error);
+// CRLF; fields are split at separator. A control character anywhere in a
+// line (C0, DEL or C1) is refused, naming the line.
+bool ReadSourceText(const std::string& path, SourceText& text, ImportError& error, char separator = ';');
 
 }  // namespace kodexa
 

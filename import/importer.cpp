@@ -4,9 +4,11 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <set>
 #include <vector>
 
 #include "store/file_set_replace.h"
+#include "import/alpha_index.h"
 #include "import/catalogue_writer.h"
 #include "import/facts_writer.h"
 #include "import/import_model.h"
@@ -33,8 +35,9 @@ public:
         // that fails leaves it as it was: first the sources, then whether
         // the target may be replaced; only then the housekeeping.
         CatalogueModel model;
-        if (!FindFiles() || !ReadModel(model) || !MakeTarget()) return 1;
-        if (!PrepareTarget() || !BuildAndInstall(model)) {
+        AlphaIndexModel alpha;
+        if (!FindFiles() || !ReadModel(model) || !ReadAlpha(model, alpha) || !MakeTarget()) return 1;
+        if (!PrepareTarget() || !BuildAndInstall(model, alpha)) {
             RemoveTargetMadeHere();
             return 1;
         }
@@ -42,7 +45,10 @@ public:
         // only a run that succeeded clears it away.
         RemoveStaleStaging(target);
         double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        const ImportCounts written{model.chapters.size(), model.groups.size(), model.codes.size()};
+        ImportCounts written{model.chapters.size(), model.groups.size(), model.codes.size()};
+        written.alphaIndex = !alphaPath.empty();
+        written.terms = alpha.terms.size();
+        written.termsLeftOut = alpha.leftOut;
         report.Finished(written, target, seconds);
         if (counts != nullptr) *counts = written;
         return 0;
@@ -56,10 +62,27 @@ private:
 
     bool FindFiles() {
         files = request.files;
+        alphaPath = request.alphaFile;
         ImportError error;
         if (!request.sourceDir.empty() && !FindSourceFiles(request.sourceDir, files, error)) {
             return Fail(FormatImportError(error));
         }
+        if (alphaPath.empty() && !request.sourceDir.empty() && !FindAlphaIndex(request.sourceDir, alphaPath, error)) {
+            return Fail(FormatImportError(error));
+        }
+        return true;
+    }
+
+    // Terms whose codes the catalogue lacks are counted, not fatal: an index
+    // and a classification of neighbouring years still go together.
+    bool ReadAlpha(const CatalogueModel& model, AlphaIndexModel& alpha) {
+        if (alphaPath.empty()) return true;
+        std::set<std::string> codes;
+        for (const CodeEntry& code : model.codes) codes.insert(code.code);
+        ImportError error;
+        SourceEncoding encoding;
+        if (!ReadAlphaIndex(alphaPath, codes, alpha, encoding, error)) return Fail(FormatImportError(error));
+        report.SourceTaken(SourceRole::AlphaIndex, alphaPath, encoding);
         return true;
     }
 
@@ -113,11 +136,13 @@ private:
         if (madeTarget) RemoveDirectory(target.c_str());
     }
 
-    bool BuildAndInstall(const CatalogueModel& model) {
+    bool BuildAndInstall(const CatalogueModel& model, const AlphaIndexModel& alpha) {
         std::string staging, error;
         if (!CreateStaging(target, staging, error)) return Fail(error);
         const WriteProgress progress = [this](size_t done, size_t total) { report.CodesWritten(done, total); };
+        const bool withAlpha = !alphaPath.empty();
         if (!WriteCatalogueFiles(model, staging + "/", progress, error) ||
+            (withAlpha && !WriteAlphaIndex(alpha, staging + "/", error)) ||
             !WriteFactsFiles(facts, staging + "/", error) || !SyncStaging(staging, error)) {
             DiscardStaging(staging);
             return Fail(error + "; " + target + " is unchanged");
@@ -149,6 +174,7 @@ private:
     FactsModel facts;
     std::string target;
     SourceFiles files;
+    std::string alphaPath;  // empty: no alphabetical index
     TargetLock lock;
     bool madeTarget = false;
 };

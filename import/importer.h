@@ -15,10 +15,15 @@ struct ImportRequest {
     SourceFiles files;      // used when sourceDir is empty
     std::string targetDir;
     bool force = false;  // replace a catalogue already in targetDir
+    // The alphabetical index; when empty, sourceDir is searched for one.
+    std::string alphaFile;
 };
 
 struct ImportCounts {
     size_t chapters = 0, groups = 0, codes = 0;
+    bool alphaIndex = false;  // an alphabetical index was imported
+    size_t terms = 0;         // its terms written
+    size_t termsLeftOut = 0;  // its terms naming a code not in the catalogue
 };
 
 // What a run tells as it goes. The importer prints nothing itself: the tool

@@ -1,5 +1,39 @@
-// Layout of a B-tree inside an index file: the header kept in the store
-// file's static area and the geometry of the node objects.
+// The byte layout of the index layer inside store files, written once: the
+// B-tree header, the nodes, and the header and strings of stored records.
+// Fields are FileAddress or StoredUInt32 (4 bytes, least significant first).
+//
+// B-tree header, in an index file's static area, normally right after the
+// store file header (BtreeHeader, 28 bytes):
+//
+//   OFFSET  SIZE  DESCRIPTION
+//        0     4  Order: a node holds at most order - 1 entries (an order
+//                 below 5 counts as 5)
+//        4     4  Entry size: 4-byte child link plus the key image
+//        8     4  Number of keys in the tree
+//       12     4  Number of nodes
+//       16     4  Height: levels from the root to the leaves, 1 for a root
+//                 alone
+//       20     4  Root: object address of the root node
+//       24     4  Spare, kept as the layer above set it
+//
+// Node, the object of one block (order - 1 entries always reserved, so a
+// node object is entry size * (order - 1) + 8 bytes):
+//
+//   OFFSET  SIZE  DESCRIPTION
+//        0     4  Number of entries in use, 0 .. order - 1
+//        4     4  Child 0: the subtree of keys before entry 0; 0 in a leaf
+//        8     e  Entry 0: child link (subtree of keys after this key,
+//                 0 in a leaf), then the key image; e is the entry size
+//      8+e     e  Entry 1, and so on; keys ascend
+//
+// Stored record (an object in a record file), fields after its header
+// (ObjectHeader, 8 bytes):
+//
+//   OFFSET  SIZE  DESCRIPTION
+//        0     4  Class tag of the record
+//        4     4  The record's own object address
+//        8     .  The record's fields; a text is a 4-byte length n and n
+//                 bytes without a terminator
 #ifndef KODEXA_INDEX_BTREE_FORMAT_H
 #define KODEXA_INDEX_BTREE_FORMAT_H
 
@@ -18,6 +52,13 @@ struct BtreeHeader {
     FileAddress root;
     FileAddress spare;
 };
+
+// In front of the fields of every stored record.
+struct ObjectHeader {
+    FileAddress classTag;
+    FileAddress ownAddress;
+};
+static_assert(sizeof(ObjectHeader) == 8, "object header is 8 bytes");
 
 constexpr int kBtreeHeaderSize = 28;
 static_assert(sizeof(BtreeHeader) == kBtreeHeaderSize, "B-tree header is 28 bytes");

@@ -23,6 +23,11 @@ int BtreeIndex::Fail(int code) {
     return 0;
 }
 
+int BtreeIndex::Corrupt(const char* reason, int64_t offset) {
+    if (storeFile != nullptr) storeFile->Corrupt(reason, offset);
+    return 0;
+}
+
 // A tree whose header never loaded (a failed open) must not be walked, and
 // its header image must not be written over whatever file it was bound to.
 bool BtreeIndex::Usable() {
@@ -58,7 +63,7 @@ int BtreeIndex::Create(StoreFile* file, int createNew, FileAddress at) {
     if (file == nullptr) return kNullPointer;
     Adopt(file);
     headerAddress = at;
-    if (!HeaderFitsStaticArea(at)) return storeFile->SetError(kFileCorrupt);
+    if (!HeaderFitsStaticArea(at)) return storeFile->Corrupt("tree header lies outside the static area", at.Get());
     if (!createNew) return ReadHeader();
     return CreateEmptyTree();
 }
@@ -119,7 +124,8 @@ int BtreeIndex::ReadHeader() {
     if (code != kNoError) return code;
     // Node buffers are sized from the header, so a header that makes no
     // sensible node is refused rather than believed.
-    if (!NodeGeometry::Of(onDisk).IsSane()) return storeFile->SetError(kFileCorrupt);
+    if (!NodeGeometry::Of(onDisk).IsSane())
+        return storeFile->Corrupt("tree order and entry size make no usable node", headerAddress.Get());
     header = onDisk;
     headerLoaded = true;
     headerDirty = false;
@@ -129,7 +135,7 @@ int BtreeIndex::ReadHeader() {
 int BtreeIndex::WriteHeader() {
     if (storeFile == nullptr) return kFileClosed;
     if (!headerLoaded || !storeFile->IsReady() || !storeFile->IsWritable()) return kNoError;
-    int code = storeFile->Write(&header, sizeof header, headerAddress, 1, 1);
+    int code = storeFile->Write(&header, sizeof header, headerAddress, kFlush, kVerify);
     if (code == kNoError) headerDirty = false;
     return code;
 }
@@ -191,7 +197,7 @@ bool BtreeIndex::WriteNode(const BtreeNode& node, FileAddress at) { return node.
 // One step down the tree. Counting the steps is what keeps a link that
 // points back up (a cycle in a damaged file) from leading on for ever.
 bool BtreeIndex::Descend(BtreeNode& node, FileAddress at, int& depth) {
-    if (depth >= DepthLimit(header.height)) return Fail(kFileCorrupt), false;
+    if (depth >= DepthLimit(header.height)) return Corrupt("node lies deeper than the tree's height", at.Get()), false;
     ++depth;
     return ReadNode(node, at);
 }

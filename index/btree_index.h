@@ -58,6 +58,8 @@ private:
     enum SearchResult { kBelowAll = -1, kMatch = 0, kAfterEntry = 1 };
 
     int Fail(int code);
+    // Records damage (code 15) with what was wrong and where; answers 0.
+    int Corrupt(const char* reason, int64_t offset);
     bool Usable();
     NodeGeometry Geometry() const { return NodeGeometry::Of(header); }
     bool HeaderFitsStaticArea(FileAddress at) const;

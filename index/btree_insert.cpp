@@ -53,11 +53,12 @@ bool BtreeIndex::InsertUpward(IndexKey& key, IndexKey& scratch, BtreeNode& node,
             if (!ReadNode(node, at)) return false;
             // A separator already present means the node is not the one the
             // descent passed through.
-            if (Search(node, key, scratch, p) == kMatch) return Fail(kFileCorrupt), false;
+            if (Search(node, key, scratch, p) == kMatch)
+                return Corrupt("separator already in the node below it", at.Get()), false;
         }
         ++p;
         if (!node.IsFull()) {
-            if (!node.Insert(p, key)) return Fail(kFileCorrupt), false;
+            if (!node.Insert(p, key)) return Corrupt("insert position outside the node", at.Get()), false;
             if (!WriteNode(node, at)) return false;
             header.keyCount++;
             return true;

@@ -46,7 +46,7 @@ int BtreeIndex::FindEdge(IndexKey& key, int syncHeader, bool last) {
     if (!Usable()) return 0;
     if (syncHeader) SyncHeader(1);
     if (header.keyCount == 0) return 0;
-    if (header.root == 0) return Fail(kFileCorrupt);
+    if (header.root == 0) return Corrupt("tree with keys has no root", headerAddress.Get());
     BtreeNode node(Geometry());
     if (!FreshNode(node)) return 0;
     int depth = 0;
@@ -77,7 +77,7 @@ int BtreeIndex::RightmostEntry(BtreeNode& node, int q, int& depth) {
         if (!Descend(node, node.Child(q), depth)) return -1;
         q = node.Count() - 1;
     }
-    if (q < 0) return Fail(kFileCorrupt), -1;
+    if (q < 0) return Corrupt("node below the root holds no entries", node.address.Get()), -1;
     return q;
 }
 
@@ -123,7 +123,7 @@ int BtreeIndex::LoadMarked(const NeighbourMark& mark, BtreeNode& node, IndexKey&
 int BtreeIndex::AnswerNeighbour(const BtreeNode& node, int p, IndexKey& key, IndexKey& scratch, bool forward) {
     node.Load(p, scratch);
     bool beyond = forward ? !key.IsGreater(scratch) && !key.IsEqual(scratch) : key.IsGreater(scratch) != 0;
-    if (!beyond) return Fail(kFileCorrupt);
+    if (!beyond) return Corrupt("keys out of order", node.address.Get());
     node.Load(p, key);
     return 1;
 }

@@ -110,7 +110,7 @@ int BtreeNode::TakePrefix(StoreFile& file, FileAddress at) {
     FileAddress storedCount, storedChild0;
     std::memcpy(&storedCount, storage, sizeof storedCount);
     std::memcpy(&storedChild0, storage + sizeof storedCount, sizeof storedChild0);
-    if (storedCount < 0 || storedCount > maxEntries) return file.SetError(kFileCorrupt);
+    if (storedCount < 0 || storedCount > maxEntries) return file.Corrupt("node entry count out of range", at.Get());
     count = storedCount;
     child0 = storedChild0;
     address = at;
@@ -119,10 +119,10 @@ int BtreeNode::TakePrefix(StoreFile& file, FileAddress at) {
 
 int BtreeNode::Write(StoreFile& file, FileAddress at) const {
     FileAddress storedCount = count;
-    int code = file.Write(&storedCount, sizeof storedCount, at, 0, 0);
+    int code = file.Write(&storedCount, sizeof storedCount, at, kNoFlush, kNoVerify);
     if (code != kNoError) return code;
-    if ((code = file.Write(&child0, sizeof child0, kCurrentPosition, 0, 0)) != kNoError) return code;
-    if (count > 0) return file.Write(entries, count * entrySize, kCurrentPosition, 0, 0);
+    if ((code = file.Write(&child0, sizeof child0, kCurrentPosition, kNoFlush, kNoVerify)) != kNoError) return code;
+    if (count > 0) return file.Write(entries, count * entrySize, kCurrentPosition, kNoFlush, kNoVerify);
     return kNoError;
 }
 

@@ -50,7 +50,7 @@ bool BtreeIndex::ReplaceBySuccessor(IndexKey& key, BtreeNode& node, int p, Addre
         if (!parents.Push(repair.address)) return Fail(kMemoryError), false;
         if (!Descend(repair, repair.Child(-1), depth)) return false;
     }
-    if (repair.Count() == 0) return Fail(kFileCorrupt), false;
+    if (repair.Count() == 0) return Corrupt("node below the root holds no entries", repair.address.Get()), false;
     repair.Load(0, key);
     repair.Remove(0);
     key.address = right;
@@ -77,7 +77,7 @@ bool BtreeIndex::RepairUpward(IndexKey& key, IndexKey& scratch, BtreeNode& repai
 bool BtreeIndex::ReadChild(const BtreeNode& parent, int p, BtreeNode& child) {
     FileAddress at = parent.Child(p);
     // Every entry of an inner node has a subtree; a missing one is damage.
-    if (at == 0) return Fail(kFileCorrupt), false;
+    if (at == 0) return Corrupt("inner node lacks a subtree", parent.address.Get()), false;
     return ReadNode(child, at);
 }
 
@@ -88,7 +88,7 @@ bool BtreeIndex::Rebalance(BtreeNode& parent, int p, IndexKey& scratch) {
     NodeGeometry geometry = Geometry();
     BtreeNode left(geometry), right(geometry);
     if (!FreshNode(left) || !FreshNode(right)) return false;
-    if (parent.Count() == 0) return Fail(kFileCorrupt), false;
+    if (parent.Count() == 0) return Corrupt("inner node holds no entries", parent.address.Get()), false;
     if (p < 0) {
         if (!ReadChild(parent, -1, left) || !ReadChild(parent, 0, right)) return false;
         if (right.CanLend()) return BorrowFromRight(parent, 0, left, right, scratch);
@@ -108,7 +108,8 @@ bool BtreeIndex::Rebalance(BtreeNode& parent, int p, IndexKey& scratch) {
 // Right is short: the separator comes down to its front, and left's last
 // entry goes up in its place.
 bool BtreeIndex::BorrowFromLeft(BtreeNode& parent, int s, BtreeNode& left, BtreeNode& right, IndexKey& scratch) {
-    if (right.IsFull() || left.Count() == 0) return Fail(kFileCorrupt), false;
+    if (right.IsFull() || left.Count() == 0)
+        return Corrupt("node counts do not allow a borrow", parent.address.Get()), false;
     int last = left.Count() - 1;
     parent.Load(s, scratch);
     scratch.address = right.Child(-1);
@@ -124,7 +125,8 @@ bool BtreeIndex::BorrowFromLeft(BtreeNode& parent, int s, BtreeNode& left, Btree
 // Left is short: the separator comes down to its end, and right's first
 // entry goes up in its place.
 bool BtreeIndex::BorrowFromRight(BtreeNode& parent, int s, BtreeNode& left, BtreeNode& right, IndexKey& scratch) {
-    if (left.IsFull() || right.Count() == 0) return Fail(kFileCorrupt), false;
+    if (left.IsFull() || right.Count() == 0)
+        return Corrupt("node counts do not allow a borrow", parent.address.Get()), false;
     parent.Load(s, scratch);
     scratch.address = right.Child(-1);
     left.Append(scratch);
@@ -139,7 +141,8 @@ bool BtreeIndex::BorrowFromRight(BtreeNode& parent, int s, BtreeNode& left, Btre
 // The separator and all of right join left; right's node is given back.
 bool BtreeIndex::Merge(BtreeNode& parent, int s, BtreeNode& left, BtreeNode& right, IndexKey& scratch) {
     // Sound trees always fit; counts that do not are damage.
-    if (left.Count() + 1 + right.Count() > left.MaxEntries()) return Fail(kFileCorrupt), false;
+    if (left.Count() + 1 + right.Count() > left.MaxEntries())
+        return Corrupt("node counts do not allow a merge", parent.address.Get()), false;
     parent.Load(s, scratch);
     scratch.address = right.Child(-1);
     left.Append(scratch);
@@ -154,7 +157,7 @@ bool BtreeIndex::Merge(BtreeNode& parent, int s, BtreeNode& left, BtreeNode& rig
 // for a tree that means a node reached twice, which is damage.
 bool BtreeIndex::FreeNode(FileAddress at) {
     if (storeFile->Remove(at)) return true;
-    if (storeFile->LastError() == kNoError) Fail(kFileCorrupt);
+    if (storeFile->LastError() == kNoError) Corrupt("node reached twice", at.Get());
     return false;
 }
 

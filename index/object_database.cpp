@@ -185,4 +185,13 @@ int ObjectDatabase::SetIndexError(int code, int n) {
 
 const char* ObjectDatabase::IndexErrorMessage(int n) const { return StoreErrorMessage(IndexError(n)); }
 
+std::string ObjectDatabase::DamageDescription() const {
+    BtreeIndex* index = Index(0);
+    const StoreFile* files[] = {storeFile, index != nullptr ? index->File() : nullptr};
+    for (const StoreFile* file : files)
+        if (file != nullptr && file->LastError() == kFileCorrupt && *file->CorruptionReason() != 0)
+            return file->ErrorDescription();
+    return std::string();
+}
+
 }  // namespace kodexa

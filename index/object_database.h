@@ -3,6 +3,8 @@
 #ifndef KODEXA_INDEX_OBJECT_DATABASE_H
 #define KODEXA_INDEX_OBJECT_DATABASE_H
 
+#include <string>
+
 #include "index/btree_index.h"
 #include "index/index_key.h"
 #include "store/store_file.h"
@@ -75,6 +77,10 @@ public:
     const char* IndexErrorMessage(int n) const;
 
     StoreFile* DataFile() const { return storeFile; }
+    // The message of code 15 with what was wrong and where, from whichever
+    // of the files recorded the damage last; "" when neither holds code 15
+    // with a reason.
+    std::string DamageDescription() const;
     int Existed() const { return existed; }
     int UseIndex() const { return useIndex; }
     int IndexCount() const { return indexTable != nullptr ? indexTable->Count() : 0; }

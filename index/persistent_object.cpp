@@ -24,7 +24,7 @@ int PersistentObject::Reload() { return Read(address) == kNoError ? 1 : 0; }
 int PersistentObject::WriteObjectHeader(const ObjectHeader& header, FileAddress a) {
     StoreFile* store = Store();
     if (store == nullptr) return kNoDatabaseOpen;
-    return store->Write(&header, sizeof header, a, 1, 1);
+    return store->Write(&header, sizeof header, a, kFlush, kVerify);
 }
 
 int PersistentObject::ReadObjectHeader(ObjectHeader& header, FileAddress a) {
@@ -39,8 +39,8 @@ int PersistentObject::WriteString(const char* s, FileAddress a) {
     static const char kNullString[1] = {0};
     const char* text = s != nullptr ? s : kNullString;
     StoredUInt32 length = static_cast<uint32_t>(s != nullptr ? std::strlen(s) : 1);
-    if (store->Write(&length, sizeof length, a, 1, 1) != kNoError) return store->LastError();
-    if (store->Write(text, static_cast<int>(length.Get()), kCurrentPosition, 1, 1) != kNoError)
+    if (store->Write(&length, sizeof length, a, kFlush, kVerify) != kNoError) return store->LastError();
+    if (store->Write(text, static_cast<int>(length.Get()), kCurrentPosition, kFlush, kVerify) != kNoError)
         return store->LastError();
     return kNoError;
 }
@@ -55,7 +55,7 @@ constexpr uint32_t kUncheckedTextLength = 64 * 1024;
 
 // How many bytes the file holds from start on, or -1 (code recorded).
 int64_t BytesFrom(StoreFile& store, FileAddress start) {
-    if (store.Seek(0, 2) != kNoError) return -1;
+    if (store.Seek(0, kFromEnd) != kNoError) return -1;
     FileAddress end = store.Tell();
     if (store.LastError() != kNoError) return -1;
     return int64_t(end.Get()) - start.Get();
@@ -74,7 +74,7 @@ char* PersistentObject::ReadString(FileAddress a) {
     if (n > kUncheckedTextLength) {
         int64_t left = BytesFrom(*store, textStart);
         if (left < 0) return nullptr;
-        if (int64_t(n) > left) return store->SetError(kFileCorrupt), nullptr;
+        if (int64_t(n) > left) return store->Corrupt("text runs past the end of the file", a.Get()), nullptr;
     }
     char* text = new (std::nothrow) char[n + 1];
     if (text == nullptr) return store->SetError(kMemoryError), nullptr;
@@ -85,7 +85,7 @@ char* PersistentObject::ReadString(FileAddress a) {
         // A text that runs past the end of the file is damage, not a failed read.
         if (store->LastError() == kReadError) {
             int64_t left = BytesFrom(*store, textStart);
-            if (left >= 0 && int64_t(n) > left) store->SetError(kFileCorrupt);
+            if (left >= 0 && int64_t(n) > left) store->Corrupt("text runs past the end of the file", a.Get());
             else if (left >= 0) store->SetError(kReadError);
         }
         return nullptr;
@@ -98,7 +98,7 @@ int PersistentObject::StringSize(const char* s) { return s != nullptr ? static_c
 
 int PersistentObject::RemoveObject(FileAddress a) {
     StoreFile* store = Store();
-    return store != nullptr ? store->Remove(a, 0) : 0;
+    return store != nullptr ? store->Remove(a, kMarkDeleted) : 0;
 }
 
 // The key primitives answer 0 when the index is missing rather than reach

@@ -4,18 +4,12 @@
 #ifndef KODEXA_INDEX_PERSISTENT_OBJECT_H
 #define KODEXA_INDEX_PERSISTENT_OBJECT_H
 
+#include "index/btree_format.h"
 #include "index/index_key.h"
 #include "index/object_database.h"
 #include "store/file_address.h"
 
 namespace kodexa {
-
-// In front of the fields of every stored record.
-struct ObjectHeader {
-    FileAddress classTag;
-    FileAddress ownAddress;
-};
-static_assert(sizeof(ObjectHeader) == 8, "object header is 8 bytes");
 
 class PersistentObject {
 public:

@@ -13,6 +13,8 @@
 #include <cstring>
 #include <new>
 
+#include <zlib.h>
+
 namespace kodexa {
 
 namespace {
@@ -35,19 +37,6 @@ FileHolder* Hold(FILE* file) {
     if (holder == nullptr) active.fclose(file);
     return holder;
 }
-
-struct CrcTable {
-    uint32_t entry[256];
-    CrcTable() {
-        for (uint32_t i = 0; i < 256; ++i) {
-            uint32_t c = i;
-            for (int k = 0; k < 8; ++k) c = (c & 1u) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-            entry[i] = c;
-        }
-    }
-};
-
-const CrcTable kCrcTable;
 
 // A file cut short by another program under a mapping makes the copy out of
 // the vanished pages raise SIGBUS. While a copy runs, the handler jumps back
@@ -341,15 +330,24 @@ bool ListDirectory(const char* name, std::vector<std::string>& names) {
     return complete;
 }
 
+// zlib's CRC-32 is the one the format uses: polynomial 0xEDB88320
+// (reflected), register started at all ones and inverted at the end. zlib
+// takes and answers the inverted register, hence the inversions in the step.
 uint32_t Crc32Step(unsigned char byte, uint32_t crc) {
-    return kCrcTable.entry[(crc ^ byte) & 0xFFu] ^ (crc >> 8);
+    return ~static_cast<uint32_t>(::crc32(~crc & 0xFFFFFFFFu, &byte, 1));
 }
 
 uint32_t Crc32(const void* buffer, size_t count) {
-    const unsigned char* p = static_cast<const unsigned char*>(buffer);
-    uint32_t crc = 0xFFFFFFFFu;
-    for (size_t i = 0; i < count; ++i) crc = Crc32Step(p[i], crc);
-    return ~crc;
+    const Bytef* p = static_cast<const Bytef*>(buffer);
+    uLong crc = ::crc32(0L, Z_NULL, 0);
+    // zlib takes lengths as uInt; longer buffers go in pieces.
+    while (count > 0) {
+        uInt piece = count > 0x40000000u ? 0x40000000u : static_cast<uInt>(count);
+        crc = ::crc32(crc, p, piece);
+        p += piece;
+        count -= piece;
+    }
+    return static_cast<uint32_t>(crc);
 }
 
 }  // namespace kodexa

@@ -138,6 +138,8 @@ int RemoveDirectory(const char* name);
 bool ListDirectory(const char* name, std::vector<std::string>& names);
 long FileLengthOnDisk(FileHolder* holder);
 
+// The CRC-32 of the store's checksums (zlib's). A step takes and answers the
+// register, which starts at all ones and is inverted at the end.
 uint32_t Crc32Step(unsigned char byte, uint32_t crc);
 uint32_t Crc32(const void* buffer, size_t count);
 

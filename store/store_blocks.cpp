@@ -148,7 +148,7 @@ FileAddress StoreFile::AppendBlock(int total) {
     FileAddress block = header.endOfFile;
     int64_t real = RealLength();
     if (block < header.dataStart || (real >= 0 && block > real)) {
-        Fail(kFileCorrupt);
+        Corrupt("end of file lies outside the data area", block.Get());
         return 0;
     }
     if (static_cast<int64_t>(block.Get()) + total > INT32_MAX) {
@@ -199,7 +199,7 @@ FileAddress StoreFile::Allocate(int size, int mode) {
 // failure keeps its code. Answers the failed allocation's 0.
 FileAddress StoreFile::GiveBack(FileAddress block) {
     int code = error;
-    Remove(block.Get() + BlockHeaderSize(), 1);
+    Remove(block.Get() + BlockHeaderSize(), kMarkReleased);
     Fail(code);
     return 0;
 }
@@ -258,7 +258,8 @@ int StoreFile::ObjectLength(FileAddress objectAddress) {
     if (ReadObjectBlock(objectAddress, block) != kNoError) return 0;
     int64_t length = static_cast<int64_t>(block.length.Get()) - BlockHeaderSize() -
                      (HasChecksums() ? kChecksumSize : 0);
-    if (length < 0 || length > INT32_MAX) return Fail(kFileCorrupt), 0;
+    if (length < 0 || length > INT32_MAX)
+        return Corrupt("block too short for its headers", objectAddress.Get() - BlockHeaderSize()), 0;
     return static_cast<int>(length);
 }
 
@@ -285,7 +286,8 @@ int StoreFile::ChecksummedLength(FileAddress objectAddress) {
     BlockHeader block;
     if (ReadBlockHeader(block, objectAddress.Get() - BlockHeaderSize()) != kNoError) return -1;
     int64_t length = static_cast<int64_t>(block.length.Get()) - BlockHeaderSize() - kChecksumSize;
-    if (length < 0 || length > INT32_MAX) return Fail(kFileCorrupt), -1;
+    if (length < 0 || length > INT32_MAX)
+        return Corrupt("block too short for its headers and checksum", objectAddress.Get() - BlockHeaderSize()), -1;
     return static_cast<int>(length);
 }
 
@@ -293,7 +295,7 @@ StoredUInt32 StoreFile::WriteObjectChecksum(FileAddress objectAddress) {
     if (!HasChecksums()) return 0;
     int length = ChecksummedLength(objectAddress);
     if (length < 0) return 0;
-    StoredUInt32 crc = Checksum(length, objectAddress, 1);
+    StoredUInt32 crc = Checksum(length, objectAddress, kBuffered);
     if (error != kNoError) return 0;
     if (WriteStructure(&crc, sizeof crc, objectAddress.Get() + length) != kNoError) return 0;
     return crc;
@@ -307,7 +309,7 @@ int StoreFile::VerifyObjectChecksum(FileAddress objectAddress, unsigned* stored,
     }
     int length = ChecksummedLength(objectAddress);
     if (length < 0) return 0;
-    uint32_t crc = Checksum(length, objectAddress, 1);
+    uint32_t crc = Checksum(length, objectAddress, kBuffered);
     if (error != kNoError) return 0;
     StoredUInt32 onDisk;
     if (Read(&onDisk, sizeof onDisk, objectAddress.Get() + length) != kNoError) return 0;

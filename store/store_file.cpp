@@ -1,28 +1,10 @@
 // Lifecycle, raw access and header handling of a store file.
 #include "store/store_file.h"
 
-#include <cctype>
 #include <cstring>
 #include <new>
 
 namespace kodexa {
-
-namespace {
-
-char NormalisedRevision(char revision) {
-    switch (revision) {
-        case 'A': case 'a': return 'A';
-        case 'B': case 'b': return 'B';
-        case 'C': case 'c': return 'C';
-        default: return 0;
-    }
-}
-
-char UpperRevision(char revision) {
-    return static_cast<char>(std::toupper(static_cast<unsigned char>(revision)));
-}
-
-}  // namespace
 
 StoreFile::StoreFile()
     : revision(0), header(), handle(nullptr), lastAccess(LastAccess::Read), error(kNoError),
@@ -37,16 +19,11 @@ StoreFile::~StoreFile() {
     if (Close() != kNoError) FileDiscard(handle);
 }
 
-int StoreFile::HeaderSize() const {
-    char r = UpperRevision(revision);
-    return (r == 'B' || r == 'C') ? kLockedHeaderSize : kStoreHeaderSize;
-}
+int StoreFile::HeaderSize() const { return LayoutOfRevision(revision).headerSize; }
 
-int StoreFile::BlockHeaderSize() const {
-    return UpperRevision(revision) == 'C' ? kLockedBlockHeaderSize : kBlockHeaderSize;
-}
+int StoreFile::BlockHeaderSize() const { return LayoutOfRevision(revision).blockHeaderSize; }
 
-int StoreFile::HasChecksums() const { return revision != 0 && revision != ' '; }
+int StoreFile::HasChecksums() const { return LayoutOfRevision(revision).checksumSize != 0; }
 
 char* StoreFile::Signature() const {
     char* copy = new (std::nothrow) char[kSignatureLength + 1];
@@ -54,6 +31,21 @@ char* StoreFile::Signature() const {
     std::memcpy(copy, header.signature, kSignatureLength);
     copy[kSignatureLength] = 0;
     return copy;
+}
+
+int StoreFile::Corrupt(const char* reason, int64_t offset) {
+    Fail(kFileCorrupt);
+    corruptionReason = reason != nullptr ? reason : "";
+    corruptionOffset = offset;
+    return error;
+}
+
+std::string StoreFile::ErrorDescription() const {
+    std::string text = ErrorMessage();
+    if (error != kFileCorrupt || *corruptionReason == 0) return text;
+    text += std::string(" (") + corruptionReason;
+    if (corruptionOffset >= 0) text += " at " + std::to_string(corruptionOffset);
+    return text + ")";
 }
 
 void StoreFile::ClearFlags() { ready = handleOpen = readable = writable = 0; }
@@ -128,7 +120,7 @@ int StoreFile::Open(const char* name, int readWrite) {
         // is left exactly as it is. Read-only, nothing can be written, and
         // every scan stops at the real end anyway.
         ready = 0;
-        return Fail(kFileCorrupt);
+        return Corrupt("end of file lies beyond the end of the file", header.endOfFile.Get());
     }
     if (size != -1 && header.endOfFile < size) {
         header.endOfFile = size;
@@ -164,7 +156,7 @@ int StoreFile::Flush() {
     int code = WriteHeader();
     if (code != kNoError) return code;
     if (FileFlush(handle) != 0) return Fail(kWriteError);
-    return Seek(0, 1);
+    return Seek(0, kFromCurrent);
 }
 
 int StoreFile::Seek(FileAddress offset, int origin) {
@@ -196,11 +188,11 @@ FileAddress StoreFile::SeekTo(FileAddress address) {
     if (error != kNoError) return position;
     int code;
     if (address > position)
-        code = Seek(address.Get() - position.Get(), 1);
+        code = Seek(address.Get() - position.Get(), kFromCurrent);
     else if (address < position)
-        code = Seek(address, 0);
+        code = Seek(address, kFromStart);
     else if (lastAccess != LastAccess::Read)
-        code = Seek(0, 1);
+        code = Seek(0, kFromCurrent);
     else
         // Already there after a read: the stream needs no move, and the
         // last access stays a read, so a write that follows still seeks
@@ -230,10 +222,10 @@ int StoreFile::Read(void* buffer, int length, FileAddress address) {
     if (IsMapped(handle)) return ReadMapped(buffer, length, address);
     int code = kNoError;
     if (address == -1) {
-        if (lastAccess == LastAccess::Write) code = Seek(0, 1);
+        if (lastAccess == LastAccess::Write) code = Seek(0, kFromCurrent);
     } else {
         bool failed = false;
-        if (!AlreadyAt(address, failed)) code = failed ? error : Seek(address, 0);
+        if (!AlreadyAt(address, failed)) code = failed ? error : Seek(address, kFromStart);
     }
     if (code != kNoError) return code;
     if (length > 0 && FileRead(handle, buffer, static_cast<size_t>(length)) != 0) return Fail(kReadError);
@@ -245,7 +237,7 @@ int StoreFile::Read(void* buffer, int length, FileAddress address) {
 // written through this handle, so no seek is needed to turn a write into a
 // read; where the stream stands needs no asking.
 int StoreFile::ReadMapped(void* buffer, int length, FileAddress address) {
-    if (address != -1 && FileSeek(handle, address.Get(), 0) != 0) return Fail(kSeekError);
+    if (address != -1 && FileSeek(handle, address.Get(), kFromStart) != 0) return Fail(kSeekError);
     if (length > 0 && FileRead(handle, buffer, static_cast<size_t>(length)) != 0) return Fail(kReadError);
     lastAccess = LastAccess::Read;
     return Fail(kNoError);
@@ -256,9 +248,9 @@ int StoreFile::Write(const void* buffer, int length, FileAddress address, int fl
     if (length < 0) return Fail(kWriteError);
     int code = kNoError;
     if (address == -1) {
-        if (lastAccess == LastAccess::Read) code = Seek(0, 1);
+        if (lastAccess == LastAccess::Read) code = Seek(0, kFromCurrent);
     } else {
-        code = Seek(address, 0);
+        code = Seek(address, kFromStart);
     }
     if (code != kNoError) return code;
     FileAddress start = Tell();
@@ -269,7 +261,7 @@ int StoreFile::Write(const void* buffer, int length, FileAddress address, int fl
         if (FileFlush(handle) != 0) return Fail(kWriteError);
         // The read-back below moves the stream itself; a seek by 0 first
         // would only cost another system call.
-        if (!verify && (code = Seek(0, 1)) != kNoError) return code;
+        if (!verify && (code = Seek(0, kFromCurrent)) != kNoError) return code;
     }
     if (!verify) return Fail(kNoError);
     uint32_t written = Crc32(buffer, static_cast<size_t>(length));
@@ -284,7 +276,7 @@ int StoreFile::Write(const void* buffer, int length, FileAddress address, int fl
 // read as it would fail the check.
 uint32_t StoreFile::ReadBackChecksum(int length, FileAddress start) {
     unsigned char* buffer = new (std::nothrow) unsigned char[length > 0 ? length : 1];
-    if (buffer == nullptr) return Checksum(length, start, 0);
+    if (buffer == nullptr) return Checksum(length, start, kByteByByte);
     int code = Read(buffer, length, start);
     uint32_t crc = code == kNoError ? Crc32(buffer, static_cast<size_t>(length)) : 0;
     delete[] buffer;
@@ -299,7 +291,7 @@ int StoreFile::CheckReadRange(int length, FileAddress& address) {
         address = Tell();
         if (error != kNoError) return error;
     }
-    int code = Seek(0, 2);
+    int code = Seek(0, kFromEnd);
     if (code != kNoError) return code;
     FileAddress end = Tell();
     if (error != kNoError) return error;
@@ -329,7 +321,7 @@ uint32_t StoreFile::Checksum(int length, FileAddress address, int buffered) {
 
 int StoreFile::ReadHeader() { return Read(&header, sizeof header, kHeaderAddress); }
 
-int StoreFile::WriteHeader() { return Write(&header, sizeof header, kHeaderAddress, 1, 1); }
+int StoreFile::WriteHeader() { return Write(&header, sizeof header, kHeaderAddress, kFlush, kVerify); }
 
 // The C library may answer a read from the bytes it buffered earlier, which
 // hides what another writer has put into the file since. Flushing drops that
@@ -385,7 +377,7 @@ int64_t StoreFile::ScanEnd() const {
 }
 
 int StoreFile::WriteStructure(const void* buffer, int length, FileAddress address) {
-    return Write(buffer, length, address, 1, 1);
+    return Write(buffer, length, address, kFlush, kVerify);
 }
 
 // Writes one zero byte just before end, so that the file reaches it.

@@ -6,6 +6,9 @@
 #ifndef KODEXA_STORE_STORE_FILE_H
 #define KODEXA_STORE_STORE_FILE_H
 
+#include <cstdint>
+#include <string>
+
 #include "store/file_address.h"
 #include "store/file_layer.h"
 #include "store/format.h"
@@ -18,6 +21,15 @@ enum class LastAccess { Read, Write, Seek };
 enum AllocationMode : int { kAppendOnly = 0, kBestFit = 1, kFirstFit = 2 };
 
 enum LockType : int { kReadLock = 0, kWriteLock = 1 };
+
+// The flags and modes of the calls below; their values are the ones the
+// calls have always taken.
+enum OpenMode : int { kReadOnlyMode = 0, kReadWriteMode = 6 };  // any mode but 0 writes
+enum SeekOrigin : int { kFromStart = 0, kFromCurrent = 1, kFromEnd = 2 };  // as fseek's
+enum FlushMode : int { kNoFlush = 0, kFlush = 1 };
+enum VerifyMode : int { kNoVerify = 0, kVerify = 1 };  // read back and compare checksums
+enum RemoveMode : int { kMarkDeleted = 0, kMarkReleased = 1 };
+enum ChecksumReading : int { kByteByByte = 0, kBuffered = 1 };
 
 constexpr int kFileNameCapacity = 255;  // 254 characters and the terminator
 constexpr char kClosedFileName[] = "closed.kvd";
@@ -38,8 +50,18 @@ public:
     virtual FileAddress Allocate(int size, int mode);
 
     int LastError() const { return error; }
-    int SetError(int code) { return error = code; }
+    int SetError(int code) { return Fail(code); }
     const char* ErrorMessage() const { return StoreErrorMessage(error); }
+    // Records kFileCorrupt together with what was wrong (a fixed text that
+    // outlives the call) and the file offset where it was found.
+    int Corrupt(const char* reason, int64_t offset);
+    // What Corrupt recorded, while the last outcome is that code 15; "" and
+    // -1 after any other outcome, or when the layer gave no reason.
+    const char* CorruptionReason() const { return corruptionReason; }
+    int64_t CorruptionOffset() const { return corruptionOffset; }
+    // The message of the last code and, for recorded damage, what and where:
+    // "Database exception: File is corrupt (node count out of range at 1234)".
+    std::string ErrorDescription() const;
     int IsReady() const { return ready && handleOpen; }
     int IsWritable() const { return writable; }
     char Revision() const { return revision; }
@@ -76,7 +98,7 @@ public:
 
     // Blocks and objects (object address = block address + BlockHeaderSize).
     int Remove(FileAddress objectAddress, int released);
-    int Remove(FileAddress objectAddress) { return Remove(objectAddress, 1); }
+    int Remove(FileAddress objectAddress) { return Remove(objectAddress, kMarkReleased); }
     int ReadBlockHeader(BlockHeader& block, FileAddress blockAddress);
     int WriteBlockHeader(const BlockHeader& block, FileAddress blockAddress);
     int ObjectLength(FileAddress objectAddress);
@@ -101,7 +123,11 @@ private:
     struct FreeBlock;
     class FreeListWalk;
 
-    int Fail(int code) { return error = code; }
+    int Fail(int code) {
+        corruptionReason = "";
+        corruptionOffset = -1;
+        return error = code;
+    }
     void ClearFlags();
     int SetFileName(const char* name);
     FileAddress HeaderField(FileAddress StoreHeader::*field);
@@ -132,6 +158,8 @@ private:
     FileHolder* handle;
     LastAccess lastAccess;
     int error;
+    const char* corruptionReason = "";
+    int64_t corruptionOffset = -1;
     int ready;
     int handleOpen;
     int readable;

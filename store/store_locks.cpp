@@ -5,18 +5,19 @@
 namespace kodexa {
 
 namespace {
-constexpr int kReadLocksOffset = 4;
-constexpr int kWriteLockOffset = 8;
+// What ChangeLock does with a lock.
+constexpr int kGiveBack = 0;
+constexpr int kTake = 1;
 }  // namespace
 
 int StoreFile::LockFile(int type) {
     if (HeaderSize() != kLockedHeaderSize) return Fail(kNoError);
-    return ChangeLock(type, 1, kFileLockAddress, kFileLockHeaderBusy, kFileLockConflict);
+    return ChangeLock(type, kTake, kFileLockAddress, kFileLockHeaderBusy, kFileLockConflict);
 }
 
 int StoreFile::UnlockFile(int type) {
     if (HeaderSize() != kLockedHeaderSize) return Fail(kNoError);
-    return ChangeLock(type, 0, kFileLockAddress, kFileLockHeaderBusy, kFileLockConflict);
+    return ChangeLock(type, kGiveBack, kFileLockAddress, kFileLockHeaderBusy, kFileLockConflict);
 }
 
 int StoreFile::ResetFileLock() {
@@ -37,7 +38,7 @@ int StoreFile::LockRecord(int type, FileAddress blockAddress) {
     FileAddress lockAddress;
     int code = ReadRecordLockAddress(blockAddress, lockAddress);
     if (code != kNoError) return code;
-    return ChangeLock(type, 1, lockAddress, kRecordLockHeaderBusy, kRecordLockConflict);
+    return ChangeLock(type, kTake, lockAddress, kRecordLockHeaderBusy, kRecordLockConflict);
 }
 
 int StoreFile::UnlockRecord(int type, FileAddress blockAddress) {
@@ -45,7 +46,7 @@ int StoreFile::UnlockRecord(int type, FileAddress blockAddress) {
     FileAddress lockAddress;
     int code = ReadRecordLockAddress(blockAddress, lockAddress);
     if (code != kNoError) return code;
-    return ChangeLock(type, 0, lockAddress, kRecordLockHeaderBusy, kRecordLockConflict);
+    return ChangeLock(type, kGiveBack, lockAddress, kRecordLockHeaderBusy, kRecordLockConflict);
 }
 
 int StoreFile::ResetRecordLock(FileAddress blockAddress) {
@@ -73,13 +74,13 @@ int StoreFile::ChangeLock(int type, int lock, FileAddress lockAddress, int busyC
         if (!lock && locks.writeLock == 0u) return Fail(kNoError);
         locks.writeLock = lock ? 1u : 0u;
         field = &locks.writeLock;
-        offset = kWriteLockOffset;
+        offset = kLockWriteOffset;
     } else if (type == kReadLock) {
         if (lock && (locks.writeLock != 0u || locks.readLocks == 0xFFFFFFFFu)) return Fail(conflictCode);
         if (!lock && locks.readLocks == 0u) return Fail(kNoError);
         locks.readLocks = locks.readLocks.Get() + (lock ? 1u : 0xFFFFFFFFu);
         field = &locks.readLocks;
-        offset = kReadLocksOffset;
+        offset = kLockReadCountOffset;
     } else {
         return Fail(kInvalidLockType);
     }

@@ -4,7 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "index/file_check.h"
+#include "check/file_check.h"
+#include "kodexa_version.h"
 
 namespace {
 
@@ -61,7 +62,7 @@ int main(int argc, char** argv) {
             std::fputs(kUsage, stdout);
             return kExitSound;
         } else if (!optionsEnded && std::strcmp(arg, "--version") == 0) {
-            std::puts("kodexa-check 1.0");
+            std::puts("kodexa-check " KODEXA_VERSION);
             return kExitSound;
         } else if (!optionsEnded && std::strcmp(arg, "--index") == 0) {
             allAsIndex = true;

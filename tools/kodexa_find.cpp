@@ -3,11 +3,13 @@
 #include <cctype>
 #include <cstdio>
 #include <cstring>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "catalogue/catalogue.h"
+#include "kodexa_version.h"
 #include "store/store_error.h"
 
 namespace {
@@ -20,7 +22,7 @@ constexpr int kExitUsage = 2;
 constexpr int kExitDamaged = 3;
 
 const char kUsage[] =
-    "Usage: kodexa-find [--dir DIR] TEXT\n"
+    "Usage: kodexa-find [--dir DIR] [--titles-only] TEXT\n"
     "       kodexa-find [--dir DIR] --code CODE\n"
     "       kodexa-find [--dir DIR] --tree\n"
     "       kodexa-find [--dir DIR] --info\n"
@@ -29,7 +31,13 @@ const char kUsage[] =
     "\n"
     "  TEXT         list every code whose title or code contains TEXT, letters\n"
     "               A to Z and \xc3\x84 \xc3\x96 \xc3\x9c in any case, one CODE<TAB>TITLE line each\n"
-    "               in code order; an empty TEXT lists every code\n"
+    "               in code order; an empty TEXT lists every code. When the\n"
+    "               catalogue has the alphabetical index (data4), every term of\n"
+    "               it that contains TEXT follows, in code order, as CODES<TAB>\n"
+    "               TITLE<TAB>TERM: the codes as the index writes them (D86.8+\n"
+    "               G99.8*), the title of the first; a cross-reference has none\n"
+    "  --titles-only\n"
+    "               search the titles and codes only, not the index terms\n"
     "  --code CODE  show the fields of the code CODE, one 'name: value' a line,\n"
     "               then, when the catalogue has them (data5), its facts as\n"
     "               the codes file has them and the year of the edition\n"
@@ -55,6 +63,7 @@ struct Request {
     std::string argument;  // TEXT or CODE
     std::string dir;
     bool dirGiven = false;
+    bool titlesOnly = false;
 };
 
 int UsageError(const std::string& text) {
@@ -86,6 +95,8 @@ int ParseArguments(int argc, char** argv, Request& request) {
         } else if (arg == "--version") {
             request.mode = Mode::Version;
             return kExitFound;
+        } else if (arg == "--titles-only") {
+            request.titlesOnly = true;
         } else if (arg == "--tree") {
             ok = setMode(Mode::Tree, "");
         } else if (arg == "--info") {
@@ -139,15 +150,45 @@ void OpenFacts(Catalogue& catalogue) {
                  catalogue.Failure(CatalogueFile::Facts).c_str());
 }
 
-struct PrintingResults : SearchSink {
+// Term lines carry the title of their code as well, looked up once per code.
+class PrintingResults : public SearchSink {
+public:
+    explicit PrintingResults(Catalogue& catalogue) : catalogue(catalogue) {}
+
     void AddResult(const std::string& code, const std::string& title) override {
         std::printf("%s\t%s\n", code.c_str(), title.c_str());
     }
+    void AddTerm(const TermHit& hit) override {
+        std::printf("%s\t%s\t%s\n", hit.codes.c_str(), TitleOf(hit.titleCode).c_str(), hit.term.c_str());
+    }
+
+private:
+    const std::string& TitleOf(const std::string& code) {
+        auto known = titles.find(code);
+        if (known != titles.end()) return known->second;
+        CodeFacts facts;
+        std::string& title = titles[code];
+        if (!code.empty() && catalogue.LookUp(code, facts) && facts.code == code) title = facts.title;
+        return title;
+    }
+
+    Catalogue& catalogue;
+    std::map<std::string, std::string> titles;
 };
 
-int Search(Catalogue& catalogue, const std::string& dir, const std::string& text) {
+// A damaged alphabetical index is told and left aside; the titles are still
+// searched.
+void OpenAlphaIndex(Catalogue& catalogue) {
+    if (catalogue.OpenIfPresent(CatalogueFile::AlphaIndex) != OptionalState::Damaged) return;
+    std::fprintf(stderr, "kodexa-find: cannot read the alphabetical index %s: %s; searching the titles only\n",
+                 catalogue.DataPath(CatalogueFile::AlphaIndex).c_str(),
+                 catalogue.Failure(CatalogueFile::AlphaIndex).c_str());
+}
+
+int Search(Catalogue& catalogue, const std::string& dir, const std::string& text, bool titlesOnly) {
     if (!Open(catalogue, dir, CatalogueFile::Codes)) return kExitNothing;
-    PrintingResults results;
+    if (!titlesOnly) OpenAlphaIndex(catalogue);
+    PrintingResults results(catalogue);
     const bool found = catalogue.Search(text, results);
     if (!catalogue.Unreadable().empty()) return Damaged(catalogue);
     return found ? kExitFound : kExitNothing;
@@ -271,14 +312,14 @@ int main(int argc, char** argv) {
     Request request;
     if (int code = ParseArguments(argc, argv, request); code != kExitFound) return code;
     if (request.mode == Mode::Help) return std::fputs(kUsage, stdout), kExitFound;
-    if (request.mode == Mode::Version) return std::puts("kodexa-find 1.0"), kExitFound;
+    if (request.mode == Mode::Version) return std::puts("kodexa-find " KODEXA_VERSION), kExitFound;
 
     const std::string dir =
         request.dirGiven ? request.dir : ProgramDirectory(ExecutablePath(argc > 0 ? argv[0] : nullptr));
     Catalogue catalogue(dir);
     switch (request.mode) {
         case Mode::Search:
-            return Search(catalogue, dir, request.argument);
+            return Search(catalogue, dir, request.argument, request.titlesOnly);
         case Mode::Code:
             return ShowCode(catalogue, dir, request.argument);
         case Mode::Info:

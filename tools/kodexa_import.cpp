@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "import/importer.h"
+#include "kodexa_version.h"
 
 namespace {
 
@@ -30,14 +31,20 @@ const char kUsage[] =
     "icd10gmsyst_kodes2010.txt, icd102019syst_codes.txt, ...); the files taken are\n"
     "named. UTF-8 and ISO-8859-1 files are read; the catalogue holds UTF-8.\n"
     "\n"
+    "An alphabetical index (icd10gm2026alpha_edvtxt_20250926.txt, the BfArM's\n"
+    "\"EDV-Fassung TXT\") found in SOURCE-DIR or named with --alpha is checked and\n"
+    "written as data4.dat/.ndx; its terms are then searched too. Terms naming a\n"
+    "code that is not in the catalogue are left out and counted.\n"
+    "\n"
     "The new files are built beside the target and moved in only when complete;\n"
     "a failed import leaves TARGET-DIR as it was.\n"
     "\n"
     "Options:\n"
-    "  --force     replace the catalogue TARGET-DIR already holds\n"
-    "  --quiet     no progress and no summary (notes and errors still appear)\n"
-    "  --help      show this text\n"
-    "  --version   show the version\n"
+    "  --alpha FILE  take FILE as the alphabetical index\n"
+    "  --force       replace the catalogue TARGET-DIR already holds\n"
+    "  --quiet       no progress and no summary (notes and errors still appear)\n"
+    "  --help        show this text\n"
+    "  --version     show the version\n"
     "\n"
     "Exit status: 0 imported, 1 failed (bad input or file error), 2 wrong usage.\n";
 
@@ -74,11 +81,18 @@ public:
         char elapsed[32];
         std::snprintf(elapsed, sizeof elapsed, "%.1f", seconds);
         out << kTool << counts.chapters << " chapters, " << counts.groups << " groups, " << counts.codes
-            << " codes written to " << target << " in " << elapsed << " seconds" << std::endl;
+            << " codes" << AlphaSummary(counts) << " written to " << target << " in " << elapsed << " seconds"
+            << std::endl;
     }
     void Failed(const std::string& message) override { out << kTool << message << std::endl; }
 
 private:
+    static std::string AlphaSummary(const kodexa::ImportCounts& counts) {
+        if (!counts.alphaIndex) return "";
+        return ", " + std::to_string(counts.terms) + " index terms (" + std::to_string(counts.termsLeftOut) +
+               " left out: codes not in the catalogue)";
+    }
+
     // Redrawn in place, only when the percentage changes.
     void ShowBar(size_t done, size_t total) {
         int percent = static_cast<int>(done * 100 / total);
@@ -112,8 +126,11 @@ int main(int argc, char** argv) {
             std::cout << kUsage;
             return 0;
         } else if (arg == "--version") {
-            std::cout << "kodexa-import 1.0" << std::endl;
+            std::cout << "kodexa-import " KODEXA_VERSION << std::endl;
             return 0;
+        } else if (arg == "--alpha") {
+            if (i + 1 >= argc) return UsageError("--alpha needs a file");
+            request.alphaFile = argv[++i];
         } else if (arg == "--force") {
             request.force = true;
         } else if (arg == "--quiet") {

@@ -13,8 +13,9 @@ class ItemData : public FX::FXObject {
 public:
     ItemData(int kind, const FX::FXString& code) : kind(kind), code(code) {}
 
-    int kind;            // an ItemKind: 3 chapter, 2 group, 0 and 1 codes
-    FX::FXString code;   // the record's code, empty when it had none
+    int kind;            // an ItemKind: 3 chapter, 2 group, 0 and 1 codes, 4 and 5 index terms
+    FX::FXString code;   // the record's code, empty when it had none; a term's codes as shown
+    FX::FXString titleCode;  // a term's code whose title "Text kopieren" copies
 };
 
 // A new ItemData owned by the one program-wide list, which deletes what is

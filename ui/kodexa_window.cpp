@@ -10,6 +10,7 @@
 #include <cstring>
 #include <vector>
 
+#include "kodexa_version.h"
 #include "ui/code_facts_text.h"
 #include "ui/details_window.h"
 #include "ui/first_start_window.h"
@@ -42,7 +43,9 @@ FXMenuCommand* WhiteCommand(FXComposite* pane, const FXString& label, FXObject* 
 
 bool IsPlainSingleClick(const FXEvent* event) { return !event->moved && event->click_count == 1; }
 
-bool IsCodeKind(const ItemData* data) { return data->kind == kKindBranchCode || data->kind == kKindLeafCode; }
+bool IsCodeKind(const ItemData* data) {
+    return data->kind == kKindBranchCode || data->kind == kKindLeafCode || data->kind == kKindTerm;
+}
 
 FXString ToFXString(const std::string& text) { return FXString(text.c_str(), static_cast<FXint>(text.size())); }
 
@@ -106,7 +109,7 @@ FXDEFMAP(Kodexa) KodexaMap[] = {
 FXIMPLEMENT(Kodexa, FXMainWindow, KodexaMap, ARRAYNUMBER(KodexaMap))
 
 Kodexa::Kodexa(FXApp* app)
-    : FXMainWindow(app, "Taviron Kodexa 1.0", nullptr, nullptr, DECOR_ALL, 0, 0, 600, 400, 0, 0, 0, 0, 0, 0) {
+    : FXMainWindow(app, "Taviron Kodexa " KODEXA_VERSION, nullptr, nullptr, DECOR_ALL, 0, 0, 600, 400, 0, 0, 0, 0, 0, 0) {
     tooltip = new FXToolTip(getApp(), TOOLTIP_NORMAL);
 
     searchIcon = BuiltInIcon(getApp(), pictures::search);
@@ -225,6 +228,7 @@ void Kodexa::OpenCatalogue() {
     OpenOne(CatalogueFile::Chapters);
     OpenOne(CatalogueFile::Groups);
     OpenOne(CatalogueFile::Codes);
+    OpenOptional(CatalogueFile::AlphaIndex);
     OpenFacts();
 }
 
@@ -244,6 +248,19 @@ Edition Kodexa::LoadedEdition() {
     Edition edition;
     if (catalogue) catalogue->ReadEdition(edition);
     return edition;
+}
+
+// A catalogue without the database works as before, without a word; a
+// damaged one is shown as any damaged file is, and left aside.
+void Kodexa::OpenOptional(CatalogueFile which) {
+    const OptionalState state = catalogue->OpenIfPresent(which);
+    if (state == OptionalState::Absent) return;
+    std::printf("%s %s\n", catalogue->DataPath(which).c_str(), catalogue->IndexPath(which).c_str());
+    std::fflush(stdout);
+    if (state == OptionalState::Damaged) {
+        FXMessageBox box(this, "Datafile", NamesOf(which).errorMessage, nullptr, MBOX_OK, 0, 0);
+        box.execute(PLACEMENT_CURSOR);
+    }
 }
 
 void Kodexa::OpenOne(CatalogueFile which) {
@@ -309,12 +326,27 @@ long Kodexa::onCmdSearch(FXObject*, FXSelector, void*) {
     return 1;
 }
 
+// 80 pixels hold any code; the codes of an index term ("A15+ C00.00* U07.1!")
+// may need more, and then get it. Only the longest is measured: a search
+// may list tens of thousands of terms.
+FXint Kodexa::CodeColumnWidth() const {
+    const FXint kCodeWidth = 80, kIconAndSpacing = 30;
+    const ItemData* longest = nullptr;
+    for (FXint i = 0; i < resultList->getNumItems(); ++i) {
+        const auto* data = static_cast<const ItemData*>(resultList->getItemData(i));
+        if (data != nullptr && data->kind == kKindTerm && (longest == nullptr || data->code.length() > longest->code.length()))
+            longest = data;
+    }
+    if (longest == nullptr) return kCodeWidth;
+    return FXMAX(kCodeWidth, resultList->getFont()->getTextWidth(longest->code) + kIconAndSpacing);
+}
+
 // The title column takes the list's width beside the code column, less the
 // vertical scroll bar that many results bring: so no horizontal scroll bar
 // appears. The list is laid out once with a narrow title column to find
 // out whether it needs the vertical one.
 void Kodexa::SizeResultColumns() {
-    const FXint codeWidth = 80;
+    const FXint codeWidth = CodeColumnWidth();
     resultList->setHeaderSize(0, codeWidth);
     resultList->setHeaderSize(1, 0);
     resultList->layout();
@@ -488,6 +520,10 @@ bool Kodexa::copyCode(ItemData* data) {
     if (data == nullptr) {
         return false;
     }
+    // A cross-reference points to other terms, not to a code.
+    if (data->kind == kKindCrossReference) {
+        return true;
+    }
     // UTF-8 first: catalogue texts are UTF-8, and that is what programs ask for first.
     const FXDragType types[] = {utf8Type, stringType, textType};
     if (!acquireClipboard(types, ARRAYNUMBER(types))) {
@@ -497,12 +533,14 @@ bool Kodexa::copyCode(ItemData* data) {
     return true;
 }
 
+// A term copies its codes as shown and the title of its code.
 bool Kodexa::FindCode(const ItemData* data, FXString& code, FXString& title) {
     CodeFacts facts;
-    if (!catalogue || !catalogue->LookUp(std::string(data->code.text(), data->code.length()), facts)) {
+    const FXString& wanted = data->kind == kKindTerm ? data->titleCode : data->code;
+    if (!catalogue || !catalogue->LookUp(std::string(wanted.text(), wanted.length()), facts)) {
         return false;
     }
-    code = ToFXString(facts.code);
+    code = data->kind == kKindTerm ? data->code : ToFXString(facts.code);
     title = ToFXString(facts.title);
     return true;
 }

@@ -119,6 +119,7 @@ protected:
 private:
     void BuildMenus();
     void OpenOne(CatalogueFile which);
+    void OpenOptional(CatalogueFile which);
     // The "Datafile" box with text, at the pointer, until the user closes it.
     void ShowDatafileBox(const FX::FXString& text);
     // The box for a catalogue that the last walk or search could not read
@@ -128,6 +129,7 @@ private:
     // The edition of the open catalogue; unknown without facts.
     Edition LoadedEdition();
     void ClearResults();
+    FX::FXint CodeColumnWidth() const;
     void SizeResultColumns();
     void EnableCopyEntriesFor(const ItemData* data);
     void ShowContextMenu(FX::FXWindow* clicked, const FX::FXEvent* event);

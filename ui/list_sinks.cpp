@@ -22,4 +22,14 @@ void ResultListSink::AddResult(const std::string& code, const std::string& title
     list->appendItem(label, icon, icon, NewItemData(kKindLeafCode, fxCode), FALSE);
 }
 
+void ResultListSink::AddTerm(const TermHit& hit) {
+    const FX::FXString codes(hit.codes.c_str(), static_cast<FX::FXint>(hit.codes.size()));
+    const FX::FXString label = codes + "\t" + FX::FXString(hit.term.c_str(), static_cast<FX::FXint>(hit.term.size()));
+    const bool crossReference = hit.codes.empty();
+    ItemData* data = NewItemData(crossReference ? kKindCrossReference : kKindTerm, codes);
+    data->titleCode = FX::FXString(hit.titleCode.c_str(), static_cast<FX::FXint>(hit.titleCode.size()));
+    FX::FXIcon* shown = crossReference ? nullptr : icon;
+    list->appendItem(label, shown, shown, data, FALSE);
+}
+
 }  // namespace kodexa

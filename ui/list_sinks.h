@@ -31,6 +31,8 @@ public:
     ResultListSink(FX::FXIconList* list, FX::FXIcon* icon) : list(list), icon(icon) {}
 
     void AddResult(const std::string& code, const std::string& title) override;
+    // "codes<TAB>term"; a cross-reference has no codes and no icon.
+    void AddTerm(const TermHit& hit) override;
 
 private:
     FX::FXIconList* list;

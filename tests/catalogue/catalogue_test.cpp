@@ -41,6 +41,21 @@ TEST(Catalogue, OpeningNamesTheFailureAndOnlyWritersCreateFiles) {
     }
 }
 
+// A record file that lost its tail is not opened for writing, and the
+// failure says what the store found wrong and where.
+TEST(Catalogue, DamageFoundOnOpeningIsNamedWithItsPlace) {
+    TempDir dir;
+    WriteSampleCatalogue(dir.Path());
+    const std::string data = dir.File("data3.dat");
+    const long size = static_cast<long>(ReadAllBytes(data).size());
+    ASSERT_EQ(truncate(data.c_str(), size - 10), 0);
+    Catalogue catalogue(dir.Path());
+    EXPECT_EQ(catalogue.Open(CatalogueFile::Codes, CatalogueAccess::Writing), kFileCorrupt);
+    EXPECT_EQ(catalogue.Failure(CatalogueFile::Codes),
+              "Database exception: File is corrupt (end of file lies beyond the end of the file at " +
+                  std::to_string(size) + ")");
+}
+
 struct Discard : TreeSink, SearchSink {
     Item AddItem(Item, const std::string&, IconRole, ItemKind, const std::string&) override { return this; }
     void AddResult(const std::string&, const std::string&) override {}

@@ -9,7 +9,7 @@
 
 #include "catalogue/catalogue.h"
 #include "import/catalogue_writer.h"
-#include "index/file_check.h"
+#include "check/file_check.h"
 #include "index/object_database.h"
 #include "tests/fuzz/fuzz_support.h"
 

@@ -2,7 +2,7 @@
 // file: it must end, never write, and report what it counted within what
 // the file can hold.
 #include "index/btree_format.h"
-#include "index/file_check.h"
+#include "check/file_check.h"
 #include "tests/fuzz/fuzz_support.h"
 
 namespace kodexa::fuzz {

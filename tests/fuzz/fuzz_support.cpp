@@ -1,6 +1,6 @@
 #include "tests/fuzz/fuzz_support.h"
 
-#include "index/file_check.h"
+#include "check/file_check.h"
 
 #include <unistd.h>
 

@@ -5,7 +5,7 @@
 #include <algorithm>
 
 #include "index/btree_index.h"
-#include "index/file_check.h"
+#include "check/file_check.h"
 #include "tests/fuzz/fuzz_support.h"
 
 namespace kodexa::fuzz {

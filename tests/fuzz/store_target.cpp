@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <memory>
 
-#include "index/file_check.h"
+#include "check/file_check.h"
 #include "store/store_file.h"
 #include "tests/fuzz/fuzz_support.h"
 

@@ -15,7 +15,7 @@
 #include "catalogue/catalogue_sink.h"
 #include "import/catalogue_writer.h"
 #include "import/importer.h"
-#include "index/file_check.h"
+#include "check/file_check.h"
 #include "tests/catalogue/catalogue_builder.h"
 #include "tests/support/fault_sweep.h"
 

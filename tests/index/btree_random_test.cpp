@@ -5,7 +5,7 @@
 #include <random>
 #include <set>
 
-#include "index/file_check.h"
+#include "check/file_check.h"
 #include "tests/index/tree_helpers.h"
 
 namespace kodexa::test {

@@ -190,6 +190,7 @@ TEST(DamagedIndexWalk, EndsWithCorruptAtTheFirstKeyOutOfOrder) {
         ASSERT_EQ(codes.size(), answers) << file;
         EXPECT_EQ(codes.back(), last);
         EXPECT_EQ(tree.File()->LastError(), kFileCorrupt);
+        EXPECT_STREQ(tree.File()->CorruptionReason(), "keys out of order");
     }
 }
 
@@ -208,6 +209,7 @@ struct TreeFile : TempIndexPath, TwoLevelIndex {
 struct Damage {
     const char* name;
     std::function<void(TreeFile&)> apply;
+    const char* reason;  // kept beside code 15, with the node's address
 };
 
 void PrintTo(const Damage& d, std::ostream* os) { *os << d.name; }
@@ -235,6 +237,9 @@ TEST_P(DamagedIndex, EveryOperationEndsWithCorrupt) {
         CodeKey key("A"), scratch;
         EXPECT_EQ(run(key, scratch), 0) << name;
         EXPECT_EQ(tree.File()->LastError(), kFileCorrupt) << name;
+        EXPECT_STREQ(tree.File()->CorruptionReason(), GetParam().reason) << name;
+        const int64_t at = tree.File()->CorruptionOffset();
+        EXPECT_TRUE(at == file.root || at == file.left || at == file.right) << name << " " << at;
     }
     CodeKey key(Numbered(14)), scratch;
     EXPECT_EQ(tree.Find(key, scratch, 0), 1) << "the root itself is sound";
@@ -243,19 +248,23 @@ TEST_P(DamagedIndex, EveryOperationEndsWithCorrupt) {
 // Counts outside 0..28 in both leaves; links back to the root from both
 // leaves (through child 0 on the left, the last entry on the right); a root
 // linking to itself under a height beyond belief, cut off at the depth cap.
+constexpr const char* kBadCount = "node entry count out of range";
+constexpr const char* kTooDeep = "node lies deeper than the tree's height";
 auto BadCount(int32_t n) { return [n](TreeFile& f) { PatchLe32(f.path, f.left, n), PatchLe32(f.path, f.right, n); }; }
 const Damage kDamages[] = {
-    {"CountMinusOne", BadCount(-1)},
-    {"CountAboveMax", BadCount(29)},
-    {"CountMin", BadCount(INT32_MIN)},
-    {"CountMax", BadCount(INT32_MAX)},
+    {"CountMinusOne", BadCount(-1), kBadCount},
+    {"CountAboveMax", BadCount(29), kBadCount},
+    {"CountMin", BadCount(INT32_MIN), kBadCount},
+    {"CountMax", BadCount(INT32_MAX), kBadCount},
     {"LinksBackToRoot",
-     [](TreeFile& f) { PatchLe32(f.path, f.left + 4, f.root), PatchLe32(f.path, f.Entry(f.right, 24), f.root); }},
+     [](TreeFile& f) { PatchLe32(f.path, f.left + 4, f.root), PatchLe32(f.path, f.Entry(f.right, 24), f.root); },
+     kTooDeep},
     {"SelfLinksUnderAbsurdHeight",
      [](TreeFile& f) {
          PatchLe32(f.path, f.root + 4, f.root), PatchLe32(f.path, f.Entry(f.root, 0), f.root);
          PatchLe32(f.path, kTreeHeader + 16, INT32_MAX);
-     }},
+     },
+     kTooDeep},
 };
 INSTANTIATE_TEST_SUITE_P(Kinds, DamagedIndex, ::testing::ValuesIn(kDamages),
                          [](const auto& info) { return std::string(info.param.name); });

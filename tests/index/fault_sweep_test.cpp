@@ -2,7 +2,7 @@
 // it, and whatever it reports as done is really done.
 #include <gtest/gtest.h>
 
-#include "index/file_check.h"
+#include "check/file_check.h"
 #include "tests/index/tree_helpers.h"
 #include "tests/support/fault_sweep.h"
 #include "tests/support/temp_dir.h"

@@ -48,7 +48,7 @@ deb=${debs[0]}
 echo "package_test: $(basename "$deb"), $(stat -c %s "$deb") bytes"
 depends=$(dpkg-deb -f "$deb" Depends)
 echo "package_test: Depends: $depends"
-for package in libfox-1.6-0 libc6 libstdc++6; do
+for package in libfox-1.6-0 libc6 libstdc++6 zlib1g; do
     grep -q "\b$package\b" <<<"$depends" || fail "Depends lacks $package"
 done
 dpkg-deb -c "$deb" >"$work/contents"

@@ -44,7 +44,11 @@ TEST(DamagedStore, FileShorterThanItsEndOfFileIsRefusedForWritingAndLeftAlone) {
     DamagedCopy f("F2-header-end-of-file-beyond-file.dat");
     Bytes before = ReadAllBytes(f.path);
     EXPECT_EQ(f.store.Open(f.path.c_str(), 1), kFileCorrupt);
+    EXPECT_EQ(f.store.ErrorDescription(),
+              "Database exception: File is corrupt (end of file lies beyond the end of the file at 454950656)");
     EXPECT_EQ(f.store.Close(), kNoError);
+    EXPECT_STREQ(f.store.CorruptionReason(), "") << "kept only while the code is 15";
+    EXPECT_EQ(f.store.CorruptionOffset(), -1);
     EXPECT_EQ(ReadAllBytes(f.path), before) << "nothing written, not even the header";
     Watchdog watchdog(10);
     ASSERT_EQ(f.store.Open(f.path.c_str(), 0), kNoError) << "read-only, nothing can grow";
@@ -64,6 +68,8 @@ TEST(DamagedStore, AppendRefusesAnEndOfFileOutsideTheFile) {
         EXPECT_EQ(f.store.FindBlock(44).Get(), 0) << "the scan stops at the real end";
         EXPECT_EQ(f.store.Allocate(10, kFirstFit).Get(), 0);
         EXPECT_EQ(f.store.LastError(), kFileCorrupt);
+        EXPECT_STREQ(f.store.CorruptionReason(), "end of file lies outside the data area");
+        EXPECT_EQ(f.store.CorruptionOffset(), int64_t(int32_t(claimed)));
         Bytes bytes = ReadAllBytes(f.path);
         EXPECT_EQ(bytes.size(), 58u);
         EXPECT_EQ(Bytes(bytes.begin() + 16, bytes.begin() + 23), Bytes(kSignature, kSignature + 7));

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <string>
 #include <type_traits>
+#include <utility>
 
 #include "store/file_address.h"
 #include "store/file_layer.h"
@@ -66,9 +67,15 @@ TEST(ValueTypes, ErrorMessagesOutsideTheTable) {
     for (int code : {1, 48, -3, INT_MIN}) EXPECT_STREQ(StoreErrorMessage(code), invalid) << code;
 }
 
+// The whole-buffer and the byte-by-byte ways agree on the format's values.
 TEST(ValueTypes, Crc32) {
-    EXPECT_EQ(Crc32("123456789", 9), 0xCBF43926u);
-    EXPECT_EQ(Crc32("", 0), 0u);
+    const std::pair<std::string, uint32_t> cases[] = {{"123456789", 0xCBF43926u}, {"abc", 0x352441C2u}, {"", 0u}};
+    for (const auto& [text, crc] : cases) {
+        EXPECT_EQ(Crc32(text.data(), text.size()), crc) << text;
+        uint32_t reg = 0xFFFFFFFFu;
+        for (char c : text) reg = Crc32Step(static_cast<unsigned char>(c), reg);
+        EXPECT_EQ(~reg, crc) << text;
+    }
 }
 
 }  // namespace

@@ -1,37 +1,18 @@
 // The store part of the file check: header, blocks, free list, checksums.
-#include "index/file_check.h"
+#include "check/store_scan.h"
 
 #include <algorithm>
-#include <cctype>
-#include <cerrno>
 #include <cstring>
 #include <set>
 #include <vector>
 
-#include "index/store_scan.h"
-
 namespace kodexa {
-
-void CheckReport::Fact(const std::string& label, const std::string& value) { facts.push_back(label + ": " + value); }
-
-void CheckReport::Warn(const std::string& text) { warnings.push_back(text); }
-
-void CheckReport::Problem(const std::string& text) {
-    if (problemCount++ < kMaxListedProblems) problems.push_back(text);
-}
 
 const ScannedBlock* StoreScan::BlockOfObject(int64_t objectAddress) const {
     int64_t block = objectAddress - blockHeaderSize;
     if (block < INT32_MIN || block > INT32_MAX) return nullptr;
     auto found = blocks.find(static_cast<int32_t>(block));
     return found != blocks.end() ? &found->second : nullptr;
-}
-
-bool IsIndexFileName(const std::string& name) {
-    if (name.size() < 4) return false;
-    std::string tail = name.substr(name.size() - 4);
-    for (char& c : tail) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return tail == ".ndx";
 }
 
 namespace {
@@ -60,10 +41,9 @@ std::string StatusName(unsigned char status) {
 
 class StoreChecker {
 public:
-    StoreChecker(StoreFile& store, CheckReport& out) : file(store), report(out) {}
+    StoreChecker(StoreFile& store, CheckReport& out, StoreScan& blocks) : file(store), report(out), scan(blocks) {}
 
     bool Run();
-    const StoreScan& Scan() const { return scan; }
 
 private:
     bool ReadHeaderAndSize();
@@ -79,7 +59,7 @@ private:
 
     StoreFile& file;
     CheckReport& report;
-    StoreScan scan;
+    StoreScan& scan;
     int64_t strayBytes = 0;
 };
 
@@ -103,7 +83,7 @@ bool StoreChecker::ReadHeaderAndSize() {
         report.Problem("not a store file: the signature is not KVDBASE");
         return false;
     }
-    if (file.Seek(0, 2) != kNoError) {
+    if (file.Seek(0, kFromEnd) != kNoError) {
         report.Problem("cannot find the end of the file: " + std::string(file.ErrorMessage()));
         return false;
     }
@@ -112,10 +92,9 @@ bool StoreChecker::ReadHeaderAndSize() {
         report.Problem("the file is larger than the 2 GB a store file can address");
         return false;
     }
-    char revision = scan.header.revision;
-    char upper = static_cast<char>(std::toupper(static_cast<unsigned char>(revision)));
-    scan.blockHeaderSize = upper == 'C' ? kLockedBlockHeaderSize : kBlockHeaderSize;
-    scan.checksumSize = (revision != 0 && revision != ' ') ? kChecksumSize : 0;
+    RevisionLayout layout = LayoutOfRevision(scan.header.revision);
+    scan.blockHeaderSize = layout.blockHeaderSize;
+    scan.checksumSize = layout.checksumSize;
     return true;
 }
 
@@ -289,33 +268,9 @@ void StoreChecker::CheckLastBlock() {
 
 }  // namespace
 
-CheckReport CheckStore(StoreFile& file, bool asIndex) {
-    CheckReport report;
-    StoreChecker checker(file, report);
-    if (checker.Run() && asIndex) CheckTree(file, checker.Scan(), report);
-    return report;
-}
-
-CheckReport CheckStoreFile(const std::string& name, bool asIndex) {
-    StoreFile file;
-    int code = file.Open(name.c_str(), 0);
-    if (code == kOpenError) {
-        CheckReport report;
-        report.Problem("cannot open the file: " + std::string(std::strerror(errno)));
-        return report;
-    }
-    if (code == kReadError) {
-        CheckReport report;
-        report.Problem("too short for a store file header");
-        return report;
-    }
-    if (code != kNoError) {
-        CheckReport report;
-        report.Problem(code == kWrongFileType ? "not a store file: the signature is not KVDBASE"
-                                              : std::string("cannot open the file: ") + StoreErrorMessage(code));
-        return report;
-    }
-    return CheckStore(file, asIndex);
+bool ScanStore(StoreFile& file, CheckReport& report, StoreScan& scan) {
+    StoreChecker checker(file, report, scan);
+    return checker.Run();
 }
 
 }  // namespace kodexa

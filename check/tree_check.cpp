@@ -1,13 +1,14 @@
 // The B-tree part of the file check. Key images are compared as raw bytes
 // (memcmp): the checker knows no key class, and for keys that begin with a
 // NUL-terminated text compared like strcmp the two orders agree.
+#include "check/tree_check.h"
+
 #include <cstring>
 #include <set>
 #include <vector>
 
 #include "index/btree_format.h"
 #include "index/btree_node.h"
-#include "index/store_scan.h"
 
 namespace kodexa {
 
@@ -116,7 +117,7 @@ bool TreeChecker::ReadNode(BtreeNode& node, int64_t at) {
         report.Problem("node " + Number(at) + " claims " + Number(count.Get()) + " entries, outside 0.." +
                        Number(geometry.maxEntries));
     } else {
-        report.Problem("cannot read node " + Number(at) + ": " + StoreErrorMessage(code));
+        report.Problem("cannot read node " + Number(at) + ": " + file.ErrorDescription());
     }
     return false;
 }

@@ -1,12 +1,12 @@
-// What the file check learns about a store file's blocks, shared between
-// the store part and the B-tree part of the check.
-#ifndef KODEXA_INDEX_STORE_SCAN_H
-#define KODEXA_INDEX_STORE_SCAN_H
+// The store part of the file check, and what it learns about a store file's
+// blocks for the tree part.
+#ifndef KODEXA_CHECK_STORE_SCAN_H
+#define KODEXA_CHECK_STORE_SCAN_H
 
 #include <cstdint>
 #include <map>
 
-#include "index/file_check.h"
+#include "check/check_report.h"
 #include "store/store_file.h"
 
 namespace kodexa {
@@ -31,7 +31,9 @@ struct StoreScan {
     }
 };
 
-void CheckTree(StoreFile& file, const StoreScan& scan, CheckReport& report);
+// Header, blocks, free list and checksums into report; false when the header
+// is too damaged for anything after it (the tree part then does not run).
+bool ScanStore(StoreFile& file, CheckReport& report, StoreScan& scan);
 
 }  // namespace kodexa
 

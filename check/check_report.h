@@ -1,17 +1,15 @@
-// Read-only soundness check of a store file and, for index files, of the
-// B-tree inside it. It never writes and never trusts what it reads: every
-// walk is bounded by the file's size, the tree's depth cap and the set of
-// places already visited.
-#ifndef KODEXA_INDEX_FILE_CHECK_H
-#define KODEXA_INDEX_FILE_CHECK_H
+// What a file check found: facts about the file, oddities the engine copes
+// with, and damage.
+#ifndef KODEXA_CHECK_CHECK_REPORT_H
+#define KODEXA_CHECK_CHECK_REPORT_H
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
-#include "store/store_file.h"
-
 namespace kodexa {
+
+constexpr int kMaxListedProblems = 50;
 
 struct CheckReport {
     // "label: value" lines describing the file.
@@ -39,15 +37,6 @@ struct CheckReport {
     void Warn(const std::string& text);
     void Problem(const std::string& text);
 };
-
-constexpr int kMaxListedProblems = 50;
-
-// Checks a file that is already open (through any mode); reads only.
-CheckReport CheckStore(StoreFile& file, bool asIndex);
-// Opens the file read-only and checks it.
-CheckReport CheckStoreFile(const std::string& name, bool asIndex);
-// Index files are the ones named *.ndx (in any case).
-bool IsIndexFileName(const std::string& name);
 
 }  // namespace kodexa
 

@@ -1,0 +1,57 @@
+// The checker on files the store writes in each revision: the layout it
+// reads back must be the one the store wrote.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+
+#include "check/file_check.h"
+#include "tests/support/temp_dir.h"
+
+namespace kodexa::test {
+namespace {
+
+bool HasFact(const CheckReport& report, const std::string& fact) {
+    return std::find(report.facts.begin(), report.facts.end(), fact) != report.facts.end();
+}
+
+struct RevisionCase {
+    char revision;
+    const char* revisionFact;
+    const char* checksumFact;
+};
+
+const RevisionCase kRevisions[] = {
+    {0, "revision: 0 (no checksums, no locks)", "checksum failures: none checked (revision without checksums)"},
+    {'A', "revision: A (checksums)", "checksum failures: 0"},
+    {'b', "revision: B (checksums, file locks)", "checksum failures: 0"},
+    {'C', "revision: C (checksums, file and record locks)", "checksum failures: 0"},
+};
+
+class CheckedRevision : public ::testing::TestWithParam<RevisionCase> {};
+
+TEST_P(CheckedRevision, FileTheStoreWroteIsSoundWithItsBlocks) {
+    TempDir dir;
+    std::string name = dir.File("r.dat");
+    StoreFile file;
+    ASSERT_EQ(file.Create(name.c_str(), 12, GetParam().revision), kNoError);
+    FileAddress kept = file.Allocate(30, kFirstFit), freed = file.Allocate(50, kFirstFit);
+    ASSERT_NE(kept, 0);
+    file.WriteObjectChecksum(kept);  // the layer above seals what it wrote
+    ASSERT_EQ(file.Remove(freed, 0), 1);
+    ASSERT_EQ(file.Close(), kNoError);
+
+    CheckReport report = CheckStoreFile(name, false);
+    EXPECT_TRUE(report.IsSound()) << (report.problems.empty() ? "" : report.problems.front());
+    EXPECT_TRUE(HasFact(report, GetParam().revisionFact));
+    EXPECT_TRUE(HasFact(report, GetParam().checksumFact));
+    EXPECT_TRUE(HasFact(report, "static area: 12"));
+    EXPECT_TRUE(HasFact(report, "blocks: 2 (in use 1, deleted 1, released 0)"));
+    EXPECT_TRUE(report.warnings.empty()) << report.warnings.front();
+}
+
+INSTANTIATE_TEST_SUITE_P(Revisions, CheckedRevision, ::testing::ValuesIn(kRevisions),
+                         [](const auto& info) { return "rev" + std::to_string(int(info.param.revision)); });
+
+}  // namespace
+}  // namespace kodexa::test

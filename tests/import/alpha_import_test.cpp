@@ -1,0 +1,216 @@
+// The alphabetical index from its source file to the search: every kind of
+// line, the old layout, the faults the reader refuses, and what the optional
+// database does to the catalogue around it.
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "catalogue/alpha_terms.h"
+#include "catalogue/catalogue.h"
+#include "import/importer.h"
+#include "tests/support/temp_dir.h"
+#include "tests/tools/tool_run.h"
+
+namespace kodexa::test {
+namespace {
+
+const std::string kMini = std::string(KODEXA_SOURCE_DIR) + "/tests/import/data/mini-utf8";
+const std::string kSamples = std::string(KODEXA_SOURCE_DIR) + "/tests/data/alpha";
+const std::string kSample = kSamples + "/icd10gm2099alpha_edvtxt_20990101.txt";
+
+// Title hits as "code|title", term hits as "codes|titleCode|term".
+struct Lines : SearchSink {
+    void AddResult(const std::string& code, const std::string& title) override {
+        lines.push_back(code + "|" + title);
+    }
+    void AddTerm(const TermHit& hit) override { lines.push_back(hit.codes + "|" + hit.titleCode + "|" + hit.term); }
+    std::vector<std::string> lines;
+};
+
+struct Imported {
+    int status;
+    std::string message;
+    ImportCounts counts;
+};
+
+Imported Import(const std::string& target, const std::string& alphaFile, bool force = false) {
+    ImportRequest request;
+    request.sourceDir = kMini;
+    request.alphaFile = alphaFile;
+    request.targetDir = target;
+    request.force = force;
+    FailureOnlyReport report;
+    Imported result{};
+    result.status = RunImport(request, report, &result.counts);
+    result.message = report.message;
+    return result;
+}
+
+std::vector<std::string> SearchIn(const std::string& dir, const std::string& text, OptionalState expected) {
+    Catalogue catalogue(dir);
+    EXPECT_EQ(catalogue.Open(CatalogueFile::Codes, CatalogueAccess::Reading), kNoError);
+    EXPECT_EQ(catalogue.OpenIfPresent(CatalogueFile::AlphaIndex), expected);
+    Lines sink;
+    catalogue.Search(text, sink);
+    return sink.lines;
+}
+
+TEST(AlphaIndex, EveryKindIsListedOnceInCodeOrderAfterTheTitles) {
+    TempDir dir;
+    const Imported run = Import(dir.Path(), kSample);
+    ASSERT_EQ(run.status, 0) << run.message;
+    EXPECT_TRUE(run.counts.alphaIndex);
+    EXPECT_EQ(run.counts.terms, 9u);
+    EXPECT_EQ(run.counts.termsLeftOut, 1u);  // B99 is not in the catalogue
+
+    const std::vector<std::string> expected = {
+        "A00.0 U07.1!|A00.0|Cholera mit COVID-19",
+        "A00.9|A00.9|Cholera asiatica",
+        "A00.9 C00|A00.9|Cholera und Lippentumor",
+        "A15+ C00.0*|A15|Tuberkulöse Lippe",
+        "A15+ C00.00* U07.1!|A15|Lippentuberkulose bei COVID-19",
+        "C00.-|C00|Lippentumor, nicht näher bezeichnet",
+        "C00.0|C00.0|Lippenkrebs, äußere Oberlippe",
+        "U07.1!|U07.1|SARS-CoV-2-Nachweis",
+        "||Vibrionen - s. Cholera",
+    };
+    std::vector<std::string> all = SearchIn(dir.Path(), "", OptionalState::Open);
+    ASSERT_EQ(all.size(), 9u + expected.size());
+    EXPECT_EQ(std::vector<std::string>(all.begin() + 9, all.end()), expected);
+
+    // Folded as the title search folds; the codes of a term are not searched.
+    const struct {
+        const char* text;
+        std::vector<std::string> lines;
+    } cases[] = {
+        {"ASIATICA", {"A00.9|A00.9|Cholera asiatica"}},
+        {"KREBS, äuß", {"C00.0|C00.0|Lippenkrebs, äußere Oberlippe"}},
+        {"u07.1!", {}},
+        // "9" is in the codes of four terms and in the text of two.
+        {"9",
+         {"A00.9|Cholera, nicht näher bezeichnet", "U07.1|COVID-19, Virus nachgewiesen",
+          "A00.0 U07.1!|A00.0|Cholera mit COVID-19", "A15+ C00.00* U07.1!|A15|Lippentuberkulose bei COVID-19"}},
+        {"s. chol", {"||Vibrionen - s. Cholera"}},
+    };
+    for (const auto& c : cases) EXPECT_EQ(SearchIn(dir.Path(), c.text, OptionalState::Open), c.lines) << c.text;
+}
+
+TEST(AlphaIndex, TheOldLayoutIsRead) {
+    TempDir dir;
+    const Imported run = Import(dir.Path(), kSamples + "/icd10gmalpha2008.txt");
+    ASSERT_EQ(run.status, 0) << run.message;
+    const std::vector<std::string> all = SearchIn(dir.Path(), "", OptionalState::Open);
+    ASSERT_EQ(all.size(), 12u);
+    EXPECT_EQ(std::vector<std::string>(all.begin() + 9, all.end()),
+              (std::vector<std::string>{"A00.9|A00.9|Cholera asiatica", "A15+ C00.0*|A15|Tuberkuloese Lippe",
+                                        "||Vibrionen - s. Cholera"}));
+}
+
+TEST(AlphaIndex, AFaultyLineNamesFileAndLineAndLeavesTheTargetAlone) {
+    const struct {
+        const char* line;
+        const char* message;
+    } cases[] = {
+        {"1|1|1|A0O.9||||Tippfehler", "primary code \"A0O.9\" is not a well-formed code"},
+        {"2|1|1|A15+|C00.0|||Ohne Stern", "asterisk code \"C00.0\" is not a well-formed code"},
+        {"1|1|1|A00.9|||Zu wenig", "7 fields, expected 8"},
+        {"7|1|1|A00.9||||Art 7", "kind \"7\" is not one of 0 to 6"},
+        {"0|1|1|A00.9||||Verweis mit Code", "a cross-reference (kind 0) names a code"},
+        {"1|1|1|||||Ohne Code", "kind 1 names no code"},
+        {"1|1|1|A00.9||||", "empty term"},
+        {"1|1|1|A00.9||||Steuer\x01zeichen", "control character U+0001 in field 8"},
+    };
+    for (const auto& c : cases) {
+        TempDir dir;
+        const std::string file = dir.File("alpha.txt");
+        WriteText(file, std::string("1|1|1|A00||||Cholera\n") + c.line + "\n");
+        const Imported run = Import(dir.File("target"), file);
+        EXPECT_EQ(run.status, 1) << c.line;
+        EXPECT_EQ(run.message.rfind(file + ", line 2: " + c.message, 0), 0u) << run.message;
+        EXPECT_FALSE(std::filesystem::exists(dir.File("target/data3.dat"))) << c.line;
+    }
+}
+
+TEST(AlphaIndex, TheIndexLeavesTheOtherFilesAsTheyWereAndGoesWithAReplacementWithoutIt) {
+    TempDir with, without;
+    ASSERT_EQ(Import(with.Path(), kSample).status, 0);
+    ASSERT_EQ(Import(without.Path(), "").status, 0);
+    auto files = Snapshot(with.Path());
+    EXPECT_EQ(files.count("data4.dat") + files.count("data4.ndx"), 2u);
+    files.erase("data4.dat");
+    files.erase("data4.ndx");
+    EXPECT_EQ(files, Snapshot(without.Path()));
+
+    ASSERT_EQ(Import(with.Path(), "", true).status, 0);
+    EXPECT_EQ(Snapshot(with.Path()), Snapshot(without.Path()));
+    EXPECT_EQ(SearchIn(with.Path(), "asiatica", OptionalState::Absent), std::vector<std::string>{});
+}
+
+// Half an index, or a damaged one, is told and left aside: the titles are
+// still searched.
+TEST(AlphaIndex, AHalfOrDamagedIndexIsReportedAndTheTitlesStillServe) {
+    TempDir dir;
+    ASSERT_EQ(Import(dir.Path(), kSample).status, 0);
+    const std::string index = ReadText(dir.File("data4.ndx"));
+    std::filesystem::remove(dir.File("data4.ndx"));
+    EXPECT_EQ(SearchIn(dir.Path(), "cholera asia", OptionalState::Damaged), std::vector<std::string>{});
+    Catalogue catalogue(dir.Path());
+    catalogue.OpenIfPresent(CatalogueFile::AlphaIndex);
+    EXPECT_EQ(catalogue.Failure(CatalogueFile::AlphaIndex), "data4.ndx is missing");
+
+    WriteText(dir.File("data4.ndx"), "not an index file at all, just some bytes of text");
+    EXPECT_EQ(SearchIn(dir.Path(), "cholera,", OptionalState::Damaged),
+              std::vector<std::string>{"A00.9|Cholera, nicht näher bezeichnet"});
+    EXPECT_EQ(ReadText(dir.File("data4.ndx")), "not an index file at all, just some bytes of text");
+    WriteText(dir.File("data4.ndx"), index);
+    EXPECT_EQ(SearchIn(dir.Path(), "cholera asia", OptionalState::Open),
+              std::vector<std::string>{"A00.9|A00.9|Cholera asiatica"});
+}
+
+TEST(AlphaIndex, IndexFilesAreFoundBesideTheSourcesAndSeveralAreRefused) {
+    TempDir dir;
+    for (const char* name : {"icd10gm2099syst_kapitel.txt", "icd10gm2099syst_gruppen.txt", "icd10gm2099syst_kodes.txt"})
+        std::filesystem::copy_file(kMini + "/" + name, dir.File(name));
+    std::filesystem::copy_file(kSample, dir.File("ICD10GM2099ALPHA_EDVTXT_20990101.TXT"));
+    ImportRequest request;
+    request.sourceDir = dir.Path();
+    request.targetDir = dir.File("target");
+    FailureOnlyReport report;
+    ImportCounts counts;
+    ASSERT_EQ(RunImport(request, report, &counts), 0) << report.message;
+    EXPECT_EQ(counts.terms, 9u);
+
+    std::filesystem::copy_file(kSamples + "/icd10gmalpha2008.txt", dir.File("icd10gmalpha2008.txt"));
+    request.force = true;
+    EXPECT_EQ(RunImport(request, report), 1);
+    EXPECT_EQ(report.message, dir.Path() +
+                                  ": several alphabetical index files (ICD10GM2099ALPHA_EDVTXT_20990101.TXT, "
+                                  "icd10gmalpha2008.txt); name one with --alpha FILE");
+}
+
+TEST(AlphaTerms, CodesAsShownAndForTheTitle) {
+    const struct {
+        AlphaTerm term;
+        const char *shown, *titleCode;
+    } cases[] = {
+        {{'1', "D86.9", "", "", "", "Morbus Boeck"}, "D86.9", "D86.9"},
+        {{'2', "D86.8+", "G99.8*", "", "", "Neurosarkoidose"}, "D86.8+ G99.8*", "D86.8"},
+        {{'6', "D18.19", "", "", "D69.61", "MLT"}, "D18.19 D69.61", "D18.19"},
+        {{'5', "", "", "U61.2!", "", "200 bis 499"}, "U61.2!", "U61.2"},
+        {{'1', "J18.-", "", "", "", "Pneumonie"}, "J18.-", "J18"},
+        {{'0', "", "", "", "", "ACG - s. Akromioklavikulargelenk"}, "", ""},
+    };
+    std::vector<AlphaTerm> all;
+    for (const auto& c : cases) {
+        EXPECT_EQ(ShownCodes(c.term), c.shown);
+        EXPECT_EQ(TitleCode(c.term), c.titleCode);
+        all.push_back(c.term);
+    }
+    // A damaged line costs itself only.
+    const std::vector<AlphaTerm> back = UnpackTerms(PackTerms({all[0]}) + "1\tno\tfields\n" + PackTerms(all));
+    ASSERT_EQ(back.size(), all.size() + 1);
+    EXPECT_EQ(PackTerms(back), PackTerms({all[0]}) + PackTerms(all));
+}
+
+}  // namespace
+}  // namespace kodexa::test
