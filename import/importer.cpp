@@ -3,9 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <chrono>
-#include <cstring>
 #include <set>
 #include <vector>
 
@@ -125,9 +123,8 @@ private:
 
     bool MakeTarget() {
         if (IsDirectory(target)) return true;
-        if (MakeDirectory(target.c_str(), 0755) != 0) {
-            return Fail("cannot make the directory " + target + ": " + std::strerror(errno));
-        }
+        std::string error;
+        if (!MakeTargetDirectory(target, error)) return Fail(error);
         madeTarget = true;
         return true;
     }

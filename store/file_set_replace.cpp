@@ -203,6 +203,16 @@ void RemoveStaleStaging(const std::string& dir) {
     }
 }
 
+bool MakeTargetDirectory(const std::string& dir, std::string& error) {
+    if (MakeDirectory(dir.c_str(), 0755) != 0) {
+        error = SystemError("cannot make the directory " + dir);
+        return false;
+    }
+    const size_t slash = dir.find_last_of('/');
+    const std::string parent = slash == std::string::npos ? "." : slash == 0 ? "/" : dir.substr(0, slash);
+    return SyncDirectory(parent, error);
+}
+
 bool CreateStaging(const std::string& dir, std::string& staging, std::string& error) {
     std::string pattern = Join(dir, std::string(kStagingPrefix) + "XXXXXX");
     if (MakeTempDirectory(&pattern[0]) == nullptr) {

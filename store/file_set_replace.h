@@ -42,6 +42,11 @@ bool CompletePendingReplacement(const std::string& dir, bool& completed, std::st
 // written hold nothing anyone needs.
 void RemoveStaleStaging(const std::string& dir);
 
+// Makes the directory a set of files will go to, and syncs the directory
+// it lies in, so that the directory's name is on the disk before any file
+// in it is said to be.
+bool MakeTargetDirectory(const std::string& dir, std::string& error);
+
 bool CreateStaging(const std::string& dir, std::string& staging, std::string& error);
 // Flushes every file of the staging directory and the directory itself to
 // the disk.

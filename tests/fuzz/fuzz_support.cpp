@@ -38,7 +38,8 @@ const char kPieceSeparator[] = "\n~~KODEXA~~\n";
 const Target* AllTargets() {
     static const Target kTargets[] = {{"store", FuzzStoreFile},     {"index", FuzzIndexFile},
                                       {"check", FuzzFileCheck},     {"catalogue", FuzzCatalogue},
-                                      {"import", FuzzImporter},     {nullptr, nullptr}};
+                                      {"import", FuzzImporter},     {"mapped", FuzzMappedReads},
+                                      {nullptr, nullptr}};
     return kTargets;
 }
 

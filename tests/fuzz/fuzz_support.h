@@ -28,6 +28,9 @@ int FuzzIndexFile(const uint8_t* data, size_t size);
 int FuzzFileCheck(const uint8_t* data, size_t size);
 int FuzzCatalogue(const uint8_t* data, size_t size);
 int FuzzImporter(const uint8_t* data, size_t size);
+int FuzzMappedReads(const uint8_t* data, size_t size);
+// The reads, seeks and changes appended to every file of the mapped reads' seeds.
+Bytes MappedSeedScript();
 // Every target, ended by {nullptr, nullptr}.
 const Target* AllTargets();
 

@@ -55,7 +55,7 @@ TEST_P(KeptInputsReplay, RegressionsAndSeedsPass) {
     RecordProperty("inputs", static_cast<int>(replayed));
 }
 
-INSTANTIATE_TEST_SUITE_P(Targets, KeptInputsReplay, ::testing::Values("store", "index", "check", "catalogue", "import"),
+INSTANTIATE_TEST_SUITE_P(Targets, KeptInputsReplay, ::testing::Values("store", "index", "check", "catalogue", "import", "mapped"),
                          [](const auto& info) { return std::string(info.param); });
 
 // The generated files are sound, so they also exercise every check the

@@ -109,7 +109,7 @@ bool MakeCatalogueSeeds(const std::string& dir, const std::string& sourceSet, st
 
 std::vector<SeedFile> MakeSeedFiles(const std::string& dir, const std::vector<std::string>& sourceSets) {
     std::vector<SeedFile> seeds;
-    for (const char* sub : {"/store", "/index", "/check", "/catalogue", "/import"}) {
+    for (const char* sub : {"/store", "/index", "/check", "/catalogue", "/import", "/mapped"}) {
         std::error_code error;
         std::filesystem::create_directories(dir + sub, error);
         if (error) return {};
@@ -123,6 +123,14 @@ std::vector<SeedFile> MakeSeedFiles(const std::string& dir, const std::vector<st
             if (!make(path)) return false;
             seeds.push_back({to, path});
         }
+        // The mapped reads take the file with a script of reads and changes.
+        std::string mapped = dir + "/mapped/" + name;
+        Bytes bytes = ReadFile(dir + "/check/" + name);
+        bytes.insert(bytes.end(), kPieceSeparator, kPieceSeparator + std::strlen(kPieceSeparator));
+        const Bytes script = MappedSeedScript();
+        bytes.insert(bytes.end(), script.begin(), script.end());
+        WriteFile(mapped, bytes);
+        seeds.push_back({"mapped", mapped});
         return true;
     };
     for (char revision : kRevisions)

@@ -1,11 +1,15 @@
 #include "tests/support/fault_injection.h"
 
+#include <signal.h>
 #include <sys/mman.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstdlib>
 #include <type_traits>
 #include <vector>
+
+#include "tests/support/power_cut.h"
 
 namespace kodexa::test {
 
@@ -27,6 +31,8 @@ const char* FaultModeName(FaultMode mode) {
     static const char* const kNames[] = {"once", "from then on", "short transfer"};
     return kNames[static_cast<int>(mode)];
 }
+
+const char* CrashKindName(CrashKind kind) { return kind == CrashKind::Kill ? "kill" : "power cut"; }
 
 struct Wrappers {
     using Effect = FaultInjector::Effect;
@@ -72,6 +78,13 @@ struct Wrappers {
         else if (effect == Effect::Short && count > 0) count /= 2;
         return Real().mappedRead(buffer, source, count);
     }
+    // A sync that succeeds is what a power cut keeps.
+    static int Fsync(int fd) {
+        if (Trip(Stdio::Fsync) == Effect::Fail) return errno = EIO, -1;
+        int result = Real().fsync(fd);
+        if (result == 0 && installed->durable) installed->durable->Synced(fd);
+        return result;
+    }
     static ssize_t Write(int fd, const void* buffer, size_t count) {
         Effect effect = Trip(Stdio::Write);
         if (effect == Effect::Fail) return errno = EIO, -1;
@@ -99,7 +112,7 @@ FaultInjector::FaultInjector() : saved(ActiveStdio()) {
     table.open = W::Plain<Stdio::Open, &F::open>;
     table.close = W::Plain<Stdio::Close, &F::close>;
     table.write = W::Write;
-    table.fsync = W::Plain<Stdio::Fsync, &F::fsync>;
+    table.fsync = W::Fsync;
     table.mkdir = W::Plain<Stdio::Mkdir, &F::mkdir>;
     table.mkdtemp = W::Plain<Stdio::Mkdtemp, &F::mkdtemp>;
     table.rmdir = W::Plain<Stdio::Rmdir, &F::rmdir>;
@@ -131,6 +144,12 @@ void FaultInjector::FailAnyCall(FaultMode mode, int n) {
 
 void FaultInjector::CorruptWrite(int n) { corruptAt = n == 0 ? 0 : calls[static_cast<int>(Stdio::Fwrite)] + n; }
 
+void FaultInjector::CrashAt(int n, CrashKind kind, const std::string& root) {
+    crashAt = n == 0 ? 0 : totalCalls + n;
+    crashKind = kind;
+    durable.reset(kind == CrashKind::PowerCut ? new DurableTree(root) : nullptr);
+}
+
 void FaultInjector::ResetCounts() {
     int writes = calls[static_cast<int>(Stdio::Fwrite)];
     if (corruptAt > 0) corruptAt = corruptAt > writes ? corruptAt - writes : -1;
@@ -139,6 +158,7 @@ void FaultInjector::ResetCounts() {
         calls[k] = 0;
     }
     int counted = anyMode == FaultMode::Short ? transferCalls : totalCalls;
+    if (crashAt > 0) crashAt = crashAt > totalCalls ? crashAt - totalCalls : 0;
     if (anyAt > 0) anyAt = anyAt > counted ? anyAt - counted : (anyMode == FaultMode::FromThenOn ? 1 : 0);
     totalCalls = transferCalls = 0;
 }
@@ -147,6 +167,10 @@ FaultInjector::Effect FaultInjector::Trips(Stdio call) {
     int k = static_cast<int>(call);
     ++totalCalls;
     if (IsTransfer(call)) ++transferCalls;
+    if (totalCalls == crashAt) {
+        if (durable) durable->CutPower();
+        kill(getpid(), SIGKILL);
+    }
     bool tripped = ++calls[k] == failAt[k];
     Effect effect = tripped ? Effect::Fail : Effect::None;
     if (!tripped && anyAt > 0) {

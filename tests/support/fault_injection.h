@@ -3,6 +3,9 @@
 #ifndef KODEXA_TESTS_SUPPORT_FAULT_INJECTION_H
 #define KODEXA_TESTS_SUPPORT_FAULT_INJECTION_H
 
+#include <memory>
+#include <string>
+
 #include "store/file_layer.h"
 
 namespace kodexa::test {
@@ -26,6 +29,14 @@ enum class FaultMode {
 };
 const char* FaultModeName(FaultMode mode);
 
+enum class CrashKind {
+    Kill,      // the process dies; what it handed to the system stays
+    PowerCut,  // the machine stops; only what was synced stays (power_cut.h)
+};
+const char* CrashKindName(CrashKind kind);
+
+class DurableTree;
+
 class FaultInjector {
 public:
     FaultInjector();
@@ -46,6 +57,10 @@ public:
     // The nth fwrite from now on (0: every one) writes its bytes inverted
     // and still reports the full count.
     void CorruptWrite(int n);
+    // The process kills itself (SIGKILL) as it makes the nth call of any
+    // kind from now on, before the call is carried out. For a power cut,
+    // everything under root is first put back to what was last synced.
+    void CrashAt(int n, CrashKind kind, const std::string& root = {});
 
     int Calls(Stdio call) const { return calls[static_cast<int>(call)]; }
     int TotalCalls() const { return totalCalls; }
@@ -70,6 +85,9 @@ private:
     int anyAt = 0;
     int corruptAt = -1;
     int injected = 0;
+    int crashAt = 0;
+    CrashKind crashKind = CrashKind::Kill;
+    std::unique_ptr<DurableTree> durable;
 };
 
 }  // namespace kodexa::test

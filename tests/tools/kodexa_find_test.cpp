@@ -2,6 +2,10 @@
 // that it never creates or changes a catalogue file.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+
 #include "tests/catalogue/catalogue_builder.h"
 #include "tests/tools/tool_run.h"
 
@@ -137,6 +141,35 @@ TEST_F(KodexaFind, FactsThatCannotBeReadAreNamed) {
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_EQ(run.out.rfind("code: A15.0\n", 0), 0u) << run.out;
     EXPECT_TRUE(Has(run.err, "cannot read " + catalogue.File("data5.dat") + ": data5.ndx is missing")) << run.err;
+}
+
+// A long tree printed into a pipe that is read slowly while an import
+// replaces the catalogue: the run goes on printing the catalogue it opened,
+// and the next run prints the new one. (The tree is read whole before it is
+// printed, so a file cut short under a reader is tested in-process.)
+TEST(KodexaFindUnderChange, ALongTreeKeepsTheCatalogueItOpenedWhileAnImportReplacesIt) {
+    const char* bin = std::getenv("KODEXA_BIN_DIR");
+    ASSERT_NE(bin, nullptr);
+    TempDir catalogue;
+    for (const char* name : {"data1", "data2", "data3", "data5"})
+        for (const char* ending : {".dat", ".ndx"})
+            std::filesystem::copy_file(std::string(bin) + "/" + name + ending, catalogue.File(std::string(name) + ending));
+    const std::string find = std::string(bin) + "/kodexa-find --dir " + catalogue.Path() + " --tree";
+    const std::string whole = RunProgram(find, "").out;
+    FILE* pipe = popen(find.c_str(), "r");
+    ASSERT_NE(pipe, nullptr);
+    std::string seen(4096, 0);
+    seen.resize(std::fread(&seen[0], 1, seen.size(), pipe));
+    const std::string mini = std::string(KODEXA_SOURCE_DIR) + "/tests/import/data/mini-utf8";
+    ProgramRun import = RunProgram("kodexa-import", "--quiet --force " + mini + " " + catalogue.Path());
+    EXPECT_EQ(import.exitCode, 0) << import.err;
+    char buffer[4096];
+    for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) seen.append(buffer, n);
+    int status = pclose(pipe);
+    ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(seen, whole);
+    EXPECT_NE(RunProgram(find, "").out, whole) << "the next run shows the new catalogue";
 }
 
 }  // namespace

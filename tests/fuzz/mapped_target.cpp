@@ -1,0 +1,138 @@
+// Reads of a read-only file through its mapping, checked against stdio
+// reading the same file without a buffer. The input is the file's bytes and
+// a script of reads, seeks and changes made by another writer: bytes
+// appended, bytes rewritten in place, the file cut short. Until the file is
+// cut, every read and seek answers as stdio does, with the same bytes; once
+// it is cut, nothing crashes, and a read from the mapping that succeeds
+// gives the file's present bytes, or zeros where the cut took them away.
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+
+#include "store/file_layer.h"
+#include "tests/fuzz/fuzz_support.h"
+
+namespace kodexa::fuzz {
+
+namespace {
+
+enum Step { kRead, kSeekSet, kSeekCurrent, kSeekEnd, kAppend, kRewrite, kCut, kStepCount };
+
+struct Script {
+    const Bytes& bytes;
+    size_t at = 0;
+    bool More() const { return at + 3 <= bytes.size(); }
+    int NextStep() { return bytes[at++] % kStepCount; }
+    unsigned NextArgument() {
+        unsigned value = bytes[at] | unsigned(bytes[at + 1]) << 8;
+        at += 2;
+        return value;
+    }
+};
+
+class MappedReadCheck {
+public:
+    MappedReadCheck(const std::string& path, const Bytes& content) : path(path), model(content) {
+        holder = FileOpen(path.c_str(), 0);
+        reference = std::fopen(path.c_str(), "rb");
+        writer = open(path.c_str(), O_WRONLY);
+        FUZZ_REQUIRE(holder != nullptr && reference != nullptr && writer >= 0, "the file could not be opened");
+        setvbuf(reference, nullptr, _IONBF, 0);
+    }
+    ~MappedReadCheck() {
+        FUZZ_REQUIRE(FileClose(holder) == 0, "closing a mapped file failed");
+        std::fclose(reference);
+        close(writer);
+    }
+
+    void Run(int step, unsigned argument) {
+        switch (step) {
+            case kRead: Read(argument % 700); break;
+            case kSeekSet: Seek(long(argument), 0, SEEK_SET); break;
+            case kSeekCurrent: Seek(long(int16_t(argument)), 1, SEEK_CUR); break;
+            case kSeekEnd: Seek(-long(argument % 300), 2, SEEK_END); break;
+            case kAppend: Write(model.size(), argument % 600, argument); break;
+            case kRewrite: Write(model.empty() ? 0 : argument % model.size(), 1 + argument % 40, argument); break;
+            case kCut: Cut(model.empty() ? 0 : argument % model.size()); break;
+        }
+        if (cut) std::fseek(reference, FileTell(holder), SEEK_SET);
+        FUZZ_REQUIRE(cut || FileTell(holder) == std::ftell(reference), "the mapped position differs from stdio's");
+    }
+
+private:
+    void Read(size_t count) {
+        const long start = FileTell(holder);
+        const bool wasMapped = IsMapped(holder);
+        Bytes mapped(count, 0xA5), plain(count, 0x5A);
+        const int failed = FileRead(holder, mapped.data(), count);
+        const size_t moved = std::fread(plain.data(), 1, count, reference);
+        if (!cut) {
+            FUZZ_REQUIRE(failed == (moved != count), "a mapped read succeeds where stdio's fails, or the other way");
+            FUZZ_REQUIRE(std::equal(plain.begin(), plain.begin() + moved, mapped.begin()),
+                         "a mapped read gives other bytes than stdio");
+            return;
+        }
+        // Once the mapping is given up, the C stream reads with its own
+        // buffer, which may hold bytes from before a rewrite.
+        if (failed || !wasMapped || !IsMapped(holder)) return;
+        for (size_t i = 0; i < count; ++i) {
+            const size_t at = size_t(start) + i;
+            FUZZ_REQUIRE(mapped[i] == (at < model.size() ? model[at] : 0),
+                         "a read after a cut gives bytes the file never held there");
+        }
+    }
+
+    void Seek(long offset, int origin, int whence) {
+        const int mappedFailed = FileSeek(holder, offset, origin) != 0;
+        const int plainFailed = std::fseek(reference, offset, whence) != 0;
+        FUZZ_REQUIRE(cut || mappedFailed == plainFailed, "a mapped seek answers otherwise than stdio's");
+    }
+
+    // Another program writes count bytes at offset.
+    void Write(size_t offset, size_t count, unsigned seed) {
+        Bytes bytes(count);
+        for (size_t i = 0; i < count; ++i) bytes[i] = static_cast<unsigned char>(seed * 31 + i * 7);
+        if (pwrite(writer, bytes.data(), count, off_t(offset)) != ssize_t(count)) return;
+        if (model.size() < offset + count) model.resize(offset + count);
+        std::copy(bytes.begin(), bytes.end(), model.begin() + long(offset));
+    }
+
+    void Cut(size_t length) {
+        if (ftruncate(writer, off_t(length)) != 0) return;
+        model.resize(length);
+        cut = true;
+    }
+
+    std::string path;
+    Bytes model;  // what the file holds now
+    FileHolder* holder = nullptr;
+    FILE* reference = nullptr;
+    int writer = -1;
+    bool cut = false;
+};
+
+}  // namespace
+
+Bytes MappedSeedScript() {
+    // A read, a seek, reads across an append, a read after a seek from the
+    // end, a rewrite, a cut and reads after it.
+    static const char kScript[] = "\x00\x40\x00\x01\x10\x00\x00\x00\x02\x04\x20\x01\x00\x00\x04\x03\x10\x00"
+                                  "\x00\x00\x10\x05\x08\x00\x00\x30\x00\x06\x80\x00\x00\x00\x10\x03\x00\x00";
+    return Bytes(kScript, kScript + sizeof kScript - 1);
+}
+
+int FuzzMappedReads(const uint8_t* data, size_t size) {
+    std::vector<Bytes> pieces = SplitInput(data, size, 2);
+    const std::string path = ScratchFile("mapped.kvd");
+    WriteFile(path, pieces[0]);
+    MappedReadCheck check(path, pieces[0]);
+    Script script{pieces[1]};
+    for (int steps = 0; script.More() && steps < 400; ++steps) {
+        const int step = script.NextStep();
+        check.Run(step, script.NextArgument());
+    }
+    return 0;
+}
+
+}  // namespace kodexa::fuzz
