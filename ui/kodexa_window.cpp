@@ -524,12 +524,7 @@ bool Kodexa::copyCode(ItemData* data) {
     if (data->kind == kKindCrossReference) {
         return true;
     }
-    // UTF-8 first: catalogue texts are UTF-8, and that is what programs ask for first.
-    const FXDragType types[] = {utf8Type, stringType, textType};
-    if (!acquireClipboard(types, ARRAYNUMBER(types))) {
-        return true;
-    }
-    KeepClipText(data->code);
+    OfferClipText(data->code);
     return true;
 }
 
@@ -550,10 +545,7 @@ bool Kodexa::copyText(ItemData* data) {
     if (data == nullptr || !IsCodeKind(data) || !FindCode(data, code, title)) {
         return true;
     }
-    const FXDragType types[] = {utf8Type, stringType, textType};
-    if (acquireClipboard(types, ARRAYNUMBER(types))) {
-        KeepClipText(title);
-    }
+    OfferClipText(title);
     return true;
 }
 
@@ -563,11 +555,16 @@ bool Kodexa::copyCodeAndText(ItemData* data) {
     if (data == nullptr || !IsCodeKind(data) || !FindCode(data, code, title)) {
         return true;
     }
+    OfferClipText(code + " - " + title);
+    return true;
+}
+
+// UTF-8 first: catalogue texts are UTF-8, and that is what programs ask for first.
+void Kodexa::OfferClipText(const FXString& text) {
     const FXDragType types[] = {utf8Type, stringType, textType};
     if (acquireClipboard(types, ARRAYNUMBER(types))) {
-        KeepClipText(code + " - " + title);
+        KeepClipText(text);
     }
-    return true;
 }
 
 void Kodexa::KeepClipText(const FXString& text) {

@@ -138,6 +138,7 @@ private:
     long CopyCurrent(bool (Kodexa::*copy)(ItemData*));
     // The code record for data's code, in full; false when it is not there.
     bool FindCode(const ItemData* data, FX::FXString& code, FX::FXString& title);
+    void OfferClipText(const FX::FXString& text);
     void KeepClipText(const FX::FXString& text);
     void ForgetClipText();
 };

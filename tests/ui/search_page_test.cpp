@@ -121,22 +121,7 @@ TEST_F(WindowTest, OldResultsDataIsFreedAndTheTreesStays) {
 }
 
 // The default catalogue of the build, copied so that no test depends on the
-// files the program itself uses.
-class DefaultCatalogue : public WindowTest {
-protected:
-    void SetUp() override {
-#ifdef KODEXA_DEFAULT_CATALOGUE_DIR
-        for (const char* name : {"data1.dat", "data1.ndx", "data2.dat", "data2.ndx", "data3.dat", "data3.ndx"}) {
-            std::ifstream from(std::string(KODEXA_DEFAULT_CATALOGUE_DIR) + "/" + name, std::ios::binary);
-            if (!from) GTEST_SKIP() << "no default catalogue built";
-            std::ofstream(dir.File(name), std::ios::binary) << from.rdbuf();
-        }
-        window = OpenWindow(dir.Path());
-#else
-        GTEST_SKIP() << "no default catalogue built";
-#endif
-    }
-};
+class DefaultCatalogue : public ShippedCatalogueTest {};
 
 // At the default size the whole button label shows, and neither a few
 // results nor every code brings a horizontal scroll bar.

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -123,6 +124,24 @@ protected:
 
     TempDir dir;
     std::unique_ptr<TestKodexa> window;
+};
+
+// The window on a copy of the catalogue the build imports, facts included.
+class ShippedCatalogueTest : public WindowTest {
+protected:
+    void SetUp() override {
+#ifdef KODEXA_DEFAULT_CATALOGUE_DIR
+        for (const char* name : {"data1.dat", "data1.ndx", "data2.dat", "data2.ndx", "data3.dat", "data3.ndx",
+                                 "data5.dat", "data5.ndx"}) {
+            std::ifstream from(std::string(KODEXA_DEFAULT_CATALOGUE_DIR) + "/" + name, std::ios::binary);
+            if (!from) GTEST_SKIP() << "no default catalogue built";
+            std::ofstream(dir.File(name), std::ios::binary) << from.rdbuf();
+        }
+        window = OpenWindow(dir.Path());
+#else
+        GTEST_SKIP() << "no default catalogue built";
+#endif
+    }
 };
 
 }  // namespace kodexa::test
