@@ -121,7 +121,7 @@ void FigureAlphaSearch(const Options& options, Table& table) {
     const std::vector<TermHit> terms = AllTerms(dir);
     SqliteDb sqlite(SqliteWithTerms(options, codes, terms), false);
     Catalogue catalogue(dir);
-    if (!catalogue.OpenAll(CatalogueAccess::Browsing) ||
+    if (!catalogue.OpenAll(CatalogueAccess::Reading) ||
         catalogue.OpenIfPresent(CatalogueFile::AlphaIndex) != OptionalState::Open)
         Die("cannot open " + dir);
     table.Note("figure 7: a made-up index of " + std::to_string(terms.size()) + " terms for " +
