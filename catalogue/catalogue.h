@@ -9,6 +9,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "catalogue/catalogue_sink.h"
 #include "catalogue/code_facts.h"
@@ -42,6 +43,17 @@ struct CatalogueFileNames {
     bool optional = false;     // read when there, never created by a reader
 };
 const CatalogueFileNames& NamesOf(CatalogueFile which);
+
+// The data and index file names of the databases given, in that order.
+template <typename Files>
+std::vector<std::string> FileNamesOf(const Files& files) {
+    std::vector<std::string> names;
+    for (CatalogueFile which : files) {
+        names.push_back(NamesOf(which).dataName);
+        names.push_back(NamesOf(which).indexName);
+    }
+    return names;
+}
 
 // The window and kodexa-find only read: a missing file is reported, never
 // created, and nothing is written back on close. kodexa-import is the one

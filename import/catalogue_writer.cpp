@@ -94,14 +94,7 @@ bool WriteCodes(const std::vector<CodeEntry>& codes, const std::string& dir, con
 
 }  // namespace
 
-std::vector<std::string> CatalogueFileList() {
-    std::vector<std::string> names;
-    for (CatalogueFile which : kAllCatalogueFiles) {
-        names.push_back(NamesOf(which).dataName);
-        names.push_back(NamesOf(which).indexName);
-    }
-    return names;
-}
+std::vector<std::string> CatalogueFileList() { return FileNamesOf(kAllCatalogueFiles); }
 
 bool WriteCatalogueFiles(const CatalogueModel& model, const std::string& dir, const WriteProgress& progress,
                          std::string& error) {

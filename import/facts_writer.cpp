@@ -36,14 +36,7 @@ bool WriteRecords(const FactsModel& model, ObjectDatabase& db, std::string& erro
 
 }  // namespace
 
-std::vector<std::string> OptionalCatalogueFileList() {
-    std::vector<std::string> names;
-    for (CatalogueFile which : kOptionalCatalogueFiles) {
-        names.push_back(NamesOf(which).dataName);
-        names.push_back(NamesOf(which).indexName);
-    }
-    return names;
-}
+std::vector<std::string> OptionalCatalogueFileList() { return FileNamesOf(kOptionalCatalogueFiles); }
 
 bool WriteFactsFiles(const FactsModel& model, const std::string& dir, std::string& error) {
     Catalogue catalogue(dir);
