@@ -11,6 +11,8 @@ for tool in Xvfb xdotool xclip import identify; do
 done
 
 fail() { echo "kodexa_alpha_e2e: FAIL: $*" >&2; exit 1; }
+# A step that fails without its own message still names itself.
+trap 'echo "kodexa_alpha_e2e: FAIL: line $LINENO: $BASH_COMMAND ended with status $?" >&2' ERR
 
 source "$source_dir/scripts/private_x.sh"
 kodexa_start_private_x
@@ -35,7 +37,7 @@ until_true() {
 
 "$work/prog/kodexa" >"$work/stdout" 2>&1 &
 kodexa_pid=$!
-main=$(timeout 20 xdotool search --sync --name '^Taviron Kodexa 1\.0$' 2>/dev/null | head -1)
+main=$(timeout 20 xdotool search --sync --limit 1 --name '^Taviron Kodexa 1\.0$' 2>/dev/null || true)
 [ -n "$main" ] || fail "no main window"
 grep -q "data4.dat" "$work/stdout" || fail "the alphabetical index was not opened: $(cat "$work/stdout")"
 xdotool windowfocus --sync "$main"

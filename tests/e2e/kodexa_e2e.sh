@@ -20,12 +20,14 @@ for tool in Xvfb xdotool xclip import identify; do
 done
 
 fail() { echo "kodexa_e2e: FAIL: $*" >&2; exit 1; }
+# A step that fails without its own message still names itself.
+trap 'echo "kodexa_e2e: FAIL: line $LINENO: $BASH_COMMAND ended with status $?" >&2' ERR
 
 source "$(dirname "$0")/../../scripts/private_x.sh"
 kodexa_start_private_x
 
 find_window() {  # find_window NAME: waits up to 20 s, prints the id
-    timeout 20 xdotool search --sync --name "^$1\$" 2>/dev/null | head -1
+    timeout 20 xdotool search --sync --limit 1 --name "^$1\$" 2>/dev/null || true
 }
 geometry_of() { xdotool getwindowgeometry "$1" | sed -n 's/.*Geometry: //p'; }
 clip() { sleep 0.3; xclip -selection clipboard -o -t "$1"; }

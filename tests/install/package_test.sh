@@ -10,6 +10,8 @@ set -euo pipefail
 build=$(cd "$1" && pwd)
 skip() { echo "package_test: skipped: $*"; exit 77; }
 fail() { echo "package_test: FAIL: $*" >&2; exit 1; }
+# A step that fails without its own message still names itself.
+trap 'echo "package_test: FAIL: line $LINENO: $BASH_COMMAND ended with status $?" >&2' ERR
 
 [ "$(id -u)" = 0 ] || skip "needs root to install the package"
 for tool in dpkg dpkg-deb dpkg-shlibdeps cpack runuser Xvfb xdotool xclip; do
@@ -87,7 +89,8 @@ for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
 [ -s "$work/display" ] || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
 export DISPLAY=:$(head -1 "$work/display")
 
-find_window() { as_user timeout 20 xdotool search --sync --name "^$1\$" 2>/dev/null | head -1; }
+# Empty when no window shows within 20 s; the caller says what is missing.
+find_window() { as_user timeout 20 xdotool search --sync --limit 1 --name "^$1\$" 2>/dev/null || true; }
 clip() { sleep 0.3; as_user xclip -selection clipboard -o -t UTF8_STRING 2>/dev/null || true; }
 as_user /usr/bin/kodexa >"$work/kodexa.log" 2>&1 &
 kodexa_pid=$!
