@@ -45,8 +45,13 @@ for target in "${targets[@]}"; do
     findings="$build/findings/$target"
     mkdir -p "$corpus" "$findings"
     inputs=("$corpus")
-    for dir in "$seeds/$target" "$KODEXA_ROOT/tests/fuzz/seeds/$target" "$KODEXA_ROOT/tests/fuzz/regressions/$target"; do
-        [ -d "$dir" ] && inputs+=("$dir")
+    # The checker starts from the store's and the index's files as well.
+    kinds=("$target")
+    [ "$target" = check ] && kinds+=(store index)
+    for kind in "${kinds[@]}"; do
+        for dir in "$seeds/$kind" "$KODEXA_ROOT/tests/fuzz/seeds/$kind" "$KODEXA_ROOT/tests/fuzz/regressions/$kind"; do
+            [ -d "$dir" ] && inputs+=("$dir")
+        done
     done
     log="$build/fuzz-$target.log"
     echo "kodexa: fuzzing $target for ${seconds}s (log: $log)"

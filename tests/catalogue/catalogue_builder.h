@@ -18,6 +18,17 @@ struct Code {
     char branchMark = 'T', spareMark = 'X';
 };
 
+// Keeps what a walk or a search hands over, one line each.
+struct LineSink : TreeSink, SearchSink {
+    Item AddItem(Item, const std::string& label, IconRole, ItemKind kind, const std::string&) override {
+        lines.push_back(std::to_string(kind) + " " + label);
+        return reinterpret_cast<Item>(lines.size());
+    }
+    void AddResult(const std::string& code, const std::string& title) override { lines.push_back(code + "|" + title); }
+    void AddTerm(const TermHit& hit) override { lines.push_back(hit.codes + "|" + hit.titleCode + "|" + hit.term); }
+    std::vector<std::string> lines;
+};
+
 // The three databases of a catalogue directory, open while the object lives.
 struct CatalogueDbs {
     explicit CatalogueDbs(const std::string& dir, int readWrite = 1)

@@ -56,11 +56,6 @@ TEST(Catalogue, DamageFoundOnOpeningIsNamedWithItsPlace) {
                   std::to_string(size) + ")");
 }
 
-struct Discard : TreeSink, SearchSink {
-    Item AddItem(Item, const std::string&, IconRole, ItemKind, const std::string&) override { return this; }
-    void AddResult(const std::string&, const std::string&) override {}
-};
-
 TEST(Catalogue, ReadersNameTheFileTheyCouldNotReadToItsEnd) {
     enum Reader { kWalk, kSearch, kLookUp };
     const struct {
@@ -95,7 +90,7 @@ TEST(Catalogue, ReadersNameTheFileTheyCouldNotReadToItsEnd) {
         }
         Catalogue catalogue(dir.Path());
         ASSERT_TRUE(catalogue.OpenAll(CatalogueAccess::Reading));
-        Discard sink;
+        LineSink sink;
         CodeFacts facts;
         const bool answer = c.reader == kWalk     ? catalogue.FillTree(sink)
                             : c.reader == kSearch ? catalogue.Search("", sink)

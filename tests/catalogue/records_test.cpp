@@ -76,6 +76,8 @@ TEST(RecordsWithoutIndex, FindScansTheBlocks) {
     TempDir dir;
     ObjectDatabase db;
     ASSERT_EQ(db.Open(dir.File("d.dat").c_str(), dir.File("d.ndx").c_str(), CatalogueKey(), 29, 6, 0, 0, 1), 0);
+    EXPECT_EQ(db.Index(0), nullptr);
+    EXPECT_FALSE(StoreFile::FileExists(dir.File("d.ndx").c_str())) << "no index file is made";
     WriteCodes(db, {{"A00", "Cholera", "3"}, {"A01", "Typhus", "3"}, {"A02", "Salmonellen", "3"}, {"A03", "x", "3"}});
     auto probe = [&](const char* code) {
         CodeRecord record(&db);

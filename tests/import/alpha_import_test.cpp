@@ -6,9 +6,8 @@
 #include <fstream>
 
 #include "catalogue/alpha_terms.h"
-#include "catalogue/catalogue.h"
 #include "import/importer.h"
-#include "tests/support/temp_dir.h"
+#include "tests/catalogue/catalogue_builder.h"
 #include "tests/tools/tool_run.h"
 
 namespace kodexa::test {
@@ -17,15 +16,6 @@ namespace {
 const std::string kMini = std::string(KODEXA_SOURCE_DIR) + "/tests/import/data/mini-utf8";
 const std::string kSamples = std::string(KODEXA_SOURCE_DIR) + "/tests/data/alpha";
 const std::string kSample = kSamples + "/icd10gm2099alpha_edvtxt_20990101.txt";
-
-// Title hits as "code|title", term hits as "codes|titleCode|term".
-struct Lines : SearchSink {
-    void AddResult(const std::string& code, const std::string& title) override {
-        lines.push_back(code + "|" + title);
-    }
-    void AddTerm(const TermHit& hit) override { lines.push_back(hit.codes + "|" + hit.titleCode + "|" + hit.term); }
-    std::vector<std::string> lines;
-};
 
 struct Imported {
     int status;
@@ -50,7 +40,7 @@ std::vector<std::string> SearchIn(const std::string& dir, const std::string& tex
     Catalogue catalogue(dir);
     EXPECT_EQ(catalogue.Open(CatalogueFile::Codes, CatalogueAccess::Reading), kNoError);
     EXPECT_EQ(catalogue.OpenIfPresent(CatalogueFile::AlphaIndex), expected);
-    Lines sink;
+    LineSink sink;
     catalogue.Search(text, sink);
     return sink.lines;
 }

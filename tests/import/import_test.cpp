@@ -72,6 +72,74 @@ std::map<std::string, std::string> Tree(const std::string& dir) {
     return entries;
 }
 
+const char kChapters[] = "icd10gm2099syst_kapitel.txt";
+const char kGroups[] = "icd10gm2099syst_gruppen.txt";
+const char kCodes[] = "icd10gm2099syst_kodes.txt";
+
+// One change to the hand-written edition, the line the message must name
+// (0: the file emptied) and a part of the message.
+const struct BadInput {
+    const char* file;
+    int line;  // the line replaced, or one past the end: added
+    const char* text;
+    const char* message;
+    const char* codeAdded = nullptr;  // appended to the codes file as well
+} kBadInputs[] = {
+    {kChapters, 2, "02;Neubildungen;extra", "3 fields, expected 2"},
+    {kChapters, 4, "01;Nochmals", "duplicate chapter 01 (first on line 1)"},
+    {kGroups, 1, "A00;01;Infektiöse Darmkrankheiten", "group files from before 2007"},
+    {kGroups, 2, "A15;A19;01;Tuberkulose;", "5 fields, expected 4"},
+    {kGroups, 2, "A15;A19;23;Tuberkulose", "unknown chapter \"23\""},
+    {kGroups, 6, "A00;A01;01;Doppelt", "duplicate group start A00 (first on line 1)"},
+    {kGroups, 2, ";A19;01;Tuberkulose", "empty group start"},
+    {kCodes, 3, "3;N;X;01;A00;A00.-;A00;A00", "8 fields, expected at least 9"},
+    {kCodes, 4, "4;T;X;01;B00;A00.0;A00.0;A000;Cholera", "unknown group \"B00\""},
+    {kCodes, 4, "4;T;X;07;A00;A00.0;A00.0;A000;Cholera", "unknown chapter \"07\""},
+    {kCodes, 4, "4;T;X;02;A00;A00.0;A00.0;A000;Cholera", "chapter 02 differs from chapter 01 of its group A00-A09"},
+    {kCodes, 10, "4;T;X;01;A00;A00.9;A00.9;A009;Zweimal", "duplicate code A00.9 (first on line 5)"},
+    {kCodes, 4, "4;T;X;01;A00;A00.0123;A00.0123;A000123;Cholera", "code \"A00.0123\" is longer than 7 characters"},
+    {kCodes, 4, "4;T;X;01;A00;;;;Cholera", "empty code"},
+    {kCodes, 4, "4;T;X;01;A00;A00.0;A00.0;A000;Cholera\x01", "control character U+0001 in field 9"},
+    {kCodes, 4, "4;TT;X;01;A00;A00.0;A00.0;A000;Cholera", "field 2 (branch mark) must be one character"},
+    // A group of chapter 01 that sorts after chapter 02's groups.
+    {kGroups, 6, "D00;D09;01;Nachzügler", "orders disagree: in code order group D00-D09 of chapter 01",
+     "3;T;X;01;D00;D00.-;D00;D00;Carcinoma in situ"},
+    // A code of group A00-A09 after those of A15-A19.
+    {kCodes, 10, "4;T;X;01;A00;A15.1;A15.1;A151;Sp\xc3\xa4t", "orders disagree: in code order A15.1 of group A00-A09"},
+    {kCodes, 0, "", "no codes in the file"},
+};
+
+// Every bad input is named with its file and line, and the catalogue the
+// target held stays byte for byte.
+TEST(Import, BadInputIsNamedWithFileAndLineAndNothingIsWritten) {
+    const std::string mini = std::string(KODEXA_SOURCE_DIR) + "/tests/import/data/mini-utf8";
+    TempDir target;
+    ImportRequest request;
+    request.sourceDir = mini, request.targetDir = target.Path(), request.force = true;
+    FailureOnlyReport report;
+    ASSERT_EQ(RunImport(request, report), 0) << report.message;
+    const auto before = Tree(target.Path());
+    for (const BadInput& bad : kBadInputs) {
+        TempDir source;
+        for (const char* name : {kChapters, kGroups, kCodes})
+            std::filesystem::copy_file(mini + "/" + name, source.File(name));
+        const std::string path = source.File(bad.file);
+        std::ifstream in(path);
+        std::string changed, line;
+        int number = 0;
+        while (std::getline(in, line)) changed += (++number == bad.line ? std::string(bad.text) : line) + "\n";
+        if (bad.line > number) changed += std::string(bad.text) + "\n";
+        std::ofstream(path, std::ios::trunc) << (bad.line == 0 ? "" : changed);
+        if (bad.codeAdded != nullptr) std::ofstream(source.File(kCodes), std::ios::app) << bad.codeAdded << "\n";
+        request.sourceDir = source.Path();
+        EXPECT_EQ(RunImport(request, report), 1) << bad.message;
+        const std::string where = path + (bad.line > 0 ? ", line " + std::to_string(bad.line) : "") + ": ";
+        EXPECT_EQ(report.message.rfind(where, 0), 0u) << report.message;
+        EXPECT_NE(report.message.find(bad.message), std::string::npos) << report.message;
+        EXPECT_EQ(Tree(target.Path()), before) << bad.message;
+    }
+}
+
 // Housekeeping in the target (finishing a replacement cut short, removing
 // staging directories left behind) waits until the sources passed their
 // checks, and a target directory the failed run made goes again.

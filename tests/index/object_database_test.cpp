@@ -122,18 +122,6 @@ TEST_F(Database, MissingFilesAndIndexesAnswerNoDatabaseOpen) {
     EXPECT_EQ(orphan.SetDatabase(&db), kNoError);
 }
 
-TEST_F(Database, WithoutAnIndexNoIndexFileIsMadeAndTheFlagDoesNotLinger) {
-    ASSERT_EQ(OpenDb(1), kNoError);
-    ASSERT_EQ(db.Close(), kNoError);
-    std::filesystem::remove(index);
-    ASSERT_EQ(OpenDb(0), kNoError);
-    EXPECT_EQ(db.Index(0), nullptr);
-    EXPECT_FALSE(std::filesystem::exists(index));
-    TestRecord record(&db, "X1");
-    EXPECT_EQ(record.Write(), kNoError);
-    EXPECT_EQ(record.Find(), 0);
-}
-
 // A null text is kept as the one-byte text holding a zero byte; a stored
 // length beyond the bytes left in the file is refused as corrupt.
 TEST_F(Database, StoredTexts) {

@@ -41,7 +41,7 @@ TEST(DamagedStore, BadLengthsBetweenSoundBlocksEndTheCount) {
 
 // The header claims 454,950,656 bytes for a 28-byte file.
 TEST(DamagedStore, FileShorterThanItsEndOfFileIsRefusedForWritingAndLeftAlone) {
-    DamagedCopy f("F2-header-end-of-file-beyond-file.dat");
+    DamagedCopy f("store/finding-F2-header-end-of-file-beyond-file.dat");
     Bytes before = ReadAllBytes(f.path);
     EXPECT_EQ(f.store.Open(f.path.c_str(), 1), kFileCorrupt);
     EXPECT_EQ(f.store.ErrorDescription(),
@@ -95,7 +95,7 @@ TEST(DamagedStore, FailedExtensionLeavesTheEndOfFileWhereItWas) {
 // file: the step bound came from the header and allowed 134 million reads.
 TEST(DamagedStore, FreeListCycleIsAbandonedAfterAFewReads) {
     for (int32_t claimed : {0x7FFFFFF0, 60}) {
-        DamagedCopy f("F3-free-list-cycle-claimed-2gb.dat");
+        DamagedCopy f("store/finding-F3-free-list-cycle-claimed-2gb.dat");
         PatchLe32(f.path, 4, static_cast<uint32_t>(claimed));
         Watchdog watchdog(10);
         ASSERT_EQ(f.store.Open(f.path.c_str(), 0), kNoError);
@@ -104,7 +104,7 @@ TEST(DamagedStore, FreeListCycleIsAbandonedAfterAFewReads) {
         EXPECT_LE(counter.Calls(Stdio::Fread), 6) << claimed;
     }
     for (int mode : {kFirstFit, kBestFit}) {
-        DamagedCopy f("F3-free-list-cycle-claimed-2gb.dat");
+        DamagedCopy f("store/finding-F3-free-list-cycle-claimed-2gb.dat");
         PatchLe32(f.path, 4, 60);  // an honest end of file, so the file opens for writing
         ASSERT_EQ(f.store.Open(f.path.c_str(), 1), kNoError);
         Watchdog watchdog(10);

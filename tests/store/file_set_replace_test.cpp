@@ -53,25 +53,6 @@ TEST_F(Replacement, OnlyAMarkerNamingAStagingDirectoryIsFollowed) {
     }
 }
 
-// A marker's further lines name files of the old set that the new one
-// lacks: finishing the moves removes them, and nothing outside the directory.
-TEST_F(Replacement, AFinishedReplacementDropsTheFilesItsMarkerNames) {
-    std::string staging, error;
-    ASSERT_TRUE(CreateStaging(target.Path(), staging, error)) << error;
-    WriteSet(staging, "new");
-    WriteSet(target.Path(), "old");
-    WriteAllBytes(target.File("data4.dat"), {'x'});
-    const std::string name = staging.substr(staging.rfind('/') + 1);
-    for (const std::string& content : {name + "\n../data4.dat\n", name + "\ndata4.dat\ndata4.ndx\n"}) {
-        WriteAllBytes(target.File(kPendingMarkerName), std::vector<unsigned char>(content.begin(), content.end()));
-        bool completed = false;
-        EXPECT_EQ(CompletePendingReplacement(target.Path(), completed, error), completed) << content;
-    }
-    EXPECT_FALSE(Exists(target.File("data4.dat")));
-    EXPECT_FALSE(Exists(target.File(kPendingMarkerName)));
-    for (const std::string& n : kNames) EXPECT_EQ(Content(target.File(n)), "new " + n);
-}
-
 TEST_F(Replacement, StaleStagingGoesAndOtherFilesStay) {
     std::string staging, error;
     ASSERT_TRUE(CreateStaging(target.Path(), staging, error)) << error;

@@ -72,19 +72,6 @@ TEST_P(Locks, BusyGuardAndFullReadCount) {
     EXPECT_EQ(Field(4), 0xFFFFFFFEu);
 }
 
-TEST_P(Locks, AnotherWriterOfTheFileIsSeen) {
-    const LockKind& k = GetParam();
-    StoreFile other;
-    ASSERT_EQ(other.Open(f.path.c_str(), 1), 0);
-    ASSERT_EQ(k.change(other, 1, 0), 0);  // both streams have read the header now
-    ASSERT_EQ(k.change(other, 0, 0), 0);
-    ASSERT_EQ(k.change(f.store, 1, 1), 0);
-    EXPECT_EQ(k.change(other, 1, 0), k.conflict);
-    EXPECT_EQ(k.change(other, 1, 1), k.conflict);
-    ASSERT_EQ(k.change(f.store, 0, 1), 0);
-    EXPECT_EQ(k.change(other, 1, 0), 0);
-}
-
 INSTANTIATE_TEST_SUITE_P(Kinds, Locks, ::testing::ValuesIn(kKinds),
                          [](const ::testing::TestParamInfo<LockKind>& info) { return std::string(info.param.name); });
 

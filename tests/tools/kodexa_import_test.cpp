@@ -47,72 +47,6 @@ TEST(KodexaImport, UsageAndMissingFiles) {
     EXPECT_TRUE(Snapshot(target.Path()).empty());
 }
 
-// One change to the hand-written edition, the file and line the message
-// must name, and a part of the message.
-struct BadInput {
-    const char* file;
-    int line;  // the line changed, replaced or (one past the end) added; 0: the file removed or emptied
-    const char* text;
-    const char* message;
-    const char* codeAdded = nullptr;  // appended to the codes file as well
-};
-
-const BadInput kBadInputs[] = {
-    {kChapters, 2, "02;Neubildungen;extra", "3 fields, expected 2"},
-    {kChapters, 4, "01;Nochmals", "duplicate chapter 01 (first on line 1)"},
-    {kGroups, 1, "A00;01;Infektiöse Darmkrankheiten", "group files from before 2007"},
-    {kGroups, 2, "A15;A19;01;Tuberkulose;", "5 fields, expected 4"},
-    {kGroups, 2, "A15;A19;23;Tuberkulose", "unknown chapter \"23\""},
-    {kGroups, 6, "A00;A01;01;Doppelt", "duplicate group start A00 (first on line 1)"},
-    {kGroups, 2, ";A19;01;Tuberkulose", "empty group start"},
-    {kCodes, 3, "3;N;X;01;A00;A00.-;A00;A00", "8 fields, expected at least 9"},
-    {kCodes, 4, "4;T;X;01;B00;A00.0;A00.0;A000;Cholera", "unknown group \"B00\""},
-    {kCodes, 4, "4;T;X;07;A00;A00.0;A00.0;A000;Cholera", "unknown chapter \"07\""},
-    {kCodes, 4, "4;T;X;02;A00;A00.0;A00.0;A000;Cholera", "chapter 02 differs from chapter 01 of its group A00-A09"},
-    {kCodes, 10, "4;T;X;01;A00;A00.9;A00.9;A009;Zweimal", "duplicate code A00.9 (first on line 5)"},
-    {kCodes, 4, "4;T;X;01;A00;A00.0123;A00.0123;A000123;Cholera", "code \"A00.0123\" is longer than 7 characters"},
-    {kCodes, 4, "4;T;X;01;A00;;;;Cholera", "empty code"},
-    {kCodes, 4, "4;T;X;01;A00;A00.0;A00.0;A000;Cholera\x01", "control character U+0001 in field 9"},
-    {kCodes, 4, "4;TT;X;01;A00;A00.0;A00.0;A000;Cholera", "field 2 (branch mark) must be one character"},
-    // A group of chapter 01 that sorts after chapter 02's groups.
-    {kGroups, 6, "D00;D09;01;Nachzügler", "orders disagree: in code order group D00-D09 of chapter 01",
-     "3;T;X;01;D00;D00.-;D00;D00;Carcinoma in situ"},
-    // A code of group A00-A09 after those of A15-A19.
-    {kCodes, 10, "4;T;X;01;A00;A15.1;A15.1;A151;Sp\xc3\xa4t", "orders disagree: in code order A15.1 of group A00-A09"},
-    {kCodes, 0, "", "no codes in the file"},
-};
-
-// Every bad input leaves the existing catalogue and the directory exactly
-// as they were, and a new target is not even made.
-TEST(KodexaImport, BadInputIsNamedWithFileAndLineAndNothingIsWritten) {
-    TempDir target;
-    ASSERT_EQ(Import("--quiet " + kMini + " " + target.Path()).exitCode, 0);
-    const auto before = Snapshot(target.Path());
-    for (const BadInput& bad : kBadInputs) {
-        TempDir source;
-        CopyMini(source.Path());
-        std::string path = source.File(bad.file);
-        std::string text = ReadText(path), changed;
-        int number = 0;
-        for (size_t start = 0, end; start < text.size(); start = end + 1) {
-            end = text.find('\n', start);
-            changed += (++number == bad.line ? std::string(bad.text) : text.substr(start, end - start)) + "\n";
-        }
-        if (bad.line > number) changed += std::string(bad.text) + "\n";
-        WriteText(path, bad.line == 0 ? "" : changed);
-        if (bad.codeAdded != nullptr) WriteText(source.File(kCodes), ReadText(source.File(kCodes)) + bad.codeAdded + "\n");
-
-        for (const std::string& into : {target.Path(), target.File("new")}) {
-            ProgramRun run = Import("--force " + source.Path() + " " + into);
-            std::string where = path + (bad.line > 0 ? ", line " + std::to_string(bad.line) : "") + ": ";
-            EXPECT_EQ(run.exitCode, 1) << bad.message;
-            EXPECT_TRUE(Has(run.err, "kodexa-import: " + where)) << bad.message << "\n" << run.err;
-            EXPECT_TRUE(Has(run.err, bad.message)) << run.err;
-            EXPECT_EQ(Snapshot(target.Path()), before) << bad.message;
-        }
-    }
-}
-
 TEST(KodexaImport, ExplicitFilesInEitherEncodingGiveTheSameCatalogue) {
     TempDir utf8, latin1;
     ProgramRun first =
@@ -180,24 +114,6 @@ TEST(KodexaImport, TheNextRunFinishesAReplacementCutShort) {
     EXPECT_EQ(next.exitCode, 0) << next.err;
     EXPECT_TRUE(Has(next.err, "finished moving in the catalogue of an earlier import that was cut short")) << next.err;
     EXPECT_EQ(Snapshot(target.Path()), Snapshot(newCatalogue.Path()));
-}
-
-// The excerpts keep the years' own bytes: 2015 with CRLF, 2010 with the
-// old file names and a byte-order mark on the codes file only; both list
-// the U codes after Z, which the index order puts before V.
-TEST(KodexaImport, ExcerptsOfOlderYearsImport) {
-    const std::tuple<const char*, const char*, const char*> years[] = {
-        {"icd10gm2015-excerpt", "icd10gm2015syst_kodes.txt (UTF-8)", "4 chapters, 18 groups, 385 codes"},
-        {"icd10gm2010-excerpt", "icd10gmsyst_kodes2010.txt (UTF-8 with byte-order mark)", "4 chapters, 18 groups, 356 codes"},
-    };
-    for (const auto& [folder, codesFile, summary] : years) {
-        TempDir target;
-        ProgramRun run = Import(kTestData + folder + " " + target.Path());
-        EXPECT_EQ(run.exitCode, 0) << run.err;
-        EXPECT_TRUE(Has(run.err, codesFile) && Has(run.err, summary)) << run.err;
-        ProgramRun check = RunProgram("kodexa-check", target.File("data3.dat") + " " + target.File("data3.ndx"));
-        EXPECT_EQ(check.exitCode, 0) << check.out;
-    }
 }
 
 // The whole ICD-10-GM 2024: the counts, sound files, and a second import

@@ -1,6 +1,5 @@
 // The window on a catalogue with the alphabetical index: term lines after
 // the title hits, and what each copy command takes from them.
-#include <fxkeys.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -71,16 +70,6 @@ TEST_F(AlphaWindow, TermLinesFollowTheTitlesAndCopyTheirCodesAndTheTitleOfTheFir
         EXPECT_EQ(Clip(), c.expected != nullptr ? c.expected : "marker");
     }
 
-    // Ctrl+C on a term line, as a user copies.
-    Search("asiatica");
-    list->setCurrentItem(0);
-    Mark();
-    FXEvent event{};
-    event.type = SEL_KEYPRESS;
-    event.code = KEY_c;
-    event.state = CONTROLMASK;
-    window->handle(window.get(), FXSEL(SEL_KEYPRESS, 0), &event);
-    EXPECT_EQ(Clip(), "A00.9");
 }
 
 // Half an index is shown as any damaged file is; the titles still serve.

@@ -1,9 +1,6 @@
-// The Details window: the words for each kind of fact, which clicks and
-// keys open it, and the facts and edition of the shipped catalogue.
+// The Details window: the words for each kind of fact, and which clicks and
+// keys open it.
 #include <fxkeys.h>
-
-#include <algorithm>
-#include <fstream>
 
 #include "tests/ui/window_test_util.h"
 #include "ui/code_facts_text.h"
@@ -101,25 +98,6 @@ TEST_F(WindowTest, DoubleClickOrEnterOnACodeOpensTheDetails) {
     Search("xyzzy");
     list->handle(list, FXSEL(SEL_DOUBLECLICKED, 0), reinterpret_cast<void*>(FXival(0)));
     EXPECT_TRUE(Seen(closer, 1));
-}
-
-class ShippedCatalogue : public ShippedCatalogueTest {};
-
-TEST_F(ShippedCatalogue, O80ShowsItsLimitsAndTheAboutWindowTheEdition) {
-    Search("Spontangeburt eines Einlings");
-    FXIconList* list = Probe(*window).resultList();
-    ModalCloser closer(CloseBy::EscapeKey);
-    list->handle(list, FXSEL(SEL_DOUBLECLICKED, 0), reinterpret_cast<void*>(FXival(0)));
-    ASSERT_TRUE(Seen(closer, 1));
-    const std::vector<std::string>& labels = closer.seen[0].labels;
-    for (const char* line : {"O80 - Spontangeburt eines Einlings", "nach \xc2\xa7" "295 (ambulant): als Prim\xc3\xa4rkode",
-                             "nur bei Frauen (sonst Kann-Fehler)", "Alter 12 bis 55 Jahre (sonst Kann-Fehler)",
-                             "ICD-10-GM 2024"})
-        EXPECT_NE(std::find(labels.begin(), labels.end(), line), labels.end()) << line;
-    Command(Kodexa::ID_ABOUT);
-    ASSERT_EQ(closer.seen.size(), 2u);
-    const std::vector<std::string>& about = closer.seen[1].labels;
-    EXPECT_NE(std::find(about.begin(), about.end(), "ICD-10-GM Version 2024"), about.end());
 }
 
 }  // namespace

@@ -2,23 +2,12 @@
 // widths, and that old results' data does not pile up.
 #include <fxkeys.h>
 
-#include <fstream>
-
 #include "tests/ui/window_test_util.h"
 
 using namespace FX;
 
 namespace kodexa::test {
 namespace {
-
-// The first column of every result line, each followed by a blank.
-std::string ResultCodes(FXIconList* list) {
-    std::string codes;
-    for (FXint i = 0; i < list->getNumItems(); ++i) {
-        codes += std::string(list->getItemText(i).before('\t').text()) + " ";
-    }
-    return codes;
-}
 
 // A result line: its text, the code and kind of its data, its two icons.
 std::string Line(Kodexa& window, FXint i) {
@@ -137,17 +126,6 @@ TEST_F(DefaultCatalogue, AtTheDefaultSizeTheButtonAndTheColumnsFit) {
         EXPECT_GT(list->getHeaderSize(1), 300);
     }
     EXPECT_TRUE(list->verticalScrollBar()->shown());
-}
-
-TEST_F(DefaultCatalogue, CholeraAndDiabetesTypeTwo) {
-    Search("cholera");
-    EXPECT_EQ(ResultCodes(Probe(*window).resultList()), "A00 A00.0 A00.1 A00.9 Z23.0 Z27.0 ");
-    EXPECT_STREQ(Probe(*window).resultList()->getItemText(0).text(), "A00\tCholera");
-    Search("e11");
-    EXPECT_EQ(ResultCodes(Probe(*window).resultList()),
-              "E11 E11.0 E11.01 E11.1 E11.11 E11.2 E11.20 E11.21 E11.3 E11.30 E11.31 E11.4 E11.40 E11.41 E11.5 "
-              "E11.50 E11.51 E11.6 E11.60 E11.61 E11.7 E11.72 E11.73 E11.74 E11.75 E11.8 E11.80 E11.81 E11.9 "
-              "E11.90 E11.91 ");
 }
 
 }  // namespace
