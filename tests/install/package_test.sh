@@ -90,7 +90,7 @@ for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
 export DISPLAY=:$(head -1 "$work/display")
 
 # Empty when no window shows within 20 s; the caller says what is missing.
-find_window() { as_user timeout 20 xdotool search --sync --limit 1 --name "^$1\$" 2>/dev/null || true; }
+find_window() { as_user timeout 20 xdotool search --sync --onlyvisible --limit 1 --name "^$1\$" 2>/dev/null || true; }
 clip() { sleep 0.3; as_user xclip -selection clipboard -o -t UTF8_STRING 2>/dev/null || true; }
 as_user /usr/bin/kodexa >"$work/kodexa.log" 2>&1 &
 kodexa_pid=$!
