@@ -41,21 +41,6 @@ TEST(Catalogue, OpeningNamesTheFailureAndOnlyWritersCreateFiles) {
     }
 }
 
-// A record file that lost its tail is not opened for writing, and the
-// failure says what the store found wrong and where.
-TEST(Catalogue, DamageFoundOnOpeningIsNamedWithItsPlace) {
-    TempDir dir;
-    WriteSampleCatalogue(dir.Path());
-    const std::string data = dir.File("data3.dat");
-    const long size = static_cast<long>(ReadAllBytes(data).size());
-    ASSERT_EQ(truncate(data.c_str(), size - 10), 0);
-    Catalogue catalogue(dir.Path());
-    EXPECT_EQ(catalogue.Open(CatalogueFile::Codes, CatalogueAccess::Writing), kFileCorrupt);
-    EXPECT_EQ(catalogue.Failure(CatalogueFile::Codes),
-              "Database exception: File is corrupt (end of file lies beyond the end of the file at " +
-                  std::to_string(size) + ")");
-}
-
 TEST(Catalogue, ReadersNameTheFileTheyCouldNotReadToItsEnd) {
     enum Reader { kWalk, kSearch, kLookUp };
     const struct {
@@ -98,21 +83,6 @@ TEST(Catalogue, ReadersNameTheFileTheyCouldNotReadToItsEnd) {
         EXPECT_EQ(answer, c.answer);
         EXPECT_EQ(catalogue.Unreadable(), *c.unreadable ? dir.File(c.unreadable) : "");
     }
-}
-
-TEST(Catalogue, LookUpGivesEveryFieldOfTheCode) {
-    TempDir dir;
-    WriteSampleCatalogue(dir.Path());
-    Catalogue catalogue(dir.Path() + "/");
-    ASSERT_TRUE(catalogue.OpenAll(CatalogueAccess::Reading));
-    EXPECT_EQ(catalogue.DataPath(CatalogueFile::Chapters), dir.File("data2.dat"));
-    CodeFacts facts;
-    ASSERT_TRUE(catalogue.LookUp("A15.0", facts));
-    EXPECT_EQ(facts.code + "|" + facts.title + "|" + facts.level + "|" + facts.chapterCode + "|" + facts.groupCode +
-                  "|" + facts.branchMark + facts.spareMark,
-              "A15.0|Lungentuberkulose|4|A00-B99|A15-A19|NX");
-    EXPECT_FALSE(catalogue.LookUp("Z99", facts));
-    EXPECT_TRUE(catalogue.CloseAll());
 }
 
 }  // namespace

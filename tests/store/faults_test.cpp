@@ -77,19 +77,11 @@ const Scenario kScenarios[] = {
      [](StoreFixture& f) { return Outcome{f.store.Allocate(10, 2) != 0, f.store.LastError()}; }},
     {"Remove", 0, false, Fresh('A', 10),
      [](StoreFixture& f) { return Outcome{f.store.Remove(44, 0) == 1, f.store.LastError()}; }},
-    {"Undelete", 0, false,
-     [](StoreFixture& f) {
-         Fresh(0)(f);
-         MakeFreeList(f.store, {26, 26});
-     },
-     [](StoreFixture& f) { return Outcome{f.store.Undelete(70) == 1, f.store.LastError()}; }},
     {"WriteObjectChecksum", 0, false, Fresh('A', 10),
      [](StoreFixture& f) {
          f.store.WriteObjectChecksum(44);
          return Code(f.store.LastError());
      }},
-    {"LockFile", 0, false, Fresh('B'), [](StoreFixture& f) { return Code(f.store.LockFile(1)); }},
-    {"LockRecord", 0, false, Fresh('C', 4), [](StoreFixture& f) { return Code(f.store.LockRecord(0, 40)); }},
 };
 
 void PrintTo(const Scenario& s, std::ostream* out) { *out << s.name; }

@@ -13,17 +13,6 @@
 namespace kodexa {
 namespace {
 
-TEST(ValueTypes, BytesAreLeastSignificantFirst) {
-    for (int32_t value : {258, -2, INT32_MIN, 0x12345678}) {
-        FileAddress a(value);
-        const unsigned char* b = a.Bytes();
-        EXPECT_EQ(uint32_t(b[0] | b[1] << 8 | b[2] << 16 | uint32_t(b[3]) << 24), uint32_t(value)) << value;
-        FileAddress copy;
-        std::memcpy(&copy, b, 4);  // the raw bytes are the whole value
-        EXPECT_EQ(copy.Get(), value);
-    }
-}
-
 // Integers of up to 32 bits widen by their own signedness and compare with
 // the stored type's; wider ones compare by their full value, so that 2^32 +
 // 28 never equals 28 (that once let a block scan step back to its start).
@@ -65,17 +54,6 @@ TEST(ValueTypes, ErrorMessagesOutsideTheTable) {
     EXPECT_STREQ(StoreErrorMessage(0), "Database exception: No exception reported");
     EXPECT_STREQ(StoreErrorMessage(47), "Database exception: Cannot lock the specified record");
     for (int code : {1, 48, -3, INT_MIN}) EXPECT_STREQ(StoreErrorMessage(code), invalid) << code;
-}
-
-// The whole-buffer and the byte-by-byte ways agree on the format's values.
-TEST(ValueTypes, Crc32) {
-    const std::pair<std::string, uint32_t> cases[] = {{"123456789", 0xCBF43926u}, {"abc", 0x352441C2u}, {"", 0u}};
-    for (const auto& [text, crc] : cases) {
-        EXPECT_EQ(Crc32(text.data(), text.size()), crc) << text;
-        uint32_t reg = 0xFFFFFFFFu;
-        for (char c : text) reg = Crc32Step(static_cast<unsigned char>(c), reg);
-        EXPECT_EQ(~reg, crc) << text;
-    }
 }
 
 }  // namespace
