@@ -1,12 +1,10 @@
 // The facts and the edition an import keeps: each year's layout mapped to
-// the same facts, refused values named with line and field, and the facts
-// database read back through the catalogue.
+// the same facts, refused values named with line and field, the edition
+// from the file name. The catalogue's tests read the facts database back.
 #include "import/facts_source.h"
 
 #include <gtest/gtest.h>
 
-#include "import/importer.h"
-#include "tests/catalogue/catalogue_builder.h"
 
 namespace kodexa::test {
 namespace {
@@ -82,35 +80,6 @@ TEST(CodeFacts, TheEditionComesFromTheFileName) {
         {"kodes.txt", ""},
     };
     for (const auto& c : cases) EXPECT_EQ(EditionName(EditionOfSourceName(c.path)), c.name) << c.path;
-}
-
-// The excerpts of 2015 and 2010 and the hand-written edition, whose lines
-// have no layout with facts, read back through the catalogue.
-TEST(CodeFacts, ImportedFactsAreFoundByTheLookUp) {
-    const struct { const char* folder; const char* code; const char* facts; const char* edition; } cases[] = {
-        {"icd10gm2015-excerpt", "A00", "N|VV|99|9999-9999|9|JJJJ", "ICD-10-GM 2015"},
-        {"icd10gm2015-excerpt", "H62.0", "T|OO|99|9999-9999|9|NJNN", "ICD-10-GM 2015"},
-        {"icd10gm2015-excerpt", "U06.0", "T|PP|99|9999-9999|9|NNNN", "ICD-10-GM 2015"},
-        {"icd10gm2010-excerpt", "U05.0", "T|ZZ|99|9999-9999|9|NNNN", "ICD-10-GM 2010"},
-        {"mini-utf8", "A00.0", "", "ICD-10-GM 2099"},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(std::string(c.folder) + " " + c.code);
-        TempDir dir;
-        ImportRequest request;
-        request.sourceDir = std::string(KODEXA_SOURCE_DIR) + "/tests/import/data/" + c.folder;
-        request.targetDir = dir.Path();
-        FailureOnlyReport report;
-        ASSERT_EQ(RunImport(request, report), 0) << report.message;
-        Catalogue catalogue(dir.Path());
-        ASSERT_TRUE(catalogue.OpenAll(CatalogueAccess::Reading));
-        CodeFacts facts;
-        ASSERT_TRUE(catalogue.LookUp(c.code, facts));
-        EXPECT_EQ(facts.hasRules ? Joined(facts.rules) : "", c.facts);
-        Edition edition;
-        EXPECT_TRUE(catalogue.ReadEdition(edition));
-        EXPECT_EQ(EditionName(edition), c.edition);
-    }
 }
 
 }  // namespace
