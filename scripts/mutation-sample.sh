@@ -143,6 +143,7 @@ first_programs() {
     case "$1" in
         store/*) echo kodexa_store_tests ;;
         index/*) echo kodexa_index_tests ;;
+        check/*) echo kodexa_check_tests kodexa_index_tests kodexa_tools_tests ;;
         import/*|catalogue/import*|catalogue/catalogue_writer*|catalogue/catalogue_replace*)
             echo kodexa_catalogue_tests kodexa_tools_tests ;;
         catalogue/*) echo kodexa_catalogue_tests ;;
