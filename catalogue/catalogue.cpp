@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "catalogue/alpha_terms.h"
@@ -54,14 +55,30 @@ std::string ExecutablePath(const char* argv0) {
 
 Catalogue::Catalogue(const std::string& dir) : dir(WithSlash(dir)) {
     for (auto& db : databases) db = std::make_unique<ObjectDatabase>();
+    const std::string plain = this->dir.size() > 1 ? this->dir.substr(0, this->dir.size() - 1) : this->dir;
+    if (!plain.empty() && !FindPendingReplacement(plain, replacement, replacementTrouble))
+        replacementTrouble = "an import into " + plain + " stopped half-way: " + replacementTrouble;
 }
 
 // Each database writes its headers back as it closes.
 Catalogue::~Catalogue() { CloseAll(); }
 
-std::string Catalogue::DataPath(CatalogueFile which) const { return dir + NamesOf(which).dataName; }
+std::string Catalogue::DataPath(CatalogueFile which) const { return PathOf(NamesOf(which).dataName); }
 
-std::string Catalogue::IndexPath(CatalogueFile which) const { return dir + NamesOf(which).indexName; }
+std::string Catalogue::IndexPath(CatalogueFile which) const { return PathOf(NamesOf(which).indexName); }
+
+// Until a cut-short replacement is finished, the directory holds some files
+// of the new set and some of the old. The new files not yet moved are still
+// in staging, and a file the new set drops is not there, so taking those
+// from staging gives the whole new set; once moved, a file is the same in
+// the directory.
+std::string Catalogue::PathOf(const char* name) const {
+    if (!replacement.pending) return dir + name;
+    const std::string staged = replacement.staging + "/" + name;
+    const auto& stale = replacement.stale;
+    const bool dropped = std::find(stale.begin(), stale.end(), name) != stale.end();
+    return dropped || Exists(staged) ? staged : dir + name;
+}
 
 int Catalogue::Open(CatalogueFile which, CatalogueAccess access) {
     absent[Slot(which)] = false;
@@ -80,6 +97,8 @@ int Catalogue::KeepOutcome(CatalogueFile which, int code) {
 // The object database makes any file it does not find; a reader must
 // neither create nor alter anything, so it looks first.
 int Catalogue::OpenForReading(CatalogueFile which) {
+    // Without the marker's word, the files may be any mixture of two sets.
+    if (!replacementTrouble.empty()) return kOpenError;
     if (!Exists(DataPath(which)) || !Exists(IndexPath(which))) return kNoSuchFile;
     return OpenDatabase(Database(which), which, false);
 }
@@ -140,6 +159,7 @@ std::string Catalogue::Failure(CatalogueFile which) const {
     const int code = Error(which);
     if (code == kNoError) return std::string();
     if (code == kNoSuchFile) return MissingFiles(which);
+    if (code == kOpenError && !replacementTrouble.empty()) return replacementTrouble;
     if (code == kFileCorrupt && !damage[Slot(which)].empty()) return damage[Slot(which)];
     return StoreErrorMessage(code);
 }
@@ -153,7 +173,7 @@ std::string Catalogue::MissingFiles(CatalogueFile which) const {
     const CatalogueFileNames& names = NamesOf(which);
     std::string missing;
     for (const char* name : {names.dataName, names.indexName}) {
-        if (Exists(dir + name)) continue;
+        if (Exists(PathOf(name))) continue;
         missing += missing.empty() ? std::string(name) : std::string(" and ") + name;
     }
     return missing + (missing.find(" and ") != std::string::npos ? " are missing" : " is missing");

@@ -13,6 +13,7 @@
 
 #include "catalogue/catalogue_sink.h"
 #include "catalogue/code_facts.h"
+#include "store/file_set_replace.h"
 
 namespace kodexa {
 
@@ -85,7 +86,8 @@ std::string ExecutablePath(const char* argv0);
 
 class Catalogue {
 public:
-    // dir may end in '/' or not.
+    // dir may end in '/' or not. An import into dir that stopped between
+    // its renames is read as the new catalogue it installs (see PathOf).
     explicit Catalogue(const std::string& dir);
     virtual ~Catalogue();
     Catalogue(const Catalogue&) = delete;
@@ -161,6 +163,7 @@ private:
     // Keeps the path of the file trouble names, if any.
     void Remember(const ReadTrouble& trouble);
     int OpenOptional(CatalogueFile which);
+    std::string PathOf(const char* name) const;
     bool ReadRules(const std::string& code, CodeFacts& facts);
 
     std::string dir;  // ends in '/'
@@ -169,6 +172,9 @@ private:
     std::string damage[kCatalogueFileCount];  // what Failure says for code 15
     std::string unreadable;
     bool absent[kCatalogueFileCount] = {};
+    // An import into dir that stopped between its renames: see PathOf.
+    PendingReplacement replacement;
+    std::string replacementTrouble;  // why its marker cannot be read
 };
 
 }  // namespace kodexa
