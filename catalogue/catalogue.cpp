@@ -245,6 +245,24 @@ bool Catalogue::ReadRules(const std::string& code, CodeFacts& facts) {
     return true;
 }
 
+// The header read at opening against the length of the open file now: a
+// file cut short in place, even after it was opened, is caught; one replaced
+// by another under the same name is not read here at all.
+bool Catalogue::FilesWhole() {
+    auto cut = [](const StoreFile* file) {
+        return file != nullptr && file->RealLength() >= 0 && file->RealLength() < file->Header().endOfFile.Get();
+    };
+    for (int slot = 0; slot < kCatalogueFileCount; ++slot) {
+        const CatalogueFile which = static_cast<CatalogueFile>(slot);
+        const BtreeIndex* index = Database(which).Index(0);
+        if (cut(Database(which).DataFile())) unreadable = DataPath(which);
+        else if (index != nullptr && cut(index->File())) unreadable = IndexPath(which);
+        else continue;
+        return false;
+    }
+    return true;
+}
+
 bool Catalogue::ReadEdition(Edition& edition) {
     edition = Edition{};
     ObjectDatabase& db = Database(CatalogueFile::Facts);

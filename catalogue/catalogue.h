@@ -141,6 +141,10 @@ public:
     // not read where it had to: what it gave is then not the whole
     // catalogue. Empty when it read everything it needed.
     const std::string& Unreadable() const { return unreadable; }
+    // True when no open file of the catalogue is shorter than its header
+    // says; otherwise Unreadable names the first that is. A request that
+    // never reached the lost tail would not notice it.
+    bool FilesWhole();
     // The edition kept in the facts database; false without one.
     bool ReadEdition(Edition& edition);
     // The number of entries in the database's index; false when it cannot
