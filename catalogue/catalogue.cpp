@@ -184,6 +184,9 @@ bool Catalogue::FillTree(TreeSink& sink) {
     const bool complete = FillChapterTree(Database(CatalogueFile::Chapters), Database(CatalogueFile::Groups),
                                           Database(CatalogueFile::Codes), sink, &trouble);
     Remember(trouble);
+    // The bytes a file lost past its new end, in the page where it now
+    // ends, read as zeros rather than fail.
+    if (unreadable.empty()) FilesWhole();
     return complete;
 }
 
@@ -191,6 +194,7 @@ bool Catalogue::Search(const std::string& text, SearchSink& sink) {
     ReadTrouble trouble;
     bool found = SearchCodes(Database(CatalogueFile::Codes), text, sink, &trouble);
     Remember(trouble);
+    if (unreadable.empty()) FilesWhole();  // as in FillTree
     if (IsOpen(CatalogueFile::AlphaIndex))
         found = SearchAlphaTerms(Database(CatalogueFile::AlphaIndex), text, sink) || found;
     return found;
@@ -254,6 +258,7 @@ bool Catalogue::FilesWhole() {
     };
     for (int slot = 0; slot < kCatalogueFileCount; ++slot) {
         const CatalogueFile which = static_cast<CatalogueFile>(slot);
+        if (Error(which) != kNoError) continue;  // had its box, or is absent
         const BtreeIndex* index = Database(which).Index(0);
         if (cut(Database(which).DataFile())) unreadable = DataPath(which);
         else if (index != nullptr && cut(index->File())) unreadable = IndexPath(which);

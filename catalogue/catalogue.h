@@ -138,7 +138,8 @@ public:
     // compares facts.code.
     bool LookUp(const std::string& code, CodeFacts& facts);
     // The path of the file that the last FillTree, Search or LookUp could
-    // not read where it had to: what it gave is then not the whole
+    // not read where it had to, or, after FillTree and Search, that has
+    // lost its tail (see FilesWhole): what it gave is then not the whole
     // catalogue. Empty when it read everything it needed.
     const std::string& Unreadable() const { return unreadable; }
     // True when no open file of the catalogue is shorter than its header
