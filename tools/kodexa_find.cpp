@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "catalogue/catalogue.h"
-#include "kodexa_version.h"
 #include "store/store_error.h"
+#include "tools/arguments.h"
 
 namespace {
 
@@ -18,8 +18,9 @@ using namespace kodexa;
 
 constexpr int kExitFound = 0;
 constexpr int kExitNothing = 1;
-constexpr int kExitUsage = 2;
 constexpr int kExitDamaged = 3;
+
+constexpr char kTool[] = "kodexa-find";
 
 const char kUsage[] =
     "Usage: kodexa-find [--dir DIR] [--titles-only] TEXT\n"
@@ -67,53 +68,63 @@ struct Request {
     bool titlesOnly = false;
 };
 
-int UsageError(const std::string& text) {
-    std::fprintf(stderr, "kodexa-find: %s\nTry 'kodexa-find --help'.\n", text.c_str());
-    return kExitUsage;
-}
+enum OptionId { kHelp = kHelpOption, kVersion = 256, kTitlesOnly, kCode, kTree, kInfo, kDir };
+const option kOptions[] = {
+    {"help", no_argument, nullptr, kHelp},
+    {"version", no_argument, nullptr, kVersion},
+    {"titles-only", no_argument, nullptr, kTitlesOnly},
+    {"code", required_argument, nullptr, kCode},
+    {"tree", no_argument, nullptr, kTree},
+    {"info", no_argument, nullptr, kInfo},
+    {"dir", required_argument, nullptr, kDir},
+    {nullptr, 0, nullptr, 0},
+};
+
+int UsageError(const std::string& text) { return kodexa::UsageError(kTool, text); }
 
 // Answers kExitFound when the arguments make one request, else the usage
 // error already reported.
 int ParseArguments(int argc, char** argv, Request& request) {
-    bool optionsEnded = false;
     auto setMode = [&request](Mode mode, const std::string& argument) {
         if (request.mode != Mode::None) return false;
         request.mode = mode;
         request.argument = argument;
         return true;
     };
-    for (int i = 1; i < argc; ++i) {
-        std::string arg = argv[i];
-        bool option = !optionsEnded && arg.size() > 1 && arg[0] == '-';
+    ArgumentReader arguments(argc, argv, kOptions);
+    for (Argument argument; arguments.Next(argument);) {
         bool ok = true;
-        if (!option) {
-            ok = setMode(Mode::Search, arg);
-        } else if (arg == "--") {
-            optionsEnded = true;
-        } else if (arg == "--help" || arg == "-h") {
-            request.mode = Mode::Help;
-            return kExitFound;
-        } else if (arg == "--version") {
-            request.mode = Mode::Version;
-            return kExitFound;
-        } else if (arg == "--titles-only") {
-            request.titlesOnly = true;
-        } else if (arg == "--tree") {
-            ok = setMode(Mode::Tree, "");
-        } else if (arg == "--info") {
-            ok = setMode(Mode::Info, "");
-        } else if (arg == "--code" || arg == "--dir") {
-            if (i + 1 >= argc) return UsageError(arg + " needs a value");
-            std::string value = argv[++i];
-            if (arg == "--code") {
-                ok = setMode(Mode::Code, value);
-            } else {
+        switch (argument.option) {
+            case kOperand:
+                ok = setMode(Mode::Search, argument.value);
+                break;
+            case kHelp:
+                request.mode = Mode::Help;
+                return kExitFound;
+            case kVersion:
+                request.mode = Mode::Version;
+                return kExitFound;
+            case kTitlesOnly:
+                request.titlesOnly = true;
+                break;
+            case kTree:
+                ok = setMode(Mode::Tree, "");
+                break;
+            case kInfo:
+                ok = setMode(Mode::Info, "");
+                break;
+            case kCode:
+                ok = setMode(Mode::Code, argument.value);
+                break;
+            case kDir:
                 if (request.dirGiven) return UsageError("--dir given twice");
-                request.dir = value;
+                request.dir = argument.value;
                 request.dirGiven = true;
-            }
-        } else {
-            return UsageError("unknown option " + arg);
+                break;
+            case kMissingValue:
+                return UsageError(argument.text + " needs a value");
+            default:
+                return UsageError("unknown option " + argument.text);
         }
         if (!ok) return UsageError("give one TEXT, --code CODE, --tree or --info");
     }
@@ -330,8 +341,8 @@ int ShowInfo(Catalogue& catalogue, const std::string& dir) {
 int main(int argc, char** argv) {
     Request request;
     if (int code = ParseArguments(argc, argv, request); code != kExitFound) return code;
-    if (request.mode == Mode::Help) return std::fputs(kUsage, stdout), kExitFound;
-    if (request.mode == Mode::Version) return std::puts("kodexa-find " KODEXA_VERSION), kExitFound;
+    if (request.mode == Mode::Help) return ShowUsage(kUsage);
+    if (request.mode == Mode::Version) return ShowVersion(kTool);
 
     const std::string dir =
         request.dirGiven ? request.dir : ProgramDirectory(ExecutablePath(argc > 0 ? argv[0] : nullptr));

@@ -20,8 +20,9 @@ protected:
 };
 
 TEST_F(KodexaFind, WrongUsageExitsWithTwo) {
+    // An option counts only as spelled in full: no abbreviation, no --name=value, no bundle.
     for (const char* args : {"", "--bogus", "eins zwei", "--code", "--dir", "--tree cholera", "--code A00 --tree",
-                             "--dir /tmp --dir /tmp --tree"}) {
+                             "--dir /tmp --dir /tmp --tree", "--tre", "--dir=/tmp --tree", "-hx"}) {
         ProgramRun run = RunProgram("kodexa-find", args);
         EXPECT_EQ(std::make_tuple(run.exitCode, run.out), std::make_tuple(2, std::string())) << args;
         EXPECT_TRUE(Has(run.err, "kodexa-find --help")) << args;
