@@ -70,6 +70,8 @@ private:
     int FindInIndex();
     int ScanRecordFile();
     int FailWith(StoreFile& store);
+    bool ReadInOne(StoreFile& store, FileAddress a);
+    int ReadFieldByField(StoreFile& store, FileAddress a);
     int ReadHead(StoreFile& store, FileAddress a, bool withLength, unsigned char* trailer);
     int ReadText(StoreFile& store, FileAddress at, RecordText& text, unsigned char* trailer, int trailerSize);
 

@@ -136,22 +136,29 @@ int StdioRead(FileHolder* holder, void* buffer, size_t count) {
     return active.fread(buffer, 1, count, holder->file) != count;
 }
 
-// Answers as fread does: a read past the end moves what there is and fails.
-int MappedRead(FileHolder* holder, void* buffer, size_t count) {
+// Up to count bytes, fewer at the end of the file; 1 when the copy itself
+// failed (the file cut under the mapping), moved then says nothing.
+int MappedReadSome(FileHolder* holder, void* buffer, size_t count, size_t& moved) {
+    moved = 0;
     const size_t start = static_cast<size_t>(holder->position);
     if (start + count > holder->mappedLength) {
         Reach reach = MapUpTo(holder, start + count);
-        if (reach == Reach::Dropped) return StdioRead(holder, buffer, count);
+        if (reach == Reach::Dropped) return moved = active.fread(buffer, 1, count, holder->file), 0;
         if (reach == Reach::Cut) return 1;
     }
     const size_t available = start < holder->mappedLength ? std::min(count, holder->mappedLength - start) : 0;
-    size_t moved = 0;
     if (!GuardedCopy(buffer, holder->mapping + std::min(start, holder->mappedLength), available, moved)) {
         DropMapping(holder);
         return 1;
     }
     holder->position += static_cast<long>(moved);
-    return moved != count;
+    return moved != available;
+}
+
+// Answers as fread does: a read past the end moves what there is and fails.
+int MappedRead(FileHolder* holder, void* buffer, size_t count) {
+    size_t moved = 0;
+    return MappedReadSome(holder, buffer, count, moved) != 0 || moved != count;
 }
 
 int MappedSeek(FileHolder* holder, long offset, int origin) {
@@ -231,6 +238,14 @@ int FileRead(FileHolder* holder, void* buffer, size_t count) {
     if (holder == nullptr) return 1;
     if (IsMapped(holder)) return MappedRead(holder, buffer, count);
     return StdioRead(holder, buffer, count);
+}
+
+int FileReadSome(FileHolder* holder, void* buffer, size_t count, size_t& moved) {
+    moved = 0;
+    if (holder == nullptr) return 1;
+    if (IsMapped(holder)) return MappedReadSome(holder, buffer, count, moved);
+    moved = active.fread(buffer, 1, count, holder->file);
+    return moved != count && std::ferror(holder->file) != 0;
 }
 
 int FileWrite(FileHolder* holder, const void* buffer, size_t count) {

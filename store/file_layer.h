@@ -101,6 +101,8 @@ int FileClose(FileHolder* holder);
 void FileDiscard(FileHolder* holder);
 int FileFlush(FileHolder* holder);
 int FileRead(FileHolder* holder, void* buffer, size_t count);
+// Up to count bytes; fewer only at the end of the file. 1 on a failed read.
+int FileReadSome(FileHolder* holder, void* buffer, size_t count, size_t& moved);
 int FileWrite(FileHolder* holder, const void* buffer, size_t count);
 int FileSeek(FileHolder* holder, long offset, int origin);
 long FileTell(FileHolder* holder);
