@@ -122,8 +122,12 @@ int BtreeIndex::ReadHeader() {
     BtreeHeader onDisk;
     int code = storeFile->Read(&onDisk, sizeof onDisk, headerAddress);
     if (code != kNoError) return code;
-    // Node buffers are sized from the header, so a header that makes no
-    // sensible node is refused rather than believed.
+    return TakeHeader(onDisk);
+}
+
+// Node buffers are sized from the header, so a header that makes no
+// sensible node is refused rather than believed.
+int BtreeIndex::TakeHeader(const BtreeHeader& onDisk) {
     if (!NodeGeometry::Of(onDisk).IsSane())
         return storeFile->Corrupt("tree order and entry size make no usable node", headerAddress.Get());
     header = onDisk;
@@ -140,11 +144,14 @@ int BtreeIndex::WriteHeader() {
     return code;
 }
 
+// Runs before every lookup, so the usual case, a header nobody changed,
+// costs one read and one comparison of the bytes.
 int BtreeIndex::SyncHeader(int reload) {
     constexpr int kUnreadable = 8;
     if (storeFile == nullptr) return kUnreadable;
     BtreeHeader onDisk;
     if (storeFile->Read(&onDisk, sizeof onDisk, headerAddress) != kNoError) return kUnreadable;
+    if (std::memcmp(&onDisk, &header, sizeof header) == 0) return 0;
     static FileAddress BtreeHeader::*const fields[kBtreeHeaderFields] = {
         &BtreeHeader::order,  &BtreeHeader::entrySize, &BtreeHeader::keyCount, &BtreeHeader::nodeCount,
         &BtreeHeader::height, &BtreeHeader::root,      &BtreeHeader::spare};
@@ -152,7 +159,7 @@ int BtreeIndex::SyncHeader(int reload) {
     for (int i = 0; i < kBtreeHeaderFields; ++i)
         if (onDisk.*fields[i] != header.*fields[i]) lastDiffering = i + 1;
     // Reloading over unwritten changes of our own would lose nodes.
-    if (lastDiffering != 0 && reload && !headerDirty) ReadHeader();
+    if (lastDiffering != 0 && reload && !headerDirty) TakeHeader(onDisk);
     return lastDiffering;
 }
 
