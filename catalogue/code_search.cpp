@@ -14,20 +14,39 @@ constexpr int kSyncHeader = 1;
 
 // The needle is folded already; the text is folded byte by byte as it is
 // compared, not copied. An empty needle occurs everywhere, in an empty text
-// too.
-bool Occurs(const std::string& needle, const RecordText& text) {
-    if (needle.empty()) return true;
-    if (!text || text->size() < needle.size()) return false;
-    const char* bytes = text->data();
-    const size_t lastStart = text->size() - needle.size();
-    for (size_t start = 0; start <= lastStart; ++start) {
-        if (FoldedAt(bytes, start) != needle[0]) continue;
-        size_t k = 1;
-        while (k < needle.size() && FoldedAt(bytes, start + k) == needle[k]) ++k;
-        if (k == needle.size()) return true;
+// too. Most bytes are passed over by comparing them with the (at most two)
+// bytes that fold to the needle's first; FoldedAt has the last word.
+class Needle {
+public:
+    explicit Needle(const std::string& folded) : text(folded) {
+        if (text.empty()) return;
+        first = static_cast<unsigned char>(text[0]);
+        other = first;
+        if (first >= 'a' && first <= 'z') other = static_cast<unsigned char>(first - 'a' + 'A');
+        if (IsCapitalUmlautTail(static_cast<unsigned char>(first - 0x20))) other = static_cast<unsigned char>(first - 0x20);
     }
-    return false;
-}
+
+    bool OccursIn(const RecordText& haystack) const {
+        if (text.empty()) return true;
+        if (!haystack || haystack->size() < text.size()) return false;
+        const char* bytes = haystack->data();
+        const size_t lastStart = haystack->size() - text.size();
+        for (size_t start = 0; start <= lastStart; ++start) {
+            const unsigned char byte = static_cast<unsigned char>(bytes[start]);
+            if (byte != first && byte != other) continue;
+            if (FoldedAt(bytes, start) != text[0]) continue;
+            size_t k = 1;
+            while (k < text.size() && FoldedAt(bytes, start + k) == text[k]) ++k;
+            if (k == text.size()) return true;
+        }
+        return false;
+    }
+
+private:
+    const std::string& text;
+    unsigned char first = 0;
+    unsigned char other = 0;
+};
 
 }  // namespace
 
@@ -38,7 +57,8 @@ bool SearchCodes(ObjectDatabase& codeDb, const std::string& text, SearchSink& si
     if (index == nullptr) return false;
     ReadTrouble ignored;
     ReadTrouble& noted = trouble != nullptr ? *trouble : ignored;
-    const std::string needle = FoldCase(text);
+    const std::string folded = FoldCase(text);
+    const Needle needle(folded);
     CodeRecord record(&codeDb);
     CatalogueKey key, scratch;
     bool found = false;
@@ -48,7 +68,7 @@ bool SearchCodes(ObjectDatabase& codeDb, const std::string& text, SearchSink& si
             noted.Note(codeDb.DataFile());
             continue;
         }
-        if (Occurs(needle, record.title) || Occurs(needle, record.code)) {
+        if (needle.OccursIn(record.title) || needle.OccursIn(record.code)) {
             sink.AddResult(TextOrEmpty(record.code), TextOrEmpty(record.title));
             found = true;
         }
