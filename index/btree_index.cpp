@@ -169,26 +169,32 @@ void BtreeIndex::NoteHeaderChange(const BtreeHeader& before) {
 
 // The last entry not above key, found by halving: on a node in order this
 // is the entry a scan down from the top stops at, and on a damaged node the
-// halving still ends after log2(count) steps.
+// halving still ends after log2(count) steps. The entry found is the last
+// one the halving compared as not above, so its order is known already.
 int BtreeIndex::Search(const BtreeNode& node, const IndexKey& key, IndexKey& scratch, int& p) {
+    const bool wholeImage = node.KeyBytesSize() >= key.KeySize();
     int low = 0, high = node.Count();
+    int orderAtFound = 1;
     while (low < high) {
         int middle = low + (high - low) / 2;
-        if (Order(node, middle, key, scratch) < 0)
+        int order = Order(node, middle, key, scratch, wholeImage);
+        if (order < 0) {
             high = middle;
-        else
+        } else {
             low = middle + 1;
+            orderAtFound = order;
+        }
     }
     p = low - 1;
     if (p < 0) return kBelowAll;
-    return Order(node, p, key, scratch) == 0 ? kMatch : kAfterEntry;
+    return orderAtFound == 0 ? kMatch : kAfterEntry;
 }
 
 // Key against entry p: negative below, 0 equal, positive above. The entry's
 // bytes are compared where they lie when the key class can and the entry
 // holds a whole key image.
-int BtreeIndex::Order(const BtreeNode& node, int p, const IndexKey& key, IndexKey& scratch) {
-    if (node.KeyBytesSize() >= key.KeySize()) {
+int BtreeIndex::Order(const BtreeNode& node, int p, const IndexKey& key, IndexKey& scratch, bool wholeImage) {
+    if (wholeImage) {
         int order = key.CompareToImage(node.KeyBytes(p));
         if (order != IndexKey::kNoImageOrder) return order;
     }

@@ -67,7 +67,7 @@ private:
     int TakeHeader(const BtreeHeader& onDisk);
     bool HeaderFitsStaticArea(FileAddress at) const;
     static int Search(const BtreeNode& node, const IndexKey& key, IndexKey& scratch, int& p);
-    static int Order(const BtreeNode& node, int p, const IndexKey& key, IndexKey& scratch);
+    static int Order(const BtreeNode& node, int p, const IndexKey& key, IndexKey& scratch, bool wholeImage);
     bool ReadNode(BtreeNode& node, FileAddress at);
     bool WriteNode(const BtreeNode& node, FileAddress at);
     bool Descend(BtreeNode& node, FileAddress at, int& depth);
