@@ -240,6 +240,14 @@ int FileRead(FileHolder* holder, void* buffer, size_t count) {
     return StdioRead(holder, buffer, count);
 }
 
+int MappedReadAt(FileHolder* holder, void* buffer, size_t count, long offset) {
+    if (offset != -1) {
+        if (offset < 0) return errno = EINVAL, -1;
+        holder->position = offset;
+    }
+    return count > 0 ? MappedRead(holder, buffer, count) : 0;
+}
+
 int FileReadSome(FileHolder* holder, void* buffer, size_t count, size_t& moved) {
     moved = 0;
     if (holder == nullptr) return 1;

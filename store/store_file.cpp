@@ -255,8 +255,9 @@ int StoreFile::ReadUpTo(void* buffer, int length, FileAddress address) {
 // written through this handle, so no seek is needed to turn a write into a
 // read; where the stream stands needs no asking.
 int StoreFile::ReadMapped(void* buffer, int length, FileAddress address) {
-    if (address != -1 && FileSeek(handle, address.Get(), kFromStart) != 0) return Fail(kSeekError);
-    if (length > 0 && FileRead(handle, buffer, static_cast<size_t>(length)) != 0) return Fail(kReadError);
+    const int outcome = MappedReadAt(handle, buffer, static_cast<size_t>(length), address.Get());
+    if (outcome < 0) return Fail(kSeekError);
+    if (outcome != 0) return Fail(kReadError);
     lastAccess = LastAccess::Read;
     return Fail(kNoError);
 }
