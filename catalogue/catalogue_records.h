@@ -26,6 +26,11 @@ using RecordText = std::optional<std::string>;
 inline const char* TextOrNull(const RecordText& text) { return text ? text->c_str() : nullptr; }
 // The text, empty when absent.
 inline std::string TextOrEmpty(const RecordText& text) { return text ? *text : std::string(); }
+// The same without a copy, for a caller that only reads it at once.
+inline const std::string& TextOrEmptyRef(const RecordText& text) {
+    static const std::string kEmpty;
+    return text ? *text : kEmpty;
+}
 
 // The stored form and the five operations shared by the record classes; a
 // class names its texts and marks in stored order.

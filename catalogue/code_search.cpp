@@ -27,7 +27,8 @@ public:
         first = static_cast<unsigned char>(text[0]);
         other = first;
         if (first >= 'a' && first <= 'z') other = static_cast<unsigned char>(first - 'a' + 'A');
-        if (IsCapitalUmlautTail(static_cast<unsigned char>(first - 0x20))) other = static_cast<unsigned char>(first - 0x20);
+        const unsigned char capital = static_cast<unsigned char>(first - 0x20);
+        if (IsCapitalUmlautTail(capital)) other = capital;
     }
 
     bool OccursIn(const RecordText& haystack) const {
@@ -92,7 +93,7 @@ bool SearchCodes(ObjectDatabase& codeDb, const std::string& text, SearchSink& si
             continue;
         }
         if (needle.OccursIn(record.title) || needle.OccursIn(record.code)) {
-            sink.AddResult(TextOrEmpty(record.code), TextOrEmpty(record.title));
+            sink.AddResult(TextOrEmptyRef(record.code), TextOrEmptyRef(record.title));
             found = true;
         }
         // The texts stay: the next read reuses their room.
