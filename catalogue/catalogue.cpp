@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "catalogue/alpha_terms.h"
@@ -54,14 +55,30 @@ std::string ExecutablePath(const char* argv0) {
 
 Catalogue::Catalogue(const std::string& dir) : dir(WithSlash(dir)) {
     for (auto& db : databases) db = std::make_unique<ObjectDatabase>();
+    const std::string plain = this->dir.size() > 1 ? this->dir.substr(0, this->dir.size() - 1) : this->dir;
+    if (!plain.empty() && !FindPendingReplacement(plain, replacement, replacementTrouble))
+        replacementTrouble = "an import into " + plain + " stopped half-way: " + replacementTrouble;
 }
 
 // Each database writes its headers back as it closes.
 Catalogue::~Catalogue() { CloseAll(); }
 
-std::string Catalogue::DataPath(CatalogueFile which) const { return dir + NamesOf(which).dataName; }
+std::string Catalogue::DataPath(CatalogueFile which) const { return PathOf(NamesOf(which).dataName); }
 
-std::string Catalogue::IndexPath(CatalogueFile which) const { return dir + NamesOf(which).indexName; }
+std::string Catalogue::IndexPath(CatalogueFile which) const { return PathOf(NamesOf(which).indexName); }
+
+// Until a cut-short replacement is finished, the directory holds some files
+// of the new set and some of the old. The new files not yet moved are still
+// in staging, and a file the new set drops is not there, so taking those
+// from staging gives the whole new set; once moved, a file is the same in
+// the directory.
+std::string Catalogue::PathOf(const char* name) const {
+    if (!replacement.pending) return dir + name;
+    const std::string staged = replacement.staging + "/" + name;
+    const auto& stale = replacement.stale;
+    const bool dropped = std::find(stale.begin(), stale.end(), name) != stale.end();
+    return dropped || Exists(staged) ? staged : dir + name;
+}
 
 int Catalogue::Open(CatalogueFile which, CatalogueAccess access) {
     absent[Slot(which)] = false;
@@ -80,6 +97,8 @@ int Catalogue::KeepOutcome(CatalogueFile which, int code) {
 // The object database makes any file it does not find; a reader must
 // neither create nor alter anything, so it looks first.
 int Catalogue::OpenForReading(CatalogueFile which) {
+    // Without the marker's word, the files may be any mixture of two sets.
+    if (!replacementTrouble.empty()) return kOpenError;
     if (!Exists(DataPath(which)) || !Exists(IndexPath(which))) return kNoSuchFile;
     return OpenDatabase(Database(which), which, false);
 }
@@ -140,6 +159,7 @@ std::string Catalogue::Failure(CatalogueFile which) const {
     const int code = Error(which);
     if (code == kNoError) return std::string();
     if (code == kNoSuchFile) return MissingFiles(which);
+    if (code == kOpenError && !replacementTrouble.empty()) return replacementTrouble;
     if (code == kFileCorrupt && !damage[Slot(which)].empty()) return damage[Slot(which)];
     return StoreErrorMessage(code);
 }
@@ -153,7 +173,7 @@ std::string Catalogue::MissingFiles(CatalogueFile which) const {
     const CatalogueFileNames& names = NamesOf(which);
     std::string missing;
     for (const char* name : {names.dataName, names.indexName}) {
-        if (Exists(dir + name)) continue;
+        if (Exists(PathOf(name))) continue;
         missing += missing.empty() ? std::string(name) : std::string(" and ") + name;
     }
     return missing + (missing.find(" and ") != std::string::npos ? " are missing" : " is missing");
@@ -164,6 +184,9 @@ bool Catalogue::FillTree(TreeSink& sink) {
     const bool complete = FillChapterTree(Database(CatalogueFile::Chapters), Database(CatalogueFile::Groups),
                                           Database(CatalogueFile::Codes), sink, &trouble);
     Remember(trouble);
+    // The bytes a file lost past its new end, in the page where it now
+    // ends, read as zeros rather than fail.
+    if (unreadable.empty()) FilesWhole();
     return complete;
 }
 
@@ -171,6 +194,7 @@ bool Catalogue::Search(const std::string& text, SearchSink& sink) {
     ReadTrouble trouble;
     bool found = SearchCodes(Database(CatalogueFile::Codes), text, sink, &trouble);
     Remember(trouble);
+    if (unreadable.empty()) FilesWhole();  // as in FillTree
     if (IsOpen(CatalogueFile::AlphaIndex))
         found = SearchAlphaTerms(Database(CatalogueFile::AlphaIndex), text, sink) || found;
     return found;
@@ -222,6 +246,25 @@ bool Catalogue::ReadRules(const std::string& code, CodeFacts& facts) {
     record.code = code;
     if (record.Find() != 1 || record.Reload() != 1 || TextOrEmpty(record.code) != code) return false;
     facts.rules = record.Rules();
+    return true;
+}
+
+// The header read at opening against the length of the open file now: a
+// file cut short in place, even after it was opened, is caught; one replaced
+// by another under the same name is not read here at all.
+bool Catalogue::FilesWhole() {
+    auto cut = [](const StoreFile* file) {
+        return file != nullptr && file->RealLength() >= 0 && file->RealLength() < file->Header().endOfFile.Get();
+    };
+    for (int slot = 0; slot < kCatalogueFileCount; ++slot) {
+        const CatalogueFile which = static_cast<CatalogueFile>(slot);
+        if (Error(which) != kNoError) continue;  // had its box, or is absent
+        const BtreeIndex* index = Database(which).Index(0);
+        if (cut(Database(which).DataFile())) unreadable = DataPath(which);
+        else if (index != nullptr && cut(index->File())) unreadable = IndexPath(which);
+        else continue;
+        return false;
+    }
     return true;
 }
 

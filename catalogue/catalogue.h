@@ -13,6 +13,7 @@
 
 #include "catalogue/catalogue_sink.h"
 #include "catalogue/code_facts.h"
+#include "store/file_set_replace.h"
 
 namespace kodexa {
 
@@ -85,7 +86,8 @@ std::string ExecutablePath(const char* argv0);
 
 class Catalogue {
 public:
-    // dir may end in '/' or not.
+    // dir may end in '/' or not. An import into dir that stopped between
+    // its renames is read as the new catalogue it installs (see PathOf).
     explicit Catalogue(const std::string& dir);
     virtual ~Catalogue();
     Catalogue(const Catalogue&) = delete;
@@ -136,9 +138,14 @@ public:
     // compares facts.code.
     bool LookUp(const std::string& code, CodeFacts& facts);
     // The path of the file that the last FillTree, Search or LookUp could
-    // not read where it had to: what it gave is then not the whole
+    // not read where it had to, or, after FillTree and Search, that has
+    // lost its tail (see FilesWhole): what it gave is then not the whole
     // catalogue. Empty when it read everything it needed.
     const std::string& Unreadable() const { return unreadable; }
+    // True when no open file of the catalogue is shorter than its header
+    // says; otherwise Unreadable names the first that is. A request that
+    // never reached the lost tail would not notice it.
+    bool FilesWhole();
     // The edition kept in the facts database; false without one.
     bool ReadEdition(Edition& edition);
     // The number of entries in the database's index; false when it cannot
@@ -161,6 +168,7 @@ private:
     // Keeps the path of the file trouble names, if any.
     void Remember(const ReadTrouble& trouble);
     int OpenOptional(CatalogueFile which);
+    std::string PathOf(const char* name) const;
     bool ReadRules(const std::string& code, CodeFacts& facts);
 
     std::string dir;  // ends in '/'
@@ -169,6 +177,9 @@ private:
     std::string damage[kCatalogueFileCount];  // what Failure says for code 15
     std::string unreadable;
     bool absent[kCatalogueFileCount] = {};
+    // An import into dir that stopped between its renames: see PathOf.
+    PendingReplacement replacement;
+    std::string replacementTrouble;  // why its marker cannot be read
 };
 
 }  // namespace kodexa

@@ -54,7 +54,8 @@ for _ in $(seq 50); do
     sleep 0.1
 done
 mkdir -p "$work_dir/home/.foxrc/Taviron"
-printf '[1.0]\nfirststart=1\n' >"$work_dir/home/.foxrc/Taviron/Kodexa"
+settings_section=$(kodexa_version)  # the program keeps its settings under its version
+printf '[%s]\nfirststart=1\n' "$settings_section" >"$work_dir/home/.foxrc/Taviron/Kodexa"
 
 mkdir -p "$KODEXA_ROOT/build"
 DISPLAY=$display HOME=$work_dir/home LC_ALL=C nice -n "${KODEXA_BENCH_NICE:-0}" \

@@ -33,6 +33,15 @@ kodexa_install_missing() {
             apt-get -o DPkg::Lock::Timeout=300 install -y "${missing[@]}"
 }
 
+# The version as the programs show it, major and minor ("1.0"), taken from
+# project() in CMakeLists.txt, so that a script needs no build to know it.
+kodexa_version() {
+    local version
+    version=$(sed -n 's/^project(Kodexa VERSION \([0-9]*\.[0-9]*\)[.0-9]* .*/\1/p' "$KODEXA_ROOT/CMakeLists.txt")
+    [ -n "$version" ] || { echo "kodexa: no version in $KODEXA_ROOT/CMakeLists.txt" >&2; return 1; }
+    echo "$version"
+}
+
 # kodexa_build DIR [cmake options...]
 kodexa_build() {
     local dir=$1

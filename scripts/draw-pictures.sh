@@ -9,6 +9,8 @@
 #   needs: imagemagick fonts-dejavu-core python3
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
+source "$here/common.sh"
+version=$(kodexa_version)
 icons_only=0
 if [ "${1:-}" = --icons-only ]; then
     icons_only=1
@@ -87,7 +89,7 @@ $IM -size 480x308 -seed 7 plasma:fractal -blur 0x6 -colorspace gray -level 52%,9
 $IM "$work/sky.png" \( -size 480x308 xc:white \) "$work/clouds.png" -composite \
     -font "$serif_bold" -pointsize 64 -fill '#3a3f48' -gravity north -annotate +3+33 'Taviron' \
     -fill '#d4d7dc' -annotate +0+30 'Taviron' \
-    -pointsize 54 -fill '#3a3f48' -annotate +3+115 'Kodexa 1.0' -fill '#c9ccd2' -annotate +0+112 'Kodexa 1.0' \
+    -pointsize 54 -fill '#3a3f48' -annotate +3+115 "Kodexa $version" -fill '#c9ccd2' -annotate +0+112 "Kodexa $version" \
     -font "$sans" -pointsize 12 -fill white -gravity south \
     -annotate +0+44 '© 2003 Taviron' -annotate +0+27 'www.taviron.example.com' \
     -annotate +0+10 'kodexa@taviron.example.com' "$work/splash.png"
@@ -126,7 +128,7 @@ $IM -size 28x34 xc:none -fill '#e8ebef' -stroke '#59626e' -draw 'rectangle 1,1 2
     "$work/source.png"
 $IM -size 400x300 xc:white "$work/emblem72.png" -gravity northwest -geometry +16+14 -composite \
     -font "$serif_bold" -pointsize 34 -fill '#2b5d9c' -gravity northeast -annotate +18+30 'Taviron' \
-    -gravity north -font "$bold" -pointsize 17 -fill black -annotate +0+104 'Kodexa   Version 1.0' \
+    -gravity north -font "$bold" -pointsize 17 -fill black -annotate +0+104 "Kodexa   Version $version" \
     -font "$sans" -pointsize 12 -annotate +0+134 '© 2003 Taviron' \
     -annotate +0+152 'kodexa@taviron.example.com' -annotate +0+170 'www.taviron.example.com' \
     -gravity northwest -annotate +16+222 'basierend auf den Daten des' \

@@ -5,7 +5,7 @@
 # memory limit. Inputs that crash, hang or blow up are left in
 # build-fuzz/findings/<target>/; copy them to tests/fuzz/regressions/<target>/
 # once fixed. The corpus grows in build-fuzz/corpus/<target>/ from run to run.
-#   fuzz.sh [SECONDS] [TARGET...]     targets: store index check catalogue import mapped (default all)
+#   fuzz.sh [SECONDS] [TARGET...]     targets: store index check catalogue import mapped alpha (default all)
 #   KODEXA_FUZZ_JOBS=N                parallel fuzzing processes per target (default 1)
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
@@ -33,7 +33,8 @@ fi
 seeds="$build/generated-seeds"
 rm -rf "$seeds"
 data="$KODEXA_ROOT/tests/import/data"
-"$build/bin/kodexa-fuzz-seeds" "$seeds" "$data/mini-utf8" "$data/mini-latin1" "$data/icd10gm2010-excerpt" >/dev/null
+"$build/bin/kodexa-fuzz-seeds" "$seeds" "$data/mini-utf8" "$data/mini-latin1" "$data/icd10gm2010-excerpt" \
+    "$KODEXA_ROOT/tests/data/alpha" >/dev/null
 
 failed=()
 summary="$build/fuzz-summary.txt"

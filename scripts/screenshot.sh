@@ -19,7 +19,7 @@ fail() { echo "screenshot.sh: $*" >&2; exit 1; }
 source "$KODEXA_ROOT/scripts/private_x.sh"
 kodexa_start_private_x
 
-find_window() { timeout 20 xdotool search --sync --name "^$1\$" 2>/dev/null | head -1; }
+find_window() { timeout 20 xdotool search --sync --onlyvisible --limit 1 --name "^$1\$" 2>/dev/null || true; }
 "$program" >"$work/kodexa.log" 2>&1 &
 kodexa_pid=$!
 first=$(find_window 'Erster Start \.\.\.')

@@ -194,6 +194,17 @@ bool CompletePendingReplacement(const std::string& dir, bool& completed, std::st
     return true;
 }
 
+bool FindPendingReplacement(const std::string& dir, PendingReplacement& replacement, std::string& error) {
+    replacement = PendingReplacement{};
+    if (!Exists(Join(dir, kPendingMarkerName))) return true;
+    std::string stagingName;
+    // A run finishing the moves may have dropped the marker meanwhile.
+    if (!ReadMarker(dir, stagingName, replacement.stale, error)) return !Exists(Join(dir, kPendingMarkerName));
+    replacement.pending = true;
+    replacement.staging = Join(dir, stagingName);
+    return true;
+}
+
 void RemoveStaleStaging(const std::string& dir) {
     UnlinkPath((Join(dir, kPendingMarkerName) + ".new").c_str());
     for (const std::string& name : Entries(dir)) {

@@ -38,6 +38,18 @@ bool HasAnyFile(const std::string& dir, const std::vector<std::string>& names);
 // tells whether there was one. False only when it could not be finished.
 bool CompletePendingReplacement(const std::string& dir, bool& completed, std::string& error);
 
+// A replacement that a marker shows was cut short, as a reader meets it:
+// the staging directory that still holds the new files not yet moved, and
+// the names the new set drops. A reader that takes each file from staging
+// while it is still there finds the whole new set without changing a thing.
+struct PendingReplacement {
+    bool pending = false;
+    std::string staging;  // the path of the staging directory
+    std::vector<std::string> stale;
+};
+// False with error when dir has a marker that cannot be read.
+bool FindPendingReplacement(const std::string& dir, PendingReplacement& replacement, std::string& error);
+
 // Staging directories of earlier runs that stopped before their marker was
 // written hold nothing anyone needs.
 void RemoveStaleStaging(const std::string& dir);

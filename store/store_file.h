@@ -96,6 +96,8 @@ public:
     FileAddress StaticAreaSize();
     const StoreHeader& Header() const { return header; }
 
+    // The length of the open file now, -1 when it cannot be had.
+    int64_t RealLength() const;
     static int FileExists(const char* name);
     // A size beyond the largest address answers that address.
     static FileAddress FileSize(const char* name);
@@ -143,7 +145,6 @@ private:
     int ReadMapped(void* buffer, int length, FileAddress address);
     uint32_t ReadBackChecksum(int length, FileAddress start);
     int ExtendTo(FileAddress end);
-    int64_t RealLength() const;
     int64_t ScanEnd() const;
     int Unlink(const FreeBlock& block);
     int Relink(const FreeBlock& block, FileAddress replacement);

@@ -1,17 +1,24 @@
 // kodexa-check: tells whether Kodexa store and index files are sound.
 #include <cstdio>
-#include <cstring>
 #include <string>
 #include <vector>
 
 #include "check/file_check.h"
-#include "kodexa_version.h"
+#include "tools/arguments.h"
 
 namespace {
 
 constexpr int kExitSound = 0;
 constexpr int kExitDamaged = 1;
-constexpr int kExitUsage = 2;
+constexpr char kTool[] = "kodexa-check";
+
+enum OptionId { kHelp = kodexa::kHelpOption, kVersion = 256, kIndex };
+const option kOptions[] = {
+    {"help", no_argument, nullptr, kHelp},
+    {"version", no_argument, nullptr, kVersion},
+    {"index", no_argument, nullptr, kIndex},
+    {nullptr, 0, nullptr, 0},
+};
 
 const char kUsage[] =
     "Usage: kodexa-check [--index] FILE...\n"
@@ -43,36 +50,29 @@ void PrintReport(const std::string& name, const kodexa::CheckReport& report) {
         std::printf("  result: damaged (%lld problems)\n", static_cast<long long>(report.problemCount));
 }
 
-int UsageError(const char* text, const char* detail) {
-    std::fprintf(stderr, "kodexa-check: %s%s\nTry 'kodexa-check --help'.\n", text, detail);
-    return kExitUsage;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
     bool allAsIndex = false;
-    bool optionsEnded = false;
     std::vector<std::string> files;
-    for (int i = 1; i < argc; ++i) {
-        const char* arg = argv[i];
-        if (!optionsEnded && std::strcmp(arg, "--") == 0) {
-            optionsEnded = true;
-        } else if (!optionsEnded && (std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0)) {
-            std::fputs(kUsage, stdout);
-            return kExitSound;
-        } else if (!optionsEnded && std::strcmp(arg, "--version") == 0) {
-            std::puts("kodexa-check " KODEXA_VERSION);
-            return kExitSound;
-        } else if (!optionsEnded && std::strcmp(arg, "--index") == 0) {
-            allAsIndex = true;
-        } else if (!optionsEnded && arg[0] == '-' && arg[1] != 0) {
-            return UsageError("unknown option ", arg);
-        } else {
-            files.push_back(arg);
+    kodexa::ArgumentReader arguments(argc, argv, kOptions);
+    for (kodexa::Argument argument; arguments.Next(argument);) {
+        switch (argument.option) {
+            case kodexa::kOperand:
+                files.push_back(argument.value);
+                break;
+            case kHelp:
+                return kodexa::ShowUsage(kUsage);
+            case kVersion:
+                return kodexa::ShowVersion(kTool);
+            case kIndex:
+                allAsIndex = true;
+                break;
+            default:
+                return kodexa::UsageError(kTool, "unknown option " + argument.text);
         }
     }
-    if (files.empty()) return UsageError("no file given", "");
+    if (files.empty()) return kodexa::UsageError(kTool, "no file given");
 
     int status = kExitSound;
     for (size_t i = 0; i < files.size(); ++i) {

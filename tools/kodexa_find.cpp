@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "catalogue/catalogue.h"
-#include "kodexa_version.h"
 #include "store/store_error.h"
+#include "tools/arguments.h"
 
 namespace {
 
@@ -18,8 +18,9 @@ using namespace kodexa;
 
 constexpr int kExitFound = 0;
 constexpr int kExitNothing = 1;
-constexpr int kExitUsage = 2;
 constexpr int kExitDamaged = 3;
+
+constexpr char kTool[] = "kodexa-find";
 
 const char kUsage[] =
     "Usage: kodexa-find [--dir DIR] [--titles-only] TEXT\n"
@@ -52,9 +53,10 @@ const char kUsage[] =
     "  --           take what follows as TEXT, even when it begins with '-'\n"
     "\n"
     "The catalogue is opened read-only and never changed.\n"
-    "Exit status: 0 something found, 1 nothing found or no usable catalogue,\n"
-    "2 wrong usage, 3 the catalogue is damaged: what could be read was printed,\n"
-    "the file that could not be read is named on standard error.\n";
+    "Exit status: 0 something found, 1 nothing found or no catalogue, 2 wrong\n"
+    "usage, 3 the catalogue is damaged (a file of it does not open, cannot be\n"
+    "read to its end, or is shorter than it says): what could be read was\n"
+    "printed, the file is named on standard error.\n";
 
 enum class Mode { None, Search, Code, Tree, Info, Help, Version };
 
@@ -66,53 +68,63 @@ struct Request {
     bool titlesOnly = false;
 };
 
-int UsageError(const std::string& text) {
-    std::fprintf(stderr, "kodexa-find: %s\nTry 'kodexa-find --help'.\n", text.c_str());
-    return kExitUsage;
-}
+enum OptionId { kHelp = kHelpOption, kVersion = 256, kTitlesOnly, kCode, kTree, kInfo, kDir };
+const option kOptions[] = {
+    {"help", no_argument, nullptr, kHelp},
+    {"version", no_argument, nullptr, kVersion},
+    {"titles-only", no_argument, nullptr, kTitlesOnly},
+    {"code", required_argument, nullptr, kCode},
+    {"tree", no_argument, nullptr, kTree},
+    {"info", no_argument, nullptr, kInfo},
+    {"dir", required_argument, nullptr, kDir},
+    {nullptr, 0, nullptr, 0},
+};
+
+int UsageError(const std::string& text) { return kodexa::UsageError(kTool, text); }
 
 // Answers kExitFound when the arguments make one request, else the usage
 // error already reported.
 int ParseArguments(int argc, char** argv, Request& request) {
-    bool optionsEnded = false;
     auto setMode = [&request](Mode mode, const std::string& argument) {
         if (request.mode != Mode::None) return false;
         request.mode = mode;
         request.argument = argument;
         return true;
     };
-    for (int i = 1; i < argc; ++i) {
-        std::string arg = argv[i];
-        bool option = !optionsEnded && arg.size() > 1 && arg[0] == '-';
+    ArgumentReader arguments(argc, argv, kOptions);
+    for (Argument argument; arguments.Next(argument);) {
         bool ok = true;
-        if (!option) {
-            ok = setMode(Mode::Search, arg);
-        } else if (arg == "--") {
-            optionsEnded = true;
-        } else if (arg == "--help" || arg == "-h") {
-            request.mode = Mode::Help;
-            return kExitFound;
-        } else if (arg == "--version") {
-            request.mode = Mode::Version;
-            return kExitFound;
-        } else if (arg == "--titles-only") {
-            request.titlesOnly = true;
-        } else if (arg == "--tree") {
-            ok = setMode(Mode::Tree, "");
-        } else if (arg == "--info") {
-            ok = setMode(Mode::Info, "");
-        } else if (arg == "--code" || arg == "--dir") {
-            if (i + 1 >= argc) return UsageError(arg + " needs a value");
-            std::string value = argv[++i];
-            if (arg == "--code") {
-                ok = setMode(Mode::Code, value);
-            } else {
+        switch (argument.option) {
+            case kOperand:
+                ok = setMode(Mode::Search, argument.value);
+                break;
+            case kHelp:
+                request.mode = Mode::Help;
+                return kExitFound;
+            case kVersion:
+                request.mode = Mode::Version;
+                return kExitFound;
+            case kTitlesOnly:
+                request.titlesOnly = true;
+                break;
+            case kTree:
+                ok = setMode(Mode::Tree, "");
+                break;
+            case kInfo:
+                ok = setMode(Mode::Info, "");
+                break;
+            case kCode:
+                ok = setMode(Mode::Code, argument.value);
+                break;
+            case kDir:
                 if (request.dirGiven) return UsageError("--dir given twice");
-                request.dir = value;
+                request.dir = argument.value;
                 request.dirGiven = true;
-            }
-        } else {
-            return UsageError("unknown option " + arg);
+                break;
+            case kMissingValue:
+                return UsageError(argument.text + " needs a value");
+            default:
+                return UsageError("unknown option " + argument.text);
         }
         if (!ok) return UsageError("give one TEXT, --code CODE, --tree or --info");
     }
@@ -120,24 +132,36 @@ int ParseArguments(int argc, char** argv, Request& request) {
     return kExitFound;
 }
 
-// Opens one database read-only, saying on standard error why it cannot.
-bool Open(Catalogue& catalogue, const std::string& dir, CatalogueFile which) {
+// Opens one database read-only; when it cannot, says why on standard error
+// and answers the exit status: no catalogue when files are missing, a
+// damaged one when a file that is there does not open.
+bool Open(Catalogue& catalogue, const std::string& dir, CatalogueFile which, int& status) {
     int code = catalogue.Open(which, CatalogueAccess::Reading);
     if (code == kNoError) return true;
-    if (code == kNoSuchFile)
+    if (code == kNoSuchFile) {
         std::fprintf(stderr, "kodexa-find: no catalogue in %s (%s)\n", dir.c_str(), catalogue.Failure(which).c_str());
-    else
+        status = kExitNothing;
+    } else {
         std::fprintf(stderr, "kodexa-find: cannot read %s: %s\n", catalogue.FailedPath(which).c_str(),
                      catalogue.Failure(which).c_str());
+        status = kExitDamaged;
+    }
     return false;
 }
 
-// Called after what could be read is printed: a cut-short answer must not
-// pass for the whole one.
-int Damaged(const Catalogue& catalogue) {
+int Damaged(const std::string& path) {
     std::fprintf(stderr, "kodexa-find: %s could not be read to its end: the catalogue is damaged, import it again\n",
-                 catalogue.Unreadable().c_str());
+                 path.c_str());
     return kExitDamaged;
+}
+
+// Called after what could be read is printed: a cut-short answer must not
+// pass for the whole one, nor a file that lost its tail for whole because
+// this request did not reach it.
+bool Damaged(Catalogue& catalogue, int& status) {
+    if (catalogue.Unreadable().empty() && catalogue.FilesWhole()) return false;
+    status = Damaged(catalogue.Unreadable());
+    return true;
 }
 
 // The facts database is optional: a catalogue without it is read as it
@@ -186,11 +210,13 @@ void OpenAlphaIndex(Catalogue& catalogue) {
 }
 
 int Search(Catalogue& catalogue, const std::string& dir, const std::string& text, bool titlesOnly) {
-    if (!Open(catalogue, dir, CatalogueFile::Codes)) return kExitNothing;
+    int status = kExitNothing;
+    if (!Open(catalogue, dir, CatalogueFile::Codes, status)) return status;
     if (!titlesOnly) OpenAlphaIndex(catalogue);
     PrintingResults results(catalogue);
     const bool found = catalogue.Search(text, results);
-    if (!catalogue.Unreadable().empty()) return Damaged(catalogue);
+    std::fflush(stdout);
+    if (Damaged(catalogue, status)) return status;
     return found ? kExitFound : kExitNothing;
 }
 
@@ -221,14 +247,16 @@ void PrintRules(Catalogue& catalogue, const CodeFacts& record) {
 }
 
 int ShowCode(Catalogue& catalogue, const std::string& dir, const std::string& wanted) {
-    if (!Open(catalogue, dir, CatalogueFile::Codes)) return kExitNothing;
+    int status = kExitNothing;
+    if (!Open(catalogue, dir, CatalogueFile::Codes, status)) return status;
     OpenFacts(catalogue);
     CodeFacts record;
     // The index knows seven characters only; a longer request must not
     // answer with the code it happens to begin with.
     const bool found = catalogue.LookUp(wanted, record);
-    if (!catalogue.Unreadable().empty()) return Damaged(catalogue);
+    if (!catalogue.Unreadable().empty()) return Damaged(catalogue.Unreadable());
     if (!found || record.code != wanted) {
+        if (Damaged(catalogue, status)) return status;
         std::fprintf(stderr, "kodexa-find: no code %s\n", wanted.c_str());
         return kExitNothing;
     }
@@ -243,7 +271,8 @@ int ShowCode(Catalogue& catalogue, const std::string& dir, const std::string& wa
     };
     for (const auto& field : fields) std::printf("%s: %s\n", field.first, field.second.c_str());
     PrintRules(catalogue, record);
-    return kExitFound;
+    std::fflush(stdout);
+    return Damaged(catalogue, status) ? status : kExitFound;
 }
 
 // The walk may add a child to an item it made long before (a level-4 code
@@ -275,35 +304,36 @@ private:
 };
 
 int ShowTree(Catalogue& catalogue, const std::string& dir) {
+    int status = kExitNothing;
     for (CatalogueFile which : {CatalogueFile::Chapters, CatalogueFile::Groups, CatalogueFile::Codes})
-        if (!Open(catalogue, dir, which)) return kExitNothing;
+        if (!Open(catalogue, dir, which, status)) return status;
     OutlineTree tree;
     bool complete = catalogue.FillTree(tree);
     tree.Print();
-    if (!catalogue.Unreadable().empty()) return Damaged(catalogue);
-    if (complete) return kExitFound;
-    std::fprintf(stderr, "kodexa-find: the catalogue could not be read to its end\n");
-    return kExitNothing;
+    std::fflush(stdout);
+    if (Damaged(catalogue, status)) return status;
+    return complete ? kExitFound : Damaged(catalogue.IndexPath(CatalogueFile::Codes));
 }
 
 int ShowInfo(Catalogue& catalogue, const std::string& dir) {
+    int status = kExitNothing;
     for (CatalogueFile which : kAllCatalogueFiles)
-        if (!Open(catalogue, dir, which)) return kExitNothing;
+        if (!Open(catalogue, dir, which, status)) return status;
     OpenFacts(catalogue);
     Edition edition;
     const bool known = catalogue.ReadEdition(edition) && !EditionName(edition).empty();
     std::printf("edition: %s\n", known ? EditionName(edition).c_str() : "unknown");
     const std::pair<const char*, CatalogueFile> counted[] = {
         {"chapters", CatalogueFile::Chapters}, {"groups", CatalogueFile::Groups}, {"codes", CatalogueFile::Codes}};
-    bool complete = true;
+    std::string stopped;  // the index whose walk stopped early
     for (const auto& [name, which] : counted) {
         size_t count = 0;
-        complete = catalogue.CountEntries(which, count) && complete;
+        if (!catalogue.CountEntries(which, count) && stopped.empty()) stopped = catalogue.IndexPath(which);
         std::printf("%s: %zu\n", name, count);
     }
-    if (complete) return kExitFound;
-    std::fprintf(stderr, "kodexa-find: the catalogue could not be read to its end\n");
-    return kExitNothing;
+    std::fflush(stdout);
+    if (!stopped.empty()) return Damaged(stopped);
+    return Damaged(catalogue, status) ? status : kExitFound;
 }
 
 }  // namespace
@@ -311,8 +341,8 @@ int ShowInfo(Catalogue& catalogue, const std::string& dir) {
 int main(int argc, char** argv) {
     Request request;
     if (int code = ParseArguments(argc, argv, request); code != kExitFound) return code;
-    if (request.mode == Mode::Help) return std::fputs(kUsage, stdout), kExitFound;
-    if (request.mode == Mode::Version) return std::puts("kodexa-find " KODEXA_VERSION), kExitFound;
+    if (request.mode == Mode::Help) return ShowUsage(kUsage);
+    if (request.mode == Mode::Version) return ShowVersion(kTool);
 
     const std::string dir =
         request.dirGiven ? request.dir : ProgramDirectory(ExecutablePath(argc > 0 ? argv[0] : nullptr));

@@ -3,17 +3,16 @@
 #include <unistd.h>
 
 #include <cstdio>
-#include <cstring>
 #include <iostream>
 #include <string>
 #include <vector>
 
 #include "import/importer.h"
-#include "kodexa_version.h"
+#include "tools/arguments.h"
 
 namespace {
 
-constexpr int kUsageError = 2;
+constexpr char kToolName[] = "kodexa-import";
 constexpr char kTool[] = "kodexa-import: ";
 constexpr size_t kCodesPerProgressLine = 2000;
 constexpr int kBarWidth = 30;
@@ -48,10 +47,17 @@ const char kUsage[] =
     "\n"
     "Exit status: 0 imported, 1 failed (bad input or file error), 2 wrong usage.\n";
 
-int UsageError(const std::string& message) {
-    std::cerr << "kodexa-import: " << message << "\nTry 'kodexa-import --help'." << std::endl;
-    return kUsageError;
-}
+enum OptionId { kHelp = kodexa::kHelpOption, kVersion = 256, kAlpha, kForce, kQuiet };
+const option kOptions[] = {
+    {"help", no_argument, nullptr, kHelp},
+    {"version", no_argument, nullptr, kVersion},
+    {"alpha", required_argument, nullptr, kAlpha},
+    {"force", no_argument, nullptr, kForce},
+    {"quiet", no_argument, nullptr, kQuiet},
+    {nullptr, 0, nullptr, 0},
+};
+
+int UsageError(const std::string& message) { return kodexa::UsageError(kToolName, message); }
 
 // Prints the run's report on out. Quiet leaves out the files taken, the
 // progress and the summary; notes and errors always show.
@@ -115,28 +121,29 @@ int main(int argc, char** argv) {
     kodexa::ImportRequest request;
     bool quiet = false;
     std::vector<std::string> operands;
-    bool optionsEnded = false;
-    for (int i = 1; i < argc; ++i) {
-        std::string arg = argv[i];
-        if (optionsEnded || arg.empty() || arg[0] != '-' || arg == "-") {
-            operands.push_back(arg);
-        } else if (arg == "--") {
-            optionsEnded = true;
-        } else if (arg == "--help" || arg == "-h") {
-            std::cout << kUsage;
-            return 0;
-        } else if (arg == "--version") {
-            std::cout << "kodexa-import " KODEXA_VERSION << std::endl;
-            return 0;
-        } else if (arg == "--alpha") {
-            if (i + 1 >= argc) return UsageError("--alpha needs a file");
-            request.alphaFile = argv[++i];
-        } else if (arg == "--force") {
-            request.force = true;
-        } else if (arg == "--quiet") {
-            quiet = true;
-        } else {
-            return UsageError("unknown option " + arg);
+    kodexa::ArgumentReader arguments(argc, argv, kOptions);
+    for (kodexa::Argument argument; arguments.Next(argument);) {
+        switch (argument.option) {
+            case kodexa::kOperand:
+                operands.push_back(argument.value);
+                break;
+            case kHelp:
+                return kodexa::ShowUsage(kUsage);
+            case kVersion:
+                return kodexa::ShowVersion(kToolName);
+            case kAlpha:
+                request.alphaFile = argument.value;
+                break;
+            case kForce:
+                request.force = true;
+                break;
+            case kQuiet:
+                quiet = true;
+                break;
+            case kodexa::kMissingValue:
+                return UsageError("--alpha needs a file");
+            default:
+                return UsageError("unknown option " + argument.text);
         }
     }
     if (operands.size() == 2) {

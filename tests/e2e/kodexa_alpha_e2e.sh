@@ -37,7 +37,7 @@ until_true() {
 
 "$work/prog/kodexa" >"$work/stdout" 2>&1 &
 kodexa_pid=$!
-main=$(timeout 20 xdotool search --sync --limit 1 --name '^Taviron Kodexa 1\.0$' 2>/dev/null || true)
+main=$(timeout 20 xdotool search --sync --onlyvisible --limit 1 --name '^Taviron Kodexa 1\.0$' 2>/dev/null || true)
 [ -n "$main" ] || fail "no main window"
 grep -q "data4.dat" "$work/stdout" || fail "the alphabetical index was not opened: $(cat "$work/stdout")"
 xdotool windowfocus --sync "$main"

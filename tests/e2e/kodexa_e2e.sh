@@ -27,7 +27,7 @@ source "$(dirname "$0")/../../scripts/private_x.sh"
 kodexa_start_private_x
 
 find_window() {  # find_window NAME: waits up to 20 s, prints the id
-    timeout 20 xdotool search --sync --limit 1 --name "^$1\$" 2>/dev/null || true
+    timeout 20 xdotool search --sync --onlyvisible --limit 1 --name "^$1\$" 2>/dev/null || true
 }
 geometry_of() { xdotool getwindowgeometry "$1" | sed -n 's/.*Geometry: //p'; }
 clip() { sleep 0.3; xclip -selection clipboard -o -t "$1"; }

@@ -39,6 +39,7 @@ const Target* AllTargets() {
     static const Target kTargets[] = {{"store", FuzzStoreFile},     {"index", FuzzIndexFile},
                                       {"check", FuzzFileCheck},     {"catalogue", FuzzCatalogue},
                                       {"import", FuzzImporter},     {"mapped", FuzzMappedReads},
+                                      {"alpha", FuzzAlphaImporter},
                                       {nullptr, nullptr}};
     return kTargets;
 }

@@ -29,6 +29,7 @@ int FuzzFileCheck(const uint8_t* data, size_t size);
 int FuzzCatalogue(const uint8_t* data, size_t size);
 int FuzzImporter(const uint8_t* data, size_t size);
 int FuzzMappedReads(const uint8_t* data, size_t size);
+int FuzzAlphaImporter(const uint8_t* data, size_t size);
 // The reads, seeks and changes appended to every file of the mapped reads' seeds.
 Bytes MappedSeedScript();
 // Every target, ended by {nullptr, nullptr}.
@@ -59,7 +60,8 @@ extern const char kPieceSeparator[];
 // Real files to start the fuzzers from, written into dir/<target>/: store
 // files of every revision with objects in use, deleted and released, index
 // files of a few shapes, and for each source set (a directory holding the
-// three files of an import) an import input and, imported, a catalogue.
+// three files of an import) an import input and, imported, a catalogue;
+// every alphabetical index file of a source set is an input of its own.
 // Answers an empty list when a file could not be made.
 struct SeedFile {
     std::string target;

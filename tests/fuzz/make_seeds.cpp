@@ -1,5 +1,6 @@
 // kodexa-fuzz-seeds DIR [SOURCESET...]: writes the fuzzers' seed files into
-// DIR/<target>/; each SOURCESET directory holds the three files of an import.
+// DIR/<target>/; each SOURCESET directory holds the three files of an import,
+// or alphabetical index files, or both.
 #include <cstdio>
 #include <cstring>
 
@@ -10,7 +11,8 @@ int main(int argc, char** argv) {
         std::printf("Usage: kodexa-fuzz-seeds DIR [SOURCESET...]\n"
                     "Writes store and index files to start the fuzzers from into DIR/store, DIR/index and\n"
                     "DIR/check; each SOURCESET directory, holding the three files of an import, becomes an\n"
-                    "input in DIR/import and, imported, a catalogue in DIR/catalogue.\n");
+                    "input in DIR/import and, imported, a catalogue in DIR/catalogue; its alphabetical\n"
+                    "index files become inputs in DIR/alpha.\n");
         return argc >= 2 ? 0 : 2;
     }
     auto seeds = kodexa::fuzz::MakeSeedFiles(argv[1], std::vector<std::string>(argv + 2, argv + argc));

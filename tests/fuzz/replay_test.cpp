@@ -55,7 +55,7 @@ TEST_P(KeptInputsReplay, RegressionsAndSeedsPass) {
     RecordProperty("inputs", static_cast<int>(replayed));
 }
 
-INSTANTIATE_TEST_SUITE_P(Targets, KeptInputsReplay, ::testing::Values("store", "index", "check", "catalogue", "import", "mapped"),
+INSTANTIATE_TEST_SUITE_P(Targets, KeptInputsReplay, ::testing::Values("store", "index", "check", "catalogue", "import", "mapped", "alpha"),
                          [](const auto& info) { return std::string(info.param); });
 
 // The generated files are sound, so they also exercise every check the
@@ -65,8 +65,9 @@ TEST(GeneratedSeedsReplay, EveryTargetPassesOnRealFiles) {
     const fs::path sets = fs::path(KODEXA_FUZZ_SOURCE_DIR).parent_path() / "import" / "data";
     std::vector<std::string> sourceSets;
     for (const char* set : {"mini-utf8", "mini-latin1", "icd10gm2010-excerpt"}) sourceSets.push_back((sets / set).string());
+    sourceSets.push_back((fs::path(KODEXA_FUZZ_SOURCE_DIR).parent_path() / "data" / "alpha").string());
     std::vector<SeedFile> seeds = MakeSeedFiles(dir.File("seeds"), sourceSets);
-    ASSERT_GE(seeds.size(), 46u);
+    ASSERT_GE(seeds.size(), 48u);
     for (const SeedFile& seed : seeds) {
         const Target* target = FindTarget(seed.target);
         ASSERT_NE(target, nullptr) << seed.target;

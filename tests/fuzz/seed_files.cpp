@@ -4,6 +4,7 @@
 #include <functional>
 
 #include "import/catalogue_writer.h"
+#include "import/alpha_index.h"
 #include "import/importer.h"
 #include "index/btree_index.h"
 #include "store/store_file.h"
@@ -105,17 +106,40 @@ bool MakeCatalogueSeeds(const std::string& dir, const std::string& sourceSet, st
     return true;
 }
 
+// Every alphabetical index file of a source set is an input as it is.
+void CopyAlphaSeeds(const std::string& dir, const std::string& sourceSet, std::vector<SeedFile>& seeds) {
+    std::error_code ignored;
+    for (const auto& entry : std::filesystem::directory_iterator(sourceSet, ignored)) {
+        const std::string name = entry.path().filename().string();
+        if (!IsAlphaIndexName(name)) continue;
+        WriteFile(dir + "/alpha/" + name, ReadFile(entry.path().string()));
+        seeds.push_back({"alpha", dir + "/alpha/" + name});
+    }
+}
+
+// A source set gives catalogue seeds when it holds the three files of an
+// import, and alphabetical index seeds when it holds such files; one with
+// neither is a mistake.
+bool MakeSourceSetSeeds(const std::string& dir, const std::string& sourceSet, std::vector<SeedFile>& seeds) {
+    const size_t before = seeds.size();
+    CopyAlphaSeeds(dir, sourceSet, seeds);
+    SourceFiles files;
+    ImportError error;
+    if (!FindSourceFiles(sourceSet, files, error)) return seeds.size() > before;
+    return MakeCatalogueSeeds(dir, sourceSet, seeds);
+}
+
 }  // namespace
 
 std::vector<SeedFile> MakeSeedFiles(const std::string& dir, const std::vector<std::string>& sourceSets) {
     std::vector<SeedFile> seeds;
-    for (const char* sub : {"/store", "/index", "/check", "/catalogue", "/import", "/mapped"}) {
+    for (const char* sub : {"/store", "/index", "/check", "/catalogue", "/import", "/mapped", "/alpha"}) {
         std::error_code error;
         std::filesystem::create_directories(dir + sub, error);
         if (error) return {};
     }
     for (const std::string& sourceSet : sourceSets)
-        if (!MakeCatalogueSeeds(dir, sourceSet, seeds)) return {};
+        if (!MakeSourceSetSeeds(dir, sourceSet, seeds)) return {};
     // Each file goes to its own target and to the checker.
     auto add = [&](const char* target, const std::string& name, const std::function<bool(const std::string&)>& make) {
         for (const char* to : {target, "check"}) {

@@ -289,12 +289,14 @@ protected:
 // An import dies at each of its calls in turn, by a kill or by a power cut
 // that loses everything not yet synced. What is left must be the old
 // catalogue, the new one, or a marked replacement that the next import
-// completes; every file the checker reads is sound. After a power cut even
-// a marked replacement has not yet changed a catalogue file, since renames
-// reach the disk with the directory's sync; and once the import has said it
-// finished, the new catalogue is on the disk.
+// completes and in which a reader already finds the new catalogue whole;
+// every file the checker reads is sound. After a power cut even a marked
+// replacement has not yet changed a catalogue file, since renames reach the
+// disk with the directory's sync; and once the import has said it finished,
+// the new catalogue is on the disk.
 TEST_P(ImportCrashSweep, LeavesOldNewOrAMarkedReplacement) {
     const Snapshot newFiles = Take(newRef());
+    const std::vector<std::string> newLines = ReadThrough(newRef());
     const char* full = std::getenv("KODEXA_FULL_SWEEP");
     // The writing is swept call by call by the fault sweeps; here the
     // install at the end is what matters.
@@ -323,6 +325,7 @@ TEST_P(ImportCrashSweep, LeavesOldNewOrAMarkedReplacement) {
                 EXPECT_TRUE(isNew && !marked) << "a finished import is not on the disk";
             }
             if (marked) {
+                EXPECT_EQ(ReadThrough(target()), newLines) << "a reader of a marked replacement";
                 bool completed = false;
                 std::string error;
                 ASSERT_TRUE(CompletePendingReplacement(target(), completed, error)) << error;

@@ -35,10 +35,20 @@ kodexa_pid=
 cleanup() {
     [ -n "$kodexa_pid" ] && kill "$kodexa_pid" 2>/dev/null || true
     [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
-    [ "$installed" = 1 ] && dpkg -r kodexa >/dev/null 2>&1 || true
+    [ "$installed" = 1 ] && dpkg_waiting -r kodexa || true
     rm -rf "$work"
 }
 trap cleanup EXIT
+# dpkg refuses at once while another dpkg or apt holds its lock (an upgrade
+# run at boot, another build's test); wait up to a minute for it.
+dpkg_waiting() {
+    for _ in $(seq 60); do
+        dpkg "$@" >"$work/dpkg.log" 2>&1 && return 0
+        grep -q 'lock' "$work/dpkg.log" || return 1
+        sleep 1
+    done
+    return 1
+}
 as_user() { runuser -u "$user" -- env HOME="$home" DISPLAY="${DISPLAY:-}" "$@"; }
 
 # Build.
@@ -73,7 +83,7 @@ while read -r path; do
 done <"$work/paths" >"$work/there-before"
 
 # Install, and use it as an ordinary user.
-dpkg -i "$deb" >"$work/dpkg.log" 2>&1 || { cat "$work/dpkg.log"; installed=1; fail "dpkg -i failed"; }
+dpkg_waiting -i "$deb" || { cat "$work/dpkg.log"; installed=1; fail "dpkg -i failed"; }
 installed=1
 cd /
 as_user /usr/bin/kodexa-find cholera >"$work/found" 2>&1 || fail "kodexa-find cholera: $(cat "$work/found")"
@@ -90,7 +100,7 @@ for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
 export DISPLAY=:$(head -1 "$work/display")
 
 # Empty when no window shows within 20 s; the caller says what is missing.
-find_window() { as_user timeout 20 xdotool search --sync --limit 1 --name "^$1\$" 2>/dev/null || true; }
+find_window() { as_user timeout 20 xdotool search --sync --onlyvisible --limit 1 --name "^$1\$" 2>/dev/null || true; }
 clip() { sleep 0.3; as_user xclip -selection clipboard -o -t UTF8_STRING 2>/dev/null || true; }
 as_user /usr/bin/kodexa >"$work/kodexa.log" 2>&1 &
 kodexa_pid=$!
@@ -125,7 +135,7 @@ verify=$(dpkg --verify kodexa 2>&1) || true
 [ -z "$verify" ] || fail "installed files changed: $verify"
 
 # Remove: nothing of the package may stay behind.
-dpkg -r kodexa >"$work/dpkg.log" 2>&1 || { cat "$work/dpkg.log"; fail "dpkg -r failed"; }
+dpkg_waiting -r kodexa || { cat "$work/dpkg.log"; fail "dpkg -r failed"; }
 installed=0
 ! known || fail "after dpkg -r the package is '$(dpkg-query -W -f='${Status}' kodexa)'"
 left=

@@ -20,8 +20,9 @@ protected:
 };
 
 TEST_F(KodexaFind, WrongUsageExitsWithTwo) {
+    // An option counts only as spelled in full: no abbreviation, no --name=value, no bundle.
     for (const char* args : {"", "--bogus", "eins zwei", "--code", "--dir", "--tree cholera", "--code A00 --tree",
-                             "--dir /tmp --dir /tmp --tree"}) {
+                             "--dir /tmp --dir /tmp --tree", "--tre", "--dir=/tmp --tree", "-hx"}) {
         ProgramRun run = RunProgram("kodexa-find", args);
         EXPECT_EQ(std::make_tuple(run.exitCode, run.out), std::make_tuple(2, std::string())) << args;
         EXPECT_TRUE(Has(run.err, "kodexa-find --help")) << args;
@@ -56,8 +57,9 @@ TEST_F(KodexaFind, LookupsAnswerAndChangeNoFile) {
     EXPECT_TRUE(std::filesystem::is_empty(empty.Path()));
 }
 
-// A file that does not open is named with exit 1; one that opens but cannot
-// be read to its end gives what could be read, the file's name and exit 3.
+// A file that is there but does not open, or cannot be read to its end, or
+// is shorter than its header says, is named with exit 3, after what could
+// be read.
 TEST(KodexaFindDamaged, TheFileIsNamedAndAPartIsNeverPassedOffAsTheWhole) {
     const struct {
         const char* damage;
@@ -71,7 +73,10 @@ TEST(KodexaFindDamaged, TheFileIsNamedAndAPartIsNeverPassedOffAsTheWhole) {
         {"spoiled", "--code A15", 3, "", " could not be read"},
         {"spoiled", "--code A00.0", 0, "code: A00.0\n", ""},
         {"cut", "\"\"", 3, "A00\tCholera\n", " could not be read"},
-        {"not a store file", "Cholera", 1, "", ": "},
+        {"cut", "--code A00.0", 3, "code: A00.0\n", " could not be read"},
+        {"cut", "--info", 3, "edition: unknown\nchapters: 2\ngroups: 3\ncodes: 7\n", " could not be read"},
+        {"not a store file", "Cholera", 3, "", ": "},
+        {"a directory", "--tree", 3, "", ": "},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.damage) + " " + c.args);
@@ -81,6 +86,8 @@ TEST(KodexaFindDamaged, TheFileIsNamedAndAPartIsNeverPassedOffAsTheWhole) {
         if (std::string(c.damage) == "spoiled") SpoilCode(catalogue.Path(), "A15");
         if (std::string(c.damage) == "cut") std::filesystem::resize_file(codes, std::filesystem::file_size(codes) - 8);
         if (std::string(c.damage) == "not a store file") WriteAllBytes(codes, {1, 2, 3});
+        if (std::string(c.damage) == "a directory")
+            std::filesystem::remove(codes), std::filesystem::create_directory(codes);
         ProgramRun run = RunProgram("kodexa-find", "--dir " + catalogue.Path() + " " + c.args);
         EXPECT_EQ(run.exitCode, c.exitCode);
         EXPECT_EQ(run.out.rfind(c.outStart, 0), 0u) << run.out;
@@ -143,33 +150,58 @@ TEST_F(KodexaFind, FactsThatCannotBeReadAreNamed) {
     EXPECT_TRUE(Has(run.err, "cannot read " + catalogue.File("data5.dat") + ": data5.ndx is missing")) << run.err;
 }
 
-// A long tree printed into a pipe that is read slowly while an import
-// replaces the catalogue: the run goes on printing the catalogue it opened,
-// and the next run prints the new one. (The tree is read whole before it is
-// printed, so a file cut short under a reader is tested in-process.)
-TEST(KodexaFindUnderChange, ALongTreeKeepsTheCatalogueItOpenedWhileAnImportReplacesIt) {
+// A long tree printed into a pipe that is read slowly while another program
+// changes the catalogue: the run goes on with the files it opened and prints
+// them whole, and says so in its status when a file lost its tail under it;
+// the next run reads what is there now. (The tree is read whole before it is
+// printed, so a file cut short during a walk is tested in-process.)
+TEST(KodexaFindUnderChange, ALongTreeKeepsTheFilesItOpenedWhileOthersChangeThem) {
+    namespace fs = std::filesystem;
     const char* bin = std::getenv("KODEXA_BIN_DIR");
     ASSERT_NE(bin, nullptr);
-    TempDir catalogue;
-    for (const char* name : {"data1", "data2", "data3", "data5"})
-        for (const char* ending : {".dat", ".ndx"})
-            std::filesystem::copy_file(std::string(bin) + "/" + name + ending, catalogue.File(std::string(name) + ending));
-    const std::string find = std::string(bin) + "/kodexa-find --dir " + catalogue.Path() + " --tree";
-    const std::string whole = RunProgram(find, "").out;
-    FILE* pipe = popen(find.c_str(), "r");
-    ASSERT_NE(pipe, nullptr);
-    std::string seen(4096, 0);
-    seen.resize(std::fread(&seen[0], 1, seen.size(), pipe));
     const std::string mini = std::string(KODEXA_SOURCE_DIR) + "/tests/import/data/mini-utf8";
-    ProgramRun import = RunProgram("kodexa-import", "--quiet --force " + mini + " " + catalogue.Path());
-    EXPECT_EQ(import.exitCode, 0) << import.err;
-    char buffer[4096];
-    for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) seen.append(buffer, n);
-    int status = pclose(pipe);
-    ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
-    EXPECT_EQ(WEXITSTATUS(status), 0);
-    EXPECT_EQ(seen, whole);
-    EXPECT_NE(RunProgram(find, "").out, whole) << "the next run shows the new catalogue";
+    TempDir catalogue;
+    const std::string codes = catalogue.File("data3.dat");
+    const struct {
+        const char* change;
+        int status, nextStatus;  // of the run under change, and of the next
+    } cases[] = {
+        {"kodexa-import --force", 0, 0},
+        {"cut short in place", 3, 3},
+        {"replaced by a directory", 0, 3},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.change);
+        for (const char* name : {"data1", "data2", "data3", "data5"})
+            for (const char* ending : {".dat", ".ndx"})
+                fs::copy_file(std::string(bin) + "/" + name + ending, catalogue.File(std::string(name) + ending),
+                              fs::copy_options::overwrite_existing);
+        const std::string find = std::string(bin) + "/kodexa-find --dir " + catalogue.Path() + " --tree";
+        const std::string whole = RunProgram(find, "").out;
+        FILE* pipe = popen((find + " 2>/dev/null").c_str(), "r");
+        ASSERT_NE(pipe, nullptr);
+        std::string seen(4096, 0);
+        seen.resize(std::fread(&seen[0], 1, seen.size(), pipe));
+        if (c.nextStatus == 0) {
+            ProgramRun import = RunProgram("kodexa-import", "--quiet --force " + mini + " " + catalogue.Path());
+            EXPECT_EQ(import.exitCode, 0) << import.err;
+        } else if (c.status == 3) {
+            fs::resize_file(codes, fs::file_size(codes) / 2);
+        } else {
+            fs::remove(codes);
+            fs::create_directory(codes);
+        }
+        char buffer[4096];
+        for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) seen.append(buffer, n);
+        int status = pclose(pipe);
+        ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
+        EXPECT_EQ(WEXITSTATUS(status), c.status);
+        EXPECT_EQ(seen, whole);
+        ProgramRun next = RunProgram(find, "");
+        EXPECT_EQ(next.exitCode, c.nextStatus) << next.err;
+        EXPECT_NE(next.out, whole) << "the next run reads the files there now";
+        fs::remove_all(codes);
+    }
 }
 
 }  // namespace

@@ -5,7 +5,10 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <functional>
 #include <map>
+
+#include "import/importer.h"
 
 #include "tests/ui/window_test_util.h"
 #include "ui/pictures.h"
@@ -131,6 +134,80 @@ TEST(MainWindow, ACatalogueCutShortGetsTheDamagedBoxOncePerWalkAndSearch) {
         EXPECT_EQ(seen.labels.at(1).rfind("Der Katalog ist besch\xc3\xa4" "digt: " + codes + " konnte", 0), 0u)
             << seen.labels.at(1);
         EXPECT_NE(seen.labels.at(1).find("importieren"), std::string::npos);
+    }
+}
+
+// Other programs at work on the catalogue the window has open. It keeps the
+// files it opened: a search and a copy still show the old catalogue, or, of
+// a file cut short in place, what could be read, with the box that says so.
+// The next window shows what is there now.
+TEST(MainWindow, KeepsTheCatalogueItOpenedWhileOtherProgramsChangeIt) {
+    namespace fs = std::filesystem;
+    TempDir dir;
+    const std::string codes = dir.File("data3.dat");
+    const std::string damaged = "Der Katalog ist besch\xc3\xa4" "digt: " + codes;
+    const struct {
+        const char* what;
+        std::function<void()> change;
+        int results;  // of a search for every code
+        std::vector<std::string> boxes, nextBoxes;
+        const char* nextTitle;  // of A00.0, copied in the next window
+    } cases[] = {
+        {"kodexa-import --force",
+         [&] {
+             ImportRequest request;
+             request.sourceDir = std::string(KODEXA_SOURCE_DIR) + "/tests/import/data/mini-utf8";
+             request.targetDir = dir.Path();
+             request.force = true;
+             FailureOnlyReport report;
+             ASSERT_EQ(RunImport(request, report), 0) << report.message;
+         },
+         7, {}, {}, "Cholera durch Vibrio cholerae O:1, Biovar cholerae"},
+        // The last record lost its last bytes, which read as zeros.
+        {"the codes cut short in place", [&] { fs::resize_file(codes, fs::file_size(codes) - 8); },
+         7, {damaged}, {damaged}, "Cholera durch Vibrio"},
+        {"the codes replaced by a directory", [&] { fs::remove(codes), fs::create_directory(codes); },
+         7, {}, {"Error opening Codes"}, "<none>"},
+    };
+    auto copiedTitle = [](Kodexa& window) {
+        ItemData code(1, "A00.0");
+        window.copyText(&code);
+        return std::string(Probe(window).clipText() != nullptr ? Probe(window).clipText() : "<none>");
+    };
+    // The boxes seen, each cut to the length of the beginning expected of it.
+    auto boxTexts = [](const ModalCloser& closer, const std::vector<std::string>& beginnings) {
+        std::vector<std::string> texts;
+        for (size_t i = 0; i < closer.seen.size(); ++i) {
+            const std::string& text = closer.seen[i].labels.at(1);
+            texts.push_back(closer.seen[i].title + ": " +
+                            (i < beginnings.size() ? text.substr(0, beginnings[i].size()) : text));
+        }
+        return texts;
+    };
+    auto expected = [](const std::vector<std::string>& boxes) {
+        std::vector<std::string> texts;
+        for (const std::string& text : boxes) texts.push_back("Datafile: " + text);
+        return texts;
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        for (const auto& entry : fs::directory_iterator(dir.Path())) fs::remove_all(entry.path());
+        WriteSampleCatalogue(dir.Path());
+        {
+            ModalCloser closer(CloseBy::Cancel);
+            auto window = OpenWindow(dir.Path());
+            c.change();
+            Probe(*window).tabbook()->setCurrent(1);
+            Probe(*window).searchField()->setText("");
+            window->handle(Probe(*window).searchField(), FXSEL(SEL_COMMAND, Kodexa::ID_SEARCH_FIELD), nullptr);
+            EXPECT_EQ(Probe(*window).resultList()->getNumItems(), c.results);
+            EXPECT_EQ(copiedTitle(*window), "Cholera durch Vibrio");
+            EXPECT_EQ(boxTexts(closer, c.boxes), expected(c.boxes));
+        }
+        ModalCloser closer(CloseBy::Cancel);
+        auto next = OpenWindow(dir.Path());
+        EXPECT_EQ(copiedTitle(*next), c.nextTitle);
+        EXPECT_EQ(boxTexts(closer, c.nextBoxes), expected(c.nextBoxes));
     }
 }
 
