@@ -136,16 +136,12 @@ int StdioRead(FileHolder* holder, void* buffer, size_t count) {
     return active.fread(buffer, 1, count, holder->file) != count;
 }
 
-// Up to count bytes, fewer at the end of the file; 1 when the copy itself
-// failed (the file cut under the mapping), moved then says nothing.
-int MappedReadSome(FileHolder* holder, void* buffer, size_t count, size_t& moved) {
+// What the mapping holds of count bytes from where the holder stands, or
+// nothing when it stands past the mapping; 1 when the pages went away
+// under the copy.
+int CopyMapped(FileHolder* holder, void* buffer, size_t count, size_t& moved) {
     moved = 0;
     const size_t start = static_cast<size_t>(holder->position);
-    if (start + count > holder->mappedLength) {
-        Reach reach = MapUpTo(holder, start + count);
-        if (reach == Reach::Dropped) return moved = active.fread(buffer, 1, count, holder->file), 0;
-        if (reach == Reach::Cut) return 1;
-    }
     const size_t available = start < holder->mappedLength ? std::min(count, holder->mappedLength - start) : 0;
     if (!GuardedCopy(buffer, holder->mapping + std::min(start, holder->mappedLength), available, moved)) {
         DropMapping(holder);
@@ -157,8 +153,14 @@ int MappedReadSome(FileHolder* holder, void* buffer, size_t count, size_t& moved
 
 // Answers as fread does: a read past the end moves what there is and fails.
 int MappedRead(FileHolder* holder, void* buffer, size_t count) {
+    const size_t start = static_cast<size_t>(holder->position);
+    if (start + count > holder->mappedLength) {
+        Reach reach = MapUpTo(holder, start + count);
+        if (reach == Reach::Dropped) return StdioRead(holder, buffer, count);
+        if (reach == Reach::Cut) return 1;
+    }
     size_t moved = 0;
-    return MappedReadSome(holder, buffer, count, moved) != 0 || moved != count;
+    return CopyMapped(holder, buffer, count, moved) != 0 || moved != count;
 }
 
 int MappedSeek(FileHolder* holder, long offset, int origin) {
@@ -251,7 +253,9 @@ int MappedReadAt(FileHolder* holder, void* buffer, size_t count, long offset) {
 int FileReadSome(FileHolder* holder, void* buffer, size_t count, size_t& moved) {
     moved = 0;
     if (holder == nullptr) return 1;
-    if (IsMapped(holder)) return MappedReadSome(holder, buffer, count, moved);
+    // Only what the mapping holds: a reader that wants more reads it as it
+    // always has, and meets a file that changed under the mapping there.
+    if (IsMapped(holder)) return CopyMapped(holder, buffer, count, moved);
     moved = active.fread(buffer, 1, count, holder->file);
     return moved != count && std::ferror(holder->file) != 0;
 }
