@@ -133,6 +133,9 @@ Reach MapUpTo(FileHolder* holder, size_t end) {
 }
 
 int StdioRead(FileHolder* holder, void* buffer, size_t count) {
+    // A stream that once met the end stays there without this, and bytes
+    // another writer appended since would never be read.
+    clearerr(holder->file);
     return active.fread(buffer, 1, count, holder->file) != count;
 }
 
