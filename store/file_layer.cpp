@@ -259,6 +259,7 @@ int FileReadSome(FileHolder* holder, void* buffer, size_t count, size_t& moved) 
     // Only what the mapping holds: a reader that wants more reads it as it
     // always has, and meets a file that changed under the mapping there.
     if (IsMapped(holder)) return CopyMapped(holder, buffer, count, moved);
+    clearerr(holder->file);  // as in StdioRead
     moved = active.fread(buffer, 1, count, holder->file);
     return moved != count && std::ferror(holder->file) != 0;
 }
