@@ -1,5 +1,6 @@
 #include "catalogue/catalogue_key.h"
 
+#include <cstdint>
 #include <cstring>
 
 namespace kodexa {
@@ -10,13 +11,30 @@ constexpr int kCodeBytes = kKeyCodeLength + 1;
 
 // Byte order of two code fields as unsigned values, read up to and including
 // the first terminator and never beyond the field, so that a damaged image
-// is still compared within its own bytes.
+// is still compared within its own bytes. The eight bytes are taken as one
+// word: the lowest differing byte decides, unless a terminator in a comes
+// before it.
 int CompareCodes(const unsigned char* a, const unsigned char* b) {
+    static_assert(kCodeBytes == sizeof(uint64_t), "a code field is one word");
+#if defined(__GNUC__) && defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+    uint64_t x, y;
+    std::memcpy(&x, a, sizeof x);
+    std::memcpy(&y, b, sizeof y);
+    const uint64_t differing = x ^ y;
+    if (differing == 0) return 0;
+    const int first = __builtin_ctzll(differing) / 8;
+    // The lowest zero byte of x is marked exactly (marks above it may be
+    // false, but only the lowest is used).
+    const uint64_t zeros = (x - 0x0101010101010101ull) & ~x & 0x8080808080808080ull;
+    if (zeros != 0 && __builtin_ctzll(zeros) / 8 < first) return 0;
+    return a[first] < b[first] ? -1 : 1;
+#else
     for (int i = 0; i < kCodeBytes; ++i) {
         if (a[i] != b[i]) return a[i] < b[i] ? -1 : 1;
         if (a[i] == 0) return 0;
     }
     return 0;
+#endif
 }
 
 }  // namespace

@@ -12,6 +12,9 @@ constexpr int kTextLengthSize = 4;
 // As the object layer reads texts: up to this length without measuring the
 // file first.
 constexpr uint32_t kUncheckedTextLength = 64 * 1024;
+// Bytes read at once for a record: room for every code record of the
+// catalogues, whose titles stay below 256 bytes.
+constexpr int kWholeRecordRead = 512;
 
 bool TextRunsPastEnd(StoreFile& store, int64_t textStart, uint32_t n) {
     if (store.Seek(0, kFromEnd) != kNoError) return false;
@@ -28,28 +31,81 @@ int CatalogueRecord::FailWith(StoreFile& store) {
     return code != kNoError ? code : store.SetError(kReadError);
 }
 
-// Each text comes in one read together with what follows it: the length of
-// the next text, or the marks after the last one.
+// A whole record usually comes in one read of as many bytes as it may take;
+// one that does not fit, or that is anything but sound, is read field by
+// field, which also names what is wrong with it.
 int CatalogueRecord::Read(FileAddress a) {
     StoreFile* store = Store();
     if (store == nullptr) return kNoDatabaseOpen;
-    store->SeekTo(a);
-    if (store->LastError() != kNoError) return store->LastError();
+    if (ReadInOne(*store, a)) return kNoError;
+    return ReadFieldByField(*store, a);
+}
+
+namespace {
+
+// Takes the next length-prefixed text out of the bytes [at, end); false
+// when it does not lie whole inside them.
+bool NextText(const unsigned char*& at, const unsigned char* end, const unsigned char*& text, uint32_t& n) {
+    if (end - at < kTextLengthSize) return false;
+    StoredUInt32 length;
+    std::memcpy(&length, at, sizeof length);
+    n = length.Get();
+    at += kTextLengthSize;
+    if (n > static_cast<uint32_t>(end - at)) return false;
+    text = at;
+    at += n;
+    return true;
+}
+
+}  // namespace
+
+bool CatalogueRecord::ReadInOne(StoreFile& store, FileAddress a) {
+    unsigned char bytes[kWholeRecordRead];
+    const int got = store.ReadUpTo(bytes, sizeof bytes, a);
+    if (got < kObjectHeaderSize) return false;
+    ObjectHeader header;
+    std::memcpy(&header, bytes, sizeof header);
+    if (header.classTag != kCatalogueClassTag) return false;
+    Fields fields = StoredFields();
+    const unsigned char* at = bytes + kObjectHeaderSize;
+    const unsigned char* const end = bytes + got;
+    const unsigned char* texts[kMaxTexts];
+    uint32_t lengths[kMaxTexts];
+    for (int i = 0; i < fields.textCount; ++i)
+        if (!NextText(at, end, texts[i], lengths[i])) return false;
+    if (end - at < fields.markCount) return false;
+    for (int i = 0; i < fields.textCount; ++i) {
+        if (!*fields.texts[i]) fields.texts[i]->emplace();
+        (*fields.texts[i])->assign(reinterpret_cast<const char*>(texts[i]), lengths[i]);
+    }
+    for (int i = 0; i < fields.markCount; ++i) *fields.marks[i] = static_cast<char>(at[i]);
+    at += fields.markCount;
+    // The stream stands after the record, as after a read field by field.
+    if (store.Seek(a.Get() + static_cast<int32_t>(at - bytes), kFromStart) != kNoError) return false;
+    address = a;
+    return true;
+}
+
+// Each text comes in one read together with what follows it: the length of
+// the next text, or the marks after the last one.
+int CatalogueRecord::ReadFieldByField(StoreFile& store, FileAddress a) {
+    store.SeekTo(a);
+    if (store.LastError() != kNoError) return store.LastError();
     Fields fields = StoredFields();
     unsigned char trailer[kTextLengthSize > kMaxMarks ? kTextLengthSize : kMaxMarks];
-    int code = ReadHead(*store, a, fields.textCount > 0, trailer);
+    int code = ReadHead(store, a, fields.textCount > 0, trailer);
     if (code != kNoError) return code;
     int64_t at = int64_t(a.Get()) + kObjectHeaderSize;
     for (int i = 0; i < fields.textCount; ++i) {
         const bool last = i + 1 == fields.textCount;
         const int trailerSize = last ? fields.markCount : kTextLengthSize;
-        code = ReadText(*store, static_cast<int32_t>(at), *fields.texts[i], trailer, trailerSize);
+        code = ReadText(store, static_cast<int32_t>(at), *fields.texts[i], trailer, trailerSize);
         if (code != kNoError) return code;
         at += kTextLengthSize + static_cast<int64_t>((*fields.texts[i])->size());
     }
     const unsigned char* marks = trailer;
     if (fields.textCount == 0 && fields.markCount > 0) {
-        if (store->Read(trailer, fields.markCount, kCurrentPosition) != kNoError) return FailWith(*store);
+        if (store.Read(trailer, fields.markCount, kCurrentPosition) != kNoError) return FailWith(store);
     }
     for (int i = 0; i < fields.markCount; ++i) *fields.marks[i] = static_cast<char>(marks[i]);
     address = a;

@@ -26,6 +26,11 @@ using RecordText = std::optional<std::string>;
 inline const char* TextOrNull(const RecordText& text) { return text ? text->c_str() : nullptr; }
 // The text, empty when absent.
 inline std::string TextOrEmpty(const RecordText& text) { return text ? *text : std::string(); }
+// The same without a copy, for a caller that only reads it at once.
+inline const std::string& TextOrEmptyRef(const RecordText& text) {
+    static const std::string kEmpty;
+    return text ? *text : kEmpty;
+}
 
 // The stored form and the five operations shared by the record classes; a
 // class names its texts and marks in stored order.
@@ -70,6 +75,8 @@ private:
     int FindInIndex();
     int ScanRecordFile();
     int FailWith(StoreFile& store);
+    bool ReadInOne(StoreFile& store, FileAddress a);
+    int ReadFieldByField(StoreFile& store, FileAddress a);
     int ReadHead(StoreFile& store, FileAddress a, bool withLength, unsigned char* trailer);
     int ReadText(StoreFile& store, FileAddress at, RecordText& text, unsigned char* trailer, int trailerSize);
 

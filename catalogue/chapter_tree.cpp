@@ -20,8 +20,10 @@ void Diagnose(const char* line) {
     std::fflush(stdout);
 }
 
-std::string Label(const CatalogueRecord& record) {
-    return TextOrEmpty(record.code) + " - " + TextOrEmpty(record.title);
+// The label is made in room that the walk keeps from item to item, which
+// saves an allocation for every one of them.
+const std::string& Label(const CatalogueRecord& record, std::string& room) {
+    return room.assign(TextOrEmptyRef(record.code)).append(" - ").append(TextOrEmptyRef(record.title));
 }
 
 // One index with the record its entries lead to; every failed read is
@@ -93,7 +95,8 @@ private:
     static bool Differs(const RecordText& named, const std::string& current) { return named && *named != current; }
 
     TreeSink::Item AddHeading(TreeSink::Item parent, CatalogueRecord& record, ItemKind kind) {
-        TreeSink::Item item = sink.AddItem(parent, Label(record), IconRole::Folder, kind, TextOrEmpty(record.code));
+        TreeSink::Item item =
+            sink.AddItem(parent, Label(record, labelRoom), IconRole::Folder, kind, TextOrEmptyRef(record.code));
         record.ReleaseTexts();
         return item;
     }
@@ -136,8 +139,8 @@ private:
 
     TreeSink::Item AddCode(TreeSink::Item parent) {
         bool branch = code.branchMark == 'N';
-        return sink.AddItem(parent, Label(code), branch ? IconRole::Folder : IconRole::Page,
-                            branch ? kKindBranchCode : kKindLeafCode, TextOrEmpty(code.code));
+        return sink.AddItem(parent, Label(code, labelRoom), branch ? IconRole::Folder : IconRole::Page,
+                            branch ? kKindBranchCode : kKindLeafCode, TextOrEmptyRef(code.code));
     }
 
     TreeSink& sink;
@@ -146,6 +149,7 @@ private:
     Cursor& codes;
     CodeRecord& code;
     std::string currentChapterCode, currentGroupCode;
+    std::string labelRoom;
     TreeSink::Item chapterItem = TreeSink::kTopLevel;
     TreeSink::Item groupItem = TreeSink::kTopLevel;
     Placed lastLevel3;

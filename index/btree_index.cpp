@@ -122,8 +122,12 @@ int BtreeIndex::ReadHeader() {
     BtreeHeader onDisk;
     int code = storeFile->Read(&onDisk, sizeof onDisk, headerAddress);
     if (code != kNoError) return code;
-    // Node buffers are sized from the header, so a header that makes no
-    // sensible node is refused rather than believed.
+    return TakeHeader(onDisk);
+}
+
+// Node buffers are sized from the header, so a header that makes no
+// sensible node is refused rather than believed.
+int BtreeIndex::TakeHeader(const BtreeHeader& onDisk) {
     if (!NodeGeometry::Of(onDisk).IsSane())
         return storeFile->Corrupt("tree order and entry size make no usable node", headerAddress.Get());
     header = onDisk;
@@ -140,11 +144,14 @@ int BtreeIndex::WriteHeader() {
     return code;
 }
 
+// Runs before every lookup, so the usual case, a header nobody changed,
+// costs one read and one comparison of the bytes.
 int BtreeIndex::SyncHeader(int reload) {
     constexpr int kUnreadable = 8;
     if (storeFile == nullptr) return kUnreadable;
     BtreeHeader onDisk;
     if (storeFile->Read(&onDisk, sizeof onDisk, headerAddress) != kNoError) return kUnreadable;
+    if (std::memcmp(&onDisk, &header, sizeof header) == 0) return 0;
     static FileAddress BtreeHeader::*const fields[kBtreeHeaderFields] = {
         &BtreeHeader::order,  &BtreeHeader::entrySize, &BtreeHeader::keyCount, &BtreeHeader::nodeCount,
         &BtreeHeader::height, &BtreeHeader::root,      &BtreeHeader::spare};
@@ -152,7 +159,7 @@ int BtreeIndex::SyncHeader(int reload) {
     for (int i = 0; i < kBtreeHeaderFields; ++i)
         if (onDisk.*fields[i] != header.*fields[i]) lastDiffering = i + 1;
     // Reloading over unwritten changes of our own would lose nodes.
-    if (lastDiffering != 0 && reload && !headerDirty) ReadHeader();
+    if (lastDiffering != 0 && reload && !headerDirty) TakeHeader(onDisk);
     return lastDiffering;
 }
 
@@ -162,26 +169,32 @@ void BtreeIndex::NoteHeaderChange(const BtreeHeader& before) {
 
 // The last entry not above key, found by halving: on a node in order this
 // is the entry a scan down from the top stops at, and on a damaged node the
-// halving still ends after log2(count) steps.
+// halving still ends after log2(count) steps. The entry found is the last
+// one the halving compared as not above, so its order is known already.
 int BtreeIndex::Search(const BtreeNode& node, const IndexKey& key, IndexKey& scratch, int& p) {
+    const bool wholeImage = node.KeyBytesSize() >= key.KeySize();
     int low = 0, high = node.Count();
+    int orderAtFound = 1;
     while (low < high) {
         int middle = low + (high - low) / 2;
-        if (Order(node, middle, key, scratch) < 0)
+        int order = Order(node, middle, key, scratch, wholeImage);
+        if (order < 0) {
             high = middle;
-        else
+        } else {
             low = middle + 1;
+            orderAtFound = order;
+        }
     }
     p = low - 1;
     if (p < 0) return kBelowAll;
-    return Order(node, p, key, scratch) == 0 ? kMatch : kAfterEntry;
+    return orderAtFound == 0 ? kMatch : kAfterEntry;
 }
 
 // Key against entry p: negative below, 0 equal, positive above. The entry's
 // bytes are compared where they lie when the key class can and the entry
 // holds a whole key image.
-int BtreeIndex::Order(const BtreeNode& node, int p, const IndexKey& key, IndexKey& scratch) {
-    if (node.KeyBytesSize() >= key.KeySize()) {
+int BtreeIndex::Order(const BtreeNode& node, int p, const IndexKey& key, IndexKey& scratch, bool wholeImage) {
+    if (wholeImage) {
         int order = key.CompareToImage(node.KeyBytes(p));
         if (order != IndexKey::kNoImageOrder) return order;
     }

@@ -6,6 +6,8 @@
 #ifndef KODEXA_INDEX_BTREE_INDEX_H
 #define KODEXA_INDEX_BTREE_INDEX_H
 
+#include <memory>
+
 #include "index/address_stack.h"
 #include "index/btree_format.h"
 #include "index/btree_node.h"
@@ -62,9 +64,10 @@ private:
     int Corrupt(const char* reason, int64_t offset);
     bool Usable();
     NodeGeometry Geometry() const { return NodeGeometry::Of(header); }
+    int TakeHeader(const BtreeHeader& onDisk);
     bool HeaderFitsStaticArea(FileAddress at) const;
     static int Search(const BtreeNode& node, const IndexKey& key, IndexKey& scratch, int& p);
-    static int Order(const BtreeNode& node, int p, const IndexKey& key, IndexKey& scratch);
+    static int Order(const BtreeNode& node, int p, const IndexKey& key, IndexKey& scratch, bool wholeImage);
     bool ReadNode(BtreeNode& node, FileAddress at);
     bool WriteNode(const BtreeNode& node, FileAddress at);
     bool Descend(BtreeNode& node, FileAddress at, int& depth);
@@ -83,8 +86,8 @@ private:
         int depth = 0;
         NeighbourMark mark;
     };
-    bool LocateKey(IndexKey& key, IndexKey& scratch, int syncHeader, bool forward, BtreeNode& node,
-                   KeyPlace& place);
+    BtreeNode* LocateKey(IndexKey& key, IndexKey& scratch, int syncHeader, bool forward, KeyPlace& place);
+    BtreeNode* LookupNode();
     bool DescendToKey(IndexKey& key, IndexKey& scratch, BtreeNode& node, bool forward, KeyPlace& place);
     int LoadMarked(const NeighbourMark& mark, BtreeNode& node, IndexKey& key, IndexKey& scratch, bool forward);
     int AnswerNeighbour(const BtreeNode& node, int p, IndexKey& key, IndexKey& scratch, bool forward);
@@ -121,6 +124,8 @@ private:
     // Changes in memory that the file has not seen yet. While there are
     // any, the image in memory is the authority and is not reloaded.
     bool headerDirty;
+    // Room for the nodes a lookup visits; see LookupNode.
+    std::unique_ptr<BtreeNode> lookupNode;
 };
 
 }  // namespace kodexa

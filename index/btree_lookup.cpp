@@ -1,24 +1,39 @@
 // Lookups: exact match, first and last key, successor and predecessor.
 #include "index/btree_index.h"
 
+#include <new>
+
 namespace kodexa {
 
 int BtreeIndex::Find(IndexKey& key, IndexKey& scratch, int syncHeader) {
-    BtreeNode node(Geometry());
     KeyPlace place;
-    if (!LocateKey(key, scratch, syncHeader, true, node, place)) return 0;
-    node.Load(place.p, key);
+    BtreeNode* node = LocateKey(key, scratch, syncHeader, true, place);
+    if (node == nullptr) return 0;
+    node->Load(place.p, key);
     return 1;
 }
 
 // The start every keyed lookup shares: a usable tree, the header brought up
-// to date when asked, and the descent to the key.
-bool BtreeIndex::LocateKey(IndexKey& key, IndexKey& scratch, int syncHeader, bool forward, BtreeNode& node,
-                           KeyPlace& place) {
-    if (!Usable()) return false;
+// to date when asked, and the descent to the key. Answers the node that
+// holds the key, null on failure.
+BtreeNode* BtreeIndex::LocateKey(IndexKey& key, IndexKey& scratch, int syncHeader, bool forward, KeyPlace& place) {
+    if (!Usable()) return nullptr;
     if (syncHeader) SyncHeader(1);
-    if (!FreshNode(node)) return false;
-    return DescendToKey(key, scratch, node, forward, place);
+    BtreeNode* node = LookupNode();
+    if (node == nullptr) return nullptr;
+    return DescendToKey(key, scratch, *node, forward, place) ? node : nullptr;
+}
+
+// The buffer the lookups read nodes into. Only its room is kept from call to
+// call: every lookup reads each node it visits anew. Sized for the header as
+// it is now, which a sync may just have changed.
+BtreeNode* BtreeIndex::LookupNode() {
+    const NodeGeometry geometry = Geometry();
+    if (!lookupNode || !lookupNode->IsAllocated() || lookupNode->MaxEntries() != geometry.maxEntries ||
+        lookupNode->EntrySize() != geometry.entrySize)
+        lookupNode.reset(new (std::nothrow) BtreeNode(geometry));
+    if (!lookupNode || !lookupNode->IsAllocated()) return Fail(kMemoryError), nullptr;
+    return lookupNode.get();
 }
 
 // Leaves the node holding key in node and its position in place.p. On the way
@@ -47,8 +62,9 @@ int BtreeIndex::FindEdge(IndexKey& key, int syncHeader, bool last) {
     if (syncHeader) SyncHeader(1);
     if (header.keyCount == 0) return 0;
     if (header.root == 0) return Corrupt("tree with keys has no root", headerAddress.Get());
-    BtreeNode node(Geometry());
-    if (!FreshNode(node)) return 0;
+    BtreeNode* found = LookupNode();
+    if (found == nullptr) return 0;
+    BtreeNode& node = *found;
     int depth = 0;
     if (!Descend(node, header.root, depth)) return 0;
     for (;;) {
@@ -82,9 +98,10 @@ int BtreeIndex::RightmostEntry(BtreeNode& node, int q, int& depth) {
 }
 
 int BtreeIndex::FindNext(IndexKey& key, IndexKey& scratch, int syncHeader) {
-    BtreeNode node(Geometry());
     KeyPlace place;
-    if (!LocateKey(key, scratch, syncHeader, true, node, place)) return 0;
+    BtreeNode* found = LocateKey(key, scratch, syncHeader, true, place);
+    if (found == nullptr) return 0;
+    BtreeNode& node = *found;
     int p = place.p;
     if (node.Child(p) != 0) {
         if (!LeftmostLeaf(node, node.Child(p), place.depth)) return 0;
@@ -96,9 +113,10 @@ int BtreeIndex::FindNext(IndexKey& key, IndexKey& scratch, int syncHeader) {
 }
 
 int BtreeIndex::FindPrevious(IndexKey& key, IndexKey& scratch, int syncHeader) {
-    BtreeNode node(Geometry());
     KeyPlace place;
-    if (!LocateKey(key, scratch, syncHeader, false, node, place)) return 0;
+    BtreeNode* found = LocateKey(key, scratch, syncHeader, false, place);
+    if (found == nullptr) return 0;
+    BtreeNode& node = *found;
     int q = place.p - 1;
     if (q >= 0 || node.Child(-1) != 0) {
         if ((q = RightmostEntry(node, q, place.depth)) < 0) return 0;

@@ -24,6 +24,7 @@ public:
 
     int Count() const { return count; }
     int MaxEntries() const { return maxEntries; }
+    int EntrySize() const { return entrySize; }
     bool IsLeaf() const { return child0 == 0; }
     bool IsFull() const { return count >= maxEntries; }
     bool Underflows() const { return count < maxEntries / 2; }

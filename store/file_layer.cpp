@@ -133,7 +133,25 @@ Reach MapUpTo(FileHolder* holder, size_t end) {
 }
 
 int StdioRead(FileHolder* holder, void* buffer, size_t count) {
+    // A stream that once met the end stays there without this, and bytes
+    // another writer appended since would never be read.
+    clearerr(holder->file);
     return active.fread(buffer, 1, count, holder->file) != count;
+}
+
+// What the mapping holds of count bytes from where the holder stands, or
+// nothing when it stands past the mapping; 1 when the pages went away
+// under the copy.
+int CopyMapped(FileHolder* holder, void* buffer, size_t count, size_t& moved) {
+    moved = 0;
+    const size_t start = static_cast<size_t>(holder->position);
+    const size_t available = start < holder->mappedLength ? std::min(count, holder->mappedLength - start) : 0;
+    if (!GuardedCopy(buffer, holder->mapping + std::min(start, holder->mappedLength), available, moved)) {
+        DropMapping(holder);
+        return 1;
+    }
+    holder->position += static_cast<long>(moved);
+    return moved != available;
 }
 
 // Answers as fread does: a read past the end moves what there is and fails.
@@ -144,14 +162,8 @@ int MappedRead(FileHolder* holder, void* buffer, size_t count) {
         if (reach == Reach::Dropped) return StdioRead(holder, buffer, count);
         if (reach == Reach::Cut) return 1;
     }
-    const size_t available = start < holder->mappedLength ? std::min(count, holder->mappedLength - start) : 0;
     size_t moved = 0;
-    if (!GuardedCopy(buffer, holder->mapping + std::min(start, holder->mappedLength), available, moved)) {
-        DropMapping(holder);
-        return 1;
-    }
-    holder->position += static_cast<long>(moved);
-    return moved != count;
+    return CopyMapped(holder, buffer, count, moved) != 0 || moved != count;
 }
 
 int MappedSeek(FileHolder* holder, long offset, int origin) {
@@ -231,6 +243,25 @@ int FileRead(FileHolder* holder, void* buffer, size_t count) {
     if (holder == nullptr) return 1;
     if (IsMapped(holder)) return MappedRead(holder, buffer, count);
     return StdioRead(holder, buffer, count);
+}
+
+int MappedReadAt(FileHolder* holder, void* buffer, size_t count, long offset) {
+    if (offset != -1) {
+        if (offset < 0) return errno = EINVAL, -1;
+        holder->position = offset;
+    }
+    return count > 0 ? MappedRead(holder, buffer, count) : 0;
+}
+
+int FileReadSome(FileHolder* holder, void* buffer, size_t count, size_t& moved) {
+    moved = 0;
+    if (holder == nullptr) return 1;
+    // Only what the mapping holds: a reader that wants more reads it as it
+    // always has, and meets a file that changed under the mapping there.
+    if (IsMapped(holder)) return CopyMapped(holder, buffer, count, moved);
+    clearerr(holder->file);  // as in StdioRead
+    moved = active.fread(buffer, 1, count, holder->file);
+    return moved != count && std::ferror(holder->file) != 0;
 }
 
 int FileWrite(FileHolder* holder, const void* buffer, size_t count) {

@@ -101,6 +101,13 @@ int FileClose(FileHolder* holder);
 void FileDiscard(FileHolder* holder);
 int FileFlush(FileHolder* holder);
 int FileRead(FileHolder* holder, void* buffer, size_t count);
+// A read of a mapped holder at offset, or where it stands for -1, in one
+// call: the move is only a new position. -1 for an offset before the start
+// (nothing read), 1 when the bytes could not be had, as FileRead.
+int MappedReadAt(FileHolder* holder, void* buffer, size_t count, long offset);
+// Up to count bytes: fewer at the end of the file and, for a mapped holder,
+// at the end of the mapping. 1 on a failed read.
+int FileReadSome(FileHolder* holder, void* buffer, size_t count, size_t& moved);
 int FileWrite(FileHolder* holder, const void* buffer, size_t count);
 int FileSeek(FileHolder* holder, long offset, int origin);
 long FileTell(FileHolder* holder);

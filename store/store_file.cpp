@@ -220,25 +220,44 @@ int StoreFile::Read(void* buffer, int length, FileAddress address) {
     if (!IsReady()) return Fail(kFileNotReady);
     if (length < 0) return Fail(kReadError);
     if (IsMapped(handle)) return ReadMapped(buffer, length, address);
-    int code = kNoError;
-    if (address == -1) {
-        if (lastAccess == LastAccess::Write) code = Seek(0, kFromCurrent);
-    } else {
-        bool failed = false;
-        if (!AlreadyAt(address, failed)) code = failed ? error : Seek(address, kFromStart);
-    }
+    int code = MoveForRead(address);
     if (code != kNoError) return code;
     if (length > 0 && FileRead(handle, buffer, static_cast<size_t>(length)) != 0) return Fail(kReadError);
     lastAccess = LastAccess::Read;
     return Fail(kNoError);
 }
 
+// Brings a stdio stream to address for a read, with as few system calls as
+// the C library allows.
+int StoreFile::MoveForRead(FileAddress address) {
+    if (address == -1) return lastAccess == LastAccess::Write ? Seek(0, kFromCurrent) : kNoError;
+    bool failed = false;
+    if (AlreadyAt(address, failed)) return kNoError;
+    return failed ? error : Seek(address, kFromStart);
+}
+
+int StoreFile::ReadUpTo(void* buffer, int length, FileAddress address) {
+    if (!IsReady()) return Fail(kFileNotReady), -1;
+    if (length < 0) return Fail(kReadError), -1;
+    if (IsMapped(handle)) {
+        if (address != -1 && FileSeek(handle, address.Get(), kFromStart) != 0) return Fail(kSeekError), -1;
+    } else if (MoveForRead(address) != kNoError) {
+        return -1;
+    }
+    size_t moved = 0;
+    if (FileReadSome(handle, buffer, static_cast<size_t>(length), moved) != 0) return Fail(kReadError), -1;
+    lastAccess = LastAccess::Read;
+    Fail(kNoError);
+    return static_cast<int>(moved);
+}
+
 // A mapped file moves to an address without a system call, and is never
 // written through this handle, so no seek is needed to turn a write into a
 // read; where the stream stands needs no asking.
 int StoreFile::ReadMapped(void* buffer, int length, FileAddress address) {
-    if (address != -1 && FileSeek(handle, address.Get(), kFromStart) != 0) return Fail(kSeekError);
-    if (length > 0 && FileRead(handle, buffer, static_cast<size_t>(length)) != 0) return Fail(kReadError);
+    const int outcome = MappedReadAt(handle, buffer, static_cast<size_t>(length), address.Get());
+    if (outcome < 0) return Fail(kSeekError);
+    if (outcome != 0) return Fail(kReadError);
     lastAccess = LastAccess::Read;
     return Fail(kNoError);
 }

@@ -78,6 +78,11 @@ public:
     FileAddress SeekTo(FileAddress address);
     FileAddress Tell();
     int Read(void* buffer, int length, FileAddress address);
+    // Up to length bytes from address: the count moved, fewer at the end of
+    // the file (for a mapped file: of its mapping), or -1 on a failed read
+    // (code recorded). For a caller that does not know a length yet, reads
+    // what it may need at once, and reads with Read what it still lacks.
+    int ReadUpTo(void* buffer, int length, FileAddress address);
     int Write(const void* buffer, int length, FileAddress address, int flush, int verify);
     uint32_t Checksum(int length, FileAddress address, int buffered);
 
@@ -137,6 +142,7 @@ private:
     int ReadObjectBlock(FileAddress objectAddress, BlockHeader& block);
     int CheckReadRange(int length, FileAddress& address);
     bool AlreadyAt(FileAddress address, bool& failed);
+    int MoveForRead(FileAddress address);
     int ReadMapped(void* buffer, int length, FileAddress address);
     uint32_t ReadBackChecksum(int length, FileAddress start);
     int ExtendTo(FileAddress end);

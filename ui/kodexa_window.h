@@ -69,6 +69,7 @@ public:
 
     long onCmdQuit(FX::FXObject* sender, FX::FXSelector sel, void* ptr);
     long onCmdSearch(FX::FXObject* sender, FX::FXSelector sel, void* ptr);
+    long onTreeInserted(FX::FXObject* sender, FX::FXSelector sel, void* ptr);
     long onTreeRightPress(FX::FXObject* sender, FX::FXSelector sel, void* ptr);
     long onListRightPress(FX::FXObject* sender, FX::FXSelector sel, void* ptr);
     long onTreeDoubleClicked(FX::FXObject* sender, FX::FXSelector sel, void* ptr);

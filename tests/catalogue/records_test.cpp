@@ -2,6 +2,8 @@
 // the catalogue is looked for, and finding without the index.
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "tests/catalogue/catalogue_builder.h"
 #include "tests/support/watchdog.h"
 
@@ -59,6 +61,31 @@ TEST_F(Records, KeysKeepSevenCharactersAndOrderByUnsignedBytes) {
     for (size_t i = 1; i < std::size(ascending); ++i) {
         CatalogueKey small(ascending[i - 1], 0, 0), large(ascending[i], 0, 0);
         EXPECT_TRUE(large.IsGreater(small) && !small.IsGreater(large) && !small.IsEqual(large)) << ascending[i];
+    }
+}
+
+// Images as a damaged index may hold them: bytes after the terminator, no
+// terminator at all, bytes above 0x7F.
+TEST(CatalogueKeyImages, OrderStopsAtTheFirstTerminatorOfEitherSide) {
+    struct Case {
+        char a[9];  // eight bytes of image; unset ones are zero
+        char b[9];
+        int order;
+    };
+    const Case cases[] = {
+        {"A00\0XYZ", "A00\0QRS", 0},  {"AB\0\0\0X\0", "AB\0\0\0Y\0", 0}, {"A00\0\0\0\0", "A00.0\0\0", -1},
+        {"ABCDEFGH", "ABCDEFGI", -1}, {"ABCDEFGH", "ABCDEFGH", 0},         {"\x80", "\x7f", 1},
+        {"\x01\x01" "A", "\x01\x01" "B", -1}, {"\x01\0" "A", "\x01\0" "B", 0},    {"Z\xff\xff", "Z\xff\xfe", 1},
+    };
+    for (const Case& c : cases) {
+        CatalogueKey a, b;
+        std::memcpy(a.KeyImage(), c.a, 8);
+        std::memcpy(b.KeyImage(), c.b, 8);
+        const int order = a.CompareToImage(b.KeyImage());
+        EXPECT_EQ((order > 0) - (order < 0), c.order) << c.a;
+        EXPECT_EQ(a.IsEqual(b), c.order == 0) << c.a;
+        EXPECT_EQ(a.IsGreater(b), c.order > 0) << c.a;
+        EXPECT_EQ(b.IsGreater(a), c.order < 0) << c.a;
     }
 }
 

@@ -50,6 +50,7 @@ TEST_F(Search, MatchesTitleOrCodeFoldingAToZAndUmlautsAndListsEachCodeOnce) {
         {"isch\xc3\x84mische", {"I25"}},               // capital umlaut folds
         {"\xc3\xa4ltere", {"R41"}},                    // and so does the stored one
         {"\xc3\x84LTERE symptome", {"R41"}},
+        {"\xa4ltere", {"R41"}},                        // beginning on the folded second byte
         {"\xc3\x96ltere", {}},                         // Ö folds to ö, not to ä
         {"\xc3\xb6" "dem", {"R60"}},
         {"\xc3\xa9t\xc3\xa9", {}},                     // other capitals stay as they are
