@@ -84,10 +84,15 @@ first=$(find_window 'Erster Start \.\.\.')
 [ "$(geometry_of "$first")" = 558x376 ] || fail "first-start window is $(geometry_of "$first")"
 screenshot "$first" "$build/e2e-first-start.png" 558x376
 # The window also closes itself when it loses the focus; on a busy machine
-# that can happen before the key arrives, so only a window still up gets it.
-if xdotool windowfocus --sync "$first" 2>/dev/null && is_mapped "$first"; then
-    xdotool key Return
-fi
+# that can happen before the key arrives, and the focus may not arrive at
+# the first try, so Return goes again while the window is still up.
+for _ in $(seq 20); do
+    is_mapped "$first" || break
+    if xdotool windowfocus --sync "$first" 2>/dev/null && is_mapped "$first"; then
+        xdotool key Return
+    fi
+    sleep 0.5
+done
 
 main=$(find_window 'Taviron Kodexa 1\.0')
 [ -n "$main" ] || fail "no main window"

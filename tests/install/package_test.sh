@@ -106,7 +106,13 @@ as_user /usr/bin/kodexa >"$work/kodexa.log" 2>&1 &
 kodexa_pid=$!
 first=$(find_window 'Erster Start \.\.\.')
 [ -n "$first" ] || fail "no first-start window: $(cat "$work/kodexa.log")"
-as_user xdotool windowfocus --sync "$first" key Return
+# Focus may not arrive at the first try on a busy machine: Return goes again
+# while the window is still up.
+for _ in $(seq 20); do
+    as_user xwininfo -id "$first" 2>/dev/null | grep -q 'Map State: IsViewable' || break
+    as_user xdotool windowfocus --sync "$first" key Return 2>/dev/null || true
+    sleep 0.5
+done
 main=$(find_window 'Taviron Kodexa 1\.0')
 [ -n "$main" ] || fail "no main window: $(cat "$work/kodexa.log")"
 [ -z "$(as_user xdotool search --name '^Datafile$' 2>/dev/null)" ] || fail "the window could not open the catalogue"
