@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "catalogue/catalogue_sink.h"
+#include "import/importer.h"
 #include "tests/catalogue/catalogue_builder.h"
 
 namespace kodexa::test {
@@ -31,6 +32,10 @@ struct RecordingTree : TreeSink {
     }
     std::vector<Node> items;
 };
+
+void WriteText(const std::string& file, const std::string& text) {
+    WriteAllBytes(file, std::vector<unsigned char>(text.begin(), text.end()));
+}
 
 class TreeWalk : public ::testing::Test {
 protected:
@@ -100,6 +105,30 @@ TEST_F(TreeWalk, CodesWithoutTheirParentGoUnderTheirGroup) {
                               "      A01.0 - vier\n      A01.11 - fuenf ohne vier\n  A2 - g2\n    A01.2 - vier\n"
                               "    A02.0 - vier neu\n      A02.00 - fuenf neu\n    A03 - drei\n"
                               "      A03.00 - fuenf unter drei\n");
+}
+
+// Chapter XX as the 2009 edition lists it, imported from files in the layout
+// used before 2011: X84.9 and Y09.9 have no three-character code.
+TEST_F(TreeWalk, OldEditionCodesWithoutThreeCharacterCodeStayInTheirGroup) {
+    TempDir source;
+    WriteText(source.File("icd10gmsyst_kapitel2009.txt"), "20;Aeussere Ursachen\r\n");
+    WriteText(source.File("icd10gmsyst_gruppen2009.txt"),
+              "X60;X84;20;Vorsaetzliche Selbstbeschaedigung\r\nX85;Y09;20;Taetlicher Angriff\r\n");
+    WriteText(source.File("icd10gmsyst_kodes2009.txt"),
+              "3;T;X;20;X60;X83.-;X83;X83;Selbstbeschaedigung auf sonstige Weise\r\n"
+              "4;T;X;20;X60;X84.9;X84.9;X849;Absichtliche Selbstbeschaedigung\r\n"
+              "3;T;X;20;X85;X85.-;X85;X85;Taetlicher Angriff mit Drogen\r\n"
+              "4;T;X;20;X85;Y09.9;Y09.9;Y099;Taetlicher Angriff\r\n");
+    ImportRequest request;
+    request.sourceDir = source.Path();
+    request.targetDir = dir.Path();
+    FailureOnlyReport report;
+    ASSERT_EQ(RunImport(request, report), 0) << report.message;
+    EXPECT_TRUE(Fill());
+    EXPECT_EQ(tree.Outline(), "X60-Y09 - Aeussere Ursachen\n  X60-X84 - Vorsaetzliche Selbstbeschaedigung\n"
+                              "    X83 - Selbstbeschaedigung auf sonstige Weise\n"
+                              "    X84.9 - Absichtliche Selbstbeschaedigung\n  X85-Y09 - Taetlicher Angriff\n"
+                              "    X85 - Taetlicher Angriff mit Drogen\n    Y09.9 - Taetlicher Angriff\n");
 }
 
 // A failed read stops the walk with the items so far: none when the first

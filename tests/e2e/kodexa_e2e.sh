@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
-# One path a user takes through the program: started from bin/ on a private
-# X server with a fresh HOME, the first-start window, the tree, copying by
-# key and menu and pasting with xclip, a search, quitting; then a start on a
-# catalogue with a file missing. The catalogue is never written. The window
-# tests cover every other command in-process. Screenshots are left in the
-# build directory.
+# The program as a user meets it: started from bin/ on a private X server
+# with a fresh HOME, first-start window, the tree, copying by key and menu,
+# pasting with xclip, the search page, a code's Details, the context menu,
+# the about window, quitting, a second start without the first-start window,
+# and a start on a catalogue with a file missing. The catalogue is never
+# written. Screenshots
+# are left in the build directory.
 #   usage: kodexa_e2e.sh BUILD_DIR
 # Exits 77 (skipped) while the default catalogue is not in BUILD_DIR/bin.
 set -euo pipefail
@@ -58,6 +59,23 @@ menu_command() {  # menu_command ALT-KEY DOWN-COUNT
 dark_in() {
     import -window "$1" -crop "$2" +repage "$work/part.png"
     identify -format '%[fx:minima.intensity<0.2?1:0]' "$work/part.png"
+}
+# The context menu: the override-redirect window of ours that is mapped
+# where the pointer is.
+context_menu() {
+    local X Y
+    eval "$(xdotool getmouselocation --shell)"
+    local id
+    for id in $(xwininfo -root -children | awk -v at="+$X+$Y" '$0 ~ /Kodexa/ && index($0, at " ") {print $1}'); do
+        xwininfo -id "$id" | grep -q 'Map State: IsViewable' && { echo "$id"; return; }
+    done
+}
+# menu_entries MENU: one digit per entry, 1 enabled (black text), 0 greyed.
+menu_entries() {
+    local w h
+    read -r w h < <(xwininfo -id "$1" | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {print w, h}')
+    local row=$(((h - 4) / 3)) i
+    for i in 0 1 2; do dark_in "$1" "$((w - 4))x$row+2+$((2 + row * i))"; done
 }
 # until SECONDS COMMAND...: true once the command succeeds within the time.
 until_true() {
@@ -113,6 +131,10 @@ expect_clip A00.9
 
 menu_command b 2
 expect_clip 'Cholera, nicht näher bezeichnet'
+menu_command b 3
+expect_clip 'A00.9 - Cholera, nicht näher bezeichnet'
+menu_command b 1
+expect_clip A00.9
 screenshot "$main" "$build/e2e-main-window.png" 600x400
 
 # The search page: Alt+S opens it with the keys in the field.
@@ -130,8 +152,131 @@ expect_clip A00
 menu_command b 3
 expect_clip 'A00 - Cholera'
 
+xdotool mousemove --window "$main" 260 71 click 1
+xdotool key End
+for _ in $(seq 7); do xdotool key BackSpace; done
+xdotool type --delay 20 xyzzy
+xdotool key Return
+# One line: words in the title column only, nothing below it.
+no_hits_line() {
+    [ "$(dark_in "$main" 76x17+10+120)$(dark_in "$main" 200x17+92+120)$(dark_in "$main" 500x17+10+139)" = 010 ]
+}
+until_true 30 no_hits_line || fail "the line for no hits is not alone in the title column"
+screenshot "$main" "$build/e2e-search-none.png" 600x400
+xdotool mousemove --window "$main" 150 128 click 1
+xdotool key ctrl+c
+menu_command b 2
+menu_command b 3
+expect_clip 'A00 - Cholera'
+
+# A right click on the line for no hits opens nothing.
+xdotool mousemove --window "$main" 150 128 click 3
+sleep 0.5
+[ -z "$(context_menu)" ] || fail "a context menu on the line for no hits"
+
+# Capital umlauts fold like A to Z: "übelkeit" finds "Übelkeit und Erbrechen".
+xdotool mousemove --window "$main" 260 71 click 1
+xdotool key End
+for _ in $(seq 5); do xdotool key BackSpace; done
+xdotool type --delay 20 'übelkeit'
+xdotool key Return
+until_true 30 first_row_has_code || fail "no result for übelkeit"
+xdotool mousemove --window "$main" 50 128 click 1
+xdotool key ctrl+c
+expect_clip R11
+
+# The tree, A00.9 current: a right click on the chapter makes the chapter
+# current, greys the two text entries, and the menu copies the chapter's
+# code. Escape closes the menu, and so does a click outside.
+xdotool mousemove --window "$main" 35 41 click 1
+sleep 0.3
+xdotool mousemove --window "$main" 100 66 click 3
+sleep 0.5
+popup=$(context_menu)
+[ -n "$popup" ] || fail "no context menu on the chapter"
+[ "$(menu_entries "$popup")" = 100 ] || fail "entries for a chapter: $(menu_entries "$popup"), not 100"
+screenshot "$popup" "$build/e2e-context-menu.png" "$(xwininfo -id "$popup" | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {print w "x" h}')"
+xdotool mousemove --window "$popup" 40 10 click 1
+expect_clip A00-B99
+! is_mapped "$popup" || fail "choosing an entry did not close the context menu"
+xdotool mousemove --window "$main" 100 66 click 3
+sleep 0.5
+popup=$(context_menu)
+[ -n "$popup" ] || fail "no context menu on the chapter"
+xdotool key Escape
+sleep 0.5
+! is_mapped "$popup" || fail "Escape did not close the context menu"
+xdotool mousemove --window "$main" 100 66 click 3
+sleep 0.5
+popup=$(context_menu)
+xdotool mousemove --window "$main" 400 300 click 1
+sleep 0.5
+! is_mapped "$popup" || fail "a click outside did not close the context menu"
+
+# The result list after the chapter's menu: a code's menu has every entry,
+# and acts on the row clicked (A00.9, the fourth); beside the rows nothing.
+xdotool key alt+s
+sleep 0.3
+xdotool key ctrl+a
+xdotool type --delay 20 cholera
+xdotool key Return
+# The first row still holds the last search's hit; wait for the fourth.
+fourth_row_has_code() { [ "$(dark_in "$main" 60x17+30+177)" = 1 ]; }
+until_true 30 fourth_row_has_code || fail "no fourth result"
+xdotool mousemove --window "$main" 150 185 click 3
+sleep 0.5
+popup=$(context_menu)
+[ -n "$popup" ] || fail "no context menu on a result"
+[ "$(menu_entries "$popup")" = 111 ] || fail "entries for a result: $(menu_entries "$popup"), not 111"
+xdotool key Down Down Return
+expect_clip 'Cholera, nicht näher bezeichnet'
+xdotool mousemove --window "$main" 150 350 click 3
+sleep 0.5
+[ -z "$(context_menu)" ] || fail "a context menu beside every result"
+
+# About: its own window over the main one; Escape closes it.
+menu_command h 2
+about=$(find_window '.*ber \.\.\.')
+[ -n "$about" ] || fail "no about window"
+[ "$(xdotool getwindowname "$about")" = 'Über ...' ] || fail "about window titled '$(xdotool getwindowname "$about")'"
+screenshot "$about" "$build/e2e-about.png" 558x376
+xdotool windowfocus --sync "$about"
+xdotool key Escape
+for _ in $(seq 50); do is_mapped "$about" || break; sleep 0.1; done
+! is_mapped "$about" || fail "Escape did not close the about window"
+
+# A double-click on a code opens its Details (the words themselves are
+# checked in the window tests); Escape closes them.
+xdotool key alt+s
+sleep 0.3
+xdotool mousemove --window "$main" 260 71 click 1
+xdotool key End
+for _ in $(seq 7); do xdotool key BackSpace; done
+xdotool type --delay 20 O80
+xdotool key Return
+until_true 30 first_row_has_code || fail "no result for O80"
+xdotool mousemove --window "$main" 50 128 click --repeat 2 --delay 80 1
+details=$(find_window 'Details')
+[ -n "$details" ] || fail "a double-click on O80 opened no Details window"
+details_size=$(xwininfo -id "$details" | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {print w "x" h}')
+screenshot "$details" "$build/e2e-details.png" "$details_size"
+# Six lines of facts (with the sex and age limits) and the edition under
+# the code's title: far taller than one line and a button.
+[ "${details_size#*x}" -gt 150 ] || fail "the Details window is only $details_size"
+xdotool windowfocus --sync "$details"
+xdotool key Escape
+for _ in $(seq 50); do is_mapped "$details" || break; sleep 0.1; done
+! is_mapped "$details" || fail "Escape did not close the Details window"
 quit_program
 [ -f "$HOME/.foxrc/Taviron/Kodexa" ] || fail "no settings file after quitting"
+
+# Second start: straight to the main window.
+start_program
+main=$(find_window 'Taviron Kodexa 1\.0')
+[ -n "$main" ] || fail "no main window at the second start"
+[ -z "$(xdotool search --name '^Erster Start' 2>/dev/null)" ] || fail "first-start window at the second start"
+xdotool windowfocus --sync "$main"
+quit_program
 [ "$(catalogue_state "$build/bin")" = "$bin_before" ] || fail "the program changed its catalogue files"
 
 # The code index missing: its "Datafile" box, then the window, and no file
