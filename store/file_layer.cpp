@@ -217,7 +217,13 @@ FileHolder* FileCreate(const char* name) { return Hold(active.fopen(name, "w+b")
 // stdio's buffered writes would not be in it.
 FileHolder* FileOpen(const char* name, int readWrite) {
     FileHolder* holder = Hold(active.fopen(name, readWrite ? "r+b" : "rb"));
-    if (holder != nullptr && !readWrite) MapForReading(holder);
+    if (holder != nullptr && !readWrite) {
+        // Where a read-only file is read through the C stream (it could not be
+        // mapped, or was cut under its mapping), a buffer would serve bytes that
+        // another writer has changed since; every read goes to the file.
+        setvbuf(holder->file, nullptr, _IONBF, 0);
+        MapForReading(holder);
+    }
     return holder;
 }
 
