@@ -1,6 +1,7 @@
 // Lifecycle, raw access and header handling of a store file.
 #include "store/store_file.h"
 
+#include <algorithm>
 #include <cstring>
 #include <new>
 
@@ -373,7 +374,12 @@ FileAddress StoreFile::FreeListHead() { return HeaderField(&StoreHeader::freeLis
 FileAddress StoreFile::EndOfFile() { return HeaderField(&StoreHeader::endOfFile); }
 FileAddress StoreFile::DataStart() { return HeaderField(&StoreHeader::dataStart); }
 FileAddress StoreFile::LastBlock() { return HeaderField(&StoreHeader::lastBlock); }
-FileAddress StoreFile::StaticAreaSize() { return DataStart().Get() - HeaderSize(); }
+// A damaged header's data start may lie anywhere; the difference must not
+// overflow, so it is taken wide and held to what an address can say.
+FileAddress StoreFile::StaticAreaSize() {
+    const int64_t size = int64_t{DataStart().Get()} - HeaderSize();
+    return static_cast<int32_t>(std::max<int64_t>(size, INT32_MIN));
+}
 
 int StoreFile::FileExists(const char* name) { return FileExistsOnDisk(name); }
 
