@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <functional>
 
@@ -137,8 +136,6 @@ TEST(DefaultCatalogue, CodeFactsAndTheEdition) {
 // printed, so a file cut short during a walk is tested in-process.)
 TEST(KodexaFindUnderChange, ALongTreeKeepsTheFilesItOpenedWhileOthersChangeThem) {
     namespace fs = std::filesystem;
-    const char* bin = std::getenv("KODEXA_BIN_DIR");
-    ASSERT_NE(bin, nullptr);
     const std::string mini = std::string(KODEXA_SOURCE_DIR) + "/tests/import/data/mini-utf8";
     TempDir catalogue;
     const std::string codes = catalogue.File("data3.dat");
@@ -157,9 +154,9 @@ TEST(KodexaFindUnderChange, ALongTreeKeepsTheFilesItOpenedWhileOthersChangeThem)
         SCOPED_TRACE(c.change);
         for (const char* name : {"data1", "data2", "data3", "data5"})
             for (const char* ending : {".dat", ".ndx"})
-                fs::copy_file(std::string(bin) + "/" + name + ending, catalogue.File(std::string(name) + ending),
+                fs::copy_file(BinFile(name + std::string(ending)), catalogue.File(name + std::string(ending)),
                               fs::copy_options::overwrite_existing);
-        const std::string find = std::string(bin) + "/kodexa-find --dir " + catalogue.Path() + " --tree";
+        const std::string find = BinFile("kodexa-find") + " --dir " + catalogue.Path() + " --tree";
         const std::string whole = RunProgram(find, "").out;
         FILE* pipe = popen((find + " 2>/dev/null").c_str(), "r");
         ASSERT_NE(pipe, nullptr);

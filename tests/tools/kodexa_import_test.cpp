@@ -62,24 +62,22 @@ TEST(KodexaImport, TheNextRunFinishesAReplacementCutShort) {
     EXPECT_EQ(Snapshot(target.Path()), Snapshot(newCatalogue.Path()));
 }
 
-// The whole ICD-10-GM 2024: the counts, sound files, and a second import
-// byte for byte the same as the first.
+// The whole ICD-10-GM 2024 imported again: the counts, sound files, and the
+// same bytes as in the catalogue the build imported beside the programs.
 TEST(KodexaImport, TheFull2024CatalogueIsSoundAndReproducible) {
-    TempDir first, second;
-    std::string source = std::string(KODEXA_SOURCE_DIR) + "/data/icd10gm2024";
-    ProgramRun run = Import(source + " " + first.Path());
+    TempDir again;
+    ProgramRun run = Import(std::string(KODEXA_SOURCE_DIR) + "/data/icd10gm2024 " + again.Path());
     ASSERT_EQ(run.exitCode, 0) << run.err;
     EXPECT_TRUE(Has(run.err, "22 chapters, 243 groups, 16793 codes written")) << run.err;
     EXPECT_TRUE(Has(run.err, "16000 of 16793 codes written")) << run.err;
     EXPECT_FALSE(Has(run.err, "note:")) << run.err;
     std::string files;
-    for (const std::string& name : kCatalogue) files += " " + first.File(name);
+    for (const std::string& name : kCatalogue) {
+        files += " " + again.File(name);
+        EXPECT_TRUE(ReadAllBytes(again.File(name)) == ReadAllBytes(BinFile(name))) << name;
+    }
     ProgramRun check = RunProgram("kodexa-check", files);
     EXPECT_EQ(check.exitCode, 0) << check.out;  // every file sound, the trees' counts as their headers say
-    EXPECT_TRUE(Has(check.out, "b-tree order: 29")) << check.out;
-
-    ASSERT_EQ(Import("--quiet " + source + " " + second.Path()).exitCode, 0);
-    EXPECT_EQ(Snapshot(second.Path()), Snapshot(first.Path()));
 }
 
 }  // namespace
