@@ -13,8 +13,6 @@ struct SplitCase {
     bool newKeyGoesUp;
 };
 
-void PrintTo(const SplitCase& c, std::ostream* os) { *os << "position " << c.position; }
-
 class OrderTwentyNineSplit : public ::testing::TestWithParam<SplitCase> {};
 
 // 28 keys K001, K003, ..., K055; the key K(2p) lands at position p.
@@ -34,9 +32,9 @@ TEST_P(OrderTwentyNineSplit, FullLeafSplitsAsTheTableSays) {
 
     NodeGeometry g = NodeGeometry::Of(tree->Header());
     BtreeNode root(g), left(g), right(g);
-    ReadTreeNode(*tree, tree->Header().root, root);
-    ReadTreeNode(*tree, root.Child(-1), left);
-    ReadTreeNode(*tree, root.Child(0), right);
+    ASSERT_EQ(root.Read(*tree->File(), tree->Header().root), kNoError);
+    ASSERT_EQ(left.Read(*tree->File(), root.Child(-1)), kNoError);
+    ASSERT_EQ(right.Read(*tree->File(), root.Child(0)), kNoError);
     EXPECT_EQ(left.Count(), c.leftCount);
     EXPECT_EQ(right.Count(), c.rightCount);
     std::string separator = c.newKeyGoesUp ? added : old[c.position < 13 ? 13 : 14];

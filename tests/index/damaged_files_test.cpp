@@ -12,8 +12,6 @@
 namespace kodexa::test {
 namespace {
 
-// Damage the tree itself: every operation must stop with "File is corrupt"
-// (15) instead of reading past a node buffer or running for ever.
 constexpr long kTreeHeader = 28;  // the header slot, right after the store header
 
 struct TempIndexPath {
@@ -29,8 +27,6 @@ struct Damage {
     std::function<void(TreeFile&)> apply;
     const char* reason;  // kept beside code 15, with the node's address
 };
-
-void PrintTo(const Damage& d, std::ostream* os) { *os << d.name; }
 
 class DamagedIndex : public ::testing::TestWithParam<Damage> {};
 
