@@ -13,6 +13,8 @@ struct SplitCase {
     bool newKeyGoesUp;
 };
 
+void PrintTo(const SplitCase& c, std::ostream* os) { *os << "position " << c.position; }
+
 class OrderTwentyNineSplit : public ::testing::TestWithParam<SplitCase> {};
 
 // 28 keys K001, K003, ..., K055; the key K(2p) lands at position p.

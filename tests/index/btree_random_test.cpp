@@ -15,6 +15,8 @@ struct RandomRun {
     int order, seed, operations, keySpace;  // keySpace: how many distinct codes are drawn from
 };
 
+void PrintTo(const RandomRun& r, std::ostream* os) { *os << "order " << r.order << ", seed " << r.seed; }
+
 class RandomizedTree : public ::testing::TestWithParam<RandomRun> {
 protected:
     void SetUp() override {

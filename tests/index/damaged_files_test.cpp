@@ -28,6 +28,8 @@ struct Damage {
     const char* reason;  // kept beside code 15, with the node's address
 };
 
+void PrintTo(const Damage& d, std::ostream* os) { *os << d.name; }
+
 class DamagedIndex : public ::testing::TestWithParam<Damage> {};
 
 // Every kind of descent, from each edge of the tree, meets the damage.

@@ -63,6 +63,8 @@ struct Damage {
     const char* expected;  // part of a problem line
 };
 
+void PrintTo(const Damage& d, std::ostream* os) { *os << d.name; }
+
 class CheckerDamage : public Checker, public ::testing::WithParamInterface<Damage> {};
 
 // Each file is damaged in one way only; the checker must name the damage
