@@ -62,8 +62,9 @@ TEST(KodexaImport, TheNextRunFinishesAReplacementCutShort) {
     EXPECT_EQ(Snapshot(target.Path()), Snapshot(newCatalogue.Path()));
 }
 
-// The whole ICD-10-GM 2024 imported again: the counts, sound files, and the
-// same bytes as in the catalogue the build imported beside the programs.
+// The whole ICD-10-GM 2024 imported again: the counts, and the same bytes as
+// in the catalogue the build imported beside the programs, which the
+// installation test finds sound with kodexa-check.
 TEST(KodexaImport, TheFull2024CatalogueIsSoundAndReproducible) {
     TempDir again;
     ProgramRun run = Import(std::string(KODEXA_SOURCE_DIR) + "/data/icd10gm2024 " + again.Path());
@@ -71,13 +72,8 @@ TEST(KodexaImport, TheFull2024CatalogueIsSoundAndReproducible) {
     EXPECT_TRUE(Has(run.err, "22 chapters, 243 groups, 16793 codes written")) << run.err;
     EXPECT_TRUE(Has(run.err, "16000 of 16793 codes written")) << run.err;
     EXPECT_FALSE(Has(run.err, "note:")) << run.err;
-    std::string files;
-    for (const std::string& name : kCatalogue) {
-        files += " " + again.File(name);
+    for (const std::string& name : kCatalogue)
         EXPECT_TRUE(ReadAllBytes(again.File(name)) == ReadAllBytes(BinFile(name))) << name;
-    }
-    ProgramRun check = RunProgram("kodexa-check", files);
-    EXPECT_EQ(check.exitCode, 0) << check.out;  // every file sound, the trees' counts as their headers say
 }
 
 }  // namespace
