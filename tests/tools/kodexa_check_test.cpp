@@ -1,5 +1,5 @@
-// The file checker, in-process and as the kodexa-check program: sound files
-// pass, each kind of damage is named, nothing is ever written, nothing hangs.
+// The file checker as the kodexa-check program: sound files pass, each kind
+// of damage is named, nothing is ever written, nothing hangs.
 #include <gtest/gtest.h>
 
 #include <filesystem>
