@@ -64,8 +64,8 @@ bool MakeSourceSetSeeds(const std::string& dir, const std::string& sourceSet) {
     ImportError error;
     if (!FindSourceFiles(sourceSet, request.files, error)) return gave;
     const std::string name = fs::path(sourceSet).filename().string();
-    const SourceFiles& files = request.files;
-    WriteFile(dir + "/import/" + name, Joined({ReadFile(files.chapters), ReadFile(files.groups), ReadFile(files.codes)}));
+    const SourceFiles& in = request.files;
+    WriteFile(dir + "/import/" + name, Joined({ReadFile(in.chapters), ReadFile(in.groups), ReadFile(in.codes)}));
     request.targetDir = dir + "/imported-" + name;
     FailureOnlyReport report;
     if (RunImport(request, report) != 0) return false;
