@@ -1,9 +1,6 @@
 // First start: the window once per settings directory, however it is closed.
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
-
 #include "app/startup.h"
 #include "tests/gui_support/gui_test.h"
 
@@ -12,9 +9,10 @@ using namespace FX;
 namespace kodexa::test {
 namespace {
 
+// Return and the settings written at the end are seen by the end-to-end test.
 TEST(FirstStart, ShownOnceHoweverItIsClosed) {
     FXRegistry& settings = TestApp()->reg();
-    for (CloseBy how : {CloseBy::Accept, CloseBy::EnterKey, CloseBy::Cancel, CloseBy::ButtonFocusOut}) {
+    for (CloseBy how : {CloseBy::Cancel, CloseBy::ButtonFocusOut}) {
         SCOPED_TRACE(static_cast<int>(how));
         settings.deleteEntry(kSettingsSection, kFirstStartKey);
         ModalCloser closer(how);
@@ -25,15 +23,10 @@ TEST(FirstStart, ShownOnceHoweverItIsClosed) {
         EXPECT_EQ(closer.seen[0].labels.back(), "Weiter");
     }
     // Whatever the entry says, other than 0, means shown before.
-    ModalCloser closer(CloseBy::Accept);
+    ModalCloser closer(CloseBy::Cancel);
     settings.writeIntEntry(kSettingsSection, kFirstStartKey, -1);
     EXPECT_FALSE(ShowFirstStartOnce(*TestApp()));
     EXPECT_TRUE(closer.seen.empty());
-    settings.writeIntEntry(kSettingsSection, kFirstStartKey, 1);
-    ASSERT_TRUE(settings.write());
-    std::stringstream text;
-    text << std::ifstream(TestHome() + "/.foxrc/Taviron/Kodexa").rdbuf();
-    EXPECT_NE(text.str().find("[1.0]\nfirststart=1"), std::string::npos) << text.str();
 }
 
 }  // namespace

@@ -34,59 +34,51 @@ protected:
 
 TEST_F(AlphaWindow, TermLinesFollowTheTitlesAndCopyTheirCodesAndTheTitleOfTheFirst) {
     FXIconList* list = Probe(*window).resultList();
-    Search("tuberkulose");
-    ASSERT_EQ(list->getNumItems(), 4);
+    ASSERT_EQ(Search("tuberkulose"), 4);
     EXPECT_STREQ(list->getItemText(3).text(), "A15.0+ C00*\tLippentuberkulose");
     EXPECT_EQ(list->getItemMiniIcon(3), Probe(*window).codeIcon());
     // The codes of a term may be wider than any code; the column widens.
     EXPECT_GT(list->getHeaderSize(0), list->getFont()->getTextWidth("A15.0+ C00*"));
-    Search("vibrionen");
-    ASSERT_EQ(list->getNumItems(), 1);
+    ASSERT_EQ(Search("vibrionen"), 1);
     EXPECT_STREQ(list->getItemText(0).text(), "\tVibrionen - s. Cholera");
     EXPECT_EQ(list->getItemMiniIcon(0), static_cast<FXIcon*>(nullptr));
 
     const FXSelector code = Kodexa::ID_COPY_CODE, text = Kodexa::ID_COPY_TEXT, both = Kodexa::ID_COPY_BOTH;
     const struct {
         const char* search;
-        int row;
         FXSelector command;
         const char* expected;  // null: the clipboard keeps what it had
     } cases[] = {
-        {"asiatica", 0, code, "A00.9"},
-        {"asiatica", 0, text, kA009Title},
-        {"asiatica", 0, both, kA009},
-        {"lippentuberkulose", 0, code, "A15.0+ C00*"},
-        {"lippentuberkulose", 0, both, "A15.0+ C00* - Lungentuberkulose"},
-        {"vibrionen", 0, code, nullptr},
-        {"vibrionen", 0, text, nullptr},
-        {"vibrionen", 0, both, nullptr},
+        {"asiatica", code, "A00.9"},
+        {"asiatica", text, kA009Title},
+        {"asiatica", both, kA009},
+        {"lippentuberkulose", code, "A15.0+ C00*"},
+        {"lippentuberkulose", both, "A15.0+ C00* - Lungentuberkulose"},
+        {"vibrionen", code, nullptr},
+        {"vibrionen", text, nullptr},
+        {"vibrionen", both, nullptr},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.search) + " " + std::to_string(c.command - code));
         Mark();
         Search(c.search);
-        list->setCurrentItem(c.row);
+        list->setCurrentItem(0);
         Command(c.command);
         EXPECT_EQ(Clip(), c.expected != nullptr ? c.expected : "marker");
     }
-
 }
 
 // Half an index is shown as any damaged file is; the titles still serve.
-TEST(AlphaWindowOpening, HalfAnIndexShowsOneBoxAndTheTitlesStillServe) {
-    TempDir dir;
-    WriteSampleCatalogue(dir.Path());
-    WriteAlphaIndex(dir.Path(), {{'1', "A00.9", "", "", "", "Cholera asiatica"}});
+TEST_F(AlphaWindow, HalfAnIndexShowsOneBoxAndTheTitlesStillServe) {
+    window.reset();
     ASSERT_EQ(unlink(dir.File("data4.ndx").c_str()), 0);
     ModalCloser closer(CloseBy::Cancel);
-    auto window = OpenWindow(dir.Path());
+    window = OpenWindow(dir.Path());
     ASSERT_EQ(closer.seen.size(), 1u);
-    EXPECT_EQ(closer.seen[0].title, "Datafile");
-    EXPECT_EQ(closer.seen[0].labels.at(1), "Error opening Alphabetisches Verzeichnis");
+    EXPECT_EQ(closer.seen[0].title + ": " + closer.seen[0].labels.at(1),
+              "Datafile: Error opening Alphabetisches Verzeichnis");
     EXPECT_FALSE(std::filesystem::exists(dir.File("data4.ndx")));
-    Probe(*window).searchField()->setText("cholera,");
-    window->handle(Probe(*window).searchField(), FXSEL(SEL_COMMAND, Kodexa::ID_SEARCH_FIELD), nullptr);
-    EXPECT_EQ(Probe(*window).resultList()->getNumItems(), 1);
+    EXPECT_EQ(Search("cholera,"), 1);
 }
 
 }  // namespace

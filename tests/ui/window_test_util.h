@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -25,7 +24,6 @@ struct KodexaWindowProbe {
     const Kodexa& window;
     FX::FXTreeList* tree() const { return window.tree; }
     FX::FXIconList* resultList() const { return window.resultList; }
-    FX::FXHorizontalFrame* resultFrame() const { return window.resultFrame; }
     FX::FXTabBook* tabbook() const { return window.tabbook; }
     FX::FXTextField* searchField() const { return window.searchField; }
     FX::FXButton* searchButton() const { return window.searchButton; }
@@ -95,6 +93,18 @@ inline FX::FXTreeItem* FindItem(FX::FXTreeItem* item, const std::string& label) 
     return nullptr;
 }
 
+// A key pressed and released on window.
+inline void Key(FX::FXWindow* window, FX::FXuint code, FX::FXuint state = 0, const char* text = "") {
+    FX::FXEvent event{};
+    event.code = code;
+    event.state = state;
+    event.text = text;
+    for (FX::FXSelector type : {FX::SEL_KEYPRESS, FX::SEL_KEYRELEASE}) {
+        event.type = type;
+        window->handle(window, FXSEL(type, 0), &event);
+    }
+}
+
 // The window on the sample catalogue.
 class WindowTest : public testing::Test {
 protected:
@@ -110,10 +120,12 @@ protected:
         ASSERT_TRUE(item != nullptr || label == nullptr) << label;
         Probe(*window).tree()->setCurrentItem(item);
     }
-    void Search(const char* text) {
+    // Answers the number of lines listed.
+    FX::FXint Search(const char* text) {
         Probe(*window).tabbook()->setCurrent(1);
         Probe(*window).searchField()->setText(text);
         window->handle(Probe(*window).searchField(), FXSEL(FX::SEL_COMMAND, Kodexa::ID_SEARCH_FIELD), nullptr);
+        return Probe(*window).resultList()->getNumItems();
     }
     // Something known on the clipboard, to see that a command leaves it.
     void Mark() {
@@ -121,27 +133,15 @@ protected:
         window->copyCode(&marker);
     }
     std::string Clip() const { return Probe(*window).clipText() != nullptr ? Probe(*window).clipText() : "<none>"; }
+    // What Copy Text takes from the catalogue for code.
+    std::string TitleOf(const char* code) {
+        ItemData data(1, code);
+        window->copyText(&data);
+        return Clip();
+    }
 
     TempDir dir;
     std::unique_ptr<TestKodexa> window;
-};
-
-// The window on a copy of the catalogue the build imports, facts included.
-class ShippedCatalogueTest : public WindowTest {
-protected:
-    void SetUp() override {
-#ifdef KODEXA_DEFAULT_CATALOGUE_DIR
-        for (const char* name : {"data1.dat", "data1.ndx", "data2.dat", "data2.ndx", "data3.dat", "data3.ndx",
-                                 "data5.dat", "data5.ndx"}) {
-            std::ifstream from(std::string(KODEXA_DEFAULT_CATALOGUE_DIR) + "/" + name, std::ios::binary);
-            if (!from) GTEST_SKIP() << "no default catalogue built";
-            std::ofstream(dir.File(name), std::ios::binary) << from.rdbuf();
-        }
-        window = OpenWindow(dir.Path());
-#else
-        GTEST_SKIP() << "no default catalogue built";
-#endif
-    }
 };
 
 }  // namespace kodexa::test
