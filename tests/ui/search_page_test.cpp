@@ -1,7 +1,11 @@
 // The search page: what a search lists, the line for no hits, the column
-// widths, and that old results' data does not pile up.
-#include <fxkeys.h>
+// widths, that old results' data does not pile up, and the term lines of the
+// alphabetical index with what each copy command takes from them.
+#include <unistd.h>
 
+#include <filesystem>
+
+#include "catalogue/alpha_terms.h"
 #include "tests/ui/window_test_util.h"
 
 using namespace FX;
@@ -51,19 +55,6 @@ TEST_F(WindowTest, SearchListsCodeAndTitleWithIconAndDataInColumnsFittingTheFram
     EXPECT_EQ(list->getHeaderSize(1), list->getWidth() - 80 - list->verticalScrollBar()->getWidth());
 }
 
-// Alt+S opens the page with the keys in the search field: typing and Enter
-// search straight away.
-TEST_F(WindowTest, OpeningTheSearchPageLetsTheUserTypeASearchAtOnce) {
-    Probe(*window).tree()->setFocus();
-    Key(window.get(), KEY_s, ALTMASK);
-    RunEventsFor(30);
-    EXPECT_EQ(Probe(*window).tabbook()->getCurrent(), 1);
-    for (const char* letter : {"c", "h", "o", "l", "e", "r", "a"}) Key(window.get(), KEY_a + (*letter - 'a'), 0, letter);
-    Key(window.get(), KEY_Return);
-    EXPECT_STREQ(Probe(*window).searchField()->getText().text(), "cholera");
-    EXPECT_EQ(Probe(*window).resultList()->getNumItems(), 3);
-}
-
 TEST_F(WindowTest, OldResultsDataIsFreedAndTheTreesStays) {
     Search("");
     const std::size_t afterOne = ItemDataCount();
@@ -77,6 +68,72 @@ TEST_F(WindowTest, OldResultsDataIsFreedAndTheTreesStays) {
     EXPECT_EQ(Clip(), "C00 - B\xc3\xb6sartige Neubildung der Lippe");
     Search("xyzzy");
     EXPECT_EQ(ItemDataCount(), afterOne - 7);
+}
+
+// The window on a catalogue with the alphabetical index.
+class AlphaWindow : public WindowTest {
+protected:
+    void SetUp() override {
+        WriteSampleCatalogue(dir.Path());
+        Catalogue catalogue(dir.Path());
+        ASSERT_EQ(catalogue.Open(CatalogueFile::AlphaIndex, CatalogueAccess::Writing), kNoError);
+        AlphaBlockRecord block(&catalogue.Database(CatalogueFile::AlphaIndex));
+        block.name = AlphaBlockName(1);
+        block.terms = PackTerms({{'1', "A00.9", "", "", "", "Cholera asiatica"},
+                                 {'2', "A15.0+", "C00*", "", "", "Lippentuberkulose"},
+                                 {'0', "", "", "", "", "Vibrionen - s. Cholera"}});
+        ASSERT_EQ(block.Write(), kNoError);
+        window = OpenWindow(dir.Path());
+    }
+};
+
+TEST_F(AlphaWindow, TermLinesFollowTheTitlesAndCopyTheirCodesAndTheTitleOfTheFirst) {
+    FXIconList* list = Probe(*window).resultList();
+    ASSERT_EQ(Search("tuberkulose"), 4);
+    EXPECT_STREQ(list->getItemText(3).text(), "A15.0+ C00*\tLippentuberkulose");
+    EXPECT_EQ(list->getItemMiniIcon(3), Probe(*window).codeIcon());
+    // The codes of a term may be wider than any code; the column widens.
+    EXPECT_GT(list->getHeaderSize(0), list->getFont()->getTextWidth("A15.0+ C00*"));
+    ASSERT_EQ(Search("vibrionen"), 1);
+    EXPECT_STREQ(list->getItemText(0).text(), "\tVibrionen - s. Cholera");
+    EXPECT_EQ(list->getItemMiniIcon(0), static_cast<FXIcon*>(nullptr));
+
+    const FXSelector code = Kodexa::ID_COPY_CODE, text = Kodexa::ID_COPY_TEXT, both = Kodexa::ID_COPY_BOTH;
+    const struct {
+        const char* search;
+        FXSelector command;
+        const char* expected;  // null: the clipboard keeps what it had
+    } cases[] = {
+        {"asiatica", code, "A00.9"},
+        {"asiatica", text, kA009Title},
+        {"asiatica", both, kA009},
+        {"lippentuberkulose", code, "A15.0+ C00*"},
+        {"lippentuberkulose", both, "A15.0+ C00* - Lungentuberkulose"},
+        {"vibrionen", code, nullptr},
+        {"vibrionen", text, nullptr},
+        {"vibrionen", both, nullptr},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.search) + " " + std::to_string(c.command - code));
+        Mark();
+        Search(c.search);
+        list->setCurrentItem(0);
+        Command(c.command);
+        EXPECT_EQ(Clip(), c.expected != nullptr ? c.expected : "marker");
+    }
+}
+
+// Half an index is shown as any damaged file is; the titles still serve.
+TEST_F(AlphaWindow, HalfAnIndexShowsOneBoxAndTheTitlesStillServe) {
+    window.reset();
+    ASSERT_EQ(unlink(dir.File("data4.ndx").c_str()), 0);
+    ModalCloser closer(CloseBy::Cancel);
+    window = OpenWindow(dir.Path());
+    ASSERT_EQ(closer.seen.size(), 1u);
+    EXPECT_EQ(closer.seen[0].title + ": " + closer.seen[0].labels.at(1),
+              "Datafile: Error opening Alphabetisches Verzeichnis");
+    EXPECT_FALSE(std::filesystem::exists(dir.File("data4.ndx")));
+    EXPECT_EQ(Search("cholera,"), 1);
 }
 
 }  // namespace
