@@ -44,34 +44,24 @@ const char kChapter[] = "A00-B99 - Infektionen";
 const char kA009[] = "A00.9 - Cholera, nicht n\xc3\xa4her bezeichnet";
 const char kA009Title[] = "Cholera, nicht n\xc3\xa4her bezeichnet";
 
-// Notes how each database file pair is opened.
-class TestCatalogue : public Catalogue {
-public:
+// Notes how each database file pair is opened: 1 read-write, 0 read-only.
+struct TestCatalogue : Catalogue {
     TestCatalogue(const std::string& dir, std::vector<int>& openModes) : Catalogue(dir), openModes(openModes) {}
-
-protected:
     int OpenDatabase(ObjectDatabase& db, CatalogueFile which, bool readWrite) override {
         openModes.push_back(readWrite ? 1 : 0);
         return Catalogue::OpenDatabase(db, which, readWrite);
     }
-
-private:
     std::vector<int>& openModes;
 };
 
-class TestKodexa : public Kodexa {
-public:
+struct TestKodexa : Kodexa {
     explicit TestKodexa(const std::string& dir) : Kodexa(TestApp()), dir(dir) {}
     std::string programDirectory() const override { return dir + "/"; }
-    std::vector<int> openModes;  // readWrite of every open, in order
-
-protected:
     std::unique_ptr<Catalogue> makeCatalogue(const std::string& d) const override {
         return std::make_unique<TestCatalogue>(d, const_cast<TestKodexa*>(this)->openModes);
     }
-
-private:
     std::string dir;
+    std::vector<int> openModes;  // of every open, in order
 };
 
 // A created and shown window on the catalogue in dir; its lines about the
