@@ -54,10 +54,12 @@ TEST_F(WindowTest, TreeShowsTheCatalogueWithTheFirstChapterCurrent) {
 class MainWindow : public WindowTest {
 protected:
     void SetUp() override {}
-    void Fresh(bool sample) {
+    // files: 0 none, 1 the sample, 2 the sample with the alphabetical index.
+    void Fresh(int files) {
         window.reset();
         for (const auto& entry : fs::directory_iterator(dir.Path())) fs::remove_all(entry.path());
-        if (sample) WriteSampleCatalogue(dir.Path());
+        if (files > 0) WriteSampleCatalogue(dir.Path());
+        if (files > 1) WriteAlphaIndex(dir.Path());
     }
     // The boxes seen as "title: text", each text cut to the length of the
     // beginning expected of it.
@@ -91,20 +93,23 @@ TEST_F(MainWindow, OpeningTheCatalogueReadsOnlyAndChangesNothing) {
     // removed: deleted files; spoiled: overwritten with bytes that are no store file.
     const struct {
         const char* name;
-        bool sample;
+        int files;
         std::vector<const char*> removed, spoiled;
         std::vector<std::string> boxes;
         std::vector<int> modes;
         bool tree, codes;
     } cases[] = {
-        {"sample", true, {}, {}, {}, {0, 0, 0}, true, true},
-        {"empty directory", false, {}, {}, all, {}, false, false},
-        {"chapters' index damaged", true, {}, {"data2.ndx"}, {all[0]}, {0, 0, 0}, false, true},
-        {"code records damaged", true, {}, {"data3.dat"}, {all[2]}, {0, 0, 0}, false, false},
+        {"sample", 1, {}, {}, {}, {0, 0, 0}, true, true},
+        {"empty directory", 0, {}, {}, all, {}, false, false},
+        {"chapters' index damaged", 1, {}, {"data2.ndx"}, {all[0]}, {0, 0, 0}, false, true},
+        {"code records damaged", 1, {}, {"data3.dat"}, {all[2]}, {0, 0, 0}, false, false},
+        // Shown as any damaged file is; the rest serves.
+        {"half an alphabetical index", 2, {"data4.ndx"}, {}, {"Datafile: Error opening Alphabetisches Verzeichnis"},
+         {0, 0, 0}, true, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        Fresh(c.sample);
+        Fresh(c.files);
         for (const char* name : c.removed) ASSERT_EQ(unlink(dir.File(name).c_str()), 0);
         for (const char* name : c.spoiled) WriteAllBytes(dir.File(name), std::vector<unsigned char>(64, 'x'));
         const auto before = FilesWithTimes(dir.Path());
@@ -124,7 +129,7 @@ TEST_F(MainWindow, OpeningTheCatalogueReadsOnlyAndChangesNothing) {
 // A record file cut short opens, but neither the tree nor a search may pass
 // for the whole catalogue: each shows what it read and then says so.
 TEST_F(MainWindow, ACatalogueCutShortGetsTheDamagedBoxOncePerWalkAndSearch) {
-    Fresh(true);
+    Fresh(1);
     const std::string codes = dir.File("data3.dat");
     ASSERT_EQ(truncate(codes.c_str(), fs::file_size(codes) - 8), 0);  // into the last record, C00
     ModalCloser closer(CloseBy::Cancel);
@@ -169,7 +174,7 @@ TEST_F(MainWindow, KeepsTheCatalogueItOpenedWhileOtherProgramsChangeIt) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        Fresh(true);
+        Fresh(1);
         {
             ModalCloser closer(CloseBy::Cancel);
             window = OpenWindow(dir.Path());

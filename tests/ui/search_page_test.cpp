@@ -1,11 +1,6 @@
 // The search page: what a search lists, the line for no hits, the column
 // widths, that old results' data does not pile up, and the term lines of the
 // alphabetical index with what each copy command takes from them.
-#include <unistd.h>
-
-#include <filesystem>
-
-#include "catalogue/alpha_terms.h"
 #include "tests/ui/window_test_util.h"
 
 using namespace FX;
@@ -75,16 +70,7 @@ class AlphaWindow : public WindowTest {
 protected:
     void SetUp() override {
         WriteSampleCatalogue(dir.Path());
-        {
-            Catalogue catalogue(dir.Path());
-            ASSERT_EQ(catalogue.Open(CatalogueFile::AlphaIndex, CatalogueAccess::Writing), kNoError);
-            AlphaBlockRecord block(&catalogue.Database(CatalogueFile::AlphaIndex));
-            block.name = AlphaBlockName(1);
-            block.terms = PackTerms({{'1', "A00.9", "", "", "", "Cholera asiatica"},
-                                     {'2', "A15.0+", "C00*", "", "", "Lippentuberkulose"},
-                                     {'0', "", "", "", "", "Vibrionen - s. Cholera"}});
-            ASSERT_EQ(block.Write(), kNoError);
-        }  // closed before the window opens it
+        WriteAlphaIndex(dir.Path());
         window = OpenWindow(dir.Path());
     }
 };
@@ -123,19 +109,6 @@ TEST_F(AlphaWindow, TermLinesFollowTheTitlesAndCopyTheirCodesAndTheTitleOfTheFir
         Command(c.command);
         EXPECT_EQ(Clip(), c.expected != nullptr ? c.expected : "marker");
     }
-}
-
-// Half an index is shown as any damaged file is; the titles still serve.
-TEST_F(AlphaWindow, HalfAnIndexShowsOneBoxAndTheTitlesStillServe) {
-    window.reset();
-    ASSERT_EQ(unlink(dir.File("data4.ndx").c_str()), 0);
-    ModalCloser closer(CloseBy::Cancel);
-    window = OpenWindow(dir.Path());
-    ASSERT_EQ(closer.seen.size(), 1u);
-    EXPECT_EQ(closer.seen[0].title + ": " + closer.seen[0].labels.at(1),
-              "Datafile: Error opening Alphabetisches Verzeichnis");
-    EXPECT_FALSE(std::filesystem::exists(dir.File("data4.ndx")));
-    EXPECT_EQ(Search("cholera,"), 1);
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "catalogue/alpha_terms.h"
 #include "index/object_database.h"
 #include "store/store_error.h"
 #include "tests/catalogue/catalogue_builder.h"
@@ -63,6 +64,19 @@ struct TestKodexa : Kodexa {
     std::string dir;
     std::vector<int> openModes;  // of every open, in order
 };
+
+// The alphabetical index beside the sample: a term for a code, one with two
+// codes, a cross-reference.
+inline void WriteAlphaIndex(const std::string& dir) {
+    Catalogue catalogue(dir);
+    ASSERT_EQ(catalogue.Open(CatalogueFile::AlphaIndex, CatalogueAccess::Writing), kNoError);
+    AlphaBlockRecord block(&catalogue.Database(CatalogueFile::AlphaIndex));
+    block.name = AlphaBlockName(1);
+    block.terms = PackTerms({{'1', "A00.9", "", "", "", "Cholera asiatica"},
+                             {'2', "A15.0+", "C00*", "", "", "Lippentuberkulose"},
+                             {'0', "", "", "", "", "Vibrionen - s. Cholera"}});
+    ASSERT_EQ(block.Write(), kNoError);
+}
 
 // A created and shown window on the catalogue in dir; its lines about the
 // files it opens are kept out of the test's output.
