@@ -98,14 +98,15 @@ TEST_F(MainWindow, OpeningTheCatalogueReadsOnlyAndChangesNothing) {
         std::vector<std::string> boxes;
         std::vector<int> modes;
         bool tree, codes;
+        int cholera;  // lines a search lists
     } cases[] = {
-        {"sample", 1, {}, {}, {}, {0, 0, 0}, true, true},
-        {"empty directory", 0, {}, {}, all, {}, false, false},
-        {"chapters' index damaged", 1, {}, {"data2.ndx"}, {all[0]}, {0, 0, 0}, false, true},
-        {"code records damaged", 1, {}, {"data3.dat"}, {all[2]}, {0, 0, 0}, false, false},
-        // Shown as any damaged file is; the rest serves.
+        {"sample", 1, {}, {}, {}, {0, 0, 0}, true, true, 3},
+        {"empty directory", 0, {}, {}, all, {}, false, false, 1},
+        {"chapters' index damaged", 1, {}, {"data2.ndx"}, {all[0]}, {0, 0, 0}, false, true, 3},
+        {"code records damaged", 1, {}, {"data3.dat"}, {all[2]}, {0, 0, 0}, false, false, 1},
+        // Shown as any damaged file is, and left aside: the titles still serve.
         {"half an alphabetical index", 2, {"data4.ndx"}, {}, {"Datafile: Error opening Alphabetisches Verzeichnis"},
-         {0, 0, 0}, true, true},
+         {0, 0, 0}, true, true, 3},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -121,6 +122,7 @@ TEST_F(MainWindow, OpeningTheCatalogueReadsOnlyAndChangesNothing) {
         EXPECT_EQ(Probe(*window).tree()->getFirstItem() != nullptr, c.tree);
         // The codes, when they opened, can be read whatever else failed.
         EXPECT_EQ(TitleOf("A00.0") != "<none>", c.codes);
+        EXPECT_EQ(Search("cholera"), c.cholera);
         window.reset();
         EXPECT_EQ(FilesWithTimes(dir.Path()), before);
     }
