@@ -24,35 +24,26 @@ inline void RunEventsFor(int ms) { RunEventsUntil([] { return false; }, ms); }
 // it is not among them.
 int StackingPosition(FX::FXWindow* w);
 
-// An image's pixels as RGB, read back from the X server when the image keeps
-// none of its own.
-std::vector<FX::FXColor> PixelsOf(FX::FXImage* image);
-
-enum class CloseBy { Cancel, ButtonFocusOut, EscapeKey };
-
 struct ModalSeen {
     std::string title;
-    std::vector<std::string> labels;                 // label and button texts, in child order
-    std::vector<std::vector<FX::FXColor>> pictures;  // what each image frame shows
-    std::string enabled;                             // a popup's entries: '1' enabled, '0' not
+    std::vector<std::string> labels;  // label and button texts, in child order
+    std::string enabled;              // a popup's entries: '1' enabled, '0' not
 };
 
-// While it lives, notes every modal window that comes up and closes it the
-// given way; a popup menu gets its entry number choose chosen (when not -1)
-// and is taken down, as a user choosing or clicking elsewhere would.
+// While it lives, notes every modal window that comes up and cancels it; a
+// popup menu gets its entry number choose chosen (when not -1) and is taken
+// down, as a user choosing or clicking elsewhere would.
 class ModalCloser : public FX::FXObject {
     FXDECLARE(ModalCloser)
 public:
-    explicit ModalCloser(CloseBy how, int choose = -1);
+    explicit ModalCloser(int choose = -1);
     ~ModalCloser() override;
     long onTimeout(FX::FXObject*, FX::FXSelector, void*);
 
     std::vector<ModalSeen> seen;
 
 private:
-    ModalCloser() = default;
-    CloseBy how = CloseBy::Cancel;
-    int choose = -1;
+    int choose;
 };
 
 }  // namespace kodexa::test

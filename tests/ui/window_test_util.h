@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "catalogue/alpha_terms.h"
-#include "index/object_database.h"
 #include "store/store_error.h"
 #include "tests/catalogue/catalogue_builder.h"
 #include "tests/gui_support/gui_test.h"
@@ -27,7 +26,6 @@ struct KodexaWindowProbe {
     FX::FXIconList* resultList() const { return window.resultList; }
     FX::FXTabBook* tabbook() const { return window.tabbook; }
     FX::FXTextField* searchField() const { return window.searchField; }
-    FX::FXButton* searchButton() const { return window.searchButton; }
     FX::FXMenuPane* popupMenu() const { return window.popupMenu; }
     FX::FXIcon* folderOpenIcon() const { return window.folderOpenIcon; }
     FX::FXIcon* folderClosedIcon() const { return window.folderClosedIcon; }
@@ -45,24 +43,10 @@ const char kChapter[] = "A00-B99 - Infektionen";
 const char kA009[] = "A00.9 - Cholera, nicht n\xc3\xa4her bezeichnet";
 const char kA009Title[] = "Cholera, nicht n\xc3\xa4her bezeichnet";
 
-// Notes how each database file pair is opened: 1 read-write, 0 read-only.
-struct TestCatalogue : Catalogue {
-    TestCatalogue(const std::string& dir, std::vector<int>& openModes) : Catalogue(dir), openModes(openModes) {}
-    int OpenDatabase(ObjectDatabase& db, CatalogueFile which, bool readWrite) override {
-        openModes.push_back(readWrite ? 1 : 0);
-        return Catalogue::OpenDatabase(db, which, readWrite);
-    }
-    std::vector<int>& openModes;
-};
-
 struct TestKodexa : Kodexa {
     explicit TestKodexa(const std::string& dir) : Kodexa(TestApp()), dir(dir) {}
     std::string programDirectory() const override { return dir + "/"; }
-    std::unique_ptr<Catalogue> makeCatalogue(const std::string& d) const override {
-        return std::make_unique<TestCatalogue>(d, const_cast<TestKodexa*>(this)->openModes);
-    }
     std::string dir;
-    std::vector<int> openModes;  // of every open, in order
 };
 
 // The alphabetical index beside the sample: a term for a code, one with two
