@@ -14,7 +14,6 @@ namespace {
 TEST_F(WindowTest, CopyCommandsAndCtrlCTakeTheCurrentItemOfThePageShown) {
     FXTreeList* tree = Probe(*window).tree();
     tree->appendItem(nullptr, "Z99.9 - not in the codes file", nullptr, nullptr, NewItemData(1, "Z99.9"));
-    tree->appendItem(nullptr, "no data", nullptr, nullptr, nullptr);
     const FXSelector code = Kodexa::ID_COPY_CODE, text = Kodexa::ID_COPY_TEXT, both = Kodexa::ID_COPY_BOTH;
     // Copying the chapter, a branch, A00.9, a result line and the line for no
     // hits the end-to-end test does by key and menu. No tree item: none
@@ -28,7 +27,6 @@ TEST_F(WindowTest, CopyCommandsAndCtrlCTakeTheCurrentItemOfThePageShown) {
     } cases[] = {
         {kChapter, nullptr, 0, text, nullptr},
         {"Z99.9 - not in the codes file", nullptr, 0, both, nullptr},
-        {"no data", nullptr, 0, both, nullptr},
         {nullptr, nullptr, 0, code, nullptr},
         {kChapter, "cholera", -1, code, nullptr},
     };
