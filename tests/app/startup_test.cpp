@@ -16,7 +16,6 @@ using namespace FX;
 namespace kodexa::test {
 namespace {
 
-// Counts its deletions.
 struct ProbeSplash : FXSplashWindow {
     ProbeSplash(FXuint delay, FXuint opts, int* deletions)
         : FXSplashWindow(TestApp(), "", delay, opts | DECOR_BORDER, 0, 0, 100, 60), deletions(deletions) {}

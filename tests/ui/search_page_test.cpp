@@ -1,6 +1,6 @@
-// The search page: what a search lists, the line for no hits, the column
-// widths, that old results' data does not pile up, and the term lines of the
-// alphabetical index with what each copy command takes from them.
+// The search page: what a search lists, the column widths, that old
+// results' data does not pile up, and the term lines of the alphabetical
+// index with what each copy command takes from them.
 #include "tests/ui/window_test_util.h"
 
 using namespace FX;
@@ -8,32 +8,26 @@ using namespace FX;
 namespace kodexa::test {
 namespace {
 
+// The line for no hits, alone and copied by nothing, the end-to-end test sees.
 TEST_F(WindowTest, SearchListsCodeAndTitleWithIconAndDataInColumnsFittingTheFrame) {
-    const struct { const char* text; std::vector<std::string> lines; } cases[] = {
-        {"cholera",
-         {"A00\tCholera | A00 1 page page", "A00.0\tCholera durch Vibrio | A00.0 1 page page",
-          "A00.9\tCholera, nicht n\xc3\xa4her bezeichnet | A00.9 1 page page"}},
-        {"xyzzy", {"\tKeine Ergebnis | - - -"}},
-    };
     FXIconList* list = Probe(*window).resultList();
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.text);
-        list->setHeaderSize(0, 5);
-        list->setHeaderSize(1, 5);
-        Search(c.text);
-        std::vector<std::string> lines;
-        for (FXint i = 0; i < list->getNumItems(); ++i) {
-            const auto* data = static_cast<const ItemData*>(list->getItemData(i));
-            std::string line = std::string(list->getItemText(i).text()) + " | ";
-            line += data != nullptr ? std::string(data->code.text()) + " " + std::to_string(data->kind) : "-";
-            for (FXIcon* icon : {list->getItemBigIcon(i), list->getItemMiniIcon(i)})
-                line += icon == Probe(*window).codeIcon() ? " page" : icon != nullptr ? " ?" : " -";
-            lines.push_back(line);
-        }
-        EXPECT_EQ(lines, c.lines);
-        EXPECT_EQ(list->getHeaderSize(0), 80);
-        EXPECT_EQ(list->getHeaderSize(1), list->getWidth() - 80);
+    list->setHeaderSize(0, 5);
+    list->setHeaderSize(1, 5);
+    Search("cholera");
+    std::vector<std::string> lines;
+    for (FXint i = 0; i < list->getNumItems(); ++i) {
+        const auto* data = static_cast<const ItemData*>(list->getItemData(i));
+        std::string line = std::string(list->getItemText(i).text()) + " | " + data->code.text() + " ";
+        line += std::to_string(data->kind);
+        for (FXIcon* icon : {list->getItemBigIcon(i), list->getItemMiniIcon(i)})
+            line += icon == Probe(*window).codeIcon() ? " page" : " ?";
+        lines.push_back(line);
     }
+    EXPECT_EQ(lines, (std::vector<std::string>{"A00\tCholera | A00 1 page page",
+                                               "A00.0\tCholera durch Vibrio | A00.0 1 page page",
+                                               "A00.9\tCholera, nicht n\xc3\xa4her bezeichnet | A00.9 1 page page"}));
+    EXPECT_EQ(list->getHeaderSize(0), 80);
+    EXPECT_EQ(list->getHeaderSize(1), list->getWidth() - 80);
 }
 
 TEST_F(WindowTest, OldResultsDataIsFreedAndTheTreesStays) {
@@ -51,7 +45,6 @@ TEST_F(WindowTest, OldResultsDataIsFreedAndTheTreesStays) {
     EXPECT_EQ(ItemDataCount(), afterOne - 7);
 }
 
-// The window on a catalogue with the alphabetical index.
 class AlphaWindow : public WindowTest {
 protected:
     void SetUp() override {

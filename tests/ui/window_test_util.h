@@ -19,7 +19,6 @@
 
 namespace kodexa {
 
-// The widgets and state the window tests look at, read as they are now.
 struct KodexaWindowProbe {
     const Kodexa& window;
     FX::FXTreeList* tree() const { return window.tree; }
@@ -62,13 +61,10 @@ inline void WriteAlphaIndex(const std::string& dir) {
     ASSERT_EQ(block.Write(), kNoError);
 }
 
-// A created and shown window on the catalogue in dir; its lines about the
-// files it opens are kept out of the test's output.
+// A created and shown window on the catalogue in dir.
 inline std::unique_ptr<TestKodexa> OpenWindow(const std::string& dir) {
     auto window = std::make_unique<TestKodexa>(dir);
-    testing::internal::CaptureStdout();
     window->create();
-    testing::internal::GetCapturedStdout();
     RunEventsFor(30);  // lays it out
     return window;
 }
@@ -81,7 +77,6 @@ inline FX::FXTreeItem* FindItem(FX::FXTreeItem* item, const std::string& label) 
     return nullptr;
 }
 
-// A key pressed and released on window.
 inline void Key(FX::FXWindow* window, FX::FXuint code, FX::FXuint state = 0, const char* text = "") {
     FX::FXEvent event{};
     event.code = code;
@@ -93,7 +88,6 @@ inline void Key(FX::FXWindow* window, FX::FXuint code, FX::FXuint state = 0, con
     }
 }
 
-// The window on the sample catalogue.
 class WindowTest : public testing::Test {
 protected:
     void SetUp() override {
