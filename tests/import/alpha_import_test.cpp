@@ -17,20 +17,15 @@ const std::string kMini = std::string(KODEXA_SOURCE_DIR) + "/tests/import/data/m
 const std::string kSamples = std::string(KODEXA_SOURCE_DIR) + "/tests/data/alpha";
 const std::string kSample = kSamples + "/icd10gm2099alpha_edvtxt_20990101.txt";
 
-struct Imported {
-    int status;
-    std::string message;
-};
-
-Imported Import(const std::string& target, const std::string& alphaFile, bool force = false) {
+// "0 " on success, else the exit status, a blank and the message.
+std::string Import(const std::string& target, const std::string& alphaFile, bool force = false) {
     ImportRequest request;
     request.sourceDir = kMini;
     request.alphaFile = alphaFile;
     request.targetDir = target;
     request.force = force;
     FailureOnlyReport report;
-    const int status = RunImport(request, report);
-    return {status, report.message};
+    return std::to_string(RunImport(request, report)) + " " + report.message;
 }
 
 std::vector<std::string> SearchIn(const std::string& dir, const std::string& text, OptionalState expected) {
@@ -52,7 +47,7 @@ std::vector<std::string> Terms(const std::string& dir) {
 // not in the catalogue.
 TEST(AlphaIndex, EveryKindIsListedOnceInCodeOrderAfterTheTitles) {
     TempDir dir, old;
-    ASSERT_EQ(Import(dir.Path(), kSample).status, 0);
+    ASSERT_EQ(Import(dir.Path(), kSample), "0 ");
     EXPECT_EQ(Terms(dir.Path()), (std::vector<std::string>{
                                      "A00.0 U07.1!|A00.0|Cholera mit COVID-19", "A00.9|A00.9|Cholera asiatica",
                                      "A00.9 C00|A00.9|Cholera und Lippentumor", "A15+ C00.0*|A15|Tuberkulöse Lippe",
@@ -60,7 +55,7 @@ TEST(AlphaIndex, EveryKindIsListedOnceInCodeOrderAfterTheTitles) {
                                      "C00.-|C00|Lippentumor, nicht näher bezeichnet",
                                      "C00.0|C00.0|Lippenkrebs, äußere Oberlippe", "U07.1!|U07.1|SARS-CoV-2-Nachweis",
                                      "||Vibrionen - s. Cholera"}));
-    ASSERT_EQ(Import(old.Path(), kSamples + "/icd10gmalpha2008.txt").status, 0);
+    ASSERT_EQ(Import(old.Path(), kSamples + "/icd10gmalpha2008.txt"), "0 ");
     EXPECT_EQ(Terms(old.Path()), (std::vector<std::string>{"A00.9|A00.9|Cholera asiatica",
                                                             "A15+ C00.0*|A15|Tuberkuloese Lippe",
                                                             "||Vibrionen - s. Cholera"}));
@@ -92,22 +87,21 @@ TEST(AlphaIndex, AFaultyLineNamesFileAndLineAndLeavesTheTargetAlone) {
         TempDir dir;
         const std::string file = dir.File("alpha.txt");
         WriteText(file, std::string("1|1|1|A00||||Cholera\n") + c.line + "\n");
-        const Imported run = Import(dir.File("target"), file);
-        EXPECT_EQ(run.status, 1) << c.line;
-        EXPECT_EQ(run.message.rfind(file + ", line 2: " + c.message, 0), 0u) << run.message;
+        const std::string run = Import(dir.File("target"), file);
+        EXPECT_EQ(run.rfind("1 " + file + ", line 2: " + c.message, 0), 0u) << run;
         EXPECT_FALSE(std::filesystem::exists(dir.File("target/data3.dat"))) << c.line;
     }
 }
 
 TEST(AlphaIndex, TheIndexLeavesTheOtherFilesAsTheyWereAndGoesWithAReplacementWithoutIt) {
     TempDir with, without;
-    ASSERT_EQ(Import(with.Path(), kSample).status, 0);
-    ASSERT_EQ(Import(without.Path(), "").status, 0);
+    ASSERT_EQ(Import(with.Path(), kSample), "0 ");
+    ASSERT_EQ(Import(without.Path(), ""), "0 ");
     auto files = Snapshot(with.Path());
     EXPECT_EQ(files.erase("data4.dat") + files.erase("data4.ndx"), 2u);
     EXPECT_EQ(files, Snapshot(without.Path()));
 
-    ASSERT_EQ(Import(with.Path(), "", true).status, 0);
+    ASSERT_EQ(Import(with.Path(), "", true), "0 ");
     EXPECT_EQ(Snapshot(with.Path()), Snapshot(without.Path()));
     EXPECT_EQ(SearchIn(with.Path(), "asiatica", OptionalState::Absent), std::vector<std::string>{});
 }
