@@ -1,6 +1,5 @@
-// An import read back through the record classes the viewer uses: chapter
-// codes spanning their groups (left-out ones too), code records from
-// fields 7, 9, 1, 2 and 3, everything in index order, unused groups left out.
+// An import read back through the record classes the viewer uses, bad input
+// refused with file and line, and a failed run that leaves the target alone.
 #include "import/importer.h"
 
 #include <gtest/gtest.h>
@@ -18,8 +17,10 @@ namespace {
 
 const std::string kMini = std::string(KODEXA_SOURCE_DIR) + "/tests/import/data/mini-utf8";
 
-// The chapters' own records are read back by the tree walk's tests, the
-// counts by the program's.
+// Chapter codes spanning their groups (left-out ones too), code records from
+// fields 7, 9, 1, 2 and 3, in index order. The chapters' own records are read
+// back by the tree walk's tests; that unused groups are left out, by the
+// program's.
 TEST(Import, TheMiniEditionReadsBackThroughTheRecords) {
     TempDir dir;
     ImportRequest request;
