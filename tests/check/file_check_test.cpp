@@ -11,10 +11,6 @@
 namespace kodexa::test {
 namespace {
 
-bool HasFact(const CheckReport& report, const std::string& fact) {
-    return std::find(report.facts.begin(), report.facts.end(), fact) != report.facts.end();
-}
-
 struct RevisionCase {
     char revision;
     const char* revisionFact;
@@ -30,6 +26,8 @@ const RevisionCase kRevisions[] = {
 
 class CheckedRevision : public ::testing::TestWithParam<RevisionCase> {};
 
+// One changed byte of the sealed object then fails its checksum, where the
+// revision has checksums.
 TEST_P(CheckedRevision, FileTheStoreWroteIsSoundWithItsBlocks) {
     TempDir dir;
     std::string name = dir.File("r.dat");
@@ -43,11 +41,16 @@ TEST_P(CheckedRevision, FileTheStoreWroteIsSoundWithItsBlocks) {
 
     CheckReport report = CheckStoreFile(name, false);
     EXPECT_TRUE(report.IsSound()) << (report.problems.empty() ? "" : report.problems.front());
-    EXPECT_TRUE(HasFact(report, GetParam().revisionFact));
-    EXPECT_TRUE(HasFact(report, GetParam().checksumFact));
-    EXPECT_TRUE(HasFact(report, "static area: 12"));
-    EXPECT_TRUE(HasFact(report, "blocks: 2 (in use 1, deleted 1, released 0)"));
+    for (const char* fact : {GetParam().revisionFact, GetParam().checksumFact, "static area: 12",
+                             "blocks: 2 (in use 1, deleted 1, released 0)"})
+        EXPECT_NE(std::find(report.facts.begin(), report.facts.end(), fact), report.facts.end()) << fact;
     EXPECT_TRUE(report.warnings.empty()) << report.warnings.front();
+
+    PatchBytes(name, kept.Get(), {'t'});
+    report = CheckStoreFile(name, false);
+    ASSERT_EQ(report.IsSound(), GetParam().revision == 0);
+    const std::string failure = "checksum of the object at " + std::to_string(kept.Get()) + " fails";
+    if (GetParam().revision != 0) { EXPECT_EQ(report.problems.front().rfind(failure, 0), 0u) << report.problems.front(); }
 }
 
 INSTANTIATE_TEST_SUITE_P(Revisions, CheckedRevision, ::testing::ValuesIn(kRevisions),

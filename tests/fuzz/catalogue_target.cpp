@@ -9,21 +9,11 @@
 
 #include "catalogue/catalogue.h"
 #include "import/catalogue_writer.h"
-#include "check/file_check.h"
-#include "index/object_database.h"
 #include "tests/fuzz/fuzz_support.h"
 
 namespace kodexa::fuzz {
 
 namespace {
-
-class CountingTreeSink : public TreeSink {
-public:
-    Item AddItem(Item, const std::string&, IconRole, ItemKind, const std::string&) override {
-        return reinterpret_cast<Item>(++items);
-    }
-    int64_t items = 0;
-};
 
 // Silences the diagnostics the tree filler writes for damaged files.
 struct QuietStdout {
@@ -53,8 +43,7 @@ int FuzzCatalogue(const uint8_t* data, size_t size) {
         if (IsIndexFileName(names[i])) indexBytes += int64_t(pieces[i].size());
         // Oddities the checker only warns of (a file longer than its header
         // says) are put right by a read-write open, as they always were.
-        CheckReport report = CheckStoreFile(dir + names[i], IsIndexFileName(names[i]));
-        sound = sound && report.IsSound() && report.warnings.empty();
+        sound = sound && IsClean(dir + names[i], IsIndexFileName(names[i]));
     }
     {
         Catalogue catalogue(dir);
@@ -63,11 +52,11 @@ int FuzzCatalogue(const uint8_t* data, size_t size) {
         catalogue.Open(CatalogueFile::Codes, CatalogueAccess::Writing);
         // Every item and every hit comes from one index entry.
         const int64_t mostEntries = indexBytes / (kEntryLinkSize + 1) + 2;
-        CountingTreeSink tree;
+        CountingSink tree;
         catalogue.FillTree(tree);
         FUZZ_REQUIRE(tree.items <= mostEntries, "the tree holds more items than the indexes hold entries");
         for (const char* text : {"", "a"}) {
-            CountingSearchSink hits;
+            CountingSink hits;
             catalogue.Search(text, hits);
             FUZZ_REQUIRE(hits.results <= mostEntries, "a search lists more hits than the code index holds");
         }

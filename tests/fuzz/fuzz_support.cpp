@@ -1,14 +1,17 @@
 #include "tests/fuzz/fuzz_support.h"
 
-#include "check/file_check.h"
-
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+
+#include "catalogue/catalogue.h"
+#include "import/catalogue_writer.h"
+#include "import/facts_writer.h"
 
 namespace kodexa::fuzz {
 
@@ -16,45 +19,31 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string BaseDir() {
-    const char* chosen = std::getenv("KODEXA_FUZZ_TMP");
-    if (chosen != nullptr && *chosen != 0) return chosen;
-    std::error_code ignored;
-    if (fs::is_directory("/dev/shm", ignored) && access("/dev/shm", W_OK) == 0) return "/dev/shm";
-    return fs::temp_directory_path().string();
-}
+const char kPieceSeparator[] = "\n~~KODEXA~~\n";
 
-std::string made;
-
-void RemoveScratch() {
-    std::error_code ignored;
-    if (!made.empty()) fs::remove_all(made, ignored);
-}
+std::string scratchDir;  // made on first use, removed at exit
 
 }  // namespace
 
-const char kPieceSeparator[] = "\n~~KODEXA~~\n";
-
-const Target* AllTargets() {
-    static const Target kTargets[] = {{"store", FuzzStoreFile},     {"index", FuzzIndexFile},
-                                      {"check", FuzzFileCheck},     {"catalogue", FuzzCatalogue},
-                                      {"import", FuzzImporter},     {"mapped", FuzzMappedReads},
-                                      {"alpha", FuzzAlphaImporter},
-                                      {nullptr, nullptr}};
-    return kTargets;
+std::string ScratchFile(const std::string& name) {
+    if (scratchDir.empty()) {
+        std::error_code ignored;
+        const bool shm = fs::is_directory("/dev/shm", ignored) && access("/dev/shm", W_OK) == 0;
+        std::string pattern = (shm ? "/dev/shm" : fs::temp_directory_path().string()) + "/kodexa-fuzz-XXXXXX";
+        FUZZ_REQUIRE(mkdtemp(pattern.data()) != nullptr, "no scratch directory could be made");
+        scratchDir = pattern;
+        std::atexit([] {
+            std::error_code ignored;
+            fs::remove_all(scratchDir, ignored);
+        });
+    }
+    return scratchDir + "/" + name;
 }
 
-std::string ScratchFile(const std::string& name) {
-    if (made.empty()) {
-        std::string pattern = BaseDir() + "/kodexa-fuzz-XXXXXX";
-        if (mkdtemp(pattern.data()) == nullptr) {
-            std::perror("kodexa fuzz: mkdtemp");
-            std::abort();
-        }
-        made = pattern;
-        std::atexit(RemoveScratch);
-    }
-    return made + "/" + name;
+std::string ScratchFile(const std::string& name, const Bytes& content) {
+    const std::string path = ScratchFile(name);
+    WriteFile(path, content);
+    return path;
 }
 
 std::string FreshScratchDir(const std::string& name, bool create) {
@@ -65,24 +54,16 @@ std::string FreshScratchDir(const std::string& name, bool create) {
     return dir;
 }
 
-void WriteFile(const std::string& path, const uint8_t* data, size_t size) {
+void WriteFile(const std::string& path, const Bytes& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     out.close();
     FUZZ_REQUIRE(out.good(), "the scratch file could not be written");
 }
 
-void WriteFile(const std::string& path, const Bytes& bytes) { WriteFile(path, bytes.data(), bytes.size()); }
-
 Bytes ReadFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-int64_t FileLength(const std::string& path) {
-    std::error_code error;
-    const auto length = fs::file_size(path, error);
-    return error ? -1 : static_cast<int64_t>(length);
 }
 
 bool IsClean(const std::string& path, bool asIndex) {
@@ -97,17 +78,58 @@ void Broken(const char* what, const char* file, int line) {
 }
 
 std::vector<Bytes> SplitInput(const uint8_t* data, size_t size, size_t pieces) {
-    std::vector<Bytes> out(pieces);
-    const size_t separatorLength = sizeof kPieceSeparator - 1;
-    size_t piece = 0, start = 0;
-    for (size_t i = 0; i + separatorLength <= size && piece + 1 < pieces; ++i) {
-        if (std::memcmp(data + i, kPieceSeparator, separatorLength) != 0) continue;
-        out[piece++].assign(data + start, data + i);
-        start = i + separatorLength;
-        i = start - 1;
+    std::vector<Bytes> out;
+    const uint8_t* start = data;
+    const uint8_t* end = data + size;
+    while (out.size() + 1 < pieces) {
+        const uint8_t* at = std::search(start, end, kPieceSeparator, kPieceSeparator + sizeof kPieceSeparator - 1);
+        if (at == end) break;
+        out.emplace_back(start, at);
+        start = at + sizeof kPieceSeparator - 1;
     }
-    out[piece].assign(data + start, data + size);
+    out.emplace_back(start, end);
+    out.resize(pieces);
     return out;
+}
+
+Bytes Joined(const std::vector<Bytes>& pieces) {
+    Bytes joined;
+    for (const Bytes& piece : pieces) {
+        if (&piece != &pieces.front()) joined.insert(joined.end(), kPieceSeparator, std::end(kPieceSeparator) - 1);
+        joined.insert(joined.end(), piece.begin(), piece.end());
+    }
+    return joined;
+}
+
+bool ImportChecked(const ImportRequest& request, ImportCounts& counts) {
+    const std::string& target = request.targetDir;
+    FailureOnlyReport report;
+    if (RunImport(request, report, &counts) != 0) {
+        FUZZ_REQUIRE(!report.message.empty(), "a failed import says nothing");
+        FUZZ_REQUIRE(!fs::exists(target) || fs::is_empty(target), "a failed import left files in the target directory");
+        return false;
+    }
+    std::vector<std::string> names = CatalogueFileList();
+    for (const std::string& name : OptionalCatalogueFileList())
+        if (fs::exists(target + "/" + name)) names.push_back(name);
+    for (const std::string& name : names)
+        FUZZ_REQUIRE(CheckStoreFile(target + "/" + name, IsIndexFileName(name)).IsSound(),
+                     "an import reported as done wrote a damaged file");
+    return true;
+}
+
+void CountingSink::AddTerm(const TermHit& hit) {
+    ++terms;
+    FUZZ_REQUIRE(!hit.term.empty(), "a stored term came back empty");
+}
+
+CountingSink SearchAll(const std::string& dir) {
+    CountingSink hits;
+    Catalogue catalogue(dir);
+    if (catalogue.Open(CatalogueFile::Codes, CatalogueAccess::Reading) != kNoError) return hits;
+    catalogue.OpenIfPresent(CatalogueFile::AlphaIndex);
+    catalogue.Search("", hits);
+    return hits;
 }
 
 }  // namespace kodexa::fuzz

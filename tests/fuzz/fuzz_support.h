@@ -11,17 +11,13 @@
 #include <vector>
 
 #include "catalogue/catalogue_sink.h"
+#include "check/file_check.h"
+#include "import/importer.h"
 #include "index/index_key.h"
 
 namespace kodexa::fuzz {
 
 using Bytes = std::vector<unsigned char>;
-using TargetFunction = int (*)(const uint8_t* data, size_t size);
-
-struct Target {
-    const char* name;  // also the folder of its seeds and regressions
-    TargetFunction run;
-};
 
 int FuzzStoreFile(const uint8_t* data, size_t size);
 int FuzzIndexFile(const uint8_t* data, size_t size);
@@ -32,48 +28,52 @@ int FuzzMappedReads(const uint8_t* data, size_t size);
 int FuzzAlphaImporter(const uint8_t* data, size_t size);
 // The reads, seeks and changes appended to every file of the mapped reads' seeds.
 Bytes MappedSeedScript();
-// Every target, ended by {nullptr, nullptr}.
-const Target* AllTargets();
 
-// One directory per process, removed at exit; in /dev/shm when there is one,
-// as every input is written to a file.
+// In one directory per process, removed at exit; in /dev/shm when there is
+// one, as every input is written to a file. The Bytes form answers the path.
 std::string ScratchFile(const std::string& name);
-void WriteFile(const std::string& path, const uint8_t* data, size_t size);
+std::string ScratchFile(const std::string& name, const Bytes& content);
+// Empties the scratch directory `name` (creating it when `create`) and answers its path.
+std::string FreshScratchDir(const std::string& name, bool create);
 void WriteFile(const std::string& path, const Bytes& bytes);
 Bytes ReadFile(const std::string& path);
-int64_t FileLength(const std::string& path);
 // Sound and without stray bytes: only such a file is promised to stay sound
 // through changes, since bytes outside every block can be read as a block
 // header once an append lands right behind them.
 bool IsClean(const std::string& path, bool asIndex);
-// Empties the scratch directory `name` (creating it when `create`) and answers its path.
-std::string FreshScratchDir(const std::string& name, bool create);
 
 // Prints what was broken and aborts; libFuzzer saves the input as a crash.
 [[noreturn]] void Broken(const char* what, const char* file, int line);
 
 // An input cut into pieces at a separator that real files rarely hold, so
-// that the fuzzer can grow, shrink and swap the pieces.
+// that the fuzzer can grow, shrink and swap the pieces; Joined puts them together.
 std::vector<Bytes> SplitInput(const uint8_t* data, size_t size, size_t pieces);
-extern const char kPieceSeparator[];
+Bytes Joined(const std::vector<Bytes>& pieces);
 
-// Real files to start the fuzzers from, written into dir/<target>/: store
-// files of every revision with objects in use, deleted and released, index
-// files of a few shapes, and for each source set (a directory holding the
-// three files of an import) an import input and, imported, a catalogue;
-// every alphabetical index file of a source set is an input of its own.
-// Answers an empty list when a file could not be made.
-struct SeedFile {
-    std::string target;
-    std::string path;
-};
-std::vector<SeedFile> MakeSeedFiles(const std::string& dir, const std::vector<std::string>& sourceSets = {});
+// A failed import must say why and leave nothing in the target directory; a
+// done one only files the checker finds sound. Answers whether it was done.
+bool ImportChecked(const ImportRequest& request, ImportCounts& counts);
 
-class CountingSearchSink : public SearchSink {
+// Counts what a search or a tree fill gives; a term must never come back empty.
+class CountingSink : public SearchSink, public TreeSink {
 public:
     void AddResult(const std::string&, const std::string&) override { ++results; }
-    int64_t results = 0;
+    void AddTerm(const TermHit& hit) override;
+    Item AddItem(Item, const std::string&, IconRole, ItemKind, const std::string&) override {
+        return reinterpret_cast<Item>(++items);
+    }
+    int64_t results = 0, items = 0;
+    size_t terms = 0;
 };
+// Every title and term contains the empty text, so an empty search over the
+// catalogue in dir (its alphabetical index too, when there is one) gives them all.
+CountingSink SearchAll(const std::string& dir);
+
+// Real files to start the fuzzers from, written into dir/<target>/: store and
+// index files of several revisions and shapes, and what each source set
+// gives (see MakeSourceSetSeeds). The checker takes the store's and the
+// index's files. False when a file could not be made.
+bool MakeSeedFiles(const std::string& dir, const std::vector<std::string>& sourceSets);
 
 // A 16-byte key (a code text padded with zeros, then whatever a file holds)
 // ordered by all of its bytes, as the file checker orders key images, so
@@ -97,7 +97,5 @@ private:
 
 #define FUZZ_REQUIRE(condition, what) \
     ((condition) ? (void)0 : ::kodexa::fuzz::Broken(what, __FILE__, __LINE__))
-#define FUZZ_REQUIRE_UNCHANGED(path, data, size, what) \
-    FUZZ_REQUIRE(::kodexa::fuzz::ReadFile(path) == ::kodexa::fuzz::Bytes((data), (data) + (size)), what)
 
 #endif

@@ -19,32 +19,13 @@ namespace {
 
 enum Step { kRead, kSeekSet, kSeekCurrent, kSeekEnd, kAppend, kRewrite, kCut, kStepCount };
 
-struct Script {
-    const Bytes& bytes;
-    size_t at = 0;
-    bool More() const { return at + 3 <= bytes.size(); }
-    int NextStep() { return bytes[at++] % kStepCount; }
-    unsigned NextArgument() {
-        unsigned value = bytes[at] | unsigned(bytes[at + 1]) << 8;
-        at += 2;
-        return value;
-    }
-};
-
-class MappedReadCheck {
-public:
-    MappedReadCheck(const std::string& path, const Bytes& content) : path(path), model(content) {
-        holder = FileOpen(path.c_str(), 0);
-        reference = std::fopen(path.c_str(), "rb");
-        writer = open(path.c_str(), O_WRONLY);
-        FUZZ_REQUIRE(holder != nullptr && reference != nullptr && writer >= 0, "the file could not be opened");
-        setvbuf(reference, nullptr, _IONBF, 0);
-    }
-    ~MappedReadCheck() {
-        FUZZ_REQUIRE(FileClose(holder) == 0, "closing a mapped file failed");
-        std::fclose(reference);
-        close(writer);
-    }
+// The file as the mapping and stdio read it, and as another writer changes it.
+struct MappedReadCheck {
+    Bytes model;  // what the file holds now
+    FileHolder* holder;
+    FILE* reference;
+    int writer;
+    bool cut = false;
 
     void Run(int step, unsigned argument) {
         switch (step) {
@@ -60,7 +41,6 @@ public:
         FUZZ_REQUIRE(cut || FileTell(holder) == std::ftell(reference), "the mapped position differs from stdio's");
     }
 
-private:
     void Read(size_t count) {
         const long start = FileTell(holder);
         const bool wasMapped = IsMapped(holder);
@@ -103,13 +83,6 @@ private:
         model.resize(length);
         cut = true;
     }
-
-    std::string path;
-    Bytes model;  // what the file holds now
-    FileHolder* holder = nullptr;
-    FILE* reference = nullptr;
-    int writer = -1;
-    bool cut = false;
 };
 
 }  // namespace
@@ -124,14 +97,18 @@ Bytes MappedSeedScript() {
 
 int FuzzMappedReads(const uint8_t* data, size_t size) {
     std::vector<Bytes> pieces = SplitInput(data, size, 2);
-    const std::string path = ScratchFile("mapped.kvd");
-    WriteFile(path, pieces[0]);
-    MappedReadCheck check(path, pieces[0]);
-    Script script{pieces[1]};
-    for (int steps = 0; script.More() && steps < 400; ++steps) {
-        const int step = script.NextStep();
-        check.Run(step, script.NextArgument());
-    }
+    const std::string path = ScratchFile("mapped.kvd", pieces[0]);
+    MappedReadCheck check{pieces[0], FileOpen(path.c_str(), 0), std::fopen(path.c_str(), "rb"),
+                          open(path.c_str(), O_WRONLY)};
+    FUZZ_REQUIRE(check.holder && check.reference && check.writer >= 0, "the file could not be opened");
+    setvbuf(check.reference, nullptr, _IONBF, 0);
+    // Each step is three bytes: what to do and a 16-bit argument.
+    const Bytes& script = pieces[1];
+    for (size_t at = 0; at + 3 <= script.size() && at < 3 * 400; at += 3)
+        check.Run(script[at] % kStepCount, script[at + 1] | unsigned(script[at + 2]) << 8);
+    FUZZ_REQUIRE(FileClose(check.holder) == 0, "closing a mapped file failed");
+    std::fclose(check.reference);
+    close(check.writer);
     return 0;
 }
 

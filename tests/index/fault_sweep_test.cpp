@@ -48,14 +48,9 @@ TEST_P(BtreeFaultSweep, InsertAndRemoveReportEveryFault) {
     EXPECT_GT(counts.reported, counts.points / 2);
 }
 
-INSTANTIATE_TEST_SUITE_P(Modes, BtreeFaultSweep, ::testing::ValuesIn(kAllFaultModes),
-                         [](const auto& info) {
-                             switch (info.param) {
-                                 case FaultMode::Once: return std::string("Once");
-                                 case FaultMode::FromThenOn: return std::string("FromThenOn");
-                                 default: return std::string("Short");
-                             }
-                         });
+INSTANTIATE_TEST_SUITE_P(Modes, BtreeFaultSweep, ::testing::ValuesIn(kAllFaultModes), [](const auto& info) {
+    return std::string(info.param == FaultMode::Once ? "Once" : info.param == FaultMode::Short ? "Short" : "FromThenOn");
+});
 
 }  // namespace
 }  // namespace kodexa::test

@@ -19,15 +19,14 @@ namespace kodexa::test {
 using Bytes = std::vector<unsigned char>;
 
 // A key laid out like the catalogue's: an 8-byte NUL-terminated code, a
-// 4-byte record address and a 4-byte tag, ordered by the code like strcmp.
+// 4-byte record address and a 4-byte tag (both left 0 here), ordered by the
+// code like strcmp.
 class CodeKey : public IndexKey {
 public:
-    explicit CodeKey(const std::string& code = "", int32_t record = 0) : IndexKey(image), image{} {
+    explicit CodeKey(const std::string& code = "") : IndexKey(image), image{} {
         std::memcpy(image, code.data(), code.size() < 8 ? code.size() : 7);
-        std::memcpy(image + 8, &record, 4);
     }
     std::string Code() const { return std::string(Text(*this), strnlen(Text(*this), 8)); }
-    int32_t Record() const { int32_t r; std::memcpy(&r, image + 8, 4); return r; }
     int KeySize() const override { return 16; }
     // Bounded, so that a damaged image without its NUL is compared within the code.
     int IsEqual(const IndexKey& other) const override { return std::strncmp(Text(*this), Text(other), 8) == 0; }
@@ -66,10 +65,6 @@ inline std::vector<std::string> Walk(BtreeIndex& tree, bool backward = false) {
          found = backward ? tree.FindPrevious(key, scratch, 0) : tree.FindNext(key, scratch, 0))
         codes.push_back(key.Code());
     return codes;
-}
-
-inline void ReadTreeNode(BtreeIndex& tree, FileAddress at, BtreeNode& node) {
-    ASSERT_EQ(node.Read(*tree.File(), at), kNoError);
 }
 
 inline std::vector<std::string> NodeCodes(const BtreeNode& node) {

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -14,11 +15,6 @@ namespace kodexa::test {
 namespace {
 
 const std::vector<std::string> kNames = {"data1.dat", "data1.ndx", "data2.dat", "data2.ndx", "data3.dat", "data3.ndx"};
-
-bool Exists(const std::string& path) {
-    struct stat info;
-    return stat(path.c_str(), &info) == 0;
-}
 
 std::string Content(const std::string& file) {
     std::vector<unsigned char> bytes = ReadAllBytes(file);
@@ -60,8 +56,8 @@ TEST_F(Replacement, StaleStagingGoesAndOtherFilesStay) {
     WriteSet(target.Path(), "old");
     WriteAllBytes(target.File(".kodexa-importer-notes"), {'x'});
     RemoveStaleStaging(target.Path());
-    EXPECT_FALSE(Exists(staging));
-    EXPECT_TRUE(Exists(target.File(".kodexa-importer-notes")));
+    EXPECT_FALSE(std::filesystem::exists(staging));
+    EXPECT_TRUE(std::filesystem::exists(target.File(".kodexa-importer-notes")));
     for (const std::string& name : kNames) EXPECT_EQ(Content(target.File(name)), "old " + name);
 }
 
@@ -86,8 +82,8 @@ TEST_F(Replacement, StaleFilesOfTheOldSetGo) {
             ASSERT_TRUE(InstallStaging(target.Path(), staging, markerWritten, error, {"data5.dat", "data5.ndx"}))
                 << error;
         }
-        EXPECT_FALSE(Exists(target.File("data5.dat")));
-        EXPECT_FALSE(Exists(target.File(kPendingMarkerName)));
+        EXPECT_FALSE(std::filesystem::exists(target.File("data5.dat")));
+        EXPECT_FALSE(std::filesystem::exists(target.File(kPendingMarkerName)));
         for (const std::string& name : kNames) EXPECT_EQ(Content(target.File(name)), "new " + name);
     }
     // A stale name that leads out of the directory makes the marker unusable.

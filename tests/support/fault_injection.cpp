@@ -49,13 +49,16 @@ struct Wrappers {
         if constexpr (std::is_pointer_v<R>) return nullptr;
         else return R(-1);
     }
-    // fread and fwrite: one element fewer when failed, half when cut short.
+    // A transfer moves one element fewer when failed, half when cut short.
+    static size_t Shrunk(Effect effect, size_t count) {
+        if (count == 0 || effect == Effect::None) return count;
+        return effect == Effect::Fail ? count - 1 : count / 2;
+    }
     template <Stdio Call, auto Field, typename Buffer>
     static size_t Transfer(Buffer buffer, size_t size, size_t count, FILE* file) {
         Effect effect = Trip(Call);
-        if (effect == Effect::Fail && count > 0) count -= 1;
-        else if (effect == Effect::Short && count > 0) count /= 2;
-        else if constexpr (Call == Stdio::Fwrite) {
+        if (effect != Effect::None) return (Real().*Field)(buffer, size, Shrunk(effect, count), file);
+        if constexpr (Call == Stdio::Fwrite) {
             if (installed->TripsCorruption()) {
                 const unsigned char* in = static_cast<const unsigned char*>(buffer);
                 std::vector<unsigned char> altered(in, in + size * count);
@@ -73,10 +76,7 @@ struct Wrappers {
         return MAP_FAILED;
     }
     static size_t MappedRead(void* buffer, const void* source, size_t count) {
-        Effect effect = Trip(Stdio::Fread);
-        if (effect == Effect::Fail && count > 0) count -= 1;
-        else if (effect == Effect::Short && count > 0) count /= 2;
-        return Real().mappedRead(buffer, source, count);
+        return Real().mappedRead(buffer, source, Shrunk(Trip(Stdio::Fread), count));
     }
     // A sync that succeeds is what a power cut keeps.
     static int Fsync(int fd) {
@@ -148,19 +148,6 @@ void FaultInjector::CrashAt(int n, CrashKind kind, const std::string& root) {
     crashAt = n == 0 ? 0 : totalCalls + n;
     crashKind = kind;
     durable.reset(kind == CrashKind::PowerCut ? new DurableTree(root) : nullptr);
-}
-
-void FaultInjector::ResetCounts() {
-    int writes = calls[static_cast<int>(Stdio::Fwrite)];
-    if (corruptAt > 0) corruptAt = corruptAt > writes ? corruptAt - writes : -1;
-    for (int k = 0; k < kCallKinds; ++k) {
-        failAt[k] = failAt[k] > calls[k] ? failAt[k] - calls[k] : 0;
-        calls[k] = 0;
-    }
-    int counted = anyMode == FaultMode::Short ? transferCalls : totalCalls;
-    if (crashAt > 0) crashAt = crashAt > totalCalls ? crashAt - totalCalls : 0;
-    if (anyAt > 0) anyAt = anyAt > counted ? anyAt - counted : (anyMode == FaultMode::FromThenOn ? 1 : 0);
-    totalCalls = transferCalls = 0;
 }
 
 FaultInjector::Effect FaultInjector::Trips(Stdio call) {

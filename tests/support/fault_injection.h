@@ -44,12 +44,10 @@ public:
     FaultInjector(const FaultInjector&) = delete;
     FaultInjector& operator=(const FaultInjector&) = delete;
 
-    // A read out of a mapping counts as an fread: it fails and is cut short
-    // as one does.
     // The nth call of `call` from now on (1-based; 0 cancels) fails: pointer
-    // calls answer nullptr (readdir: the end, with errno set), fread/fwrite
-    // one element fewer, the rest -1 or EOF; fclose leaves the file open,
-    // close and closedir let go of it, as the system does.
+    // calls answer nullptr, fread/fwrite one element fewer (a read out of a
+    // mapping counts as an fread), the rest -1 or EOF; fclose leaves the file
+    // open, close and closedir let go of it, as the system does.
     void FailCall(Stdio call, int n);
     // Counting calls of every kind, the nth from now on fails as above; in
     // Short mode only transfers count and the nth moves half of the bytes.
@@ -67,8 +65,6 @@ public:
     int TransferCalls() const { return transferCalls; }
     // Injected faults that have actually been triggered.
     int Injected() const { return injected; }
-    // Counting restarts at zero; pending failures count from here.
-    void ResetCounts();
 
 private:
     friend struct Wrappers;

@@ -1,30 +1,13 @@
 #include "tests/support/power_cut.h"
 
 #include <dirent.h>
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
+
+#include "tests/support/temp_dir.h"
 
 namespace kodexa::test {
-
-namespace {
-
-std::vector<unsigned char> ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<unsigned char>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-std::string PathOf(int fd) {
-    char target[4096];
-    ssize_t length = readlink(("/proc/self/fd/" + std::to_string(fd)).c_str(), target, sizeof target - 1);
-    return length > 0 ? std::string(target, static_cast<size_t>(length)) : std::string();
-}
-
-}  // namespace
 
 DurableTree::DurableTree(const std::string& root) : root(std::filesystem::canonical(root).string()) {
     struct stat info;
@@ -50,20 +33,19 @@ void DurableTree::Take(const std::string& dir, const Inode& inode) {
     Names names = ListNow(dir);
     for (const auto& [name, entry] : names) {
         if (entry.isDirectory) Take(dir + "/" + name, entry.inode);
-        else TakeFile(dir + "/" + name, entry.inode);
+        else files[entry.inode] = ReadAllBytes(dir + "/" + name);
     }
     directories[inode] = names;
 }
 
-void DurableTree::TakeFile(const std::string& path, const Inode& inode) { files[inode] = ReadFile(path); }
-
 void DurableTree::Synced(int fd) {
-    std::string path = PathOf(fd);
+    std::error_code ignored;
+    std::string path = std::filesystem::read_symlink("/proc/self/fd/" + std::to_string(fd), ignored).string();
     struct stat info;
     if (path.compare(0, root.size(), root) != 0 || fstat(fd, &info) != 0) return;
     const Inode inode{info.st_dev, info.st_ino};
     if (S_ISDIR(info.st_mode)) directories[inode] = ListNow(path);
-    else if (S_ISREG(info.st_mode)) TakeFile(path, inode);
+    else if (S_ISREG(info.st_mode)) files[inode] = ReadAllBytes(path);
 }
 
 void DurableTree::CutPower() const {
@@ -84,9 +66,8 @@ void DurableTree::Rebuild(const std::string& dir, const Inode& inode) const {
             Rebuild(path, entry.inode);
             continue;
         }
-        std::ofstream out(path, std::ios::binary | std::ios::trunc);
         auto bytes = files.find(entry.inode);
-        if (bytes != files.end()) out.write(reinterpret_cast<const char*>(bytes->second.data()), bytes->second.size());
+        WriteAllBytes(path, bytes != files.end() ? bytes->second : std::vector<unsigned char>());
     }
 }
 

@@ -23,8 +23,8 @@ public:
     // present names, are now on the disk. Descriptors outside root are
     // ignored.
     void Synced(int fd);
-    // Replaces everything under root by what the disk holds. Uses the C
-    // library directly, never the file layer.
+    // Replaces everything under root by what the disk holds, bypassing the
+    // file layer.
     void CutPower() const;
 
 private:
@@ -36,7 +36,6 @@ private:
     using Names = std::map<std::string, Entry>;
 
     void Take(const std::string& dir, const Inode& inode);
-    void TakeFile(const std::string& path, const Inode& inode);
     Names ListNow(const std::string& dir) const;
     void Rebuild(const std::string& dir, const Inode& inode) const;
 

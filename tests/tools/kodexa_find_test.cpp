@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
+#include <functional>
 
 #include "tests/catalogue/catalogue_builder.h"
 #include "tests/tools/tool_run.h"
@@ -12,14 +12,7 @@
 namespace kodexa::test {
 namespace {
 
-class KodexaFind : public ::testing::Test {
-protected:
-    void SetUp() override { WriteSampleCatalogue(catalogue.Path()); }
-    ProgramRun FindIn(const std::string& args) { return RunProgram("kodexa-find", "--dir " + catalogue.Path() + " " + args); }
-    TempDir catalogue;
-};
-
-TEST_F(KodexaFind, WrongUsageExitsWithTwo) {
+TEST(KodexaFind, WrongUsageExitsWithTwo) {
     // An option counts only as spelled in full: no abbreviation, no --name=value, no bundle.
     for (const char* args : {"", "--bogus", "eins zwei", "--code", "--dir", "--tree cholera", "--code A00 --tree",
                              "--dir /tmp --dir /tmp --tree", "--tre", "--dir=/tmp --tree", "-hx"}) {
@@ -33,7 +26,9 @@ TEST_F(KodexaFind, WrongUsageExitsWithTwo) {
 }
 
 // Every lookup leaves the files as they were; exit 1 when nothing is found.
-TEST_F(KodexaFind, LookupsAnswerAndChangeNoFile) {
+TEST(KodexaFind, LookupsAnswerAndChangeNoFile) {
+    TempDir catalogue, empty;
+    WriteSampleCatalogue(catalogue.Path());
     auto before = Snapshot(catalogue.Path());
     ASSERT_EQ(before.size(), 6u);
     const std::tuple<const char*, int, std::string> cases[] = {
@@ -44,11 +39,10 @@ TEST_F(KodexaFind, LookupsAnswerAndChangeNoFile) {
         {"-- -nichts-", 1, ""}, {"--code A15.1", 1, ""}, {"--code a15.0", 1, ""}, {"--code A15.0xyz", 1, ""},
     };
     for (const auto& [args, exitCode, out] : cases) {
-        ProgramRun run = FindIn(args);
+        ProgramRun run = RunProgram("kodexa-find", "--dir " + catalogue.Path() + " " + args);
         EXPECT_EQ(std::make_pair(run.exitCode, run.out), std::make_pair(exitCode, out)) << args;
     }
     EXPECT_EQ(Snapshot(catalogue.Path()), before);
-    TempDir empty;
     for (const char* args : {"x", "--code A00", "--tree"}) {
         ProgramRun run = RunProgram("kodexa-find", "--dir " + empty.Path() + " " + args);
         EXPECT_EQ(run.exitCode, 1) << args;
@@ -59,39 +53,39 @@ TEST_F(KodexaFind, LookupsAnswerAndChangeNoFile) {
 
 // A file that is there but does not open, or cannot be read to its end, or
 // is shorter than its header says, is named with exit 3, after what could
-// be read.
+// be read. Facts that cannot be read are only named: the rest is shown.
 TEST(KodexaFindDamaged, TheFileIsNamedAndAPartIsNeverPassedOffAsTheWhole) {
     const struct {
         const char* damage;
+        const char* file;
         const char* args;
         int exitCode;
         const char* outStart;
-        std::string err;
+        std::string err;  // after the damaged file's name
     } cases[] = {
-        {"spoiled", "--tree", 3, "Error reading the object\nA00-B99 - Infektionen\n", " could not be read"},
-        {"spoiled", "Cholera", 3, "A00\tCholera\nA00.0\t", " could not be read"},
-        {"spoiled", "--code A15", 3, "", " could not be read"},
-        {"spoiled", "--code A00.0", 0, "code: A00.0\n", ""},
-        {"cut", "\"\"", 3, "A00\tCholera\n", " could not be read"},
-        {"cut", "--code A00.0", 3, "code: A00.0\n", " could not be read"},
-        {"cut", "--info", 3, "edition: unknown\nchapters: 2\ngroups: 3\ncodes: 7\n", " could not be read"},
-        {"not a store file", "Cholera", 3, "", ": "},
-        {"a directory", "--tree", 3, "", ": "},
+        {"spoiled", "data3.dat", "--tree", 3, "Error reading the object\nA00-B99 - Infektionen\n", " could not be read"},
+        {"spoiled", "data3.dat", "Cholera", 3, "A00\tCholera\nA00.0\t", " could not be read"},
+        {"spoiled", "data3.dat", "--code A15", 3, "", " could not be read"},
+        {"spoiled", "data3.dat", "--code A00.0", 0, "code: A00.0\n", ""},
+        {"cut", "data3.dat", "--code A00.0", 3, "code: A00.0\n", " could not be read"},
+        {"cut", "data3.dat", "--info", 3, "edition: unknown\nchapters: 2\ngroups: 3\ncodes: 7\n", " could not be read"},
+        {"garbage", "data3.dat", "Cholera", 3, "", ": "},
+        {"garbage", "data5.dat", "--code A15.0", 0, "code: A15.0\n", ": data5.ndx is missing"},
+        {"a directory", "data3.dat", "--tree", 3, "", ": "},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(std::string(c.damage) + " " + c.args);
+        SCOPED_TRACE(std::string(c.damage) + " " + c.file + " " + c.args);
         TempDir catalogue;
-        const std::string codes = catalogue.File("data3.dat");
+        const std::string file = catalogue.File(c.file), damage = c.damage;
         WriteSampleCatalogue(catalogue.Path());
-        if (std::string(c.damage) == "spoiled") SpoilCode(catalogue.Path(), "A15");
-        if (std::string(c.damage) == "cut") std::filesystem::resize_file(codes, std::filesystem::file_size(codes) - 8);
-        if (std::string(c.damage) == "not a store file") WriteAllBytes(codes, {1, 2, 3});
-        if (std::string(c.damage) == "a directory")
-            std::filesystem::remove(codes), std::filesystem::create_directory(codes);
+        if (damage == "spoiled") SpoilCode(catalogue.Path(), "A15");
+        if (damage == "cut") std::filesystem::resize_file(file, std::filesystem::file_size(file) - 8);
+        if (damage == "garbage") WriteAllBytes(file, {1, 2, 3});
+        if (damage == "a directory") std::filesystem::remove(file), std::filesystem::create_directory(file);
         ProgramRun run = RunProgram("kodexa-find", "--dir " + catalogue.Path() + " " + c.args);
         EXPECT_EQ(run.exitCode, c.exitCode);
         EXPECT_EQ(run.out.rfind(c.outStart, 0), 0u) << run.out;
-        EXPECT_TRUE(c.err.empty() ? run.err.empty() : Has(run.err, codes + c.err)) << run.err;
+        EXPECT_TRUE(c.err.empty() ? run.err.empty() : Has(run.err, file + c.err)) << run.err;
     }
     EXPECT_TRUE(Has(RunProgram("kodexa-find", "--help").out, "3 the catalogue is damaged"));
 }
@@ -134,17 +128,6 @@ TEST(DefaultCatalogue, CodeFactsAndTheEdition) {
     }
 }
 
-// Without facts the output is as it always was; broken facts are named and
-// the rest is shown.
-TEST_F(KodexaFind, FactsThatCannotBeReadAreNamed) {
-    EXPECT_TRUE(Has(FindIn("--info").out, "edition: unknown\nchapters: 2\ngroups: 3\ncodes: 7\n"));
-    WriteAllBytes(catalogue.File("data5.dat"), {1, 2, 3});
-    ProgramRun run = FindIn("--code A15.0");
-    EXPECT_EQ(run.exitCode, 0);
-    EXPECT_EQ(run.out.rfind("code: A15.0\n", 0), 0u) << run.out;
-    EXPECT_TRUE(Has(run.err, "cannot read " + catalogue.File("data5.dat") + ": data5.ndx is missing")) << run.err;
-}
-
 // A long tree printed into a pipe that is read slowly while another program
 // changes the catalogue: the run goes on with the files it opened and prints
 // them whole, and says so in its status when a file lost its tail under it;
@@ -152,40 +135,33 @@ TEST_F(KodexaFind, FactsThatCannotBeReadAreNamed) {
 // printed, so a file cut short during a walk is tested in-process.)
 TEST(KodexaFindUnderChange, ALongTreeKeepsTheFilesItOpenedWhileOthersChangeThem) {
     namespace fs = std::filesystem;
-    const char* bin = std::getenv("KODEXA_BIN_DIR");
-    ASSERT_NE(bin, nullptr);
     const std::string mini = std::string(KODEXA_SOURCE_DIR) + "/tests/import/data/mini-utf8";
     TempDir catalogue;
     const std::string codes = catalogue.File("data3.dat");
     const struct {
         const char* change;
+        std::function<void()> apply;
         int status, nextStatus;  // of the run under change, and of the next
     } cases[] = {
-        {"kodexa-import --force", 0, 0},
-        {"cut short in place", 3, 3},
-        {"replaced by a directory", 0, 3},
+        {"kodexa-import --force",
+         [&] { EXPECT_EQ(RunProgram("kodexa-import", "--quiet --force " + mini + " " + catalogue.Path()).exitCode, 0); },
+         0, 0},
+        {"cut short in place", [&] { fs::resize_file(codes, fs::file_size(codes) / 2); }, 3, 3},
+        {"replaced by a directory", [&] { fs::remove(codes), fs::create_directory(codes); }, 0, 3},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.change);
         for (const char* name : {"data1", "data2", "data3", "data5"})
             for (const char* ending : {".dat", ".ndx"})
-                fs::copy_file(std::string(bin) + "/" + name + ending, catalogue.File(std::string(name) + ending),
+                fs::copy_file(BinFile(name + std::string(ending)), catalogue.File(name + std::string(ending)),
                               fs::copy_options::overwrite_existing);
-        const std::string find = std::string(bin) + "/kodexa-find --dir " + catalogue.Path() + " --tree";
+        const std::string find = BinFile("kodexa-find") + " --dir " + catalogue.Path() + " --tree";
         const std::string whole = RunProgram(find, "").out;
         FILE* pipe = popen((find + " 2>/dev/null").c_str(), "r");
         ASSERT_NE(pipe, nullptr);
         std::string seen(4096, 0);
         seen.resize(std::fread(&seen[0], 1, seen.size(), pipe));
-        if (c.nextStatus == 0) {
-            ProgramRun import = RunProgram("kodexa-import", "--quiet --force " + mini + " " + catalogue.Path());
-            EXPECT_EQ(import.exitCode, 0) << import.err;
-        } else if (c.status == 3) {
-            fs::resize_file(codes, fs::file_size(codes) / 2);
-        } else {
-            fs::remove(codes);
-            fs::create_directory(codes);
-        }
+        c.apply();
         char buffer[4096];
         for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) seen.append(buffer, n);
         int status = pclose(pipe);

@@ -28,14 +28,18 @@ inline void WriteText(const std::string& file, const std::string& text) {
     WriteAllBytes(file, std::vector<unsigned char>(text.begin(), text.end()));
 }
 
-// Runs a program from the directory ctest names (arguments go through the
-// shell); a run that hangs is stopped after two minutes and answers 124.
+// A file beside the built programs, in the directory ctest names.
+inline std::string BinFile(const std::string& name) {
+    const char* bin = std::getenv("KODEXA_BIN_DIR");
+    return std::string(bin != nullptr ? bin : "KODEXA_BIN_DIR-unset") + "/" + name;
+}
+
+// Runs a built program (arguments go through the shell); a run that hangs is
+// stopped after two minutes and answers 124.
 inline ProgramRun RunProgram(const std::string& program, const std::string& args) {
     TempDir scratch;
-    const char* bin = std::getenv("KODEXA_BIN_DIR");
     std::string out = scratch.File("out"), err = scratch.File("err");
-    std::string path = program.find('/') != std::string::npos ? program
-                       : std::string(bin != nullptr ? bin : "KODEXA_BIN_DIR-unset") + "/" + program;
+    std::string path = program.find('/') != std::string::npos ? program : BinFile(program);
     int status = std::system(("timeout 120 " + path + " " + args + " >" + out + " 2>" + err).c_str());
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadText(out), ReadText(err)};
 }
