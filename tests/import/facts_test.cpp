@@ -40,8 +40,10 @@ TEST(CodeFacts, EveryLayoutGivesTheSameFactsAndOddValuesAreRefused) {
          "N;N", true, "T|PP|99|t000-j001|K|NJNN"},
         {"3;N;X;01;A00;A00.-;A00;A00;Cholera;Cholera;;;V;V;1-002;2-001;3-003;4-002;001;9;9;9999;9999;9;J;J;J;J", true,
          "N|VV|99|9999-9999|9|JJJJ"},
-        {o80 + "X;K;j012;j055;K;N;J;N;N", false, "codes.txt, line 7: field 20 (sex) must be one of 9, M, W, found \"X\""},
-        {o80 + "W;K;j012;j125;K;N;J;N;N", false, "field 23 (upper age limit) must be 9999, t000 to t365 or j001 to j124"},
+        {o80 + "X;K;j012;j055;K;N;J;N;N", false,
+         "codes.txt, line 7: field 20 (sex) must be one of 9, M, W, found \"X\""},
+        {o80 + "W;K;j012;j125;K;N;J;N;N", false,
+         "field 23 (upper age limit) must be 9999, t000 to t365 or j001 to j124"},
         {o80 + "W;K;012;j055;K;N;J;N;N", false, "field 22 (lower age limit)"},
         {o80 + "W;K;j012;j055;K;N;J;N;", false, "field 28 (IfSG laboratory exclusion) must be one of J, N, found \"\""},
     };
