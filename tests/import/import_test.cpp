@@ -1,10 +1,8 @@
-// An import read back through the record classes the viewer uses: chapter
-// codes spanning their groups (left-out ones too), code records from
-// fields 7, 9, 1, 2 and 3, everything in index order, unused groups left out.
+// An import read back through the record classes the viewer uses, bad input
+// refused with file and line, and a failed run that leaves the target alone.
 #include "import/importer.h"
 
 #include <gtest/gtest.h>
-
 
 #include <filesystem>
 #include <fstream>
@@ -12,64 +10,49 @@
 #include "store/file_set_replace.h"
 #include "tests/catalogue/catalogue_builder.h"
 #include "tests/support/fault_injection.h"
+#include "tests/tools/tool_run.h"
 
 namespace kodexa::test {
 namespace {
 
-std::string Walk(ObjectDatabase& db, CatalogueRecord& record, const std::function<std::string()>& describe) {
-    std::string seen;
-    CatalogueKey key, scratch;
-    for (int more = db.Index(0)->FindFirst(key, 1); more; more = db.Index(0)->FindNext(key, scratch, 1)) {
-        EXPECT_EQ(record.ReadAt(key.ObjectAddress()), 1);
-        seen += describe() + "\n";
-    }
-    return seen;
-}
+const std::string kMini = std::string(KODEXA_SOURCE_DIR) + "/tests/import/data/mini-utf8";
 
+// Chapter codes spanning their groups (left-out ones too), code records from
+// fields 7, 9, 1, 2 and 3, in index order, the unused group left out; the
+// same from the UTF-8 files and from their ISO-8859-1 copies of 2008's
+// names. The chapters' own records are read back by the tree walk's tests.
 TEST(Import, TheMiniEditionReadsBackThroughTheRecords) {
-    TempDir dir;
-    ImportRequest request;
-    request.sourceDir = std::string(KODEXA_SOURCE_DIR) + "/tests/import/data/mini-utf8";
-    request.targetDir = dir.Path();
-    FailureOnlyReport report;
-    ImportCounts counts;
-    ASSERT_EQ(RunImport(request, report, &counts), 0) << report.message;
-    EXPECT_EQ(std::make_tuple(counts.chapters, counts.groups, counts.codes), std::make_tuple(3u, 4u, 9u));
+    for (const char* source : {"mini-utf8", "mini-latin1"}) {
+        SCOPED_TRACE(source);
+        TempDir dir;
+        ImportRequest request;
+        request.sourceDir = std::string(KODEXA_SOURCE_DIR) + "/tests/import/data/" + source;
+        request.targetDir = dir.Path();
+        FailureOnlyReport report;
+        ImportCounts counts;
+        ASSERT_EQ(RunImport(request, report, &counts), 0) << report.message;
+        EXPECT_EQ(std::make_tuple(counts.chapters, counts.groups, counts.codes), std::make_tuple(3u, 4u, 9u));
 
-    CatalogueDbs dbs(dir.Path(), 0);
-    ChapterRecord chapter(&dbs.chapters);
-    GroupRecord group(&dbs.groups);
-    CodeRecord code(&dbs.codes);
-    EXPECT_EQ(Walk(dbs.chapters, chapter, [&] { return *chapter.code + " " + *chapter.title; }),
-              "A00-A19 Bestimmte infektiöse und parasitäre Krankheiten\nC00-C14 Neubildungen\n"
-              "U00-U99 Schlüsselnummern für besondere Zwecke\n");
-    EXPECT_EQ(Walk(dbs.groups, group, [&] { return *group.code; }), "A00-A09\nA15-A19\nC00-C14\nU00-U49\n");
-    EXPECT_EQ(Walk(dbs.codes, code,
-                   [&] {
-                       return *code.code + "|" + *code.title + "|" + *code.level + "|" + *code.chapterCode + "|" +
-                              *code.groupCode + "|" + code.branchMark + code.spareMark;
-                   }),
-              "A00|Cholera|3|A00-A19|A00-A09|NX\n"
-              "A00.0|Cholera durch Vibrio cholerae O:1, Biovar cholerae|4|A00-A19|A00-A09|TX\n"
-              "A00.9|Cholera, nicht näher bezeichnet|4|A00-A19|A00-A09|TX\n"
-              "A15|Tuberkulose der Atmungsorgane|3|A00-A19|A15-A19|TX\n"
-              "C00|Bösartige Neubildung der Lippe|3|C00-C14|C00-C14|NX\n"
-              "C00.0|Äußere Oberlippe|4|C00-C14|C00-C14|NS\n"
-              "C00.00|Äußere Oberlippe, Lippenrot|5|C00-C14|C00-C14|TX\n"
-              "U07|Krankheiten mit unklarer Ätiologie, belegte Schlüsselnummern|3|U00-U99|U00-U49|NX\n"
-              "U07.1|COVID-19, Virus nachgewiesen|4|U00-U99|U00-U49|TX\n");
-}
-
-// Every entry under dir, with its bytes; "" for a directory, "-" for no dir.
-std::map<std::string, std::string> Tree(const std::string& dir) {
-    std::map<std::string, std::string> entries;
-    if (!std::filesystem::exists(dir)) return {{"", "-"}};
-    for (const auto& entry : std::filesystem::recursive_directory_iterator(dir)) {
-        std::ifstream in(entry.path(), std::ios::binary);
-        entries[entry.path().lexically_relative(dir)] =
-            entry.is_directory() ? "" : std::string(std::istreambuf_iterator<char>(in), {});
+        CatalogueDbs dbs(dir.Path(), 0);
+        CodeRecord code(&dbs.codes);
+        std::string seen;
+        CatalogueKey key, scratch;
+        BtreeIndex& index = *dbs.codes.Index(0);
+        for (int more = index.FindFirst(key, 1); more; more = index.FindNext(key, scratch, 1)) {
+            EXPECT_EQ(code.ReadAt(key.ObjectAddress()), 1);
+            seen += *code.code + "|" + *code.title + "|" + *code.level + "|" + *code.chapterCode + "|" +
+                    *code.groupCode + "|" + code.branchMark + code.spareMark + "\n";
+        }
+        EXPECT_EQ(seen, "A00|Cholera|3|A00-A19|A00-A09|NX\n"
+                        "A00.0|Cholera durch Vibrio cholerae O:1, Biovar cholerae|4|A00-A19|A00-A09|TX\n"
+                        "A00.9|Cholera, nicht näher bezeichnet|4|A00-A19|A00-A09|TX\n"
+                        "A15|Tuberkulose der Atmungsorgane|3|A00-A19|A15-A19|TX\n"
+                        "C00|Bösartige Neubildung der Lippe|3|C00-C14|C00-C14|NX\n"
+                        "C00.0|Äußere Oberlippe|4|C00-C14|C00-C14|NS\n"
+                        "C00.00|Äußere Oberlippe, Lippenrot|5|C00-C14|C00-C14|TX\n"
+                        "U07|Krankheiten mit unklarer Ätiologie, belegte Schlüsselnummern|3|U00-U99|U00-U49|NX\n"
+                        "U07.1|COVID-19, Virus nachgewiesen|4|U00-U99|U00-U49|TX\n");
     }
-    return entries;
 }
 
 const char kChapters[] = "icd10gm2099syst_kapitel.txt";
@@ -99,7 +82,14 @@ const struct BadInput {
     {kCodes, 10, "4;T;X;01;A00;A00.9;A00.9;A009;Zweimal", "duplicate code A00.9 (first on line 5)"},
     {kCodes, 4, "4;T;X;01;A00;A00.0123;A00.0123;A000123;Cholera", "code \"A00.0123\" is longer than 7 characters"},
     {kCodes, 4, "4;T;X;01;A00;;;;Cholera", "empty code"},
+    // Control characters: C0, a lone CR (no line end), DEL, C1 in UTF-8 and
+    // C1 in a file that is taken as ISO-8859-1 for the byte 0x96.
     {kCodes, 4, "4;T;X;01;A00;A00.0;A00.0;A000;Cholera\x01", "control character U+0001 in field 9"},
+    {kCodes, 4, "4;T;X;01;A00;A00.0;A00.0;A000\t;Cholera", "control character U+0009 in field 8"},
+    {kCodes, 4, "4;T;X;01;A00;A00.0;A00.0;A000;Chol\rera", "control character U+000D in field 9"},
+    {kCodes, 4, "4\x7f;T;X;01;A00;A00.0;A00.0;A000;Cholera", "control character U+007F in field 1"},
+    {kCodes, 4, "4;T;X;01;A00;A00.0;A00.0;A000;Chol\xc2\x85" "era", "control character U+0085 in field 9"},
+    {kCodes, 1, "3;N;X;22;U00;U07.-;U07;U07;Krankheiten\x96", "control character U+0096 in field 9"},
     {kCodes, 4, "4;TT;X;01;A00;A00.0;A00.0;A000;Cholera", "field 2 (branch mark) must be one character"},
     // A group of chapter 01 that sorts after chapter 02's groups.
     {kGroups, 6, "D00;D09;01;Nachzügler", "orders disagree: in code order group D00-D09 of chapter 01",
@@ -112,17 +102,16 @@ const struct BadInput {
 // Every bad input is named with its file and line, and the catalogue the
 // target held stays byte for byte.
 TEST(Import, BadInputIsNamedWithFileAndLineAndNothingIsWritten) {
-    const std::string mini = std::string(KODEXA_SOURCE_DIR) + "/tests/import/data/mini-utf8";
     TempDir target;
     ImportRequest request;
-    request.sourceDir = mini, request.targetDir = target.Path(), request.force = true;
+    request.sourceDir = kMini, request.targetDir = target.Path(), request.force = true;
     FailureOnlyReport report;
     ASSERT_EQ(RunImport(request, report), 0) << report.message;
-    const auto before = Tree(target.Path());
+    const auto before = Snapshot(target.Path());
     for (const BadInput& bad : kBadInputs) {
         TempDir source;
         for (const char* name : {kChapters, kGroups, kCodes})
-            std::filesystem::copy_file(mini + "/" + name, source.File(name));
+            std::filesystem::copy_file(kMini + "/" + name, source.File(name));
         const std::string path = source.File(bad.file);
         std::ifstream in(path);
         std::string changed, line;
@@ -136,36 +125,28 @@ TEST(Import, BadInputIsNamedWithFileAndLineAndNothingIsWritten) {
         const std::string where = path + (bad.line > 0 ? ", line " + std::to_string(bad.line) : "") + ": ";
         EXPECT_EQ(report.message.rfind(where, 0), 0u) << report.message;
         EXPECT_NE(report.message.find(bad.message), std::string::npos) << report.message;
-        EXPECT_EQ(Tree(target.Path()), before) << bad.message;
+        EXPECT_EQ(Snapshot(target.Path()), before) << bad.message;
     }
 }
 
 // Housekeeping in the target (finishing a replacement cut short, removing
 // staging directories left behind) waits until the sources passed their
-// checks, and a target directory the failed run made goes again.
+// checks and the staging directory is made, and a target directory the
+// failed run made goes again.
 TEST(Import, AFailedRunLeavesTheTargetAsItWas) {
-    const std::string mini = std::string(KODEXA_SOURCE_DIR) + "/tests/import/data/mini-utf8";
     TempDir bad;
-    for (const auto& entry : std::filesystem::directory_iterator(mini))
+    for (const auto& entry : std::filesystem::directory_iterator(kMini))
         std::filesystem::copy_file(entry.path(), bad.File(entry.path().filename()));
     std::ofstream(bad.File("icd10gm2024syst_kodes.txt"), std::ios::app) << "nur;zwei\n";
     const struct {
-        const char* name;
-        bool badSource, targetThere, staleStaging, pending, failStaging;
-    } cases[] = {
-        {"bad source, stale staging", true, true, true, false, false},
-        {"bad source, replacement cut short", true, true, false, true, false},
-        {"bad source, no target", true, false, false, false, false},
-        {"staging fails, target made by the run", false, false, false, false, true},
-        {"staging fails, target there", false, true, true, false, true},
-    };
+        bool badSource, targetThere, pending;
+    } cases[] = {{true, true, true}, {true, false, false}, {false, false, false}, {false, true, false}};
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
+        SCOPED_TRACE(std::to_string(c.badSource) + std::to_string(c.targetThere) + std::to_string(c.pending));
         TempDir parent;
         const std::string target = parent.File("target");
-        if (c.targetThere) std::filesystem::create_directory(target);
-        if (c.staleStaging) {
-            std::filesystem::create_directory(target + "/.kodexa-import-Zz99Yy");
+        if (c.targetThere) {
+            std::filesystem::create_directories(target + "/.kodexa-import-Zz99Yy");
             std::ofstream(target + "/.kodexa-import-Zz99Yy/data3.dat") << "half";
         }
         if (c.pending) {
@@ -173,17 +154,18 @@ TEST(Import, AFailedRunLeavesTheTargetAsItWas) {
             std::ofstream(target + "/.kodexa-import-Ab12Cd/data3.dat") << "new";
             std::ofstream(target + "/" + kPendingMarkerName) << ".kodexa-import-Ab12Cd\n";
         }
-        const auto before = Tree(target);
+        const auto before = Snapshot(target);
         ImportRequest request;
-        request.sourceDir = c.badSource ? bad.Path() : mini;
+        request.sourceDir = c.badSource ? bad.Path() : kMini;
         request.targetDir = target;
         request.force = true;
         FailureOnlyReport report;
         FaultInjector faults;
-        if (c.failStaging) faults.FailCall(Stdio::Mkdtemp, 1);
+        if (!c.badSource) faults.FailCall(Stdio::Mkdtemp, 1);
         EXPECT_EQ(RunImport(request, report), 1);
         EXPECT_FALSE(report.message.empty());
-        EXPECT_EQ(Tree(target), before);
+        EXPECT_EQ(Snapshot(target), before);
+        EXPECT_EQ(std::filesystem::exists(target), c.targetThere);
     }
 }
 

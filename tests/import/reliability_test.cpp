@@ -33,13 +33,6 @@ Files WithoutStaging(Files files) {
     return files;
 }
 
-void CopyDir(const std::string& from, const std::string& to) {
-    std::error_code ignored;
-    fs::remove_all(to, ignored);
-    fs::create_directory(to);
-    for (const auto& [name, bytes] : Snapshot(from)) WriteAllBytes(to + "/" + name, bytes);
-}
-
 bool Import(const std::string& source, const std::string& target, bool force) {
     ImportRequest request;
     request.sourceDir = source, request.targetDir = target, request.force = force;
@@ -68,7 +61,7 @@ protected:
     void Prepare(bool replacing) {
         std::error_code ignored;
         fs::remove_all(target(), ignored);
-        if (replacing) CopyDir(oldRef(), target());
+        if (replacing) fs::copy(oldRef(), target());
     }
     void ExpectMarkedReplacementCompletes(const Files& newFiles) {
         bool completed = false;
