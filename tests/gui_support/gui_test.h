@@ -1,6 +1,6 @@
 // What the window tests share: one application object on a private X
-// server, running the event loop for a while, and closing modal windows the
-// way a user would.
+// server, running the event loop for a while, and noting and closing modal
+// windows.
 #ifndef KODEXA_TESTS_GUI_SUPPORT_GUI_TEST_H
 #define KODEXA_TESTS_GUI_SUPPORT_GUI_TEST_H
 
