@@ -92,15 +92,6 @@ std::vector<Bytes> SplitInput(const uint8_t* data, size_t size, size_t pieces) {
     return out;
 }
 
-Bytes Joined(const std::vector<Bytes>& pieces) {
-    Bytes joined;
-    for (const Bytes& piece : pieces) {
-        if (&piece != &pieces.front()) joined.insert(joined.end(), kPieceSeparator, std::end(kPieceSeparator) - 1);
-        joined.insert(joined.end(), piece.begin(), piece.end());
-    }
-    return joined;
-}
-
 bool ImportChecked(const ImportRequest& request, ImportCounts& counts) {
     const std::string& target = request.targetDir;
     FailureOnlyReport report;

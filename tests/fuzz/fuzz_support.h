@@ -26,8 +26,6 @@ int FuzzCatalogue(const uint8_t* data, size_t size);
 int FuzzImporter(const uint8_t* data, size_t size);
 int FuzzMappedReads(const uint8_t* data, size_t size);
 int FuzzAlphaImporter(const uint8_t* data, size_t size);
-// The reads, seeks and changes appended to every file of the mapped reads' seeds.
-Bytes MappedSeedScript();
 
 // In one directory per process, removed at exit; in /dev/shm when there is
 // one, as every input is written to a file. The Bytes form answers the path.
@@ -46,9 +44,8 @@ bool IsClean(const std::string& path, bool asIndex);
 [[noreturn]] void Broken(const char* what, const char* file, int line);
 
 // An input cut into pieces at a separator that real files rarely hold, so
-// that the fuzzer can grow, shrink and swap the pieces; Joined puts them together.
+// that the fuzzer can grow, shrink and swap the pieces.
 std::vector<Bytes> SplitInput(const uint8_t* data, size_t size, size_t pieces);
-Bytes Joined(const std::vector<Bytes>& pieces);
 
 // A failed import must say why and leave nothing in the target directory; a
 // done one only files the checker finds sound. Answers whether it was done.
@@ -68,12 +65,6 @@ public:
 // Every title and term contains the empty text, so an empty search over the
 // catalogue in dir (its alphabetical index too, when there is one) gives them all.
 CountingSink SearchAll(const std::string& dir);
-
-// Real files to start the fuzzers from, written into dir/<target>/: store and
-// index files of several revisions and shapes, and what each source set
-// gives (see MakeSourceSetSeeds). The checker takes the store's and the
-// index's files. False when a file could not be made.
-bool MakeSeedFiles(const std::string& dir, const std::vector<std::string>& sourceSets);
 
 // A 16-byte key (a code text padded with zeros, then whatever a file holds)
 // ordered by all of its bytes, as the file checker orders key images, so
