@@ -9,10 +9,6 @@
 #include <fstream>
 #include <iterator>
 
-#include "catalogue/catalogue.h"
-#include "import/catalogue_writer.h"
-#include "import/facts_writer.h"
-
 namespace kodexa::fuzz {
 
 namespace fs = std::filesystem;
@@ -92,35 +88,9 @@ std::vector<Bytes> SplitInput(const uint8_t* data, size_t size, size_t pieces) {
     return out;
 }
 
-bool ImportChecked(const ImportRequest& request, ImportCounts& counts) {
-    const std::string& target = request.targetDir;
-    FailureOnlyReport report;
-    if (RunImport(request, report, &counts) != 0) {
-        FUZZ_REQUIRE(!report.message.empty(), "a failed import says nothing");
-        FUZZ_REQUIRE(!fs::exists(target) || fs::is_empty(target), "a failed import left files in the target directory");
-        return false;
-    }
-    std::vector<std::string> names = CatalogueFileList();
-    for (const std::string& name : OptionalCatalogueFileList())
-        if (fs::exists(target + "/" + name)) names.push_back(name);
-    for (const std::string& name : names)
-        FUZZ_REQUIRE(CheckStoreFile(target + "/" + name, IsIndexFileName(name)).IsSound(),
-                     "an import reported as done wrote a damaged file");
-    return true;
-}
-
 void CountingSink::AddTerm(const TermHit& hit) {
     ++terms;
     FUZZ_REQUIRE(!hit.term.empty(), "a stored term came back empty");
-}
-
-CountingSink SearchAll(const std::string& dir) {
-    CountingSink hits;
-    Catalogue catalogue(dir);
-    if (catalogue.Open(CatalogueFile::Codes, CatalogueAccess::Reading) != kNoError) return hits;
-    catalogue.OpenIfPresent(CatalogueFile::AlphaIndex);
-    catalogue.Search("", hits);
-    return hits;
 }
 
 }  // namespace kodexa::fuzz

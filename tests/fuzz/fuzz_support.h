@@ -6,14 +6,11 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 #include <string>
 #include <vector>
 
 #include "catalogue/catalogue_sink.h"
 #include "check/file_check.h"
-#include "import/importer.h"
-#include "index/index_key.h"
 
 namespace kodexa::fuzz {
 
@@ -47,10 +44,6 @@ bool IsClean(const std::string& path, bool asIndex);
 // that the fuzzer can grow, shrink and swap the pieces.
 std::vector<Bytes> SplitInput(const uint8_t* data, size_t size, size_t pieces);
 
-// A failed import must say why and leave nothing in the target directory; a
-// done one only files the checker finds sound. Answers whether it was done.
-bool ImportChecked(const ImportRequest& request, ImportCounts& counts);
-
 // Counts what a search or a tree fill gives; a term must never come back empty.
 class CountingSink : public SearchSink, public TreeSink {
 public:
@@ -61,27 +54,6 @@ public:
     }
     int64_t results = 0, items = 0;
     size_t terms = 0;
-};
-// Every title and term contains the empty text, so an empty search over the
-// catalogue in dir (its alphabetical index too, when there is one) gives them all.
-CountingSink SearchAll(const std::string& dir);
-
-// A 16-byte key (a code text padded with zeros, then whatever a file holds)
-// ordered by all of its bytes, as the file checker orders key images, so
-// that a tree the checker finds sound is one this key can walk.
-class FuzzKey : public IndexKey {
-public:
-    static constexpr int kSize = 16;
-    explicit FuzzKey(const std::string& code = "") : IndexKey(image), image{} {
-        std::memcpy(image, code.data(), code.size() < kSize ? code.size() : kSize);
-    }
-    std::string Image() const { return std::string(reinterpret_cast<const char*>(image), kSize); }
-    int KeySize() const override { return kSize; }
-    int IsEqual(const IndexKey& other) const override { return std::memcmp(image, other.KeyImage(), kSize) == 0; }
-    int IsGreater(const IndexKey& other) const override { return std::memcmp(image, other.KeyImage(), kSize) > 0; }
-
-private:
-    unsigned char image[kSize];
 };
 
 }  // namespace kodexa::fuzz

@@ -69,7 +69,6 @@ struct MappedReadCheck {
         FUZZ_REQUIRE(cut || mappedFailed == plainFailed, "a mapped seek answers otherwise than stdio's");
     }
 
-    // Another program writes count bytes at offset.
     void Write(size_t offset, size_t count, unsigned seed) {
         Bytes bytes(count);
         for (size_t i = 0; i < count; ++i) bytes[i] = static_cast<unsigned char>(seed * 31 + i * 7);

@@ -89,7 +89,6 @@ int FuzzStoreFile(const uint8_t* data, size_t size) {
     }
     FUZZ_REQUIRE(ReadFile(path) == input, "a read-only open changed the file");
 
-    // Unchanged, so the same file is opened read-write now.
     const bool wasSound = IsClean(path, false);
     int64_t growthAllowed = kLockedHeaderSize;
     std::vector<Placed> placed;
@@ -105,8 +104,6 @@ int FuzzStoreFile(const uint8_t* data, size_t size) {
     const Bytes image = ReadFile(path);
     FUZZ_REQUIRE(int64_t(image.size()) <= int64_t(size) + growthAllowed,
                  "the file grew by more than the objects allocated in it");
-    // Objects handed out lie inside the file and not twice; in a sound file
-    // they also keep their bytes and the file stays sound.
     for (size_t i = 0; i < placed.size(); ++i) {
         for (size_t j = i + 1; j < placed.size(); ++j)
             FUZZ_REQUIRE(placed[i].object != placed[j].object, "Allocate hands out one object twice");
