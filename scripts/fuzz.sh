@@ -31,6 +31,8 @@ if [ ${#targets[@]} -eq 0 ]; then
     for exe in "$build"/bin/fuzz_*; do targets+=("$(basename "$exe" | sed 's/^fuzz_//')"); done
 fi
 
+# The targets write every input to a file, so in memory when they can.
+if [ -d /dev/shm ] && [ -w /dev/shm ]; then export TMPDIR=/dev/shm; fi
 failed=()
 summary="$build/fuzz-summary.txt"
 : >"$summary"

@@ -1,7 +1,5 @@
 #include "tests/fuzz/fuzz_support.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -19,13 +17,9 @@ const char kPieceSeparator[] = "\n~~KODEXA~~\n";
 
 std::string scratchDir;  // made on first use, removed at exit
 
-}  // namespace
-
-std::string ScratchFile(const std::string& name) {
+std::string ScratchPath(const std::string& name) {
     if (scratchDir.empty()) {
-        std::error_code ignored;
-        const bool shm = fs::is_directory("/dev/shm", ignored) && access("/dev/shm", W_OK) == 0;
-        std::string pattern = (shm ? "/dev/shm" : fs::temp_directory_path().string()) + "/kodexa-fuzz-XXXXXX";
+        std::string pattern = fs::temp_directory_path().string() + "/kodexa-fuzz-XXXXXX";
         FUZZ_REQUIRE(mkdtemp(pattern.data()) != nullptr, "no scratch directory could be made");
         scratchDir = pattern;
         std::atexit([] {
@@ -36,25 +30,23 @@ std::string ScratchFile(const std::string& name) {
     return scratchDir + "/" + name;
 }
 
+}  // namespace
+
 std::string ScratchFile(const std::string& name, const Bytes& content) {
-    const std::string path = ScratchFile(name);
-    WriteFile(path, content);
+    const std::string path = ScratchPath(name);
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(content.data()), static_cast<std::streamsize>(content.size()));
+    out.close();
+    FUZZ_REQUIRE(out.good(), "the scratch file could not be written");
     return path;
 }
 
 std::string FreshScratchDir(const std::string& name, bool create) {
-    const std::string dir = ScratchFile(name);
+    const std::string dir = ScratchPath(name);
     std::error_code ignored;
     fs::remove_all(dir, ignored);
     if (create) fs::create_directory(dir, ignored);
     return dir;
-}
-
-void WriteFile(const std::string& path, const Bytes& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    out.close();
-    FUZZ_REQUIRE(out.good(), "the scratch file could not be written");
 }
 
 Bytes ReadFile(const std::string& path) {

@@ -24,13 +24,11 @@ int FuzzImporter(const uint8_t* data, size_t size);
 int FuzzMappedReads(const uint8_t* data, size_t size);
 int FuzzAlphaImporter(const uint8_t* data, size_t size);
 
-// In one directory per process, removed at exit; in /dev/shm when there is
-// one, as every input is written to a file. The Bytes form answers the path.
-std::string ScratchFile(const std::string& name);
+// Writes content to `name` in one directory per process (under TMPDIR),
+// removed at exit, and answers the path.
 std::string ScratchFile(const std::string& name, const Bytes& content);
 // Empties the scratch directory `name` (creating it when `create`) and answers its path.
 std::string FreshScratchDir(const std::string& name, bool create);
-void WriteFile(const std::string& path, const Bytes& bytes);
 Bytes ReadFile(const std::string& path);
 // Sound and without stray bytes: only such a file is promised to stay sound
 // through changes, since bytes outside every block can be read as a block
