@@ -23,9 +23,8 @@ int FuzzCatalogue(const uint8_t* data, size_t size) {
     }
     {
         Catalogue catalogue(dir);
-        catalogue.Open(CatalogueFile::Chapters, CatalogueAccess::Writing);
-        catalogue.Open(CatalogueFile::Groups, CatalogueAccess::Writing);
-        catalogue.Open(CatalogueFile::Codes, CatalogueAccess::Writing);
+        for (CatalogueFile file : {CatalogueFile::Chapters, CatalogueFile::Groups, CatalogueFile::Codes})
+            catalogue.Open(file, CatalogueAccess::Writing);
         // Every item and every hit comes from one index entry.
         const int64_t mostEntries = indexBytes / (kEntryLinkSize + 1) + 2;
         CountingSink tree;

@@ -1,7 +1,6 @@
-// Every fuzz target over the kept inputs (findings, and seeds: real files the
-// targets hold to their promises for sound files, and hand-picked damaged
-// ones) without libFuzzer, so every build replays them; a broken promise
-// aborts, a hang trips the watchdog.
+// Every fuzz target over the kept inputs (findings; seeds: sound real files
+// and hand-picked damaged ones) without libFuzzer, so every build replays
+// them; a broken promise aborts, a hang trips the watchdog.
 #include <gtest/gtest.h>
 
 #include <filesystem>
