@@ -80,13 +80,15 @@ TEST_F(Blocks, AbandonedListMarksButNeverLinks) {
     EXPECT_EQ(f.HeadOnDisk(), -1);
 }
 
-// Reusing a free block that lies across the end of the file would write
-// the remainder's header past it.
+// Reusing a free block that lies across the end of the file, or in the
+// header, would write the remainder's header past the end or over the header.
+// Offsets are from the block at 28; the last row moves the header's data start.
 TEST_F(Blocks, DamagedFreeBlockAbandonsTheList) {
     struct Case { const char* what; int offset; uint32_t value; int32_t countFree; } cases[] = {
         {"check word", 0, 0xFEFFu, -1},
         {"status in use", 8, 'N', 0},
         {"length past the end of the file", 4, 1000, 0},
+        {"lies before the data start", 8 - 28, 54, 0},
     };
     for (const Case& c : cases) {
         for (bool count : {false, true}) {

@@ -110,24 +110,6 @@ TEST(DamagedStore, FreeListCycleIsAbandonedAfterAFewReads) {
     EXPECT_EQ(ReadAllBytes(f.path).size(), 60u + 116u);
 }
 
-// A free block in the header (a list head of 4 whose "check word" is the
-// end of file) would have its remainder written over the signature.
-TEST(DamagedStore, FreeBlockInTheHeaderAbandonsTheList) {
-    StoreFixture f;
-    f.Make();
-    f.EditOnDisk([](const std::string& p) {
-        Bytes bytes = ReadAllBytes(p);
-        bytes.resize(kCheckWord, 0);
-        WriteAllBytes(p, bytes);
-        PatchLe32(p, 0, 4);           // free-list head
-        PatchLe32(p, 4, kCheckWord);  // end of file = check word of "block 4"
-        PatchLe32(p, 12, 'D');        // last block = its status
-    });
-    EXPECT_EQ(f.store.CountFree(nullptr, nullptr).Get(), 0);
-    EXPECT_EQ(f.store.Allocate(10, kFirstFit).Get(), int32_t(kCheckWord) + 16);
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(ReadAllBytes(f.path).data()) + 16, 7), "KVDBASE");
-}
-
 // Sizes and addresses at the edge of the 32-bit range: the sums used to
 // overflow before anything was checked.
 TEST(DamagedStore, AddressesAtTheEdgeOfTheRangeAreRefused) {
