@@ -5,7 +5,6 @@
 
 #include <string>
 
-#include "store/store_file.h"
 #include "tests/store/store_test_util.h"
 #include "tests/support/fault_injection.h"
 

@@ -3,7 +3,6 @@
 #include <string>
 
 #include "tests/store/store_test_util.h"
-#include "tests/support/fault_injection.h"
 
 namespace kodexa::test {
 namespace {
