@@ -119,6 +119,10 @@ TEST(DamagedStore, AddressesAtTheEdgeOfTheRangeAreRefused) {
         EXPECT_EQ(f.store.Undelete(at), 0);
         EXPECT_EQ(f.store.LastError(), kSyncError);
     }
+    std::string big = f.dir.File("big.kvd");
+    WriteAllBytes(big, {0});
+    ASSERT_EQ(truncate(big.c_str(), (off_t(1) << 32) + 44), 0);
+    EXPECT_EQ(StoreFile::FileSize(big.c_str()).Get(), INT32_MAX) << "not 44";
 }
 
 }  // namespace
