@@ -1,5 +1,5 @@
-// The object database: which files Open creates or keeps, the error state,
-// and how texts are stored.
+// The object database: which files Open creates or keeps, and how texts are
+// stored.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -58,19 +58,6 @@ TEST_F(Database, OpenKeepsWhatItFindsAndMakesTheRestAfresh) {
         if (!c.keys) { EXPECT_EQ(ReadAllBytes(index).size(), 640u); }
         if (!c.keepData) { EXPECT_EQ(ReadAllBytes(data).size(), 28u); }
     }
-}
-
-TEST_F(Database, MissingFilesAndIndexesAnswerNoDatabaseOpen) {
-    EXPECT_EQ(db.SetError(kChecksumError), kNoDatabaseOpen);
-    TestRecord orphan(&db);
-    EXPECT_EQ(orphan.Database(), nullptr);
-    EXPECT_EQ(orphan.ReadString(0), nullptr);
-    ASSERT_EQ(OpenDb(), kNoError);
-    for (int n : {1, -1, 255}) {
-        EXPECT_EQ(db.Index(n), nullptr) << n;
-        EXPECT_EQ(db.SetIndexError(kChecksumError, n), kNoDatabaseOpen) << n;
-    }
-    EXPECT_EQ(orphan.SetDatabase(&db), kNoError);
 }
 
 // A null text is kept as the one-byte text holding a zero byte; a stored

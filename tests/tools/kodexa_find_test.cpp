@@ -64,12 +64,8 @@ TEST(KodexaFindDamaged, TheFileIsNamedAndAPartIsNeverPassedOffAsTheWhole) {
         std::string err;  // after the damaged file's name
     } cases[] = {
         {"spoiled", "data3.dat", "--tree", 3, "Error reading the object\nA00-B99 - Infektionen\n", " could not be read"},
-        {"spoiled", "data3.dat", "Cholera", 3, "A00\tCholera\nA00.0\t", " could not be read"},
-        {"spoiled", "data3.dat", "--code A15", 3, "", " could not be read"},
         {"spoiled", "data3.dat", "--code A00.0", 0, "code: A00.0\n", ""},
-        {"cut", "data3.dat", "--code A00.0", 3, "code: A00.0\n", " could not be read"},
         {"cut", "data3.dat", "--info", 3, "edition: unknown\nchapters: 2\ngroups: 3\ncodes: 7\n", " could not be read"},
-        {"garbage", "data3.dat", "Cholera", 3, "", ": "},
         {"garbage", "data5.dat", "--code A15.0", 0, "code: A15.0\n", ": data5.ndx is missing"},
         {"a directory", "data3.dat", "--tree", 3, "", ": "},
     };
@@ -115,17 +111,13 @@ TEST(DefaultCatalogue, TheTreeWalkPlacesEveryCodeInsideItsGroupAndChapter) {
 }
 
 // The facts follow the code's fields as the codes file has them.
-TEST(DefaultCatalogue, CodeFactsAndTheEdition) {
-    const std::pair<const char*, const char*> cases[] = {
-        {"--code O80", "spareMark: X\nterminal: T\npara295: P\npara301: P\nsex: W\nsexReject: K\nageLow: j012\n"
-                       "ageHigh: j055\nageReject: K\nrare: N\ncontent: J\nifsgReport: N\nifsgLab: N\nedition: 2024\n"},
-        {"--info", "edition: ICD-10-GM 2024\nchapters: 22\ngroups: 243\ncodes: 16793\n"},
-    };
-    for (const auto& [args, part] : cases) {
-        ProgramRun run = RunProgram("kodexa-find", args);
-        EXPECT_EQ(run.exitCode, 0) << args << run.err;
-        EXPECT_TRUE(Has(run.out, part)) << args << "\n" << run.out;
-    }
+TEST(DefaultCatalogue, CodeFacts) {
+    ProgramRun run = RunProgram("kodexa-find", "--code O80");
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_TRUE(Has(run.out, "spareMark: X\nterminal: T\npara295: P\npara301: P\nsex: W\nsexReject: K\n"
+                             "ageLow: j012\nageHigh: j055\nageReject: K\nrare: N\ncontent: J\nifsgReport: N\n"
+                             "ifsgLab: N\nedition: 2024\n"))
+        << run.out;
 }
 
 // A long tree printed into a pipe that is read slowly while another program

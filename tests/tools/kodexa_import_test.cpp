@@ -3,6 +3,8 @@
 // Encodings, bad input and failed runs are tested on the importer itself.
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 #include "tests/tools/tool_run.h"
 
 namespace kodexa::test {
@@ -23,11 +25,8 @@ TEST(KodexaImport, UsageAndMissingFiles) {
         {"--help", 0, "Usage: kodexa-import [OPTIONS] SOURCE-DIR TARGET-DIR"},
         {"--version", 0, "kodexa-import 1.0\n"},
         {"", 2, "Try 'kodexa-import --help'."},
-        {kMini + " a " + target.Path(), 2, "Try 'kodexa-import --help'."},
         {"--bogus " + kMini + " " + target.Path(), 2, "Try 'kodexa-import --help'."},
         {files + kMini + "/absent.txt " + target.Path(), 1, kMini + "/absent.txt: cannot open: No such file"},
-        {files + kMini + " " + target.Path(), 1, kMini + ": not a regular file"},
-        {target.Path() + " " + target.Path(), 1, "no chapters file"},
     };
     for (const auto& [args, exitCode, text] : cases) {
         ProgramRun run = Import(args);
@@ -46,9 +45,9 @@ TEST(KodexaImport, TheNextRunFinishesAReplacementCutShort) {
     fs::create_directory(staging);
     for (size_t i = 0; i < kCatalogue.size(); ++i) {
         fs::copy_file(newCatalogue.File(kCatalogue[i]), (i < 3 ? target.Path() : staging) + "/" + kCatalogue[i]);
-        if (i >= 3) WriteText(target.File(kCatalogue[i]), "old");
+        if (i >= 3) WriteAllBytes(target.File(kCatalogue[i]), {'o', 'l', 'd'});
     }
-    WriteText(target.File(".kodexa-import-pending"), ".kodexa-import-Ab12Cd\n");
+    std::ofstream(target.File(".kodexa-import-pending")) << ".kodexa-import-Ab12Cd\n";
     // Without --force the run refuses before it touches anything; with it,
     // it finishes the moves first and then replaces the catalogue.
     const auto cutShort = Snapshot(target.Path());
