@@ -13,6 +13,8 @@ namespace {
 
 ProgramRun RunChecker(const std::string& args) { return RunProgram("kodexa-check", args); }
 
+constexpr long kTree = 28;  // the tree header; block headers hold length +4, status +8
+
 struct IndexPath {
     TempDir dir;
     std::string index = dir.File("codes.ndx");
@@ -20,7 +22,6 @@ struct IndexPath {
 class Checker : public ::testing::Test, public IndexPath, public TwoLevelIndex {
 public:
     Checker() : TwoLevelIndex(index) {}
-    static constexpr long kTree = 28;  // the tree header; block headers hold length +4, status +8
 };
 
 // Exit status 0 also says that the header's counts match the tree. A tree
@@ -37,53 +38,42 @@ TEST_F(Checker, SoundFilesPassWithTheirFigures) {
     EXPECT_FALSE(Has(RunChecker(renamed).out, "b-tree"));
 }
 
-struct Damage {
-    const char* name;
-    std::function<void(Checker&)> apply;
-    const char* expected;  // part of a problem line
-};
-
-void PrintTo(const Damage& d, std::ostream* os) { *os << d.name; }
-
-class CheckerDamage : public Checker, public ::testing::WithParamInterface<Damage> {};
-
-// The file is damaged in one way only; the checker must name the damage
-// with exit status 1, and the file must stay as it was.
-TEST_P(CheckerDamage, IsNamedAndMakesTheProgramExitWithOne) {
-    GetParam().apply(*this);
-    std::vector<unsigned char> before = ReadAllBytes(index);
-    ProgramRun run = RunChecker(index);
-    EXPECT_EQ(run.exitCode, 1) << run.out;
-    EXPECT_TRUE(Has(run.out, GetParam().expected)) << run.out;
-    EXPECT_TRUE(Has(run.out, "result: damaged"));
-    EXPECT_EQ(ReadAllBytes(index), before) << "the checker wrote to the file";
+// The sound file damaged in one way at a time, one way for each place the
+// checker comes upon damage: the store header, the block scan, the free
+// list, the tree header, finding, reading and reaching a node, the leaves'
+// depth, the keys' order, and the header's counts. The checker must name
+// the damage with exit status 1, and the file must stay as it was.
+TEST_F(Checker, DamageIsNamedAndMakesTheProgramExitWithOne) {
+    const std::vector<unsigned char> sound = ReadAllBytes(index);
+    const std::pair<std::function<void()>, const char*> damages[] = {
+        {[&] { PatchLe32(index, left, -1); }, "claims -1 entries"},
+        {[&] { PatchLe32(index, left + 4, root); }, "deeper than the height allows"},
+        {[&] { PatchLe32(index, root + 4, root), PatchLe32(index, kTree + 16, 1 << 30); },
+         "height 1073741824 lies outside"},
+        {[&] { PatchLe32(index, root + 4, right); }, "reachable twice"},
+        {[&] { PatchBytes(index, Entry(left, 0) + 4, {'K', '9'}); }, "does not sort"},
+        {[&] { PatchLe32(index, kTree + 8, 41); }, "header counts 41 keys"},
+        {[&] { PatchLe32(index, kTree + 16, 3); }, "not at height - 1 = 2"},
+        {[&] { PatchLe32(index, Entry(left, 3), right); }, "has a link in entry 3"},
+        {[&] { PatchLe32(index, right - 16 + 8, 'R'); }, "lies in a block that is free"},
+        {[&] { PatchLe32(index, kTree + 4, 0); }, "make no usable node"},
+        {[&] { std::filesystem::resize_file(index, sound.size() - 99); }, "shorter than its end of file"},
+        {[&] { PatchLe32(index, 0, 31); }, "which is not a block"},
+        {[&] { PatchLe32(index, right - 16 + 4, 5000); }, "runs past the end of the file"},
+        {[&] { WriteAllBytes(index, std::vector<unsigned char>(64, 'x')); }, "not a store file"},
+    };
+    for (const auto& [apply, expected] : damages) {
+        SCOPED_TRACE(expected);
+        WriteAllBytes(index, sound);
+        apply();
+        std::vector<unsigned char> before = ReadAllBytes(index);
+        ProgramRun run = RunChecker(index);
+        EXPECT_EQ(run.exitCode, 1) << run.out;
+        EXPECT_TRUE(Has(run.out, expected)) << run.out;
+        EXPECT_TRUE(Has(run.out, "result: damaged"));
+        EXPECT_EQ(ReadAllBytes(index), before) << "the checker wrote to the file";
+    }
 }
-
-// One row for each way the checker comes upon damage: the store header, the
-// block scan, the free list, the tree header, finding, reading and reaching
-// a node, the leaves' depth, the keys' order, and the header's counts.
-using C = Checker;
-const Damage kDamages[] = {
-    {"NegativeEntryCount", [](C& c) { PatchLe32(c.index, c.left, -1); }, "claims -1 entries"},
-    {"LinkBackToRoot", [](C& c) { PatchLe32(c.index, c.left + 4, c.root); }, "deeper than the height allows"},
-    {"SelfLinkUnderHugeHeight",
-     [](C& c) { PatchLe32(c.index, c.root + 4, c.root), PatchLe32(c.index, C::kTree + 16, 1 << 30); },
-     "height 1073741824 lies outside"},
-    {"NodeReachedTwice", [](C& c) { PatchLe32(c.index, c.root + 4, c.right); }, "reachable twice"},
-    {"KeysOutOfOrder", [](C& c) { PatchBytes(c.index, C::Entry(c.left, 0) + 4, {'K', '9'}); }, "does not sort"},
-    {"KeyCountWrong", [](C& c) { PatchLe32(c.index, C::kTree + 8, 41); }, "header counts 41 keys"},
-    {"HeightWrong", [](C& c) { PatchLe32(c.index, C::kTree + 16, 3); }, "not at height - 1 = 2"},
-    {"LinkInLeaf", [](C& c) { PatchLe32(c.index, C::Entry(c.left, 3), c.right); }, "has a link in entry 3"},
-    {"NodeInFreeBlock", [](C& c) { PatchLe32(c.index, c.right - 16 + 8, 'R'); }, "lies in a block that is free"},
-    {"UnusableGeometry", [](C& c) { PatchLe32(c.index, C::kTree + 4, 0); }, "make no usable node"},
-    {"CutShort", [](C& c) { std::filesystem::resize_file(c.index, std::filesystem::file_size(c.index) - 99); },
-     "shorter than its end of file"},
-    {"FreeListIntoNowhere", [](C& c) { PatchLe32(c.index, 0, 31); }, "which is not a block"},
-    {"BlockRunsPastEnd", [](C& c) { PatchLe32(c.index, c.right - 16 + 4, 5000); }, "runs past the end of the file"},
-    {"NotAStoreFile", [](C& c) { WriteAllBytes(c.index, std::vector<unsigned char>(64, 'x')); }, "not a store file"},
-};
-INSTANTIATE_TEST_SUITE_P(Kinds, CheckerDamage, ::testing::ValuesIn(kDamages),
-                         [](const auto& info) { return std::string(info.param.name); });
 
 // Sparse, so it costs no disk space. Its size read through a 32-bit
 // position came out as the size of the sound file it begins with.

@@ -3,8 +3,6 @@
 // Encodings, bad input and failed runs are tested on the importer itself.
 #include <gtest/gtest.h>
 
-#include <fstream>
-
 #include "tests/tools/tool_run.h"
 
 namespace kodexa::test {
@@ -45,9 +43,9 @@ TEST(KodexaImport, TheNextRunFinishesAReplacementCutShort) {
     fs::create_directory(staging);
     for (size_t i = 0; i < kCatalogue.size(); ++i) {
         fs::copy_file(newCatalogue.File(kCatalogue[i]), (i < 3 ? target.Path() : staging) + "/" + kCatalogue[i]);
-        if (i >= 3) WriteAllBytes(target.File(kCatalogue[i]), {'o', 'l', 'd'});
+        if (i >= 3) WriteText(target.File(kCatalogue[i]), "old");
     }
-    std::ofstream(target.File(".kodexa-import-pending")) << ".kodexa-import-Ab12Cd\n";
+    WriteText(target.File(".kodexa-import-pending"), ".kodexa-import-Ab12Cd\n");
     // Without --force the run refuses before it touches anything; with it,
     // it finishes the moves first and then replaces the catalogue.
     const auto cutShort = Snapshot(target.Path());
