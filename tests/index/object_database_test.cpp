@@ -49,8 +49,6 @@ TEST_F(Database, OpenKeepsWhatItFindsAndMakesTheRestAfresh) {
         EXPECT_EQ(db.Slot(0)->created, c.created);
         EXPECT_EQ(db.Index(0)->Header().keyCount, c.keys);
         ASSERT_EQ(db.Close(), kNoError);
-        if (!c.keys) { EXPECT_EQ(ReadAllBytes(index).size(), 640u); }
-        if (!c.keepData) { EXPECT_EQ(ReadAllBytes(data).size(), 28u); }
     }
 }
 
