@@ -20,23 +20,21 @@ void EachChild(FXWindow* window, const Visit& visit) {
 }
 
 void Close(FXWindow* window, CloseBy how) {
-    FXEvent event{};
     if (how == CloseBy::ButtonFocusOut) {  // what the button tells its dialog when the window is deactivated
         FXWindow* button = nullptr;
         EachChild(window, [&](FXWindow* w) {
             if (button == nullptr && dynamic_cast<FXButton*>(w) != nullptr) button = w;
         });
-        event.type = SEL_FOCUSOUT;
-        button->handle(window, FXSEL(SEL_FOCUSOUT, 0), &event);
-    } else if (how == CloseBy::EnterKey || how == CloseBy::EscapeKey) {
-        event.code = how == CloseBy::EnterKey ? KEY_Return : KEY_Escape;
+        button->handle(window, FXSEL(SEL_FOCUSOUT, 0), nullptr);
+    } else if (how == CloseBy::EscapeKey) {
+        FXEvent event{};
+        event.code = KEY_Escape;
         for (FXSelector type : {SEL_KEYPRESS, SEL_KEYRELEASE}) {
             event.type = type;
             window->handle(window, FXSEL(type, 0), &event);
         }
     } else {
-        const FXSelector id = how == CloseBy::Accept ? FXDialogBox::ID_ACCEPT : FXDialogBox::ID_CANCEL;
-        window->handle(window, FXSEL(SEL_COMMAND, id), nullptr);
+        window->handle(window, FXSEL(SEL_COMMAND, FXDialogBox::ID_CANCEL), nullptr);
     }
 }
 

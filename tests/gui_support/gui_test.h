@@ -15,7 +15,6 @@ namespace kodexa::test {
 // The one FXApp of the test program, named like the program's own, with its
 // settings under a temporary HOME.
 FX::FXApp* TestApp();
-const std::string& TestHome();
 
 // Runs the event loop until done() or ms milliseconds passed; answers done().
 bool RunEventsUntil(const std::function<bool()>& done, int ms);
@@ -29,7 +28,7 @@ int StackingPosition(FX::FXWindow* w);
 // none of its own.
 std::vector<FX::FXColor> PixelsOf(FX::FXImage* image);
 
-enum class CloseBy { Accept, Cancel, ButtonFocusOut, EnterKey, EscapeKey };
+enum class CloseBy { Cancel, ButtonFocusOut, EscapeKey };
 
 struct ModalSeen {
     std::string title;

@@ -21,7 +21,6 @@ namespace kodexa::test {
 namespace {
 
 FXApp* theApp = nullptr;
-std::string home;
 
 // Answers the server's process, or -1 when none was started.
 pid_t StartXServer() {
@@ -48,7 +47,6 @@ pid_t StartXServer() {
 }  // namespace
 
 FXApp* TestApp() { return theApp; }
-const std::string& TestHome() { return home; }
 
 }  // namespace kodexa::test
 
@@ -59,7 +57,6 @@ int main(int argc, char** argv) {
     int result = 1;
     {
         kodexa::test::TempDir homeDir;
-        kodexa::test::home = homeDir.Path();
         setenv("HOME", homeDir.Path().c_str(), 1);
         static char name[] = "kodexa_window_tests";
         static char* appArgv[] = {name, nullptr};

@@ -1,24 +1,12 @@
 // The search page: what a search lists, the line for no hits, the column
-// widths, and that old results' data does not pile up.
-#include <fxkeys.h>
-
+// widths, that old results' data does not pile up, and the term lines of the
+// alphabetical index with what each copy command takes from them.
 #include "tests/ui/window_test_util.h"
 
 using namespace FX;
 
 namespace kodexa::test {
 namespace {
-
-// A result line: its text, the code and kind of its data, its two icons.
-std::string Line(Kodexa& window, FXint i) {
-    FXIconList* list = Probe(window).resultList();
-    const auto* data = static_cast<const ItemData*>(list->getItemData(i));
-    std::string line = std::string(list->getItemText(i).text()) + " |";
-    line += data != nullptr ? " " + std::string(data->code.text()) + " " + std::to_string(data->kind) : " -";
-    for (FXIcon* icon : {list->getItemBigIcon(i), list->getItemMiniIcon(i)})
-        line += icon == Probe(window).codeIcon() ? " page" : icon != nullptr ? " ?" : " -";
-    return line;
-}
 
 TEST_F(WindowTest, SearchListsCodeAndTitleWithIconAndDataInColumnsFittingTheFrame) {
     const struct { const char* text; std::vector<std::string> lines; } cases[] = {
@@ -34,65 +22,33 @@ TEST_F(WindowTest, SearchListsCodeAndTitleWithIconAndDataInColumnsFittingTheFram
         list->setHeaderSize(1, 5);
         Search(c.text);
         std::vector<std::string> lines;
-        for (FXint i = 0; i < list->getNumItems(); ++i) lines.push_back(Line(*window, i));
+        for (FXint i = 0; i < list->getNumItems(); ++i) {
+            const auto* data = static_cast<const ItemData*>(list->getItemData(i));
+            std::string line = std::string(list->getItemText(i).text()) + " | ";
+            line += data != nullptr ? std::string(data->code.text()) + " " + std::to_string(data->kind) : "-";
+            for (FXIcon* icon : {list->getItemBigIcon(i), list->getItemMiniIcon(i)})
+                line += icon == Probe(*window).codeIcon() ? " page" : icon != nullptr ? " ?" : " -";
+            lines.push_back(line);
+        }
         EXPECT_EQ(lines, c.lines);
         EXPECT_EQ(list->getHeaderSize(0), 80);
         EXPECT_EQ(list->getHeaderSize(1), list->getWidth() - 80);
     }
-    // A wider window gives a wider title column at the next search.
+    // At the default size the whole button label shows. A wider window gives
+    // a wider title column at the next search; a list too low for its lines
+    // gets the vertical scroll bar, and the column leaves room for it.
+    FXButton* button = Probe(*window).searchButton();
+    EXPECT_GE(button->getWidth(), button->getDefaultWidth());
     const FXint narrow = list->getHeaderSize(1);
-    window->resize(800, 400);
+    window->resize(800, 150);
     RunEventsFor(30);
-    Search("cholera");
+    Search("");
+    RunEventsFor(30);
     EXPECT_GT(list->getHeaderSize(1), narrow);
-    EXPECT_EQ(list->getHeaderSize(1), list->getWidth() - 80);
+    EXPECT_TRUE(list->verticalScrollBar()->shown());
+    EXPECT_FALSE(list->horizontalScrollBar()->shown());
+    EXPECT_EQ(list->getHeaderSize(1), list->getWidth() - 80 - list->verticalScrollBar()->getWidth());
 }
-
-// Where the keys go: the end of a window's focus chain.
-FXWindow* FocusOf(FXWindow* window) {
-    while (window->getFocus() != nullptr) window = window->getFocus();
-    return window;
-}
-
-void Key(FXWindow* window, FXuint code, FXuint state = 0, const char* text = "") {
-    FXEvent event{};
-    event.code = code;
-    event.state = state;
-    event.text = text;
-    for (FXSelector type : {SEL_KEYPRESS, SEL_KEYRELEASE}) {
-        event.type = type;
-        window->handle(window, FXSEL(type, 0), &event);
-    }
-}
-
-// Alt+S or a click on the tab opens the page with the keys in the search
-// field: typing and Enter search straight away.
-TEST_F(WindowTest, OpeningTheSearchPageLetsTheUserTypeASearchAtOnce) {
-    enum How { kAltS, kTabClick };
-    for (How how : {kAltS, kTabClick}) {
-        SCOPED_TRACE(how);
-        MakeCurrent(kChapter);
-        Probe(*window).tree()->setFocus();
-        if (how == kAltS) {
-            Key(window.get(), KEY_s, ALTMASK);
-        } else {
-            FXTabItem* tab = static_cast<FXTabItem*>(Probe(*window).tabbook()->childAtIndex(2));
-            FXEvent press{};
-            press.type = SEL_LEFTBUTTONPRESS;
-            press.code = LEFTBUTTON;
-            tab->handle(tab, FXSEL(SEL_LEFTBUTTONPRESS, 0), &press);
-        }
-        RunEventsFor(30);
-        EXPECT_EQ(Probe(*window).tabbook()->getCurrent(), 1);
-        EXPECT_EQ(FocusOf(window.get()), Probe(*window).searchField());
-        Probe(*window).searchField()->setText("");
-        for (const char* letter : {"c", "h", "o", "l", "e", "r", "a"})
-            Key(window.get(), KEY_a + (*letter - 'a'), 0, letter);
-        Key(window.get(), KEY_Return);
-        EXPECT_EQ(Probe(*window).resultList()->getNumItems(), 3);
-    }
-}
-
 
 TEST_F(WindowTest, OldResultsDataIsFreedAndTheTreesStays) {
     Search("");
@@ -109,23 +65,50 @@ TEST_F(WindowTest, OldResultsDataIsFreedAndTheTreesStays) {
     EXPECT_EQ(ItemDataCount(), afterOne - 7);
 }
 
-// The default catalogue of the build, copied so that no test depends on the
-class DefaultCatalogue : public ShippedCatalogueTest {};
-
-// At the default size the whole button label shows, and neither a few
-// results nor every code brings a horizontal scroll bar.
-TEST_F(DefaultCatalogue, AtTheDefaultSizeTheButtonAndTheColumnsFit) {
-    FXButton* button = Probe(*window).searchButton();
-    FXIconList* list = Probe(*window).resultList();
-    for (const char* text : {"cholera", ""}) {
-        SCOPED_TRACE(text);
-        Search(text);
-        RunEventsFor(50);
-        EXPECT_GE(button->getWidth(), button->getDefaultWidth());
-        EXPECT_FALSE(list->horizontalScrollBar()->shown());
-        EXPECT_GT(list->getHeaderSize(1), 300);
+// The window on a catalogue with the alphabetical index.
+class AlphaWindow : public WindowTest {
+protected:
+    void SetUp() override {
+        WriteSampleCatalogue(dir.Path());
+        WriteAlphaIndex(dir.Path());
+        window = OpenWindow(dir.Path());
     }
-    EXPECT_TRUE(list->verticalScrollBar()->shown());
+};
+
+TEST_F(AlphaWindow, TermLinesFollowTheTitlesAndCopyTheirCodesAndTheTitleOfTheFirst) {
+    FXIconList* list = Probe(*window).resultList();
+    ASSERT_EQ(Search("tuberkulose"), 4);
+    EXPECT_STREQ(list->getItemText(3).text(), "A15.0+ C00*\tLippentuberkulose");
+    EXPECT_EQ(list->getItemMiniIcon(3), Probe(*window).codeIcon());
+    // The codes of a term may be wider than any code; the column widens.
+    EXPECT_GT(list->getHeaderSize(0), list->getFont()->getTextWidth("A15.0+ C00*"));
+    ASSERT_EQ(Search("vibrionen"), 1);
+    EXPECT_STREQ(list->getItemText(0).text(), "\tVibrionen - s. Cholera");
+    EXPECT_EQ(list->getItemMiniIcon(0), static_cast<FXIcon*>(nullptr));
+
+    const FXSelector code = Kodexa::ID_COPY_CODE, text = Kodexa::ID_COPY_TEXT, both = Kodexa::ID_COPY_BOTH;
+    const struct {
+        const char* search;
+        FXSelector command;
+        const char* expected;  // null: the clipboard keeps what it had
+    } cases[] = {
+        {"asiatica", code, "A00.9"},
+        {"asiatica", text, kA009Title},
+        {"asiatica", both, kA009},
+        {"lippentuberkulose", code, "A15.0+ C00*"},
+        {"lippentuberkulose", both, "A15.0+ C00* - Lungentuberkulose"},
+        {"vibrionen", code, nullptr},
+        {"vibrionen", text, nullptr},
+        {"vibrionen", both, nullptr},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.search) + " " + std::to_string(c.command - code));
+        Mark();
+        Search(c.search);
+        list->setCurrentItem(0);
+        Command(c.command);
+        EXPECT_EQ(Clip(), c.expected != nullptr ? c.expected : "marker");
+    }
 }
 
 }  // namespace

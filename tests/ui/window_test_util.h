@@ -5,11 +5,11 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "catalogue/alpha_terms.h"
 #include "index/object_database.h"
 #include "store/store_error.h"
 #include "tests/catalogue/catalogue_builder.h"
@@ -25,7 +25,6 @@ struct KodexaWindowProbe {
     const Kodexa& window;
     FX::FXTreeList* tree() const { return window.tree; }
     FX::FXIconList* resultList() const { return window.resultList; }
-    FX::FXHorizontalFrame* resultFrame() const { return window.resultFrame; }
     FX::FXTabBook* tabbook() const { return window.tabbook; }
     FX::FXTextField* searchField() const { return window.searchField; }
     FX::FXButton* searchButton() const { return window.searchButton; }
@@ -46,35 +45,38 @@ const char kChapter[] = "A00-B99 - Infektionen";
 const char kA009[] = "A00.9 - Cholera, nicht n\xc3\xa4her bezeichnet";
 const char kA009Title[] = "Cholera, nicht n\xc3\xa4her bezeichnet";
 
-// Notes how each database file pair is opened.
-class TestCatalogue : public Catalogue {
-public:
+// Notes how each database file pair is opened: 1 read-write, 0 read-only.
+struct TestCatalogue : Catalogue {
     TestCatalogue(const std::string& dir, std::vector<int>& openModes) : Catalogue(dir), openModes(openModes) {}
-
-protected:
     int OpenDatabase(ObjectDatabase& db, CatalogueFile which, bool readWrite) override {
         openModes.push_back(readWrite ? 1 : 0);
         return Catalogue::OpenDatabase(db, which, readWrite);
     }
-
-private:
     std::vector<int>& openModes;
 };
 
-class TestKodexa : public Kodexa {
-public:
+struct TestKodexa : Kodexa {
     explicit TestKodexa(const std::string& dir) : Kodexa(TestApp()), dir(dir) {}
     std::string programDirectory() const override { return dir + "/"; }
-    std::vector<int> openModes;  // readWrite of every open, in order
-
-protected:
     std::unique_ptr<Catalogue> makeCatalogue(const std::string& d) const override {
         return std::make_unique<TestCatalogue>(d, const_cast<TestKodexa*>(this)->openModes);
     }
-
-private:
     std::string dir;
+    std::vector<int> openModes;  // of every open, in order
 };
+
+// The alphabetical index beside the sample: a term for a code, one with two
+// codes, a cross-reference.
+inline void WriteAlphaIndex(const std::string& dir) {
+    Catalogue catalogue(dir);
+    ASSERT_EQ(catalogue.Open(CatalogueFile::AlphaIndex, CatalogueAccess::Writing), kNoError);
+    AlphaBlockRecord block(&catalogue.Database(CatalogueFile::AlphaIndex));
+    block.name = AlphaBlockName(1);
+    block.terms = PackTerms({{'1', "A00.9", "", "", "", "Cholera asiatica"},
+                             {'2', "A15.0+", "C00*", "", "", "Lippentuberkulose"},
+                             {'0', "", "", "", "", "Vibrionen - s. Cholera"}});
+    ASSERT_EQ(block.Write(), kNoError);
+}
 
 // A created and shown window on the catalogue in dir; its lines about the
 // files it opens are kept out of the test's output.
@@ -95,6 +97,18 @@ inline FX::FXTreeItem* FindItem(FX::FXTreeItem* item, const std::string& label) 
     return nullptr;
 }
 
+// A key pressed and released on window.
+inline void Key(FX::FXWindow* window, FX::FXuint code, FX::FXuint state = 0, const char* text = "") {
+    FX::FXEvent event{};
+    event.code = code;
+    event.state = state;
+    event.text = text;
+    for (FX::FXSelector type : {FX::SEL_KEYPRESS, FX::SEL_KEYRELEASE}) {
+        event.type = type;
+        window->handle(window, FXSEL(type, 0), &event);
+    }
+}
+
 // The window on the sample catalogue.
 class WindowTest : public testing::Test {
 protected:
@@ -110,10 +124,12 @@ protected:
         ASSERT_TRUE(item != nullptr || label == nullptr) << label;
         Probe(*window).tree()->setCurrentItem(item);
     }
-    void Search(const char* text) {
+    // Answers the number of lines listed.
+    FX::FXint Search(const char* text) {
         Probe(*window).tabbook()->setCurrent(1);
         Probe(*window).searchField()->setText(text);
         window->handle(Probe(*window).searchField(), FXSEL(FX::SEL_COMMAND, Kodexa::ID_SEARCH_FIELD), nullptr);
+        return Probe(*window).resultList()->getNumItems();
     }
     // Something known on the clipboard, to see that a command leaves it.
     void Mark() {
@@ -121,27 +137,15 @@ protected:
         window->copyCode(&marker);
     }
     std::string Clip() const { return Probe(*window).clipText() != nullptr ? Probe(*window).clipText() : "<none>"; }
+    // What Copy Text takes from the catalogue for code.
+    std::string TitleOf(const char* code) {
+        ItemData data(1, code);
+        window->copyText(&data);
+        return Clip();
+    }
 
     TempDir dir;
     std::unique_ptr<TestKodexa> window;
-};
-
-// The window on a copy of the catalogue the build imports, facts included.
-class ShippedCatalogueTest : public WindowTest {
-protected:
-    void SetUp() override {
-#ifdef KODEXA_DEFAULT_CATALOGUE_DIR
-        for (const char* name : {"data1.dat", "data1.ndx", "data2.dat", "data2.ndx", "data3.dat", "data3.ndx",
-                                 "data5.dat", "data5.ndx"}) {
-            std::ifstream from(std::string(KODEXA_DEFAULT_CATALOGUE_DIR) + "/" + name, std::ios::binary);
-            if (!from) GTEST_SKIP() << "no default catalogue built";
-            std::ofstream(dir.File(name), std::ios::binary) << from.rdbuf();
-        }
-        window = OpenWindow(dir.Path());
-#else
-        GTEST_SKIP() << "no default catalogue built";
-#endif
-    }
 };
 
 }  // namespace kodexa::test
