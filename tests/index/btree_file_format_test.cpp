@@ -1,6 +1,5 @@
-// The bytes an index file holds, the order and entry size a file opened
-// brings with it, and how the header on disk and the one in memory are kept
-// in step.
+// The bytes an index file holds, and how the header on disk and the one in
+// memory are kept in step.
 #include <gtest/gtest.h>
 
 #include "index/object_database.h"
@@ -23,25 +22,6 @@ TEST(IndexFileFormat, FreshCatalogueIndexFileIsHeaderTreeHeaderAndOneEmptyNode) 
     expected.resize(640, 0);  // the node: count 0, child 0 = 0, then untouched space
     EXPECT_EQ(ReadAllBytes(dir.File("d.ndx")), expected);
     EXPECT_EQ(ReadAllBytes(dir.File("d.dat")).size(), 28u);
-}
-
-TEST(IndexFileFormat, HeaderOnDiskGovernsOnOpen) {
-    TempDir dir;
-    std::string path = dir.File("i.ndx");
-    ASSERT_EQ(NewIndexFile(path, 29)->Close(), kNoError);
-    // Constructed for order 7 and a 32-byte entry, yet the file says 29 and 20.
-    struct WideKey : CodeKey {
-        int KeySize() const override { return 28; }
-    };
-    BtreeIndex tree(WideKey(), 7, -1);
-    EXPECT_EQ(tree.Header().entrySize, 32);
-    ASSERT_EQ(tree.OpenFile(path.c_str(), 1), kNoError);
-    EXPECT_EQ(tree.Header().order, 29);
-    EXPECT_EQ(tree.Header().entrySize, 20);
-    for (int i = 0; i < 28; ++i) ASSERT_EQ(InsertCode(tree, Numbered(i)), 1);
-    EXPECT_EQ(tree.Header().height, 1) << "an order-7 tree would have split";
-    ASSERT_EQ(InsertCode(tree, Numbered(28)), 1);
-    EXPECT_EQ(tree.Header().height, 2);
 }
 
 // SyncHeader answers the number of the last field that differs from disk.

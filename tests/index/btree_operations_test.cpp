@@ -1,5 +1,5 @@
-// Splits of a full order-29 leaf, and trees without a file. Long
-// mixed runs of every operation are in btree_random_test.cpp.
+// Splits of a full order-29 leaf, and a tree without its file. Long mixed
+// runs of every operation are in btree_random_test.cpp.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -9,69 +9,59 @@
 namespace kodexa::test {
 namespace {
 
-struct SplitCase {
-    int position;  // where the 29th key falls in the full leaf
-    int leftCount, rightCount;
-    bool newKeyGoesUp;
-};
+// 28 keys K001, K003, ..., K055 fill an order-29 leaf; the key K(2p) lands at
+// position p. Positions below 13 send the old key 13 up, 13 and 14 the new
+// key, higher ones the old key 14.
+TEST(OrderTwentyNineSplit, FullLeafSplitsAsTheTableSays) {
+    const struct {
+        int position, leftCount, rightCount;
+        bool newKeyGoesUp;
+    } cases[] = {{0, 14, 14, false}, {12, 14, 14, false}, {13, 13, 15, true},
+                 {14, 14, 14, true}, {15, 14, 14, false}, {28, 14, 14, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.position);
+        TempDir dir;
+        auto tree = NewIndexFile(dir.File("split.ndx"), 29);
+        std::vector<std::string> old;
+        for (int i = 0; i < 28; ++i) {
+            old.push_back(Numbered(2 * i + 1));
+            ASSERT_EQ(InsertCode(*tree, old.back()), 1);
+        }
+        std::string added = Numbered(2 * c.position);
+        CodeKey key(added), scratch, separator;
+        ASSERT_EQ(tree->Insert(key, scratch, 1), 1);
+        EXPECT_EQ(tree->Header().nodeCount, 3);
 
-void PrintTo(const SplitCase& c, std::ostream* os) { *os << "position " << c.position; }
-
-class OrderTwentyNineSplit : public ::testing::TestWithParam<SplitCase> {};
-
-// 28 keys K001, K003, ..., K055; the key K(2p) lands at position p.
-TEST_P(OrderTwentyNineSplit, FullLeafSplitsAsTheTableSays) {
-    const SplitCase c = GetParam();
-    TempDir dir;
-    auto tree = NewIndexFile(dir.File("split.ndx"), 29);
-    std::vector<std::string> old;
-    for (int i = 0; i < 28; ++i) {
-        old.push_back(Numbered(2 * i + 1));
-        ASSERT_EQ(InsertCode(*tree, old.back()), 1);
+        NodeGeometry g = NodeGeometry::Of(tree->Header());
+        BtreeNode root(g), left(g), right(g);
+        ASSERT_EQ(root.Read(*tree->File(), tree->Header().root), kNoError);
+        ASSERT_EQ(left.Read(*tree->File(), root.Child(-1)), kNoError);
+        ASSERT_EQ(right.Read(*tree->File(), root.Child(0)), kNoError);
+        EXPECT_EQ(std::make_tuple(root.Count(), left.Count(), right.Count()),
+                  std::make_tuple(1, c.leftCount, c.rightCount));
+        root.Load(0, separator);
+        EXPECT_EQ(separator.Code(), c.newKeyGoesUp ? added : old[c.position < 13 ? 13 : 14]);
+        // The key object comes back holding the separator that went up.
+        EXPECT_EQ(key.Code(), separator.Code());
+        EXPECT_EQ(key.address, root.Child(0));
+        old.insert(std::lower_bound(old.begin(), old.end(), added), added);
+        EXPECT_EQ(Walk(*tree), old);
     }
-    std::string added = Numbered(2 * c.position);
-    CodeKey key(added), scratch;
-    ASSERT_EQ(tree->Insert(key, scratch, 1), 1);
-    EXPECT_EQ(tree->Header().nodeCount, 3);
-
-    NodeGeometry g = NodeGeometry::Of(tree->Header());
-    BtreeNode root(g), left(g), right(g);
-    ASSERT_EQ(root.Read(*tree->File(), tree->Header().root), kNoError);
-    ASSERT_EQ(left.Read(*tree->File(), root.Child(-1)), kNoError);
-    ASSERT_EQ(right.Read(*tree->File(), root.Child(0)), kNoError);
-    EXPECT_EQ(left.Count(), c.leftCount);
-    EXPECT_EQ(right.Count(), c.rightCount);
-    std::string separator = c.newKeyGoesUp ? added : old[c.position < 13 ? 13 : 14];
-    EXPECT_EQ(NodeCodes(root), std::vector<std::string>{separator});
-    // The key object comes back holding the separator that went up.
-    EXPECT_EQ(key.Code(), separator);
-    EXPECT_EQ(key.address, root.Child(0));
-    old.insert(std::lower_bound(old.begin(), old.end(), added), added);
-    EXPECT_EQ(Walk(*tree), old);
 }
 
-INSTANTIATE_TEST_SUITE_P(Positions, OrderTwentyNineSplit,
-                         ::testing::Values(SplitCase{0, 14, 14, false}, SplitCase{12, 14, 14, false},
-                                           SplitCase{13, 13, 15, true}, SplitCase{14, 14, 14, true},
-                                           SplitCase{15, 14, 14, false}, SplitCase{28, 14, 14, false}),
-                         [](const auto& info) { return "at" + std::to_string(info.param.position); });
-
-// No file, or a missing one: every operation answers 0 and no file is made.
-// A file that holds no usable tree is refused like a damaged header
+// A missing file: every operation answers 0 and no file is made. A file
+// that holds no usable tree is refused like a damaged header
 // (damaged_files_test.cpp).
 TEST(BtreeLifecycle, TreeWithoutAUsableFileFailsQuietly) {
     TempDir dir;
-    for (const char* file : {static_cast<const char*>(nullptr), "none.ndx"}) {
-        SCOPED_TRACE(file ? file : "unbound");
-        BtreeIndex tree(CodeKey(), 29, -1);
-        if (file) { EXPECT_EQ(tree.OpenFile(dir.File(file).c_str(), 1), kOpenError); }
-        CodeKey key("A"), scratch;
-        EXPECT_EQ(tree.Find(key, scratch, 1), 0);
-        EXPECT_EQ(tree.Insert(key, scratch, 1), 0);
-        if (file) { EXPECT_EQ(tree.File()->LastError(), kFileClosed); }
-        EXPECT_EQ(tree.Close(), kNoError);
-        EXPECT_EQ(tree.File(), nullptr);
-    }
+    BtreeIndex tree(CodeKey(), 29, -1);
+    EXPECT_EQ(tree.OpenFile(dir.File("none.ndx").c_str(), 1), kOpenError);
+    CodeKey key("A"), scratch;
+    EXPECT_EQ(tree.Find(key, scratch, 1), 0);
+    EXPECT_EQ(tree.Insert(key, scratch, 1), 0);
+    EXPECT_EQ(tree.File()->LastError(), kFileClosed);
+    EXPECT_EQ(tree.Close(), kNoError);
+    EXPECT_EQ(tree.File(), nullptr);
     EXPECT_TRUE(std::filesystem::is_empty(dir.Path()));
 }
 

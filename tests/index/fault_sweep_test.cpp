@@ -10,14 +10,6 @@
 namespace kodexa::test {
 namespace {
 
-std::vector<std::string> Expected() {
-    std::vector<std::string> codes;
-    for (int i = 0; i < 40; ++i)
-        if (i != 14) codes.push_back(Numbered(i));
-    codes.insert(codes.begin() + 2, "K001A");  // sorts after K001
-    return codes;
-}
-
 class BtreeFaultSweep : public ::testing::TestWithParam<FaultMode> {};
 
 TEST_P(BtreeFaultSweep, InsertAndRemoveReportEveryFault) {
@@ -39,7 +31,10 @@ TEST_P(BtreeFaultSweep, InsertAndRemoveReportEveryFault) {
         BtreeIndex tree(CodeKey(), 29, -1);
         ASSERT_EQ(tree.OpenFile(path.c_str(), 0), kNoError) << "a fault left a file that does not open";
         if (!succeeded) return;
-        EXPECT_EQ(Walk(tree), Expected());
+        std::vector<std::string> expected = {"K000", "K001", "K001A"};  // K014 went, K001A sorts after K001
+        for (int i = 2; i < 40; ++i)
+            if (i != 14) expected.push_back(Numbered(i));
+        EXPECT_EQ(Walk(tree), expected);
         tree.Close();
         EXPECT_TRUE(CheckStoreFile(path, true).IsSound());
     };
