@@ -49,13 +49,6 @@ protected:
     std::string printed;
 };
 
-TEST_F(TreeWalk, EmptyCatalogueShowsOneEmptyChapterWithOneEmptyGroup) {
-    WriteCatalogue(dir.Path(), {}, {}, {});
-    EXPECT_TRUE(Fill());
-    EXPECT_EQ(tree.Outline(), " - \n   - \n");
-    EXPECT_EQ(printed, "");
-}
-
 // The branch mark decides icon and kind: only 'N' makes a branch.
 TEST_F(TreeWalk, ChaptersGroupsAndCodesNestByLevel) {
     WriteSampleCatalogue(dir.Path());

@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-
 namespace kodexa::test {
 namespace {
 
@@ -44,7 +43,6 @@ TEST(CodeFacts, EveryLayoutGivesTheSameFactsAndOddValuesAreRefused) {
          "codes.txt, line 7: field 20 (sex) must be one of 9, M, W, found \"X\""},
         {o80 + "W;K;j012;j125;K;N;J;N;N", false,
          "field 23 (upper age limit) must be 9999, t000 to t365 or j001 to j124"},
-        {o80 + "W;K;012;j055;K;N;J;N;N", false, "field 22 (lower age limit)"},
         {o80 + "W;K;j012;j055;K;N;J;N;", false, "field 28 (IfSG laboratory exclusion) must be one of J, N, found \"\""},
     };
     for (const auto& c : cases) {
