@@ -120,8 +120,6 @@ TEST_F(TreeWalk, OldEditionCodesWithoutThreeCharacterCodeStayInTheirGroup) {
                               "    X85 - Taetlicher Angriff mit Drogen\n    Y09.9 - Taetlicher Angriff\n");
 }
 
-// A failed read stops the walk with the items so far: none when the first
-// code fails, the first five when one fails mid-walk.
 TEST_F(TreeWalk, UnreadableCodeStopsTheWalkWithTheItemsSoFar) {
     for (const auto& [spoilt, itemsBefore] : {std::make_pair("A00", 0u), std::make_pair("A15", 5u)}) {
         TempDir fresh;

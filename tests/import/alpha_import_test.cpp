@@ -1,8 +1,5 @@
-// The alphabetical index from its source file to the search: every kind of
-// line, the old layout, the faults the reader refuses, and what the optional
-// database does to the catalogue around it. (A damaged optional database is
-// told and left aside as the facts' tests show; the tools' tests search the
-// titles without half an index.)
+// The alphabetical index from its source file to the search. (A damaged
+// optional database is told and left aside as the facts' tests show.)
 #include <gtest/gtest.h>
 
 #include "catalogue/alpha_terms.h"
@@ -104,7 +101,7 @@ TEST(AlphaIndex, TheIndexLeavesTheOtherFilesAsTheyWereAndGoesWithAReplacementWit
     EXPECT_EQ(SearchIn(with.Path(), "asiatica", OptionalState::Absent), std::vector<std::string>{});
 }
 
-TEST(AlphaIndex, IndexFilesAreFoundBesideTheSourcesAndSeveralAreRefused) {
+TEST(AlphaIndex, AnIndexFileIsFoundBesideTheSources) {
     TempDir dir;
     for (const char* name : {"icd10gm2099syst_kapitel.txt", "icd10gm2099syst_gruppen.txt", "icd10gm2099syst_kodes.txt"})
         std::filesystem::copy_file(kMini + "/" + name, dir.File(name));
@@ -115,13 +112,6 @@ TEST(AlphaIndex, IndexFilesAreFoundBesideTheSourcesAndSeveralAreRefused) {
     FailureOnlyReport report;
     ASSERT_EQ(RunImport(request, report), 0) << report.message;
     EXPECT_EQ(Terms(request.targetDir).size(), 9u);
-
-    std::filesystem::copy_file(kSamples + "/icd10gmalpha2008.txt", dir.File("icd10gmalpha2008.txt"));
-    request.force = true;
-    EXPECT_EQ(RunImport(request, report), 1);
-    EXPECT_EQ(report.message, dir.Path() +
-                                  ": several alphabetical index files (ICD10GM2099ALPHA_EDVTXT_20990101.TXT, "
-                                  "icd10gmalpha2008.txt); name one with --alpha FILE");
 }
 
 // What each kind shows is pinned by the import above; a damaged line of a

@@ -26,8 +26,6 @@ SourceText TextOf(const std::string& line) {
     return text;
 }
 
-// Lines as the years' own files have them, and refused values named with
-// line and field.
 TEST(CodeFacts, EveryLayoutGivesTheSameFactsAndOddValuesAreRefused) {
     const std::string o80 = "3;T;X;15;O80;O80;O80;O80;Spontangeburt;Spontangeburt;;;P;P;1-089;2-067;UNDEF;UNDEF;243;";
     const struct { std::string line; bool read; const char* result; } cases[] = {

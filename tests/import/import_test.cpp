@@ -58,8 +58,6 @@ const struct BadInput {
     {kCodes, 0, "", "no codes in the file"},
 };
 
-// Every bad input is named with its file and line, and the catalogue the
-// target held stays byte for byte.
 TEST(Import, BadInputIsNamedWithFileAndLineAndNothingIsWritten) {
     TempDir target;
     ImportRequest request;
