@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds the fuzz targets with clang (libFuzzer, AddressSanitizer,
 # UndefinedBehaviorSanitizer) into build-fuzz/ and runs each for SECONDS
-# (default 300), starting from real files, with a time-out per input and a
-# memory limit. Inputs that crash, hang or blow up are left in
+# (default 300), starting from the real files kept in tests/fuzz/seeds/, with
+# a time-out per input and a memory limit; what the code under test prints to
+# stdout is dropped. Inputs that crash, hang or blow up are left in
 # build-fuzz/findings/<target>/; copy them to tests/fuzz/regressions/<target>/
 # once fixed. The corpus grows in build-fuzz/corpus/<target>/ from run to run.
 #   fuzz.sh [SECONDS] [TARGET...]     targets: store index check catalogue import mapped alpha (default all)
@@ -30,12 +31,8 @@ if [ ${#targets[@]} -eq 0 ]; then
     for exe in "$build"/bin/fuzz_*; do targets+=("$(basename "$exe" | sed 's/^fuzz_//')"); done
 fi
 
-seeds="$build/generated-seeds"
-rm -rf "$seeds"
-data="$KODEXA_ROOT/tests/import/data"
-"$build/bin/kodexa-fuzz-seeds" "$seeds" "$data/mini-utf8" "$data/mini-latin1" "$data/icd10gm2010-excerpt" \
-    "$KODEXA_ROOT/tests/data/alpha" >/dev/null
-
+# The targets write every input to a file, so in memory when they can.
+if [ -d /dev/shm ] && [ -w /dev/shm ]; then export TMPDIR=/dev/shm; fi
 failed=()
 summary="$build/fuzz-summary.txt"
 : >"$summary"
@@ -50,7 +47,7 @@ for target in "${targets[@]}"; do
     kinds=("$target")
     [ "$target" = check ] && kinds+=(store index)
     for kind in "${kinds[@]}"; do
-        for dir in "$seeds/$kind" "$KODEXA_ROOT/tests/fuzz/seeds/$kind" "$KODEXA_ROOT/tests/fuzz/regressions/$kind"; do
+        for dir in "$KODEXA_ROOT/tests/fuzz/seeds/$kind" "$KODEXA_ROOT/tests/fuzz/regressions/$kind"; do
             [ -d "$dir" ] && inputs+=("$dir")
         done
     done
@@ -62,7 +59,7 @@ for target in "${targets[@]}"; do
     status=0
     ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
         nice -n 10 "$exe" -max_total_time="$seconds" -timeout=1 -rss_limit_mb=512 \
-        -max_len=131072 "${parallel[@]}" -artifact_prefix="$findings/" -print_final_stats=1 "${inputs[@]}" >"$log" 2>&1 || status=$?
+        -max_len=131072 -close_fd_mask=1 "${parallel[@]}" -artifact_prefix="$findings/" -print_final_stats=1 "${inputs[@]}" >"$log" 2>&1 || status=$?
     line=$(grep -E '^#[0-9]+.*(DONE|pulse|NEW|REDUCE|INITED)' "$log" | tail -1 || true)
     execs=$(grep -E '^stat::number_of_executed_units' "$log" | awk '{s+=$2} END {print s+0}')
     cov=$(echo "$line" | grep -oE 'cov: [0-9]+' | awk '{print $2}')

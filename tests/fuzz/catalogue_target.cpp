@@ -2,44 +2,20 @@
 // opened read-write as the window does, filled into a tree, searched twice
 // and closed. Walks end within what the files hold; a catalogue the checker
 // finds sound without a warning is left byte for byte as it was.
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cstdio>
-
 #include "catalogue/catalogue.h"
 #include "import/catalogue_writer.h"
 #include "tests/fuzz/fuzz_support.h"
 
 namespace kodexa::fuzz {
 
-namespace {
-
-// Silences the diagnostics the tree filler writes for damaged files.
-struct QuietStdout {
-    int saved = -1;
-    QuietStdout() {
-        std::fflush(stdout);
-        saved = dup(STDOUT_FILENO);
-        if (int null = open("/dev/null", O_WRONLY); null >= 0) dup2(null, STDOUT_FILENO), close(null);
-    }
-    ~QuietStdout() {
-        std::fflush(stdout);
-        if (saved >= 0) dup2(saved, STDOUT_FILENO), close(saved);
-    }
-};
-
-}  // namespace
-
 int FuzzCatalogue(const uint8_t* data, size_t size) {
-    QuietStdout quiet;
     const std::string dir = FreshScratchDir("catalogue", true) + "/";
     const std::vector<std::string> names = CatalogueFileList();
     std::vector<Bytes> pieces = SplitInput(data, size, names.size());
     int64_t indexBytes = 0;
     bool sound = true;
     for (size_t i = 0; i < names.size(); ++i) {
-        WriteFile(dir + names[i], pieces[i]);
+        ScratchFile("catalogue/" + names[i], pieces[i]);
         if (IsIndexFileName(names[i])) indexBytes += int64_t(pieces[i].size());
         // Oddities the checker only warns of (a file longer than its header
         // says) are put right by a read-write open, as they always were.
@@ -47,9 +23,8 @@ int FuzzCatalogue(const uint8_t* data, size_t size) {
     }
     {
         Catalogue catalogue(dir);
-        catalogue.Open(CatalogueFile::Chapters, CatalogueAccess::Writing);
-        catalogue.Open(CatalogueFile::Groups, CatalogueAccess::Writing);
-        catalogue.Open(CatalogueFile::Codes, CatalogueAccess::Writing);
+        for (CatalogueFile file : {CatalogueFile::Chapters, CatalogueFile::Groups, CatalogueFile::Codes})
+            catalogue.Open(file, CatalogueAccess::Writing);
         // Every item and every hit comes from one index entry.
         const int64_t mostEntries = indexBytes / (kEntryLinkSize + 1) + 2;
         CountingSink tree;

@@ -1,17 +1,11 @@
 #include "tests/fuzz/fuzz_support.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-
-#include "catalogue/catalogue.h"
-#include "import/catalogue_writer.h"
-#include "import/facts_writer.h"
 
 namespace kodexa::fuzz {
 
@@ -23,13 +17,9 @@ const char kPieceSeparator[] = "\n~~KODEXA~~\n";
 
 std::string scratchDir;  // made on first use, removed at exit
 
-}  // namespace
-
-std::string ScratchFile(const std::string& name) {
+std::string ScratchPath(const std::string& name) {
     if (scratchDir.empty()) {
-        std::error_code ignored;
-        const bool shm = fs::is_directory("/dev/shm", ignored) && access("/dev/shm", W_OK) == 0;
-        std::string pattern = (shm ? "/dev/shm" : fs::temp_directory_path().string()) + "/kodexa-fuzz-XXXXXX";
+        std::string pattern = fs::temp_directory_path().string() + "/kodexa-fuzz-XXXXXX";
         FUZZ_REQUIRE(mkdtemp(pattern.data()) != nullptr, "no scratch directory could be made");
         scratchDir = pattern;
         std::atexit([] {
@@ -40,25 +30,23 @@ std::string ScratchFile(const std::string& name) {
     return scratchDir + "/" + name;
 }
 
+}  // namespace
+
 std::string ScratchFile(const std::string& name, const Bytes& content) {
-    const std::string path = ScratchFile(name);
-    WriteFile(path, content);
+    const std::string path = ScratchPath(name);
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(content.data()), static_cast<std::streamsize>(content.size()));
+    out.close();
+    FUZZ_REQUIRE(out.good(), "the scratch file could not be written");
     return path;
 }
 
 std::string FreshScratchDir(const std::string& name, bool create) {
-    const std::string dir = ScratchFile(name);
+    const std::string dir = ScratchPath(name);
     std::error_code ignored;
     fs::remove_all(dir, ignored);
     if (create) fs::create_directory(dir, ignored);
     return dir;
-}
-
-void WriteFile(const std::string& path, const Bytes& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    out.close();
-    FUZZ_REQUIRE(out.good(), "the scratch file could not be written");
 }
 
 Bytes ReadFile(const std::string& path) {
@@ -92,44 +80,9 @@ std::vector<Bytes> SplitInput(const uint8_t* data, size_t size, size_t pieces) {
     return out;
 }
 
-Bytes Joined(const std::vector<Bytes>& pieces) {
-    Bytes joined;
-    for (const Bytes& piece : pieces) {
-        if (&piece != &pieces.front()) joined.insert(joined.end(), kPieceSeparator, std::end(kPieceSeparator) - 1);
-        joined.insert(joined.end(), piece.begin(), piece.end());
-    }
-    return joined;
-}
-
-bool ImportChecked(const ImportRequest& request, ImportCounts& counts) {
-    const std::string& target = request.targetDir;
-    FailureOnlyReport report;
-    if (RunImport(request, report, &counts) != 0) {
-        FUZZ_REQUIRE(!report.message.empty(), "a failed import says nothing");
-        FUZZ_REQUIRE(!fs::exists(target) || fs::is_empty(target), "a failed import left files in the target directory");
-        return false;
-    }
-    std::vector<std::string> names = CatalogueFileList();
-    for (const std::string& name : OptionalCatalogueFileList())
-        if (fs::exists(target + "/" + name)) names.push_back(name);
-    for (const std::string& name : names)
-        FUZZ_REQUIRE(CheckStoreFile(target + "/" + name, IsIndexFileName(name)).IsSound(),
-                     "an import reported as done wrote a damaged file");
-    return true;
-}
-
 void CountingSink::AddTerm(const TermHit& hit) {
     ++terms;
     FUZZ_REQUIRE(!hit.term.empty(), "a stored term came back empty");
-}
-
-CountingSink SearchAll(const std::string& dir) {
-    CountingSink hits;
-    Catalogue catalogue(dir);
-    if (catalogue.Open(CatalogueFile::Codes, CatalogueAccess::Reading) != kNoError) return hits;
-    catalogue.OpenIfPresent(CatalogueFile::AlphaIndex);
-    catalogue.Search("", hits);
-    return hits;
 }
 
 }  // namespace kodexa::fuzz

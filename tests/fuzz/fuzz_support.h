@@ -6,14 +6,11 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 #include <string>
 #include <vector>
 
 #include "catalogue/catalogue_sink.h"
 #include "check/file_check.h"
-#include "import/importer.h"
-#include "index/index_key.h"
 
 namespace kodexa::fuzz {
 
@@ -26,16 +23,12 @@ int FuzzCatalogue(const uint8_t* data, size_t size);
 int FuzzImporter(const uint8_t* data, size_t size);
 int FuzzMappedReads(const uint8_t* data, size_t size);
 int FuzzAlphaImporter(const uint8_t* data, size_t size);
-// The reads, seeks and changes appended to every file of the mapped reads' seeds.
-Bytes MappedSeedScript();
 
-// In one directory per process, removed at exit; in /dev/shm when there is
-// one, as every input is written to a file. The Bytes form answers the path.
-std::string ScratchFile(const std::string& name);
+// Writes content to `name` in one directory per process (under TMPDIR),
+// removed at exit, and answers the path.
 std::string ScratchFile(const std::string& name, const Bytes& content);
 // Empties the scratch directory `name` (creating it when `create`) and answers its path.
 std::string FreshScratchDir(const std::string& name, bool create);
-void WriteFile(const std::string& path, const Bytes& bytes);
 Bytes ReadFile(const std::string& path);
 // Sound and without stray bytes: only such a file is promised to stay sound
 // through changes, since bytes outside every block can be read as a block
@@ -46,13 +39,8 @@ bool IsClean(const std::string& path, bool asIndex);
 [[noreturn]] void Broken(const char* what, const char* file, int line);
 
 // An input cut into pieces at a separator that real files rarely hold, so
-// that the fuzzer can grow, shrink and swap the pieces; Joined puts them together.
+// that the fuzzer can grow, shrink and swap the pieces.
 std::vector<Bytes> SplitInput(const uint8_t* data, size_t size, size_t pieces);
-Bytes Joined(const std::vector<Bytes>& pieces);
-
-// A failed import must say why and leave nothing in the target directory; a
-// done one only files the checker finds sound. Answers whether it was done.
-bool ImportChecked(const ImportRequest& request, ImportCounts& counts);
 
 // Counts what a search or a tree fill gives; a term must never come back empty.
 class CountingSink : public SearchSink, public TreeSink {
@@ -64,33 +52,6 @@ public:
     }
     int64_t results = 0, items = 0;
     size_t terms = 0;
-};
-// Every title and term contains the empty text, so an empty search over the
-// catalogue in dir (its alphabetical index too, when there is one) gives them all.
-CountingSink SearchAll(const std::string& dir);
-
-// Real files to start the fuzzers from, written into dir/<target>/: store and
-// index files of several revisions and shapes, and what each source set
-// gives (see MakeSourceSetSeeds). The checker takes the store's and the
-// index's files. False when a file could not be made.
-bool MakeSeedFiles(const std::string& dir, const std::vector<std::string>& sourceSets);
-
-// A 16-byte key (a code text padded with zeros, then whatever a file holds)
-// ordered by all of its bytes, as the file checker orders key images, so
-// that a tree the checker finds sound is one this key can walk.
-class FuzzKey : public IndexKey {
-public:
-    static constexpr int kSize = 16;
-    explicit FuzzKey(const std::string& code = "") : IndexKey(image), image{} {
-        std::memcpy(image, code.data(), code.size() < kSize ? code.size() : kSize);
-    }
-    std::string Image() const { return std::string(reinterpret_cast<const char*>(image), kSize); }
-    int KeySize() const override { return kSize; }
-    int IsEqual(const IndexKey& other) const override { return std::memcmp(image, other.KeyImage(), kSize) == 0; }
-    int IsGreater(const IndexKey& other) const override { return std::memcmp(image, other.KeyImage(), kSize) > 0; }
-
-private:
-    unsigned char image[kSize];
 };
 
 }  // namespace kodexa::fuzz

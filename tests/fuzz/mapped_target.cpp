@@ -69,7 +69,6 @@ struct MappedReadCheck {
         FUZZ_REQUIRE(cut || mappedFailed == plainFailed, "a mapped seek answers otherwise than stdio's");
     }
 
-    // Another program writes count bytes at offset.
     void Write(size_t offset, size_t count, unsigned seed) {
         Bytes bytes(count);
         for (size_t i = 0; i < count; ++i) bytes[i] = static_cast<unsigned char>(seed * 31 + i * 7);
@@ -86,14 +85,6 @@ struct MappedReadCheck {
 };
 
 }  // namespace
-
-Bytes MappedSeedScript() {
-    // A read, a seek, reads across an append, a read after a seek from the
-    // end, a rewrite, a cut and reads after it.
-    static const char kScript[] = "\x00\x40\x00\x01\x10\x00\x00\x00\x02\x04\x20\x01\x00\x00\x04\x03\x10\x00"
-                                  "\x00\x00\x10\x05\x08\x00\x00\x30\x00\x06\x80\x00\x00\x00\x10\x03\x00\x00";
-    return Bytes(kScript, kScript + sizeof kScript - 1);
-}
 
 int FuzzMappedReads(const uint8_t* data, size_t size) {
     std::vector<Bytes> pieces = SplitInput(data, size, 2);
