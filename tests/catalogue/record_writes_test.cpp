@@ -83,8 +83,6 @@ TEST_F(RecordWrites, DuplicateCodeLeavesNoRecordBehindHoweverOftenTried) {
     ExpectNoStrayRecordOrKey(dbs->groups);
 }
 
-// Every single failing call during a write or a delete, and the records and
-// keys agree afterwards, whatever the operation answered.
 TEST_F(RecordWrites, FailingCallsKeepRecordsAndKeysInStep) {
     struct Case {
         const char* what;

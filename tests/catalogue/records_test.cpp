@@ -1,5 +1,5 @@
-// The catalogue records: stored bytes, sizes, keys and their order, where
-// the catalogue is looked for, and finding without the index.
+// The catalogue records: keys and their order, where the catalogue is looked
+// for, and finding without the index.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -15,22 +15,6 @@ protected:
     TempDir dir;
     CatalogueDbs dbs{dir.Path()};
 };
-
-TEST_F(Records, ChapterWithAbsentCodeIsStoredAsEighteenBytes) {
-    EXPECT_EQ(dbs.chapters.Index(0)->Header().order, 29);
-    ChapterRecord chapter(&dbs.chapters);
-    chapter.title = "x";
-    ASSERT_EQ(chapter.Write(), kNoError);
-    int32_t at = chapter.Address();
-    std::vector<unsigned char> stored(18), expected = {0, 4, 0, 0, uint8_t(at), uint8_t(at >> 8), 0, 0, 1,
-                                                       0, 0, 0, 0, 1, 0, 0, 0, 'x'};
-    ASSERT_EQ(dbs.chapters.DataFile()->Read(stored.data(), 18, at), kNoError);
-    EXPECT_EQ(stored, expected);
-    EXPECT_EQ(dbs.chapters.DataFile()->ObjectLength(at), 18);
-    CodeRecord empty(&dbs.codes), absent(&dbs.codes);
-    empty.code = empty.title = empty.level = empty.chapterCode = empty.groupCode = "";
-    EXPECT_EQ(std::make_pair(empty.ObjectSize(), absent.ObjectSize()), std::make_pair(22, 27));
-}
 
 TEST_F(Records, KeysKeepSevenCharactersAndOrderByUnsignedBytes) {
     CatalogueKey longer("A00.123X", 5, kCatalogueClassTag), other("A00.123Y", 6, 0);

