@@ -47,14 +47,6 @@ pid_t StartXServer() {
     return pid;
 }
 
-template <typename Visit>
-void EachChild(FXWindow* window, const Visit& visit) {
-    for (FXWindow* child = window->getFirst(); child != nullptr; child = child->getNext()) {
-        visit(child);
-        EachChild(child, visit);
-    }
-}
-
 FXDEFMAP(ModalCloser) closerMap[] = {FXMAPFUNC(SEL_TIMEOUT, 1, ModalCloser::onTimeout)};
 
 }  // namespace
@@ -72,10 +64,14 @@ long ModalCloser::onTimeout(FXObject*, FXSelector, void*) {
     if (window == nullptr || !window->shown()) return 1;
     ModalSeen what;
     if (auto* top = dynamic_cast<FXTopWindow*>(window)) what.title = top->getTitle().text();
-    EachChild(window, [&](FXWindow* w) {
-        if (auto* label = dynamic_cast<FXLabel*>(w)) what.labels.emplace_back(label->getText().text());
-        if (dynamic_cast<FXMenuCommand*>(w) != nullptr) what.enabled += w->isEnabled() ? '1' : '0';
-    });
+    std::function<void(FXWindow*)> note = [&](FXWindow* parent) {
+        for (FXWindow* w = parent->getFirst(); w != nullptr; w = w->getNext()) {
+            if (auto* label = dynamic_cast<FXLabel*>(w)) what.labels.emplace_back(label->getText().text());
+            if (dynamic_cast<FXMenuCommand*>(w) != nullptr) what.enabled += w->isEnabled() ? '1' : '0';
+            note(w);
+        }
+    };
+    note(window);
     seen.push_back(what);
     if (auto* popup = dynamic_cast<FXPopup*>(window)) {
         // What a key or click on the entry does; a disabled one refuses.

@@ -20,10 +20,6 @@ FX::FXApp* TestApp();
 bool RunEventsUntil(const std::function<bool()>& done, int ms);
 inline void RunEventsFor(int ms) { RunEventsUntil([] { return false; }, ms); }
 
-// Index of w among the X server's top-level windows, bottom to top; -1 when
-// it is not among them.
-int StackingPosition(FX::FXWindow* w);
-
 struct ModalSeen {
     std::string title;
     std::vector<std::string> labels;  // label and button texts, in child order

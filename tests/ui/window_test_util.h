@@ -95,11 +95,11 @@ protected:
         window = OpenWindow(dir.Path());
     }
     void Command(FX::FXSelector id) { window->handle(window.get(), FXSEL(FX::SEL_COMMAND, id), nullptr); }
-    // Shows the tree page with the item labelled so current; null: none.
+    // Shows the tree page with the item labelled so current.
     void MakeCurrent(const char* label) {
         Probe(*window).tabbook()->setCurrent(0);
-        FX::FXTreeItem* item = label != nullptr ? FindItem(Probe(*window).tree()->getFirstItem(), label) : nullptr;
-        ASSERT_TRUE(item != nullptr || label == nullptr) << label;
+        FX::FXTreeItem* item = FindItem(Probe(*window).tree()->getFirstItem(), label);
+        ASSERT_NE(item, nullptr) << label;
         Probe(*window).tree()->setCurrentItem(item);
     }
     // Answers the number of lines listed.
