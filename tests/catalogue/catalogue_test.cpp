@@ -23,7 +23,7 @@ TEST(Catalogue, ReadersNameTheFileTheyCouldNotReadToItsEnd) {
         // code records every way; these are the other files.
         {"", kWalk, "", true},
         {"", kLookUp, "", true},
-        {"A00 spoiled", kSearch, "data3.dat", true},  // and the other codes are listed
+        {"A00 spoiled", kSearch, "data3.dat", true},  // the search goes on past it
         {"code index cut", kWalk, "data3.ndx", false},
         {"code index cut", kSearch, "data3.ndx", false},
         {"chapter records cut", kWalk, "data2.dat", true},  // the codes are all there
