@@ -1,4 +1,5 @@
-// Small catalogues for tests, written through the record classes.
+// Small catalogues for tests, written through the record classes or
+// imported from source files.
 #ifndef KODEXA_TESTS_CATALOGUE_CATALOGUE_BUILDER_H
 #define KODEXA_TESTS_CATALOGUE_CATALOGUE_BUILDER_H
 
@@ -6,6 +7,7 @@
 
 #include "catalogue/catalogue.h"
 #include "catalogue/catalogue_records.h"
+#include "import/importer.h"
 #include "tests/support/temp_dir.h"
 
 namespace kodexa::test {
@@ -90,6 +92,17 @@ inline const char* SampleOutline() {
            "    A15 - Tuberkulose der Atmungsorgane\n      A15.0 - Lungentuberkulose\n"
            "        A15.00 - Lungentuberkulose, gesichert\nC00-D48 - Neubildungen\n  C00-C14 - Lippe\n"
            "    C00 - B\xc3\xb6sartige Neubildung der Lippe\n";
+}
+
+// Imports in-process: "0 " on success, else the exit status, a blank and
+// the message.
+inline std::string Import(const std::string& sourceDir, const std::string& targetDir, bool force = false,
+                          const std::string& alphaFile = "") {
+    ImportRequest request;
+    request.sourceDir = sourceDir, request.targetDir = targetDir, request.force = force;
+    request.alphaFile = alphaFile;
+    FailureOnlyReport report;
+    return std::to_string(RunImport(request, report)) + " " + report.message;
 }
 
 // Gives the stored code record a class tag no record class accepts.

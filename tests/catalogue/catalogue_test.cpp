@@ -23,7 +23,7 @@ TEST(Catalogue, ReadersNameTheFileTheyCouldNotReadToItsEnd) {
         // code records every way; these are the other files.
         {"", kWalk, "", true},
         {"", kLookUp, "", true},
-        {"C00 spoiled", kSearch, "data3.dat", true},
+        {"A00 spoiled", kSearch, "data3.dat", true},  // the search goes on past it
         {"code index cut", kWalk, "data3.ndx", false},
         {"code index cut", kSearch, "data3.ndx", false},
         {"chapter records cut", kWalk, "data2.dat", true},  // the codes are all there
@@ -33,7 +33,7 @@ TEST(Catalogue, ReadersNameTheFileTheyCouldNotReadToItsEnd) {
         TempDir dir;
         WriteSampleCatalogue(dir.Path());
         const std::string damage = c.damage;
-        if (damage == "C00 spoiled") SpoilCode(dir.Path(), "C00");
+        if (damage == "A00 spoiled") SpoilCode(dir.Path(), "A00");
         if (damage == "code index cut") std::filesystem::resize_file(dir.File("data3.ndx"), 200);
         if (damage == "chapter records cut")
             std::filesystem::resize_file(dir.File("data2.dat"), std::filesystem::file_size(dir.File("data2.dat")) - 8);

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "catalogue/alpha_terms.h"
-#include "import/importer.h"
 #include "tests/catalogue/catalogue_builder.h"
 #include "tests/tools/tool_run.h"
 
@@ -13,17 +12,6 @@ namespace {
 const std::string kMini = std::string(KODEXA_SOURCE_DIR) + "/tests/import/data/mini-utf8";
 const std::string kSamples = std::string(KODEXA_SOURCE_DIR) + "/tests/data/alpha";
 const std::string kSample = kSamples + "/icd10gm2099alpha_edvtxt_20990101.txt";
-
-// "0 " on success, else the exit status, a blank and the message.
-std::string Import(const std::string& target, const std::string& alphaFile, bool force = false) {
-    ImportRequest request;
-    request.sourceDir = kMini;
-    request.alphaFile = alphaFile;
-    request.targetDir = target;
-    request.force = force;
-    FailureOnlyReport report;
-    return std::to_string(RunImport(request, report)) + " " + report.message;
-}
 
 std::vector<std::string> SearchIn(const std::string& dir, const std::string& text, OptionalState expected) {
     Catalogue catalogue(dir);
@@ -40,11 +28,14 @@ std::vector<std::string> Terms(const std::string& dir) {
     return all.size() < 9 ? all : std::vector<std::string>(all.begin() + 9, all.end());
 }
 
-// Both layouts; codes and title codes of every kind, B99 left out as it is
-// not in the catalogue.
+// Both layouts, the newer one found beside the sources under a name in
+// capitals; codes and title codes of every kind, B99 left out as it is not in
+// the catalogue.
 TEST(AlphaIndex, EveryKindIsListedOnceInCodeOrderAfterTheTitles) {
-    TempDir dir, old;
-    ASSERT_EQ(Import(dir.Path(), kSample), "0 ");
+    TempDir source, dir, old;
+    std::filesystem::copy(kMini, source.Path());
+    std::filesystem::copy_file(kSample, source.File("ICD10GM2099ALPHA_EDVTXT_20990101.TXT"));
+    ASSERT_EQ(Import(source.Path(), dir.Path()), "0 ");
     EXPECT_EQ(Terms(dir.Path()), (std::vector<std::string>{
                                      "A00.0 U07.1!|A00.0|Cholera mit COVID-19", "A00.9|A00.9|Cholera asiatica",
                                      "A00.9 C00|A00.9|Cholera und Lippentumor", "A15+ C00.0*|A15|Tuberkulöse Lippe",
@@ -52,7 +43,7 @@ TEST(AlphaIndex, EveryKindIsListedOnceInCodeOrderAfterTheTitles) {
                                      "C00.-|C00|Lippentumor, nicht näher bezeichnet",
                                      "C00.0|C00.0|Lippenkrebs, äußere Oberlippe", "U07.1!|U07.1|SARS-CoV-2-Nachweis",
                                      "||Vibrionen - s. Cholera"}));
-    ASSERT_EQ(Import(old.Path(), kSamples + "/icd10gmalpha2008.txt"), "0 ");
+    ASSERT_EQ(Import(kMini, old.Path(), false, kSamples + "/icd10gmalpha2008.txt"), "0 ");
     EXPECT_EQ(Terms(old.Path()), (std::vector<std::string>{"A00.9|A00.9|Cholera asiatica",
                                                             "A15+ C00.0*|A15|Tuberkuloese Lippe",
                                                             "||Vibrionen - s. Cholera"}));
@@ -82,7 +73,7 @@ TEST(AlphaIndex, AFaultyLineNamesFileAndLineAndLeavesTheTargetAlone) {
         TempDir dir;
         const std::string file = dir.File("alpha.txt");
         WriteText(file, std::string("1|1|1|A00||||Cholera\n") + c.line + "\n");
-        const std::string run = Import(dir.File("target"), file);
+        const std::string run = Import(kMini, dir.File("target"), false, file);
         EXPECT_EQ(run.rfind("1 " + file + ", line 2: " + c.message, 0), 0u) << run;
         EXPECT_FALSE(std::filesystem::exists(dir.File("target/data3.dat"))) << c.line;
     }
@@ -90,28 +81,17 @@ TEST(AlphaIndex, AFaultyLineNamesFileAndLineAndLeavesTheTargetAlone) {
 
 TEST(AlphaIndex, TheIndexLeavesTheOtherFilesAsTheyWereAndGoesWithAReplacementWithoutIt) {
     TempDir with, without;
-    ASSERT_EQ(Import(with.Path(), kSample), "0 ");
-    ASSERT_EQ(Import(without.Path(), ""), "0 ");
+    ASSERT_EQ(Import(kMini, with.Path(), false, kSample), "0 ");
+    ASSERT_EQ(Import(kMini, without.Path()), "0 ");
+    // Without --force a second import leaves the catalogue alone.
+    EXPECT_EQ(Import(kMini, with.Path()), "1 " + with.Path() + " already holds a catalogue; --force replaces it");
     auto files = Snapshot(with.Path());
     EXPECT_EQ(files.erase("data4.dat") + files.erase("data4.ndx"), 2u);
     EXPECT_EQ(files, Snapshot(without.Path()));
 
-    ASSERT_EQ(Import(with.Path(), "", true), "0 ");
+    ASSERT_EQ(Import(kMini, with.Path(), true), "0 ");
     EXPECT_EQ(Snapshot(with.Path()), Snapshot(without.Path()));
     EXPECT_EQ(SearchIn(with.Path(), "asiatica", OptionalState::Absent), std::vector<std::string>{});
-}
-
-TEST(AlphaIndex, AnIndexFileIsFoundBesideTheSources) {
-    TempDir dir;
-    for (const char* name : {"icd10gm2099syst_kapitel.txt", "icd10gm2099syst_gruppen.txt", "icd10gm2099syst_kodes.txt"})
-        std::filesystem::copy_file(kMini + "/" + name, dir.File(name));
-    std::filesystem::copy_file(kSample, dir.File("ICD10GM2099ALPHA_EDVTXT_20990101.TXT"));
-    ImportRequest request;
-    request.sourceDir = dir.Path();
-    request.targetDir = dir.File("target");
-    FailureOnlyReport report;
-    ASSERT_EQ(RunImport(request, report), 0) << report.message;
-    EXPECT_EQ(Terms(request.targetDir).size(), 9u);
 }
 
 // What each kind shows is pinned by the import above; a damaged line of a

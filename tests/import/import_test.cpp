@@ -8,6 +8,7 @@
 #include <fstream>
 
 #include "store/file_set_replace.h"
+#include "tests/catalogue/catalogue_builder.h"
 #include "tests/support/fault_injection.h"
 #include "tests/tools/tool_run.h"
 
@@ -60,15 +61,11 @@ const struct BadInput {
 
 TEST(Import, BadInputIsNamedWithFileAndLineAndNothingIsWritten) {
     TempDir target;
-    ImportRequest request;
-    request.sourceDir = kMini, request.targetDir = target.Path(), request.force = true;
-    FailureOnlyReport report;
-    ASSERT_EQ(RunImport(request, report), 0) << report.message;
+    ASSERT_EQ(Import(kMini, target.Path()), "0 ");
     const auto before = Snapshot(target.Path());
     for (const BadInput& bad : kBadInputs) {
         TempDir source;
-        for (const char* name : {kChapters, kGroups, kCodes})
-            std::filesystem::copy_file(kMini + "/" + name, source.File(name));
+        std::filesystem::copy(kMini, source.Path());
         const std::string path = source.File(bad.file);
         std::ifstream in(path);
         std::string changed, line;
@@ -77,11 +74,10 @@ TEST(Import, BadInputIsNamedWithFileAndLineAndNothingIsWritten) {
         if (bad.line > number) changed += std::string(bad.text) + "\n";
         std::ofstream(path, std::ios::trunc) << (bad.line == 0 ? "" : changed);
         if (bad.codeAdded != nullptr) std::ofstream(source.File(kCodes), std::ios::app) << bad.codeAdded << "\n";
-        request.sourceDir = source.Path();
-        EXPECT_EQ(RunImport(request, report), 1) << bad.message;
-        const std::string where = path + (bad.line > 0 ? ", line " + std::to_string(bad.line) : "") + ": ";
-        EXPECT_EQ(report.message.rfind(where, 0), 0u) << report.message;
-        EXPECT_NE(report.message.find(bad.message), std::string::npos) << report.message;
+        const std::string run = Import(source.Path(), target.Path(), true);
+        const std::string where = "1 " + path + (bad.line > 0 ? ", line " + std::to_string(bad.line) : "") + ": ";
+        EXPECT_EQ(run.rfind(where, 0), 0u) << run;
+        EXPECT_NE(run.find(bad.message), std::string::npos) << run;
         EXPECT_EQ(Snapshot(target.Path()), before) << bad.message;
     }
 }
@@ -92,8 +88,7 @@ TEST(Import, BadInputIsNamedWithFileAndLineAndNothingIsWritten) {
 // failed run made goes again.
 TEST(Import, AFailedRunLeavesTheTargetAsItWas) {
     TempDir bad;
-    for (const auto& entry : std::filesystem::directory_iterator(kMini))
-        std::filesystem::copy_file(entry.path(), bad.File(entry.path().filename()));
+    std::filesystem::copy(kMini, bad.Path());
     std::ofstream(bad.File("icd10gm2024syst_kodes.txt"), std::ios::app) << "nur;zwei\n";
     const struct {
         bool badSource, targetThere, pending;
@@ -112,15 +107,11 @@ TEST(Import, AFailedRunLeavesTheTargetAsItWas) {
             std::ofstream(target + "/" + kPendingMarkerName) << ".kodexa-import-Ab12Cd\n";
         }
         const auto before = Snapshot(target);
-        ImportRequest request;
-        request.sourceDir = c.badSource ? bad.Path() : kMini;
-        request.targetDir = target;
-        request.force = true;
-        FailureOnlyReport report;
         FaultInjector faults;
         if (!c.badSource) faults.FailCall(Stdio::Mkdtemp, 1);
-        EXPECT_EQ(RunImport(request, report), 1);
-        EXPECT_FALSE(report.message.empty());
+        const std::string run = Import(c.badSource ? bad.Path() : kMini, target, true);
+        EXPECT_EQ(run.rfind("1 ", 0), 0u) << run;
+        EXPECT_GT(run.size(), 2u) << "no message";
         EXPECT_EQ(Snapshot(target), before);
         EXPECT_EQ(std::filesystem::exists(target), c.targetThere);
     }

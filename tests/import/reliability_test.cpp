@@ -11,7 +11,6 @@
 
 #include "store/file_set_replace.h"
 #include "import/catalogue_writer.h"
-#include "import/importer.h"
 #include "check/file_check.h"
 #include "tests/catalogue/catalogue_builder.h"
 #include "tests/support/fault_sweep.h"
@@ -33,20 +32,13 @@ Files WithoutStaging(Files files) {
     return files;
 }
 
-bool Import(const std::string& source, const std::string& target, bool force) {
-    ImportRequest request;
-    request.sourceDir = source, request.targetDir = target, request.force = force;
-    FailureOnlyReport report;
-    return RunImport(request, report) == 0;
-}
-
 // The old catalogue (an excerpt of 2010) and the new one (a small set),
 // each imported once without faults as the reference.
 class Catalogues : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(Import(kData + "icd10gm2010-excerpt", oldRef, false));
-        ASSERT_TRUE(Import(kData + "mini-utf8", newRef, false));
+        ASSERT_EQ(Import(kData + "icd10gm2010-excerpt", oldRef), "0 ");
+        ASSERT_EQ(Import(kData + "mini-utf8", newRef), "0 ");
     }
     std::string target() const { return dir.File("target"); }
     bool HoldsOnly(const Files& reference) const { return WithoutStaging(Snapshot(target())) == reference; }
@@ -78,7 +70,7 @@ TEST_P(ImportFaultSweep, TargetIsOldOrNewNeverAMixture) {
     for (bool replacing : {false, true}) {
         SweepSteps steps;
         steps.prepare = [&] { Prepare(replacing); };
-        steps.run = [&] { return Import(kData + "mini-utf8", target(), true); };
+        steps.run = [&] { return Import(kData + "mini-utf8", target(), true) == "0 "; };
         steps.verify = [&](bool succeeded) {
             if (succeeded) {
                 EXPECT_TRUE(HoldsOnly(newFiles));
@@ -127,7 +119,7 @@ protected:
         if (child == 0) {
             FaultInjector faults;
             faults.CrashAt(n, GetParam(), replacing ? target() : dir.Path());
-            bool imported = Import(kData + "mini-utf8", target(), true);
+            bool imported = Import(kData + "mini-utf8", target(), true) == "0 ";
             struct stat info;
             PathStatus(target().c_str(), &info);
             _exit(imported ? 0 : 1);
@@ -159,7 +151,7 @@ TEST_P(ImportCrashSweep, LeavesOldNewOrAMarkedReplacement) {
         int calls = 0;
         {
             FaultInjector counter;
-            ASSERT_TRUE(Import(kData + "mini-utf8", target(), true));
+            ASSERT_EQ(Import(kData + "mini-utf8", target(), true), "0 ");
             calls = counter.TotalCalls() + 1;
         }
         int seen[3] = {0, 0, 0};  // old, new, marked

@@ -83,9 +83,8 @@ TEST_F(Checker, FileBeyondTheAddressRangeIsDamaged) {
     EXPECT_EQ(std::filesystem::file_size(index), size);
 }
 
-TEST_F(Checker, UsageHelpIndexOptionAndMissingFiles) {
+TEST_F(Checker, WrongUsageAndMissingFiles) {
     const std::tuple<std::string, int, const char*> cases[] = {
-        {"--help", 0, "Usage: kodexa-check"}, {"--version", 0, "kodexa-check 1.0\n"},
         {"", 2, "no file given"}, {"--repair x.ndx", 2, "unknown option --repair"},
         {dir.File("absent.ndx"), 1, "cannot open the file"},
     };

@@ -19,11 +19,6 @@ struct ProgramRun {
     std::string out, err;
 };
 
-inline std::string ReadText(const std::string& file) {
-    std::vector<unsigned char> bytes = ReadAllBytes(file);
-    return {bytes.begin(), bytes.end()};
-}
-
 inline void WriteText(const std::string& file, const std::string& text) {
     WriteAllBytes(file, std::vector<unsigned char>(text.begin(), text.end()));
 }
@@ -41,7 +36,9 @@ inline ProgramRun RunProgram(const std::string& program, const std::string& args
     std::string out = scratch.File("out"), err = scratch.File("err");
     std::string path = program.find('/') != std::string::npos ? program : BinFile(program);
     int status = std::system(("timeout 120 " + path + " " + args + " >" + out + " 2>" + err).c_str());
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadText(out), ReadText(err)};
+    const std::vector<unsigned char> outBytes = ReadAllBytes(out), errBytes = ReadAllBytes(err);
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, {outBytes.begin(), outBytes.end()},
+            {errBytes.begin(), errBytes.end()}};
 }
 
 inline bool Has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
