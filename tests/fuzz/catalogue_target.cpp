@@ -38,7 +38,7 @@ int FuzzCatalogue(const uint8_t* data, size_t size) {
         catalogue.CloseAll();
     }
     for (size_t i = 0; sound && i < names.size(); ++i)
-        FUZZ_REQUIRE(ReadFile(dir + names[i]) == pieces[i], "opening and closing changed a sound catalogue file");
+        FUZZ_REQUIRE(ReadAllBytes(dir + names[i]) == pieces[i], "opening and closing changed a sound catalogue file");
     return 0;
 }
 

@@ -24,7 +24,7 @@ int FuzzFileCheck(const uint8_t* data, size_t size) {
         FUZZ_REQUIRE(!asIndex || !report.IsSound() || report.treeChecked,
                      "an index file called sound without its tree checked");
     }
-    FUZZ_REQUIRE(ReadFile(path) == input, "the checker changed the file");
+    FUZZ_REQUIRE(ReadAllBytes(path) == input, "the checker changed the file");
     return 0;
 }
 

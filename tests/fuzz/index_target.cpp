@@ -81,7 +81,7 @@ void Change(BtreeIndex& tree, const std::vector<std::string>& walked, bool sound
     expected.push_back(added);
     expected.erase(std::find(expected.begin(), expected.end(), removedKey));
     std::sort(expected.begin(), expected.end());
-    FUZZ_REQUIRE(Walk(tree, false, int64_t(ReadFile(tree.File()->FileName()).size())) == expected,
+    FUZZ_REQUIRE(Walk(tree, false, int64_t(ReadAllBytes(tree.File()->FileName()).size())) == expected,
                  "the tree lists other keys after one insert and one removal");
 }
 
@@ -103,7 +103,7 @@ int FuzzIndexFile(const uint8_t* data, size_t size) {
         if (tree.OpenFile(path.c_str(), 0) == kNoError) Inspect(tree, int64_t(size), Trusted(tree, report.IsSound()));
         tree.Close();
     }
-    FUZZ_REQUIRE(ReadFile(path) == input, "a read-only open changed the index file");
+    FUZZ_REQUIRE(ReadAllBytes(path) == input, "a read-only open changed the index file");
 
     bool trusted = false;
     int64_t nodeSize = 0;
@@ -121,7 +121,7 @@ int FuzzIndexFile(const uint8_t* data, size_t size) {
     // One insert splits at most one node per level and grows a new root;
     // its blocks, not the header's claims, are all the file may grow by.
     const int64_t perNode = nodeSize + kLockedBlockHeaderSize + kChecksumSize;
-    const int64_t grown = int64_t(ReadFile(path).size()) - int64_t(size);
+    const int64_t grown = int64_t(ReadAllBytes(path).size()) - int64_t(size);
     FUZZ_REQUIRE(grown <= (kMaxTreeDepth + 1) * perNode + kLockedHeaderSize,
                  "the index file grew by more than one insert can need");
     return 0;
