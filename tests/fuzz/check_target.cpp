@@ -8,7 +8,8 @@ namespace kodexa::fuzz {
 
 int FuzzFileCheck(const uint8_t* data, size_t size) {
     const Bytes input(data, data + size);
-    const std::string path = ScratchFile("checked.dat", input);
+    const TempDir scratch;
+    const std::string path = ScratchFile(scratch.File("checked.dat"), input);
     const int64_t mostBlocks = int64_t(size) / kBlockHeaderSize + 1;
     for (bool asIndex : {false, true}) {
         const CheckReport report = CheckStoreFile(path, asIndex);

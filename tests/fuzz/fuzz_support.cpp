@@ -3,9 +3,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
-
-#include "tests/support/temp_dir.h"
 
 namespace kodexa::fuzz {
 
@@ -13,26 +10,11 @@ namespace {
 
 const char kPieceSeparator[] = "\n~~KODEXA~~\n";
 
-// Made on first use, removed at exit.
-std::string ScratchPath(const std::string& name) {
-    static const test::TempDir scratch;
-    return scratch.File(name);
-}
-
 }  // namespace
 
-std::string ScratchFile(const std::string& name, const Bytes& content) {
-    const std::string path = ScratchPath(name);
+std::string ScratchFile(const std::string& path, const Bytes& content) {
     FUZZ_REQUIRE(test::WriteAllBytes(path, content), "the scratch file could not be written");
     return path;
-}
-
-std::string FreshScratchDir(const std::string& name, bool create) {
-    const std::string dir = ScratchPath(name);
-    std::error_code ignored;
-    std::filesystem::remove_all(dir, ignored);
-    if (create) std::filesystem::create_directory(dir, ignored);
-    return dir;
 }
 
 bool IsClean(const std::string& path, bool asIndex) {

@@ -26,12 +26,10 @@ int FuzzMappedReads(const uint8_t* data, size_t size);
 int FuzzAlphaImporter(const uint8_t* data, size_t size);
 
 using test::ReadAllBytes;
+using test::TempDir;  // each input gets a directory of its own (under TMPDIR)
 
-// Writes content to `name` in one directory per process (under TMPDIR),
-// removed at exit, and answers the path.
-std::string ScratchFile(const std::string& name, const Bytes& content);
-// Empties the scratch directory `name` (creating it when `create`) and answers its path.
-std::string FreshScratchDir(const std::string& name, bool create);
+// Writes content to path and answers the path.
+std::string ScratchFile(const std::string& path, const Bytes& content);
 // Sound and without stray bytes: only such a file is promised to stay sound
 // through changes, since bytes outside every block can be read as a block
 // header once an append lands right behind them.

@@ -96,7 +96,8 @@ bool Trusted(const BtreeIndex& tree, bool checkerSound) {
 int FuzzIndexFile(const uint8_t* data, size_t size) {
     constexpr int kOrder = 29;
     const Bytes input(data, data + size);
-    const std::string path = ScratchFile("index.ndx", input);
+    const TempDir scratch;
+    const std::string path = ScratchFile(scratch.File("index.ndx"), input);
     const CheckReport report = CheckStoreFile(path, true);
     {
         BtreeIndex tree(FuzzKey(), kOrder, -1);

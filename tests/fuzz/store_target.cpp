@@ -76,7 +76,8 @@ std::vector<Placed> Change(StoreFile& store, int64_t& growthAllowed) {
 
 int FuzzStoreFile(const uint8_t* data, size_t size) {
     const Bytes input(data, data + size);
-    const std::string path = ScratchFile("store.kvd", input);
+    const TempDir scratch;
+    const std::string path = ScratchFile(scratch.File("store.kvd"), input);
     {
         StoreFile store;
         if (store.Open(path.c_str(), 0) == kNoError) Inspect(store, int64_t(size));
