@@ -9,13 +9,14 @@
 namespace kodexa::fuzz {
 
 int FuzzCatalogue(const uint8_t* data, size_t size) {
-    const std::string dir = FreshScratchDir("catalogue", true) + "/";
+    const TempDir scratch;
+    const std::string dir = scratch.Path() + "/";
     const std::vector<std::string> names = CatalogueFileList();
     std::vector<Bytes> pieces = SplitInput(data, size, names.size());
     int64_t indexBytes = 0;
     bool sound = true;
     for (size_t i = 0; i < names.size(); ++i) {
-        ScratchFile("catalogue/" + names[i], pieces[i]);
+        ScratchFile(dir + names[i], pieces[i]);
         if (IsIndexFileName(names[i])) indexBytes += int64_t(pieces[i].size());
         // Oddities the checker only warns of (a file longer than its header
         // says) are put right by a read-write open, as they always were.
@@ -38,7 +39,7 @@ int FuzzCatalogue(const uint8_t* data, size_t size) {
         catalogue.CloseAll();
     }
     for (size_t i = 0; sound && i < names.size(); ++i)
-        FUZZ_REQUIRE(ReadFile(dir + names[i]) == pieces[i], "opening and closing changed a sound catalogue file");
+        FUZZ_REQUIRE(ReadAllBytes(dir + names[i]) == pieces[i], "opening and closing changed a sound catalogue file");
     return 0;
 }
 

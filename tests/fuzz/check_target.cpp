@@ -8,7 +8,8 @@ namespace kodexa::fuzz {
 
 int FuzzFileCheck(const uint8_t* data, size_t size) {
     const Bytes input(data, data + size);
-    const std::string path = ScratchFile("checked.dat", input);
+    const TempDir scratch;
+    const std::string path = ScratchFile(scratch.File("checked.dat"), input);
     const int64_t mostBlocks = int64_t(size) / kBlockHeaderSize + 1;
     for (bool asIndex : {false, true}) {
         const CheckReport report = CheckStoreFile(path, asIndex);
@@ -24,7 +25,7 @@ int FuzzFileCheck(const uint8_t* data, size_t size) {
         FUZZ_REQUIRE(!asIndex || !report.IsSound() || report.treeChecked,
                      "an index file called sound without its tree checked");
     }
-    FUZZ_REQUIRE(ReadFile(path) == input, "the checker changed the file");
+    FUZZ_REQUIRE(ReadAllBytes(path) == input, "the checker changed the file");
     return 0;
 }
 

@@ -3,55 +3,18 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 
 namespace kodexa::fuzz {
-
-namespace fs = std::filesystem;
 
 namespace {
 
 const char kPieceSeparator[] = "\n~~KODEXA~~\n";
 
-std::string scratchDir;  // made on first use, removed at exit
-
-std::string ScratchPath(const std::string& name) {
-    if (scratchDir.empty()) {
-        std::string pattern = fs::temp_directory_path().string() + "/kodexa-fuzz-XXXXXX";
-        FUZZ_REQUIRE(mkdtemp(pattern.data()) != nullptr, "no scratch directory could be made");
-        scratchDir = pattern;
-        std::atexit([] {
-            std::error_code ignored;
-            fs::remove_all(scratchDir, ignored);
-        });
-    }
-    return scratchDir + "/" + name;
-}
-
 }  // namespace
 
-std::string ScratchFile(const std::string& name, const Bytes& content) {
-    const std::string path = ScratchPath(name);
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(content.data()), static_cast<std::streamsize>(content.size()));
-    out.close();
-    FUZZ_REQUIRE(out.good(), "the scratch file could not be written");
+std::string ScratchFile(const std::string& path, const Bytes& content) {
+    FUZZ_REQUIRE(test::WriteAllBytes(path, content), "the scratch file could not be written");
     return path;
-}
-
-std::string FreshScratchDir(const std::string& name, bool create) {
-    const std::string dir = ScratchPath(name);
-    std::error_code ignored;
-    fs::remove_all(dir, ignored);
-    if (create) fs::create_directory(dir, ignored);
-    return dir;
-}
-
-Bytes ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 bool IsClean(const std::string& path, bool asIndex) {

@@ -11,6 +11,7 @@
 
 #include "catalogue/catalogue_sink.h"
 #include "check/file_check.h"
+#include "tests/support/temp_dir.h"
 
 namespace kodexa::fuzz {
 
@@ -24,12 +25,11 @@ int FuzzImporter(const uint8_t* data, size_t size);
 int FuzzMappedReads(const uint8_t* data, size_t size);
 int FuzzAlphaImporter(const uint8_t* data, size_t size);
 
-// Writes content to `name` in one directory per process (under TMPDIR),
-// removed at exit, and answers the path.
-std::string ScratchFile(const std::string& name, const Bytes& content);
-// Empties the scratch directory `name` (creating it when `create`) and answers its path.
-std::string FreshScratchDir(const std::string& name, bool create);
-Bytes ReadFile(const std::string& path);
+using test::ReadAllBytes;
+using test::TempDir;  // each input gets a directory of its own (under TMPDIR)
+
+// Writes content to path and answers the path.
+std::string ScratchFile(const std::string& path, const Bytes& content);
 // Sound and without stray bytes: only such a file is promised to stay sound
 // through changes, since bytes outside every block can be read as a block
 // header once an append lands right behind them.

@@ -43,13 +43,13 @@ bool ImportChecked(const ImportRequest& request, ImportCounts& counts, CountingS
 
 // The three input files are three pieces of one input: chapters, groups, codes.
 int FuzzImporter(const uint8_t* data, size_t size) {
-    FreshScratchDir("import-source", true);
+    const TempDir scratch;
     std::vector<Bytes> pieces = SplitInput(data, size, 3);
     ImportRequest request;
-    request.files.chapters = ScratchFile("import-source/kapitel.txt", pieces[0]);
-    request.files.groups = ScratchFile("import-source/gruppen.txt", pieces[1]);
-    request.files.codes = ScratchFile("import-source/kodes.txt", pieces[2]);
-    request.targetDir = FreshScratchDir("import-target", false);
+    request.files.chapters = ScratchFile(scratch.File("kapitel.txt"), pieces[0]);
+    request.files.groups = ScratchFile(scratch.File("gruppen.txt"), pieces[1]);
+    request.files.codes = ScratchFile(scratch.File("kodes.txt"), pieces[2]);
+    request.targetDir = scratch.File("catalogue");
     ImportCounts counts;
     CountingSink all;
     if (ImportChecked(request, counts, all))
@@ -61,10 +61,11 @@ int FuzzImporter(const uint8_t* data, size_t size) {
 // The input is the alphabetical index, beside a small fixed classification
 // whose codes it may name; it must give back every term the import reported.
 int FuzzAlphaImporter(const uint8_t* data, size_t size) {
+    const TempDir scratch;
     ImportRequest request;
     request.sourceDir = KODEXA_FUZZ_CLASSIFICATION_DIR;
-    request.alphaFile = ScratchFile("alpha-index.txt", Bytes(data, data + size));
-    request.targetDir = FreshScratchDir("alpha-target", false);
+    request.alphaFile = ScratchFile(scratch.File("alpha-index.txt"), Bytes(data, data + size));
+    request.targetDir = scratch.File("catalogue");
     ImportCounts counts;
     CountingSink all;
     if (ImportChecked(request, counts, all))

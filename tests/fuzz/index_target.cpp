@@ -81,7 +81,7 @@ void Change(BtreeIndex& tree, const std::vector<std::string>& walked, bool sound
     expected.push_back(added);
     expected.erase(std::find(expected.begin(), expected.end(), removedKey));
     std::sort(expected.begin(), expected.end());
-    FUZZ_REQUIRE(Walk(tree, false, int64_t(ReadFile(tree.File()->FileName()).size())) == expected,
+    FUZZ_REQUIRE(Walk(tree, false, int64_t(ReadAllBytes(tree.File()->FileName()).size())) == expected,
                  "the tree lists other keys after one insert and one removal");
 }
 
@@ -96,14 +96,15 @@ bool Trusted(const BtreeIndex& tree, bool checkerSound) {
 int FuzzIndexFile(const uint8_t* data, size_t size) {
     constexpr int kOrder = 29;
     const Bytes input(data, data + size);
-    const std::string path = ScratchFile("index.ndx", input);
+    const TempDir scratch;
+    const std::string path = ScratchFile(scratch.File("index.ndx"), input);
     const CheckReport report = CheckStoreFile(path, true);
     {
         BtreeIndex tree(FuzzKey(), kOrder, -1);
         if (tree.OpenFile(path.c_str(), 0) == kNoError) Inspect(tree, int64_t(size), Trusted(tree, report.IsSound()));
         tree.Close();
     }
-    FUZZ_REQUIRE(ReadFile(path) == input, "a read-only open changed the index file");
+    FUZZ_REQUIRE(ReadAllBytes(path) == input, "a read-only open changed the index file");
 
     bool trusted = false;
     int64_t nodeSize = 0;
@@ -121,7 +122,7 @@ int FuzzIndexFile(const uint8_t* data, size_t size) {
     // One insert splits at most one node per level and grows a new root;
     // its blocks, not the header's claims, are all the file may grow by.
     const int64_t perNode = nodeSize + kLockedBlockHeaderSize + kChecksumSize;
-    const int64_t grown = int64_t(ReadFile(path).size()) - int64_t(size);
+    const int64_t grown = int64_t(ReadAllBytes(path).size()) - int64_t(size);
     FUZZ_REQUIRE(grown <= (kMaxTreeDepth + 1) * perNode + kLockedHeaderSize,
                  "the index file grew by more than one insert can need");
     return 0;

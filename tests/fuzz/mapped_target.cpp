@@ -88,7 +88,8 @@ struct MappedReadCheck {
 
 int FuzzMappedReads(const uint8_t* data, size_t size) {
     std::vector<Bytes> pieces = SplitInput(data, size, 2);
-    const std::string path = ScratchFile("mapped.kvd", pieces[0]);
+    const TempDir scratch;
+    const std::string path = ScratchFile(scratch.File("mapped.kvd"), pieces[0]);
     MappedReadCheck check{pieces[0], FileOpen(path.c_str(), 0), std::fopen(path.c_str(), "rb"),
                           open(path.c_str(), O_WRONLY)};
     FUZZ_REQUIRE(check.holder && check.reference && check.writer >= 0, "the file could not be opened");

@@ -32,7 +32,7 @@ TEST(KeptInputsReplay, RegressionsAndSeedsPass) {
             for (const std::string& folder : folders) {
                 for (const auto& input : fs::directory_iterator(root / folder, absent)) {
                     SCOPED_TRACE(name + " on " + input.path().string());
-                    const Bytes bytes = ReadFile(input.path().string());
+                    const Bytes bytes = ReadAllBytes(input.path().string());
                     test::Watchdog guard(30);
                     EXPECT_EQ(run(bytes.data(), bytes.size()), 0);
                     ++replayed;

@@ -76,13 +76,14 @@ std::vector<Placed> Change(StoreFile& store, int64_t& growthAllowed) {
 
 int FuzzStoreFile(const uint8_t* data, size_t size) {
     const Bytes input(data, data + size);
-    const std::string path = ScratchFile("store.kvd", input);
+    const TempDir scratch;
+    const std::string path = ScratchFile(scratch.File("store.kvd"), input);
     {
         StoreFile store;
         if (store.Open(path.c_str(), 0) == kNoError) Inspect(store, int64_t(size));
         store.Close();
     }
-    FUZZ_REQUIRE(ReadFile(path) == input, "a read-only open changed the file");
+    FUZZ_REQUIRE(ReadAllBytes(path) == input, "a read-only open changed the file");
 
     const bool wasSound = IsClean(path, false);
     int64_t growthAllowed = kLockedHeaderSize;
@@ -91,11 +92,11 @@ int FuzzStoreFile(const uint8_t* data, size_t size) {
         StoreFile store;
         if (store.Open(path.c_str(), 1) == kNoError) {
             placed = Change(store, growthAllowed);
-            Inspect(store, int64_t(ReadFile(path).size()));
+            Inspect(store, int64_t(ReadAllBytes(path).size()));
         }
         store.Close();
     }
-    const Bytes image = ReadFile(path);
+    const Bytes image = ReadAllBytes(path);
     FUZZ_REQUIRE(int64_t(image.size()) <= int64_t(size) + growthAllowed,
                  "the file grew by more than the objects allocated in it");
     for (size_t i = 0; i < placed.size(); ++i) {

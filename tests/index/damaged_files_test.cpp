@@ -85,6 +85,7 @@ TEST(DamagedIndexHeader, HeaderThatMakesNoUsableNodeIsRefusedAndNotWrittenBack) 
         BtreeIndex tree(CodeKey(), 29, -1);
         EXPECT_EQ(tree.OpenFile(file.path.c_str(), 1), kFileCorrupt) << order << " " << entrySize;
         CodeKey key("A"), scratch;
+        EXPECT_EQ(tree.Find(key, scratch, 1), 0);
         EXPECT_EQ(tree.Insert(key, scratch, 1), 0);
         EXPECT_EQ(tree.Close(), kNoError);
         EXPECT_EQ(ReadAllBytes(file.path), before);

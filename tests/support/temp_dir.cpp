@@ -1,11 +1,9 @@
 #include "tests/support/temp_dir.h"
 
-#include <gtest/gtest.h>
-
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <algorithm>
 #include <iterator>
 #include <stdexcept>
 
@@ -27,15 +25,16 @@ std::vector<unsigned char> ReadAllBytes(const std::string& file) {
     return std::vector<unsigned char>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-void WriteAllBytes(const std::string& file, const std::vector<unsigned char>& bytes) {
+bool WriteAllBytes(const std::string& file, const std::vector<unsigned char>& bytes) {
     std::ofstream out(file, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.close();
+    return out.good();
 }
 
 void PatchBytes(const std::string& file, long offset, const std::vector<unsigned char>& bytes) {
     std::vector<unsigned char> image = ReadAllBytes(file);
-    ASSERT_GE(offset, 0);
-    ASSERT_LE(offset + bytes.size(), image.size()) << file;
+    if (offset < 0 || offset + bytes.size() > image.size()) throw std::out_of_range("patch outside " + file);
     std::copy(bytes.begin(), bytes.end(), image.begin() + offset);
     WriteAllBytes(file, image);
 }
