@@ -1,7 +1,7 @@
-// Store files whose header or blocks lie: block lengths that wrap past 2^32,
-// an end of file beyond the file, a free list that runs in a circle. Each
-// call must return promptly, and no write may land beyond what the file
-// holds plus the block being allocated.
+// Store files whose header or blocks lie: an end of file beyond the file, a
+// free list that runs in a circle. Each call must return promptly, and no
+// write may land beyond what the file holds plus the block being allocated.
+// Block lengths that wrap past 2^32 are among the store's fuzz regressions.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -18,24 +18,6 @@ struct DamagedCopy : StoreFixture {
         WriteAllBytes(path, ReadAllBytes(std::string(KODEXA_DAMAGED_DIR) + "/" + name));
     }
 };
-
-// The middle of blocks 28, 54, 80 gets a length that wraps to just before,
-// on or after a block start (next = 54 + 2^32 - 1 once compared as 53 and
-// the scan went round), or one shorter than a block header.
-TEST(DamagedStore, BadLengthsBetweenSoundBlocksEndTheCount) {
-    struct Case { uint32_t length; int32_t least, most; } cases[] = {
-        {0xFFFFFFFFu, 1, 1}, {0xFFFFFFE6u, 1, 1}, {0xFFFFFFE5u, 1, 1}, {0u, 2, 3}, {15u, 2, 3},
-    };
-    for (const Case& c : cases) {
-        StoreFixture f;
-        f.Make(0, 3);
-        f.EditOnDisk([&](const std::string& p) { PatchLe32(p, 54 + 4, c.length); });
-        Watchdog watchdog(10);
-        int32_t count = f.store.CountBlocks().Get();
-        EXPECT_GE(count, c.least) << std::hex << c.length;
-        EXPECT_LE(count, c.most) << std::hex << c.length;
-    }
-}
 
 // The header claims 454,950,656 bytes for a 28-byte file.
 TEST(DamagedStore, FileShorterThanItsEndOfFileIsRefusedForWritingAndLeftAlone) {
