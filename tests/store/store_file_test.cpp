@@ -81,19 +81,6 @@ TEST(StoreFileOpen, EndOfFileMovesToTheRealEnd) {
     EXPECT_EQ(f.store.Allocate(0, kFirstFit).Get(), 60 + 16);
 }
 
-TEST(StoreFileAccess, ReadWriteSeekTell) {
-    StoreFixture f;
-    f.Make();
-    ASSERT_EQ(f.store.Write("hello", 5, 28, 1, 1), kNoError);
-    ASSERT_EQ(f.store.Write("!", 1, -1, 0, 1), kNoError);  // right behind
-    char text[7] = {};
-    ASSERT_EQ(f.store.Read(text, 6, 28), kNoError);
-    EXPECT_STREQ(text, "hello!");
-    EXPECT_EQ(f.store.Seek(-2, 1), kNoError);
-    EXPECT_EQ(f.store.Tell().Get(), 32);
-    EXPECT_EQ(f.store.Read(text, 1, 34), kReadError) << "past the end";
-}
-
 TEST(StoreFileChecksum, RangesAndRefusals) {
     StoreFixture f;
     f.Make();
