@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -106,11 +107,7 @@ TEST_F(Blocks, ObjectChecksumFollowsTheObject) {
 TEST_F(Blocks, FindCountAndUndelete) {
     EXPECT_EQ(f.store.FindBlock(0).Get(), 0);
     // Seven bytes that are not a block lie between data start and the blocks.
-    f.EditOnDisk([](const std::string& path) {
-        Bytes bytes = ReadAllBytes(path);
-        bytes.resize(35, 0);
-        WriteAllBytes(path, bytes);
-    });
+    f.EditOnDisk([](const std::string& path) { std::filesystem::resize_file(path, 35); });
     for (int size : {10, 0, 5}) ASSERT_NE(f.store.Allocate(size, kFirstFit).Get(), 0);  // blocks 35, 61, 77
     EXPECT_EQ(f.store.FindBlock(0).Get(), 35);
     EXPECT_EQ(f.store.FindBlock(36).Get(), 61);
