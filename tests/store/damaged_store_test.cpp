@@ -51,21 +51,6 @@ TEST(DamagedStore, AppendRefusesAnEndOfFileOutsideTheFile) {
     }
 }
 
-// A failed extension used to leave the end of file advanced in memory; the
-// header written on close then claimed bytes the file never got.
-TEST(DamagedStore, FailedExtensionLeavesTheEndOfFileWhereItWas) {
-    StoreFixture f;
-    f.Make();
-    {
-        FaultInjector faults;
-        faults.FailCall(Stdio::Fwrite, 1);
-        EXPECT_EQ(f.store.Allocate(10, kFirstFit).Get(), 0);
-    }
-    ASSERT_EQ(f.store.Close(), kNoError);
-    ASSERT_EQ(f.store.Open(f.path.c_str(), 1), kNoError);
-    EXPECT_EQ(f.store.Allocate(10, kFirstFit).Get(), 44);
-}
-
 // Two released blocks linking to each other under a claimed 2 GB end of
 // file: the step bound came from the header and allowed 134 million reads.
 TEST(DamagedStore, FreeListCycleIsAbandonedAfterAFewReads) {

@@ -55,6 +55,8 @@ const Scenario kScenarios[] = {
          MakeFreeList(f.store, {40, 100});
      },
      [](StoreFixture& f) { return Outcome{f.store.Allocate(10, kFirstFit) != 0, f.store.LastError()}; }},
+    {"AllocateAppend", 0, false, Fresh(0),
+     [](StoreFixture& f) { return Outcome{f.store.Allocate(10, kFirstFit) != 0, f.store.LastError()}; }},
     {"Remove", 0, false, Fresh('A', 1),
      [](StoreFixture& f) { return Outcome{f.store.Remove(44, 0) == 1, f.store.LastError()}; }},
 };
@@ -84,6 +86,7 @@ protected:
         int descriptors = OpenDescriptors();
         StoreFixture f;
         s.setup(f);
+        const bool existed = std::filesystem::exists(f.path);
         Outcome o;
         {
             FaultInjector faults;
@@ -97,6 +100,9 @@ protected:
         }
         EXPECT_TRUE(!o.ok || s.mayAbsorb) << what << " went unnoticed";
         EXPECT_EQ(f.store.Close(), kNoError) << what;
+        // Nor may the header of a store that was there claim bytes the file never got.
+        EXPECT_TRUE(!existed || f.store.Open(f.path.c_str(), 1) != kFileCorrupt) << what;
+        f.store.Close();
         EXPECT_EQ(OpenDescriptors(), descriptors) << what;
         return !o.ok;
     }
