@@ -110,7 +110,7 @@ protected:
 
 // A corrupted write must be caught by the read back that follows it.
 TEST_P(EveryCall, FailingOrCorruptedCallIsReportedWithItsCode) {
-    std::array<int, kStdioKinds> counts{};
+    std::array<int, kCallKinds> counts{};
     {  // without faults, to count the calls of each kind
         StoreFixture f;
         GetParam().setup(f);

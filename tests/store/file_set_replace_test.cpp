@@ -42,8 +42,8 @@ TEST_F(Replacement, OnlyAMarkerNamingAStagingDirectoryIsFollowed) {
     ASSERT_EQ(mkdir(target.File(".kodexa-import-Ab12Cd").c_str(), 0755), 0);
     bool completed = true;
     std::string error;
-    for (const std::string content :
-         {"../elsewhere\n", "data1.dat\n", "", "other\n", ".kodexa-import-Ab12Cd\n../data5.dat\n"}) {
+    for (const std::string content : {"../elsewhere\n", "data1.dat\n", "", "other\n",
+                                      ".kodexa-import-Ab12Cd\n../data5.dat\n"}) {
         WriteAllBytes(target.File(kPendingMarkerName), std::vector<unsigned char>(content.begin(), content.end()));
         EXPECT_FALSE(CompletePendingReplacement(target.Path(), completed, error)) << content;
         EXPECT_FALSE(completed);
@@ -72,7 +72,8 @@ TEST_F(Replacement, StaleFilesOfTheOldSetGoWhenFinishedFromTheMarker) {
     std::string staging, error;
     ASSERT_TRUE(CreateStaging(target.Path(), staging, error)) << error;
     WriteSet(staging, "new");
-    const std::string marker = staging.substr(staging.find_last_of('/') + 1) + "\ndata5.dat\ndata5.ndx\n";
+    const std::string name = staging.substr(staging.find_last_of('/') + 1);
+    const std::string marker = name + "\ndata5.dat\ndata5.ndx\n";
     WriteAllBytes(target.File(kPendingMarkerName), std::vector<unsigned char>(marker.begin(), marker.end()));
     bool completed = false;
     ASSERT_TRUE(CompletePendingReplacement(target.Path(), completed, error)) << error;

@@ -4,7 +4,6 @@
 #include <type_traits>
 
 #include "store/file_address.h"
-#include "store/file_layer.h"
 #include "store/store_error.h"
 
 namespace kodexa {

@@ -16,10 +16,9 @@ enum class Stdio {
     Stat, Lstat, Rename, Unlink, Open, Close, Write, Fsync, Mkdir, Mkdtemp, Rmdir, Opendir, Readdir, Closedir,
     Fstat, Map, Remap, Unmap,
 };
-constexpr int kStdioKinds = 7;
 constexpr int kCallKinds = 25;
-constexpr Stdio kAllStdio[kStdioKinds] = {Stdio::Fopen, Stdio::Fclose, Stdio::Fflush, Stdio::Fread,
-                                          Stdio::Fwrite, Stdio::Fseek, Stdio::Ftell};
+constexpr Stdio kAllStdio[] = {Stdio::Fopen, Stdio::Fclose, Stdio::Fflush, Stdio::Fread,
+                               Stdio::Fwrite, Stdio::Fseek, Stdio::Ftell};
 const char* StdioName(Stdio call);
 
 enum class FaultMode {
