@@ -1,7 +1,7 @@
-// Store files whose header or blocks lie: block lengths that wrap past 2^32,
-// an end of file beyond the file, a free list that runs in a circle. Each
-// call must return promptly, and no write may land beyond what the file
-// holds plus the block being allocated.
+// Store files whose header or blocks lie: an end of file outside the file, a
+// free list that runs in a circle. Each call must return promptly, and no
+// write may land beyond what the file holds plus the block being allocated.
+// Block lengths that wrap past 2^32 are among the store's fuzz regressions.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -19,38 +19,6 @@ struct DamagedCopy : StoreFixture {
     }
 };
 
-// The middle of blocks 28, 54, 80 gets a length that wraps to just before,
-// on or after a block start (next = 54 + 2^32 - 1 once compared as 53 and
-// the scan went round), or one shorter than a block header.
-TEST(DamagedStore, BadLengthsBetweenSoundBlocksEndTheCount) {
-    struct Case { uint32_t length; int32_t least, most; } cases[] = {
-        {0xFFFFFFFFu, 1, 1}, {0xFFFFFFE6u, 1, 1}, {0xFFFFFFE5u, 1, 1}, {0u, 2, 3}, {15u, 2, 3},
-    };
-    for (const Case& c : cases) {
-        StoreFixture f;
-        f.Make(0, 3);
-        f.EditOnDisk([&](const std::string& p) { PatchLe32(p, 54 + 4, c.length); });
-        Watchdog watchdog(10);
-        int32_t count = f.store.CountBlocks().Get();
-        EXPECT_GE(count, c.least) << std::hex << c.length;
-        EXPECT_LE(count, c.most) << std::hex << c.length;
-    }
-}
-
-// The header claims 454,950,656 bytes for a 28-byte file.
-TEST(DamagedStore, FileShorterThanItsEndOfFileIsRefusedForWritingAndLeftAlone) {
-    DamagedCopy f("store/finding-F2-header-end-of-file-beyond-file.dat");
-    Bytes before = ReadAllBytes(f.path);
-    EXPECT_EQ(f.store.Open(f.path.c_str(), 1), kFileCorrupt);
-    EXPECT_EQ(f.store.ErrorDescription(),
-              "Database exception: File is corrupt (end of file lies beyond the end of the file at 454950656)");
-    EXPECT_EQ(f.store.Close(), kNoError);
-    EXPECT_EQ(ReadAllBytes(f.path), before) << "nothing written, not even the header";
-    Watchdog watchdog(10);
-    ASSERT_EQ(f.store.Open(f.path.c_str(), 0), kNoError) << "read-only, nothing can grow";
-    EXPECT_EQ(f.store.CountBlocks().Get(), 0);
-}
-
 // Another writer, or a damaged disk, may change the end of file after the
 // store was opened: appending there would grow the file by the difference
 // or write over the header.
@@ -64,27 +32,13 @@ TEST(DamagedStore, AppendRefusesAnEndOfFileOutsideTheFile) {
         EXPECT_EQ(f.store.FindBlock(44).Get(), 0) << "the scan stops at the real end";
         EXPECT_EQ(f.store.Allocate(10, kFirstFit).Get(), 0);
         EXPECT_EQ(f.store.LastError(), kFileCorrupt);
-        EXPECT_STREQ(f.store.CorruptionReason(), "end of file lies outside the data area");
-        EXPECT_EQ(f.store.CorruptionOffset(), int64_t(int32_t(claimed)));
+        EXPECT_EQ(f.store.ErrorDescription(),
+                  "Database exception: File is corrupt (end of file lies outside the data area at " +
+                      std::to_string(int32_t(claimed)) + ")");
         Bytes bytes = ReadAllBytes(f.path);
         EXPECT_EQ(bytes.size(), 58u);
         EXPECT_EQ(Bytes(bytes.begin() + 16, bytes.begin() + 23), Bytes(kSignature, kSignature + 7));
     }
-}
-
-// A failed extension used to leave the end of file advanced in memory; the
-// header written on close then claimed bytes the file never got.
-TEST(DamagedStore, FailedExtensionLeavesTheEndOfFileWhereItWas) {
-    StoreFixture f;
-    f.Make();
-    {
-        FaultInjector faults;
-        faults.FailCall(Stdio::Fwrite, 1);
-        EXPECT_EQ(f.store.Allocate(10, kFirstFit).Get(), 0);
-    }
-    ASSERT_EQ(f.store.Close(), kNoError);
-    ASSERT_EQ(f.store.Open(f.path.c_str(), 1), kNoError);
-    EXPECT_EQ(f.store.Allocate(10, kFirstFit).Get(), 44);
 }
 
 // Two released blocks linking to each other under a claimed 2 GB end of

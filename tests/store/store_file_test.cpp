@@ -40,21 +40,24 @@ TEST(StoreFileCreate, RevisionDecidesHeaderSizesAndChecksums) {
     }
 }
 
-// A file that is no store, is missing, or whose name does not fit the
-// 255-byte name buffer (names are never cut) is refused and never written.
+// A file that is no store, is missing, claims more bytes than it holds (here
+// 454,950,656 for 28), or whose name does not fit the 255-byte name buffer
+// (names are never cut) is refused for writing and never written.
 TEST(StoreFileOpen, RefusedFilesAreNeverWritten) {
     StoreFixture f;
     std::string prefix = f.dir.Path() + "/";
     std::string fits = prefix + std::string(254 - prefix.size(), 'n'), tooLong = fits + "n";
     ASSERT_EQ(f.store.Create(tooLong.c_str(), 0, 0), kInvalidPath);
     ASSERT_EQ(f.store.Create(fits.c_str(), 0, 0), kNoError);
-    constexpr int kNoFile = -1, kSound = -2;
+    constexpr int kNoFile = -1, kSound = -2, kClaimsMore = -3;
     struct Case { std::string path; int badByte, code; } cases[] = {
         {f.dir.File("a.kvd"), 16, kWrongFileType}, {f.dir.File("b.kvd"), 22, kWrongFileType},
         {tooLong, kSound, kInvalidPath}, {f.dir.File("absent.kvd"), kNoFile, kOpenError},
+        {f.dir.File("c.kvd"), kClaimsMore, kFileCorrupt},
     };
     for (const Case& c : cases) {
-        Bytes bytes = kFreshRevisionZero;
+        Bytes bytes =
+            c.badByte == kClaimsMore ? HeaderImage(0, 454950656, 28, 0, 0) : kFreshRevisionZero;
         if (c.badByte >= 0) bytes[c.badByte] = 'k';
         if (c.badByte != kNoFile) WriteAllBytes(c.path, bytes);
         EXPECT_EQ(f.store.Open(c.path.c_str(), 1), c.code) << c.path;
@@ -79,19 +82,6 @@ TEST(StoreFileOpen, EndOfFileMovesToTheRealEnd) {
     ASSERT_EQ(f.store.Open(f.path.c_str(), 1), kNoError);
     EXPECT_EQ(f.FieldOnDisk(4), 60u) << "read-write: written back at once";
     EXPECT_EQ(f.store.Allocate(0, kFirstFit).Get(), 60 + 16);
-}
-
-TEST(StoreFileAccess, ReadWriteSeekTell) {
-    StoreFixture f;
-    f.Make();
-    ASSERT_EQ(f.store.Write("hello", 5, 28, 1, 1), kNoError);
-    ASSERT_EQ(f.store.Write("!", 1, -1, 0, 1), kNoError);  // right behind
-    char text[7] = {};
-    ASSERT_EQ(f.store.Read(text, 6, 28), kNoError);
-    EXPECT_STREQ(text, "hello!");
-    EXPECT_EQ(f.store.Seek(-2, 1), kNoError);
-    EXPECT_EQ(f.store.Tell().Get(), 32);
-    EXPECT_EQ(f.store.Read(text, 1, 34), kReadError) << "past the end";
 }
 
 TEST(StoreFileChecksum, RangesAndRefusals) {

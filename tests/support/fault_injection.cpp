@@ -39,14 +39,17 @@ struct Wrappers {
     static const StdioFunctions& Real() { return installed->saved; }
     static Effect Trip(Stdio call) { return installed->Trips(call); }
 
-    // A failing call answers nullptr or -1 (EOF) and says why, as the system
-    // would; close and closedir let go of what they were given even then.
+    // A failing call answers nullptr, -1 (EOF) or, for a mapping, MAP_FAILED
+    // and says why, as the system would; close and closedir let go of what
+    // they were given even then.
     template <Stdio Call, auto Field, typename R, typename... A>
     static R Plain(A... args) {
         if (Trip(Call) != Effect::Fail) return (Real().*Field)(args...);
         if constexpr (Call == Stdio::Close || Call == Stdio::Closedir) (Real().*Field)(args...);
-        errno = EIO;
-        if constexpr (std::is_pointer_v<R>) return nullptr;
+        constexpr bool kMapping = Call == Stdio::Map || Call == Stdio::Remap;
+        errno = kMapping ? ENOMEM : EIO;
+        if constexpr (kMapping) return MAP_FAILED;
+        else if constexpr (std::is_pointer_v<R>) return nullptr;
         else return R(-1);
     }
     // A transfer moves one element fewer when failed, half when cut short.
@@ -59,7 +62,8 @@ struct Wrappers {
         Effect effect = Trip(Call);
         if (effect != Effect::None) return (Real().*Field)(buffer, size, Shrunk(effect, count), file);
         if constexpr (Call == Stdio::Fwrite) {
-            if (installed->TripsCorruption()) {
+            if (installed->calls[static_cast<int>(Call)] == installed->corruptAt) {
+                ++installed->injected;
                 const unsigned char* in = static_cast<const unsigned char*>(buffer);
                 std::vector<unsigned char> altered(in, in + size * count);
                 for (unsigned char& byte : altered) byte = static_cast<unsigned char>(~byte);
@@ -67,13 +71,6 @@ struct Wrappers {
             }
         }
         return (Real().*Field)(buffer, size, count, file);
-    }
-    // A failed map answers MAP_FAILED, not nullptr.
-    template <Stdio Call, auto Field, typename... A>
-    static void* Mapping(A... args) {
-        if (Trip(Call) != Effect::Fail) return (Real().*Field)(args...);
-        errno = ENOMEM;
-        return MAP_FAILED;
     }
     static size_t MappedRead(void* buffer, const void* source, size_t count) {
         return Real().mappedRead(buffer, source, Shrunk(Trip(Stdio::Fread), count));
@@ -120,8 +117,8 @@ FaultInjector::FaultInjector() : saved(ActiveStdio()) {
     table.readdir = W::Plain<Stdio::Readdir, &F::readdir>;
     table.closedir = W::Plain<Stdio::Closedir, &F::closedir>;
     table.fstat = W::Plain<Stdio::Fstat, &F::fstat>;
-    table.map = W::Mapping<Stdio::Map, &F::map>;
-    table.remap = W::Mapping<Stdio::Remap, &F::remap>;
+    table.map = W::Plain<Stdio::Map, &F::map>;
+    table.remap = W::Plain<Stdio::Remap, &F::remap>;
     table.unmap = W::Plain<Stdio::Unmap, &F::unmap>;
     table.mappedRead = W::MappedRead;
     SetStdio(table);
@@ -134,18 +131,18 @@ FaultInjector::~FaultInjector() {
 
 void FaultInjector::FailCall(Stdio call, int n) {
     int k = static_cast<int>(call);
-    failAt[k] = n == 0 ? 0 : calls[k] + n;
+    failAt[k] = calls[k] + n;
 }
 
 void FaultInjector::FailAnyCall(FaultMode mode, int n) {
     anyMode = mode;
-    anyAt = n == 0 ? 0 : (mode == FaultMode::Short ? transferCalls : totalCalls) + n;
+    anyAt = (mode == FaultMode::Short ? transferCalls : totalCalls) + n;
 }
 
-void FaultInjector::CorruptWrite(int n) { corruptAt = n == 0 ? 0 : calls[static_cast<int>(Stdio::Fwrite)] + n; }
+void FaultInjector::CorruptWrite(int n) { corruptAt = calls[static_cast<int>(Stdio::Fwrite)] + n; }
 
 void FaultInjector::CrashAt(int n, CrashKind kind, const std::string& root) {
-    crashAt = n == 0 ? 0 : totalCalls + n;
+    crashAt = totalCalls + n;
     crashKind = kind;
     durable.reset(kind == CrashKind::PowerCut ? new DurableTree(root) : nullptr);
 }
@@ -170,14 +167,6 @@ FaultInjector::Effect FaultInjector::Trips(Stdio call) {
     }
     if (tripped) ++injected;
     return effect;
-}
-
-// Called after Trips(Fwrite) has counted the call.
-bool FaultInjector::TripsCorruption() {
-    int n = calls[static_cast<int>(Stdio::Fwrite)];
-    if (corruptAt != 0 && n != corruptAt) return false;
-    ++injected;
-    return true;
 }
 
 }  // namespace kodexa::test

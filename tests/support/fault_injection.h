@@ -16,10 +16,9 @@ enum class Stdio {
     Stat, Lstat, Rename, Unlink, Open, Close, Write, Fsync, Mkdir, Mkdtemp, Rmdir, Opendir, Readdir, Closedir,
     Fstat, Map, Remap, Unmap,
 };
-constexpr int kStdioKinds = 7;
 constexpr int kCallKinds = 25;
-constexpr Stdio kAllStdio[kStdioKinds] = {Stdio::Fopen, Stdio::Fclose, Stdio::Fflush, Stdio::Fread,
-                                          Stdio::Fwrite, Stdio::Fseek, Stdio::Ftell};
+constexpr Stdio kAllStdio[] = {Stdio::Fopen, Stdio::Fclose, Stdio::Fflush, Stdio::Fread,
+                               Stdio::Fwrite, Stdio::Fseek, Stdio::Ftell};
 const char* StdioName(Stdio call);
 
 enum class FaultMode {
@@ -44,7 +43,7 @@ public:
     FaultInjector(const FaultInjector&) = delete;
     FaultInjector& operator=(const FaultInjector&) = delete;
 
-    // The nth call of `call` from now on (1-based; 0 cancels) fails: pointer
+    // The nth call of `call` from now on (1-based) fails: pointer
     // calls answer nullptr, fread/fwrite one element fewer (a read out of a
     // mapping counts as an fread), the rest -1 or EOF; fclose leaves the file
     // open, close and closedir let go of it, as the system does.
@@ -52,8 +51,8 @@ public:
     // Counting calls of every kind, the nth from now on fails as above; in
     // Short mode only transfers count and the nth moves half of the bytes.
     void FailAnyCall(FaultMode mode, int n);
-    // The nth fwrite from now on (0: every one) writes its bytes inverted
-    // and still reports the full count.
+    // The nth fwrite from now on writes its bytes inverted and still
+    // reports the full count.
     void CorruptWrite(int n);
     // The process kills itself (SIGKILL) as it makes the nth call of any
     // kind from now on, before the call is carried out. For a power cut,
@@ -70,7 +69,6 @@ private:
     friend struct Wrappers;
     enum class Effect { None, Fail, Short };
     Effect Trips(Stdio call);
-    bool TripsCorruption();
 
     StdioFunctions saved;
     int calls[kCallKinds] = {};
@@ -79,7 +77,7 @@ private:
     int transferCalls = 0;
     FaultMode anyMode = FaultMode::Once;
     int anyAt = 0;
-    int corruptAt = -1;
+    int corruptAt = 0;
     int injected = 0;
     int crashAt = 0;
     CrashKind crashKind = CrashKind::Kill;

@@ -60,7 +60,6 @@ inline SweepCounts Sweep(FaultMode mode, const SweepSteps& steps, const std::str
     }
     std::printf("fault sweep: %s, %s: %d fault points, %d reported as failures\n", what.c_str(),
                 FaultModeName(mode), counts.points, counts.reported);
-    ::testing::Test::RecordProperty(what + " / " + FaultModeName(mode), counts.points);
     return counts;
 }
 
