@@ -74,6 +74,7 @@ TEST(Utf8Validation, RefusesWhatIsNotUtf8) {
     const std::pair<std::string, bool> cases[] = {
         {"plain", true},
         {"\xc3\xa4\xe2\x82\xac\xf0\x9f\x98\x80", true},  // ä € U+1F600
+        {"\xc2\x80\xe0\xa0\x80\xf0\x90\x80\x80", true},  // the smallest of each length
         {"\xc3", false},                                 // cut short
         {"\xc0\xaf", false},                             // overlong
         {"\xed\xa0\x80", false},                         // surrogate

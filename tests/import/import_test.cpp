@@ -43,9 +43,9 @@ const struct BadInput {
     {kCodes, 10, "4;T;X;01;A00;A00.9;A00.9;A009;Zweimal", "duplicate code A00.9 (first on line 5)"},
     {kCodes, 4, "4;T;X;01;A00;A00.0123;A00.0123;A000123;Cholera", "code \"A00.0123\" is longer than 7 characters"},
     {kCodes, 4, "4;T;X;01;A00;;;;Cholera", "empty code"},
-    // Control characters: C0, a lone CR (no line end), DEL, C1 in UTF-8 and
+    // Control characters: the last of C0, a lone CR (no line end), DEL, C1 in UTF-8 and
     // C1 in a file that is taken as ISO-8859-1 for the byte 0x96.
-    {kCodes, 4, "4;T;X;01;A00;A00.0;A00.0;A000;Cholera\x01", "control character U+0001 in field 9"},
+    {kCodes, 4, "4;T;X;01;A00;A00.0;A00.0;A000;Cholera\x1f", "control character U+001F in field 9"},
     {kCodes, 4, "4;T;X;01;A00;A00.0;A00.0;A000;Chol\rera", "control character U+000D in field 9"},
     {kCodes, 4, "4\x7f;T;X;01;A00;A00.0;A00.0;A000;Cholera", "control character U+007F in field 1"},
     {kCodes, 4, "4;T;X;01;A00;A00.0;A00.0;A000;Chol\xc2\x85" "era", "control character U+0085 in field 9"},
