@@ -60,6 +60,16 @@ TEST(MappedRead, ObjectsAppendedByAnotherWriterAreReadToTheNewEnd) {
     ResetStdio();
 }
 
+// A damaged index can hand out any address: one before the start must fail
+// the read, not read on from wherever the mapping stands.
+TEST(MappedRead, AnAddressBeforeTheStartFailsTheRead) {
+    MappedFixture f;
+    f.SetUp();
+    char byte = 0;
+    EXPECT_EQ(f.reader.ReadUpTo(&byte, 1, -2), -1);
+    EXPECT_EQ(f.reader.LastError(), kSeekError);
+}
+
 // A read past the length last seen asks for the length (the file is found
 // short); a read inside it touches pages that are gone (SIGBUS). Either way
 // the read fails and later reads go through stdio.
