@@ -6,25 +6,25 @@ namespace kodexa {
 
 namespace {
 
-FXDEFMAP(FXSplashWindow) splashMap[] = {
-    FXMAPFUNC(SEL_FOCUSOUT, 0, FXSplashWindow::onFocusOut),
-    FXMAPFUNC(SEL_TIMEOUT, FXSplashWindow::ID_TIMEOUT, FXSplashWindow::onTimeout),
+FXDEFMAP(SplashWindow) splashMap[] = {
+    FXMAPFUNC(SEL_FOCUSOUT, 0, SplashWindow::onFocusOut),
+    FXMAPFUNC(SEL_TIMEOUT, SplashWindow::ID_TIMEOUT, SplashWindow::onTimeout),
 };
 
 }  // namespace
 
-FXIMPLEMENT(FXSplashWindow, FXTopWindow, splashMap, ARRAYNUMBER(splashMap))
+FXIMPLEMENT(SplashWindow, FXTopWindow, splashMap, ARRAYNUMBER(splashMap))
 
-FXSplashWindow::FXSplashWindow(FXApp* app, const FXString& title, FXuint delay, FXuint opts, FXint x, FXint y,
+SplashWindow::SplashWindow(FXApp* app, const FXString& title, FXuint delay, FXuint opts, FXint x, FXint y,
                                FXint w, FXint h)
     : FXTopWindow(app, title, nullptr, nullptr, opts, x, y, w, h, 0, 0, 0, 0, 0, 0), delay(delay) {}
 
-FXSplashWindow::~FXSplashWindow() {
+SplashWindow::~SplashWindow() {
     getApp()->removeTimeout(this, ID_TIMEOUT);
     delete image;
 }
 
-void FXSplashWindow::setImage(FXImage* picture) {
+void SplashWindow::setImage(FXImage* picture) {
     image = picture;
     if (picture == nullptr) {
         return;
@@ -36,7 +36,7 @@ void FXSplashWindow::setImage(FXImage* picture) {
     }
 }
 
-void FXSplashWindow::show() {
+void SplashWindow::show() {
     if (shown()) {
         return;
     }
@@ -45,7 +45,7 @@ void FXSplashWindow::show() {
     FXTopWindow::show();
 }
 
-void FXSplashWindow::show(FXuint placement) {
+void SplashWindow::show(FXuint placement) {
     if (shown()) {
         return;
     }
@@ -54,7 +54,7 @@ void FXSplashWindow::show(FXuint placement) {
     FXTopWindow::show(placement);
 }
 
-void FXSplashWindow::hide() {
+void SplashWindow::hide() {
     if (shown()) {
         getApp()->removeTimeout(this, ID_TIMEOUT);
         FXTopWindow::hide();
@@ -64,20 +64,20 @@ void FXSplashWindow::hide() {
     }
 }
 
-void FXSplashWindow::display(FXuint placement) {
+void SplashWindow::display(FXuint placement) {
     create();
     show(placement);
     getApp()->runWhileEvents();
 }
 
-void FXSplashWindow::redrawNow() {
+void SplashWindow::redrawNow() {
     getApp()->runWhileEvents();
     repaint();
     getApp()->flush(true);
     getApp()->flush(false);
 }
 
-long FXSplashWindow::onTimeout(FXObject*, FXSelector, void*) {
+long SplashWindow::onTimeout(FXObject*, FXSelector, void*) {
     // With both destroy options the hide has already deleted the window;
     // deleting it a second time would free it twice.
     const FXuint opts = options;
@@ -88,7 +88,7 @@ long FXSplashWindow::onTimeout(FXObject*, FXSelector, void*) {
     return 1;
 }
 
-long FXSplashWindow::onFocusOut(FXObject*, FXSelector, void*) {
+long SplashWindow::onFocusOut(FXObject*, FXSelector, void*) {
     if (options & SPLASH_KEEP_ON_TOP) {
         raise();
         return 1;
@@ -96,12 +96,12 @@ long FXSplashWindow::onFocusOut(FXObject*, FXSelector, void*) {
     return 0;
 }
 
-void FXSplashWindow::save(FXStream& store) const {
+void SplashWindow::save(FXStream& store) const {
     FXTopWindow::save(store);
     store << delay;
 }
 
-void FXSplashWindow::load(FXStream& store) {
+void SplashWindow::load(FXStream& store) {
     FXTopWindow::load(store);
     store >> delay;
 }

@@ -1,5 +1,4 @@
 // The window that shows the splash picture while the main window is built.
-// FOX has a class of the same name; ours lives in the kodexa namespace.
 #ifndef KODEXA_APP_SPLASH_WINDOW_H
 #define KODEXA_APP_SPLASH_WINDOW_H
 
@@ -13,19 +12,19 @@ enum {
     SPLASH_DESTROY_ON_HIDE = 0x08000000,     // delete itself whenever it is hidden
 };
 
-class FXSplashWindow : public FX::FXTopWindow {
-    FXDECLARE(FXSplashWindow)
+class SplashWindow : public FX::FXTopWindow {
+    FXDECLARE(SplashWindow)
 protected:
-    FXSplashWindow() = default;
+    SplashWindow() = default;
 
 public:
     enum { ID_TIMEOUT = FX::FXTopWindow::ID_LAST };
 
-    FXSplashWindow(FX::FXApp* app, const FX::FXString& title, FX::FXuint delay, FX::FXuint opts, FX::FXint x,
+    SplashWindow(FX::FXApp* app, const FX::FXString& title, FX::FXuint delay, FX::FXuint opts, FX::FXint x,
                    FX::FXint y, FX::FXint w, FX::FXint h);
-    ~FXSplashWindow() override;
-    FXSplashWindow(const FXSplashWindow&) = delete;
-    FXSplashWindow& operator=(const FXSplashWindow&) = delete;
+    ~SplashWindow() override;
+    SplashWindow(const SplashWindow&) = delete;
+    SplashWindow& operator=(const SplashWindow&) = delete;
 
     long onFocusOut(FX::FXObject* sender, FX::FXSelector sel, void* ptr);
     long onTimeout(FX::FXObject* sender, FX::FXSelector sel, void* ptr);

@@ -2,8 +2,8 @@
 
 #include "app/splash_window.h"
 #include "kodexa_version.h"
-#include "ui/first_start_window.h"
-#include "ui/kodexa_window.h"
+#include "ui/info_window.h"
+#include "ui/main_window.h"
 #include "ui/pictures.h"
 
 using namespace FX;
@@ -17,15 +17,15 @@ bool ShowFirstStartOnce(FXApp& app) {
     if (app.reg().readIntEntry(kSettingsSection, kFirstStartKey, 0) != 0) {
         return false;
     }
-    FisrtStartWindow window(&app, "Erster Start ...", false);
+    InfoWindow window(&app, "Erster Start ...", false);
     window.execute(PLACEMENT_SCREEN);
     app.reg().writeIntEntry(kSettingsSection, kFirstStartKey, 1);
     return true;
 }
 
-FXSplashWindow* ShowSplash(FXApp& app) {
+SplashWindow* ShowSplash(FXApp& app) {
     auto* picture = new FXGIFImage(&app, pictures::splash.bytes, 0, 1, 1);
-    auto* splash = new FXSplashWindow(&app, "", 3000, DECOR_BORDER | SPLASH_KEEP_ON_TOP, 0, 0, 480, 200);
+    auto* splash = new SplashWindow(&app, "", 3000, DECOR_BORDER | SPLASH_KEEP_ON_TOP, 0, 0, 480, 200);
     splash->setImage(picture);
     splash->setBackColor(FXRGB(255, 255, 255));
     splash->setWidth(picture->getWidth());
@@ -40,8 +40,8 @@ int RunKodexa(int argc, char** argv) {
     app.init(argc, argv, TRUE);
     app.create();
     ShowFirstStartOnce(app);
-    FXSplashWindow* splash = ShowSplash(app);
-    auto* window = new Kodexa(&app);
+    SplashWindow* splash = ShowSplash(app);
+    auto* window = new MainWindow(&app);
     window->create();
     splash->hide();
     delete splash;

@@ -6,7 +6,7 @@
 
 namespace kodexa {
 
-class FXSplashWindow;
+class SplashWindow;
 
 extern const char* const kSettingsSection;   // the version, "1.0"
 extern const char* const kFirstStartKey;     // "firststart"
@@ -17,7 +17,7 @@ extern const char* const kFirstStartKey;     // "firststart"
 bool ShowFirstStartOnce(FX::FXApp& app);
 
 // Puts the splash picture on the screen, painted, and answers the window.
-FXSplashWindow* ShowSplash(FX::FXApp& app);
+SplashWindow* ShowSplash(FX::FXApp& app);
 
 // The whole start of the program after the command line was checked.
 int RunKodexa(int argc, char** argv);

@@ -16,7 +16,7 @@
 #ifdef KODEXA_BENCH_WINDOW
 #include <fx.h>
 
-#include "ui/kodexa_window.h"
+#include "ui/main_window.h"
 #endif
 
 namespace kodexa::bench {
@@ -29,9 +29,9 @@ const char* const kWindowQueries[] = {"cholera", ""};
 
 // The window on the bench's copy of the catalogue, with the search page's
 // widgets at hand.
-class BenchWindow : public Kodexa {
+class BenchWindow : public MainWindow {
 public:
-    BenchWindow(FXApp* app, std::string dir) : Kodexa(app), dir(std::move(dir)) {}
+    BenchWindow(FXApp* app, std::string dir) : MainWindow(app), dir(std::move(dir)) {}
     std::string programDirectory() const override { return dir; }
     void ShowSearchPage() { tabbook->setCurrent(1, TRUE); }
     FXTextField* SearchField() const { return searchField; }
@@ -93,7 +93,7 @@ int WindowSearchChild(const std::string& dir, int reps, const std::string& text)
     window->SearchField()->setText(FXString(text.c_str()));
     for (int i = 0; i <= reps; ++i) {  // the first run warms up
         auto start = std::chrono::steady_clock::now();
-        window->handle(window, FXSEL(SEL_COMMAND, Kodexa::ID_SEARCH), nullptr);
+        window->handle(window, FXSEL(SEL_COMMAND, MainWindow::ID_SEARCH), nullptr);
         Draw(app, window);
         double searched = SecondsSince(start);
         std::vector<FXString> lines;

@@ -19,7 +19,7 @@ namespace kodexa {
 
 namespace {
 
-const StdioFunctions kSystem = {
+const SystemCalls kSystem = {
     [](const char* name, const char* mode) { return std::fopen(name, mode); },
     [](FILE* f) { return std::fclose(f); },
     [](FILE* f) { return std::fflush(f); },
@@ -29,7 +29,7 @@ const StdioFunctions kSystem = {
     [](FILE* f) { return std::ftell(f); },
 };
 
-StdioFunctions active = kSystem;
+SystemCalls active = kSystem;
 
 FileHolder* Hold(FILE* file) {
     if (file == nullptr) return nullptr;
@@ -206,9 +206,9 @@ size_t SystemMappedRead(void* buffer, const void* source, size_t count) {
     return count;
 }
 
-const StdioFunctions& ActiveStdio() { return active; }
-const StdioFunctions& SystemStdio() { return kSystem; }
-void SetStdio(const StdioFunctions& functions) { active = functions; }
+const SystemCalls& ActiveStdio() { return active; }
+const SystemCalls& SystemStdio() { return kSystem; }
+void SetStdio(const SystemCalls& functions) { active = functions; }
 void ResetStdio() { active = kSystem; }
 
 FileHolder* FileCreate(const char* name) { return Hold(active.fopen(name, "w+b")); }

@@ -37,7 +37,7 @@ void* SystemRemap(void* mapping, size_t oldLength, size_t newLength);
 int SystemUnmap(void* mapping, size_t length);
 size_t SystemMappedRead(void* buffer, const void* source, size_t count);
 
-struct StdioFunctions {
+struct SystemCalls {
     FILE* (*fopen)(const char* name, const char* mode);
     int (*fclose)(FILE* file);
     int (*fflush)(FILE* file);
@@ -73,9 +73,9 @@ struct StdioFunctions {
 };
 
 // The table in use; the C library's own functions unless replaced.
-const StdioFunctions& ActiveStdio();
-const StdioFunctions& SystemStdio();
-void SetStdio(const StdioFunctions& functions);
+const SystemCalls& ActiveStdio();
+const SystemCalls& SystemStdio();
+void SetStdio(const SystemCalls& functions);
 void ResetStdio();
 
 // While a read-only file is mapped, its reads, seeks and tells are served

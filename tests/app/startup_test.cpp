@@ -14,14 +14,14 @@ using namespace FX;
 namespace kodexa::test {
 namespace {
 
-struct ProbeSplash : FXSplashWindow {
+struct ProbeSplash : SplashWindow {
     ProbeSplash(FXuint delay, FXuint opts, int* deletions)
-        : FXSplashWindow(TestApp(), "", delay, opts | DECOR_BORDER, 0, 0, 100, 60), deletions(deletions) {}
+        : SplashWindow(TestApp(), "", delay, opts | DECOR_BORDER, 0, 0, 100, 60), deletions(deletions) {}
     ~ProbeSplash() override { ++*deletions; }
     int* deletions;
 };
 
-bool HasTimer(FXSplashWindow* w) { return TestApp()->hasTimeout(w, FXSplashWindow::ID_TIMEOUT); }
+bool HasTimer(SplashWindow* w) { return TestApp()->hasTimeout(w, SplashWindow::ID_TIMEOUT); }
 
 // The timer hides the window, and deletes it as the options say; shown
 // again, it runs anew until the window is hidden or deleted.
@@ -45,14 +45,14 @@ TEST(SplashWindow, TimeoutHidesAndDeletesAsTheOptionsSay) {
         splash->show();
         volatile std::uintptr_t address = reinterpret_cast<std::uintptr_t>(splash);
         delete splash;
-        EXPECT_FALSE(HasTimer(reinterpret_cast<FXSplashWindow*>(address)));
+        EXPECT_FALSE(HasTimer(reinterpret_cast<SplashWindow*>(address)));
         EXPECT_EQ(deletions, 1);
     }
 }
 
 // The one the program shows at start-up fits its picture.
 TEST(SplashWindow, StartUpSplashFitsItsPicture) {
-    std::unique_ptr<FXSplashWindow> splash(ShowSplash(*TestApp()));
+    std::unique_ptr<SplashWindow> splash(ShowSplash(*TestApp()));
     EXPECT_EQ(splash->getWidth(), 480);
     EXPECT_EQ(splash->getHeight(), 308);
     EXPECT_EQ(splash->getDelay(), 3000u);

@@ -29,7 +29,7 @@ std::vector<std::string> ReadLog::stdio, ReadLog::mapped;
 // Opens the catalogue read-only, walks the tree, searches twice and looks
 // every code up; answers what the sinks saw.
 std::vector<std::string> ReadEverything(const std::string& dir, bool mapped) {
-    StdioFunctions table = SystemStdio();
+    SystemCalls table = SystemStdio();
     table.fread = ReadLog::Fread;
     table.mappedRead = ReadLog::MappedRead;
     if (!mapped) table.map = ReadLog::NoMap;

@@ -103,7 +103,7 @@ int main(int argc, char** argv) {
     {
         kodexa::test::TempDir homeDir;
         setenv("HOME", homeDir.Path().c_str(), 1);
-        static char name[] = "kodexa_window_tests";
+        static char name[] = "main_window_tests";
         static char* appArgv[] = {name, nullptr};
         int appArgc = 1;
         FXApp app("Kodexa", "Taviron");

@@ -47,7 +47,7 @@ int mappedReads = 0;
 size_t CountedMappedRead(void* b, const void* s, size_t n) { return ++mappedReads, SystemMappedRead(b, s, n); }
 
 TEST(MappedRead, ObjectsAppendedByAnotherWriterAreReadToTheNewEnd) {
-    StdioFunctions table = SystemStdio();
+    SystemCalls table = SystemStdio();
     table.mappedRead = CountedMappedRead;
     SetStdio(table);
     MappedFixture f;

@@ -36,7 +36,7 @@ const char* CrashKindName(CrashKind kind) { return kind == CrashKind::Kill ? "ki
 
 struct Wrappers {
     using Effect = FaultInjector::Effect;
-    static const StdioFunctions& Real() { return installed->saved; }
+    static const SystemCalls& Real() { return installed->saved; }
     static Effect Trip(Stdio call) { return installed->Trips(call); }
 
     // A failing call answers nullptr, -1 (EOF) or, for a mapping, MAP_FAILED
@@ -93,8 +93,8 @@ FaultInjector::FaultInjector() : saved(ActiveStdio()) {
     if (installed != nullptr) std::abort();  // nested injectors would lose counts
     installed = this;
     using W = Wrappers;
-    using F = StdioFunctions;
-    StdioFunctions table = saved;
+    using F = SystemCalls;
+    SystemCalls table = saved;
     table.fopen = W::Plain<Stdio::Fopen, &F::fopen>;
     table.fclose = W::Plain<Stdio::Fclose, &F::fclose>;  // a failed fclose leaves the file open
     table.fflush = W::Plain<Stdio::Fflush, &F::fflush>;

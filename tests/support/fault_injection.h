@@ -70,7 +70,7 @@ private:
     enum class Effect { None, Fail, Short };
     Effect Trips(Stdio call);
 
-    StdioFunctions saved;
+    SystemCalls saved;
     int calls[kCallKinds] = {};
     int failAt[kCallKinds] = {};
     int totalCalls = 0;

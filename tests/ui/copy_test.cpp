@@ -37,7 +37,7 @@ TEST_F(WindowTest, ClipboardServesEachTypeUntilAnotherOwnerTakesIt) {
     ASSERT_TRUE(other.acquireClipboard(types, 1));
     EXPECT_FALSE(window->hasClipboard());
     EXPECT_EQ(Probe(*window).clipText(), nullptr);
-    Command(Kodexa::ID_COPY_BOTH);
+    Command(MainWindow::ID_COPY_BOTH);
     EXPECT_TRUE(window->hasClipboard());
     EXPECT_EQ(paste(FXWindow::utf8Type), kA009);
 }

@@ -42,7 +42,7 @@ TEST_F(WindowTest, ResultLinesOfCodesAndTermsAndWhatTheCopiesTakeFromATerm) {
     EXPECT_EQ(list->getItemMiniIcon(0), static_cast<FXIcon*>(nullptr));
     EXPECT_EQ(list->getHeaderSize(0), 80);  // holds any code
 
-    const FXSelector code = Kodexa::ID_COPY_CODE, text = Kodexa::ID_COPY_TEXT, both = Kodexa::ID_COPY_BOTH;
+    const FXSelector code = MainWindow::ID_COPY_CODE, text = MainWindow::ID_COPY_TEXT, both = MainWindow::ID_COPY_BOTH;
     const struct {
         const char* search;
         FXSelector command;

@@ -15,12 +15,12 @@
 #include "tests/gui_support/gui_test.h"
 #include "tests/support/temp_dir.h"
 #include "ui/item_data.h"
-#include "ui/kodexa_window.h"
+#include "ui/main_window.h"
 
 namespace kodexa {
 
-struct KodexaWindowProbe {
-    const Kodexa& window;
+struct MainWindowProbe {
+    const MainWindow& window;
     FX::FXTreeList* tree() const { return window.tree; }
     FX::FXIconList* resultList() const { return window.resultList; }
     FX::FXTabBook* tabbook() const { return window.tabbook; }
@@ -36,14 +36,14 @@ struct KodexaWindowProbe {
 
 namespace kodexa::test {
 
-inline KodexaWindowProbe Probe(const Kodexa& window) { return KodexaWindowProbe{window}; }
+inline MainWindowProbe Probe(const MainWindow& window) { return MainWindowProbe{window}; }
 
 const char kChapter[] = "A00-B99 - Infektionen";
 const char kA009[] = "A00.9 - Cholera, nicht n\xc3\xa4her bezeichnet";
 const char kA009Title[] = "Cholera, nicht n\xc3\xa4her bezeichnet";
 
-struct TestKodexa : Kodexa {
-    explicit TestKodexa(const std::string& dir) : Kodexa(TestApp()), dir(dir) {}
+struct TestKodexa : MainWindow {
+    explicit TestKodexa(const std::string& dir) : MainWindow(TestApp()), dir(dir) {}
     std::string programDirectory() const override { return dir + "/"; }
     std::string dir;
 };
@@ -106,7 +106,7 @@ protected:
     FX::FXint Search(const char* text) {
         Probe(*window).tabbook()->setCurrent(1);
         Probe(*window).searchField()->setText(text);
-        window->handle(Probe(*window).searchField(), FXSEL(FX::SEL_COMMAND, Kodexa::ID_SEARCH_FIELD), nullptr);
+        window->handle(Probe(*window).searchField(), FXSEL(FX::SEL_COMMAND, MainWindow::ID_SEARCH_FIELD), nullptr);
         return Probe(*window).resultList()->getNumItems();
     }
     // Something known on the clipboard, to see that a command leaves it.

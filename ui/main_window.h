@@ -1,7 +1,7 @@
 // The main window: the catalogue tree, the search page, the menus, and the
 // text last put on the clipboard.
-#ifndef KODEXA_UI_KODEXA_WINDOW_H
-#define KODEXA_UI_KODEXA_WINDOW_H
+#ifndef KODEXA_UI_MAIN_WINDOW_H
+#define KODEXA_UI_MAIN_WINDOW_H
 
 #include <fx.h>
 
@@ -14,10 +14,10 @@ namespace kodexa {
 
 class ItemData;
 
-class Kodexa : public FX::FXMainWindow {
-    FXDECLARE(Kodexa)
+class MainWindow : public FX::FXMainWindow {
+    FXDECLARE(MainWindow)
     // The tests' one way to the widgets.
-    friend struct KodexaWindowProbe;
+    friend struct MainWindowProbe;
 
 protected:
     FX::FXToolTip* tooltip = nullptr;              // Tool tips of every widget
@@ -49,7 +49,7 @@ protected:
     FX::FXMenuPane* popupMenu = nullptr;           // Context menu of the tree and the result list
 
 protected:
-    Kodexa() = default;
+    MainWindow() = default;
 
 public:
     enum {
@@ -84,10 +84,10 @@ public:
     long onClipboardGained(FX::FXObject* sender, FX::FXSelector sel, void* ptr);
     long onClipboardRequest(FX::FXObject* sender, FX::FXSelector sel, void* ptr);
 
-    explicit Kodexa(FX::FXApp* app);
-    ~Kodexa() override;
-    Kodexa(const Kodexa&) = delete;
-    Kodexa& operator=(const Kodexa&) = delete;
+    explicit MainWindow(FX::FXApp* app);
+    ~MainWindow() override;
+    MainWindow(const MainWindow&) = delete;
+    MainWindow& operator=(const MainWindow&) = delete;
 
     void create() override;
     void detach() override;
@@ -136,7 +136,7 @@ private:
     void ShowContextMenu(FX::FXWindow* clicked, const FX::FXEvent* event);
     ItemData* CurrentItemData(bool& found) const;
     // Runs one of the copy operations on the current item of the page shown.
-    long CopyCurrent(bool (Kodexa::*copy)(ItemData*));
+    long CopyCurrent(bool (MainWindow::*copy)(ItemData*));
     // The code record for data's code, in full; false when it is not there.
     bool FindCode(const ItemData* data, FX::FXString& code, FX::FXString& title);
     void OfferClipText(const FX::FXString& text);

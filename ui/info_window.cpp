@@ -1,4 +1,4 @@
-#include "ui/first_start_window.h"
+#include "ui/info_window.h"
 
 #include "ui/pictures.h"
 
@@ -10,25 +10,25 @@ namespace {
 
 const FXColor kWhite = FXRGB(255, 255, 255);
 
-FXDEFMAP(FisrtStartWindow) firstStartMap[] = {
-    FXMAPFUNC(SEL_FOCUSOUT, FXDialogBox::ID_ACCEPT, FisrtStartWindow::onCmdFocusAccept),
+FXDEFMAP(InfoWindow) firstStartMap[] = {
+    FXMAPFUNC(SEL_FOCUSOUT, FXDialogBox::ID_ACCEPT, InfoWindow::onCmdFocusAccept),
 };
 
 }  // namespace
 
-FXIMPLEMENT(FisrtStartWindow, FXDialogBox, firstStartMap, ARRAYNUMBER(firstStartMap))
+FXIMPLEMENT(InfoWindow, FXDialogBox, firstStartMap, ARRAYNUMBER(firstStartMap))
 
-FisrtStartWindow::FisrtStartWindow(FXApp* app, const FXString& title, bool showAbout)
+InfoWindow::InfoWindow(FXApp* app, const FXString& title, bool showAbout)
     : FXDialogBox(app, title, DECOR_TITLE, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0) {
     Build(showAbout, FXString::null);
 }
 
-FisrtStartWindow::FisrtStartWindow(FXWindow* owner, const FXString& title, bool showAbout, const FXString& edition)
+InfoWindow::InfoWindow(FXWindow* owner, const FXString& title, bool showAbout, const FXString& edition)
     : FXDialogBox(owner, title, DECOR_TITLE, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0) {
     Build(showAbout, edition);
 }
 
-void FisrtStartWindow::Build(bool showAbout, const FXString& edition) {
+void InfoWindow::Build(bool showAbout, const FXString& edition) {
     sideImage = new FXGIFImage(getApp(), pictures::side.bytes, 0, 1, 1);
     const pictures::Picture& panel = showAbout ? pictures::about : pictures::tips;
     panelImage = new FXGIFImage(getApp(), panel.bytes, 0, 1, 1);
@@ -52,12 +52,12 @@ void FisrtStartWindow::Build(bool showAbout, const FXString& edition) {
                  0, 20, 20, 2, 2);
 }
 
-FisrtStartWindow::~FisrtStartWindow() {
+InfoWindow::~InfoWindow() {
     delete sideImage;
     delete panelImage;
 }
 
-long FisrtStartWindow::onCmdFocusAccept(FXObject* sender, FXSelector sel, void* ptr) {
+long InfoWindow::onCmdFocusAccept(FXObject* sender, FXSelector sel, void* ptr) {
     FXDialogBox::onCmdAccept(sender, sel, ptr);
     return 1;
 }

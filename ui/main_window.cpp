@@ -1,19 +1,18 @@
 // The main window: construction, menus, the catalogue it opens, search,
 // context menus, copy commands and its side of the clipboard.
-#include "ui/kodexa_window.h"
+#include "ui/main_window.h"
 
 #include <fxkeys.h>
-#include <iconv.h>
 
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <vector>
 
+#include "catalogue/text_encoding.h"
 #include "kodexa_version.h"
 #include "ui/code_facts_text.h"
 #include "ui/details_window.h"
-#include "ui/first_start_window.h"
+#include "ui/info_window.h"
 #include "ui/item_data.h"
 #include "ui/list_sinks.h"
 #include "ui/pictures.h"
@@ -49,30 +48,6 @@ bool IsCodeKind(const ItemData* data) {
 
 FXString ToFXString(const std::string& text) { return FXString(text.c_str(), static_cast<FXint>(text.size())); }
 
-// STRING is Latin-1 by X convention. A character Latin-1 lacks becomes
-// '?', one for the whole UTF-8 sequence; so does a broken sequence.
-std::string ToLatin1(const std::string& utf8) {
-    std::string latin1(utf8.size(), '\0');  // never longer than the UTF-8
-    iconv_t converter = iconv_open("ISO-8859-1", "UTF-8");
-    if (converter == reinterpret_cast<iconv_t>(-1)) return utf8;
-    char* in = const_cast<char*>(utf8.data());
-    size_t inLeft = utf8.size();
-    char* out = &latin1[0];
-    size_t outLeft = latin1.size();
-    while (inLeft > 0 && iconv(converter, &in, &inLeft, &out, &outLeft) == static_cast<size_t>(-1)) {
-        if (errno != EILSEQ && errno != EINVAL) break;
-        *out++ = '?';
-        --outLeft;
-        do {
-            ++in;
-            --inLeft;
-        } while (inLeft > 0 && (static_cast<unsigned char>(*in) & 0xC0) == 0x80);
-    }
-    iconv_close(converter);
-    latin1.resize(latin1.size() - outLeft);
-    return latin1;
-}
-
 // Shown once per tree walk or search that met a file it could not read: a
 // tree or a result list cut short must not pass for the whole catalogue.
 FXString DamagedText(const std::string& file) {
@@ -86,31 +61,31 @@ FXString DamagedText(const std::string& file) {
 
 // Message map; entries in the order of the ids, after the one message that
 // comes once for every item of the tree and is looked up first.
-FXDEFMAP(Kodexa) KodexaMap[] = {
+FXDEFMAP(MainWindow) MainWindowMap[] = {
     //________Message_Type____________ID_____________________________Message_Handler______
-    FXMAPFUNC(SEL_INSERTED,           Kodexa::ID_TREE,               Kodexa::onTreeInserted),
-    FXMAPFUNC(SEL_COMMAND,            Kodexa::ID_QUIT,               Kodexa::onCmdQuit),
-    FXMAPFUNC(SEL_COMMAND,            Kodexa::ID_TABBOOK,            Kodexa::onCmdTabBook),
-    FXMAPFUNC(SEL_COMMAND,            Kodexa::ID_SEARCH,             Kodexa::onCmdSearch),
-    FXMAPFUNC(SEL_RIGHTBUTTONPRESS,   Kodexa::ID_TREE,               Kodexa::onTreeRightPress),
-    FXMAPFUNC(SEL_RIGHTBUTTONPRESS,   Kodexa::ID_RESULTS,            Kodexa::onListRightPress),
-    FXMAPFUNC(SEL_DOUBLECLICKED,      Kodexa::ID_TREE,               Kodexa::onTreeDoubleClicked),
-    FXMAPFUNC(SEL_DOUBLECLICKED,      Kodexa::ID_RESULTS,            Kodexa::onListDoubleClicked),
-    FXMAPFUNC(SEL_COMMAND,            Kodexa::ID_ABOUT,              Kodexa::onCmdAbout),
-    FXMAPFUNC(SEL_COMMAND,            Kodexa::ID_COPY_CODE,          Kodexa::onCmdCopyCode),
-    FXMAPFUNC(SEL_COMMAND,            Kodexa::ID_COPY_TEXT,          Kodexa::onCmdCopyText),
-    FXMAPFUNC(SEL_COMMAND,            Kodexa::ID_COPY_BOTH,          Kodexa::onCmdCopyBoth),
-    FXMAPFUNC(SEL_COMMAND,            Kodexa::ID_SEARCH_FIELD,       Kodexa::onCmdSearch),
-    FXMAPFUNC(SEL_COMMAND,            Kodexa::ID_TIPS,               Kodexa::onCmdTips),
-    FXMAPFUNC(SEL_CLIPBOARD_LOST,     0,                             Kodexa::onClipboardLost),
-    FXMAPFUNC(SEL_CLIPBOARD_GAINED,   0,                             Kodexa::onClipboardGained),
-    FXMAPFUNC(SEL_CLIPBOARD_REQUEST,  0,                             Kodexa::onClipboardRequest),
+    FXMAPFUNC(SEL_INSERTED,           MainWindow::ID_TREE,               MainWindow::onTreeInserted),
+    FXMAPFUNC(SEL_COMMAND,            MainWindow::ID_QUIT,               MainWindow::onCmdQuit),
+    FXMAPFUNC(SEL_COMMAND,            MainWindow::ID_TABBOOK,            MainWindow::onCmdTabBook),
+    FXMAPFUNC(SEL_COMMAND,            MainWindow::ID_SEARCH,             MainWindow::onCmdSearch),
+    FXMAPFUNC(SEL_RIGHTBUTTONPRESS,   MainWindow::ID_TREE,               MainWindow::onTreeRightPress),
+    FXMAPFUNC(SEL_RIGHTBUTTONPRESS,   MainWindow::ID_RESULTS,            MainWindow::onListRightPress),
+    FXMAPFUNC(SEL_DOUBLECLICKED,      MainWindow::ID_TREE,               MainWindow::onTreeDoubleClicked),
+    FXMAPFUNC(SEL_DOUBLECLICKED,      MainWindow::ID_RESULTS,            MainWindow::onListDoubleClicked),
+    FXMAPFUNC(SEL_COMMAND,            MainWindow::ID_ABOUT,              MainWindow::onCmdAbout),
+    FXMAPFUNC(SEL_COMMAND,            MainWindow::ID_COPY_CODE,          MainWindow::onCmdCopyCode),
+    FXMAPFUNC(SEL_COMMAND,            MainWindow::ID_COPY_TEXT,          MainWindow::onCmdCopyText),
+    FXMAPFUNC(SEL_COMMAND,            MainWindow::ID_COPY_BOTH,          MainWindow::onCmdCopyBoth),
+    FXMAPFUNC(SEL_COMMAND,            MainWindow::ID_SEARCH_FIELD,       MainWindow::onCmdSearch),
+    FXMAPFUNC(SEL_COMMAND,            MainWindow::ID_TIPS,               MainWindow::onCmdTips),
+    FXMAPFUNC(SEL_CLIPBOARD_LOST,     0,                             MainWindow::onClipboardLost),
+    FXMAPFUNC(SEL_CLIPBOARD_GAINED,   0,                             MainWindow::onClipboardGained),
+    FXMAPFUNC(SEL_CLIPBOARD_REQUEST,  0,                             MainWindow::onClipboardRequest),
 };
 
 // Object implementation
-FXIMPLEMENT(Kodexa, FXMainWindow, KodexaMap, ARRAYNUMBER(KodexaMap))
+FXIMPLEMENT(MainWindow, FXMainWindow, MainWindowMap, ARRAYNUMBER(MainWindowMap))
 
-Kodexa::Kodexa(FXApp* app)
+MainWindow::MainWindow(FXApp* app)
     : FXMainWindow(app, "Taviron Kodexa " KODEXA_VERSION, nullptr, nullptr, DECOR_ALL, 0, 0, 600, 400, 0, 0, 0, 0, 0, 0) {
     tooltip = new FXToolTip(getApp(), TOOLTIP_NORMAL);
 
@@ -166,7 +141,7 @@ Kodexa::Kodexa(FXApp* app)
     }
 }
 
-void Kodexa::BuildMenus() {
+void MainWindow::BuildMenus() {
     filemenu = new FXMenuPane(this);
     WhiteCommand(filemenu, "&Beenden", this, ID_QUIT);
     new FXMenuTitle(menubar, "&Datei", nullptr, filemenu);
@@ -188,7 +163,7 @@ void Kodexa::BuildMenus() {
     popupCopyBoth = WhiteCommand(popupMenu, "&Text und Code kopieren", this, ID_COPY_BOTH);
 }
 
-Kodexa::~Kodexa() {
+MainWindow::~MainWindow() {
     CloseCatalogue();
     delete filemenu;
     delete helpmenu;
@@ -202,7 +177,7 @@ Kodexa::~Kodexa() {
     ForgetClipText();
 }
 
-void Kodexa::create() {
+void MainWindow::create() {
     FXMainWindow::create();
     dockShell->create();
     popupMenu->create();
@@ -211,21 +186,21 @@ void Kodexa::create() {
     show(PLACEMENT_SCREEN);
 }
 
-void Kodexa::detach() {
+void MainWindow::detach() {
     FXMainWindow::detach();
     dockShell->detach();
 }
 
-std::string Kodexa::programDirectory() const {
+std::string MainWindow::programDirectory() const {
     const char* argv0 = getApp()->getArgc() > 0 ? getApp()->getArgv()[0] : nullptr;
     return ProgramDirectory(ExecutablePath(argv0));
 }
 
-std::unique_ptr<Catalogue> Kodexa::makeCatalogue(const std::string& dir) const {
+std::unique_ptr<Catalogue> MainWindow::makeCatalogue(const std::string& dir) const {
     return std::make_unique<Catalogue>(dir);
 }
 
-void Kodexa::OpenCatalogue() {
+void MainWindow::OpenCatalogue() {
     catalogue = makeCatalogue(programDirectory());
     OpenOne(CatalogueFile::Chapters);
     OpenOne(CatalogueFile::Groups);
@@ -236,7 +211,7 @@ void Kodexa::OpenCatalogue() {
 
 // Optional: a catalogue without the facts' files is no failure; one with
 // only one of them, or a damaged one, gets its box like any other file.
-void Kodexa::OpenFacts() {
+void MainWindow::OpenFacts() {
     const CatalogueFile facts = CatalogueFile::Facts;
     if (catalogue->Open(facts, CatalogueAccess::Reading) == 0) {
         std::printf("%s %s\n", catalogue->DataPath(facts).c_str(), catalogue->IndexPath(facts).c_str());
@@ -246,7 +221,7 @@ void Kodexa::OpenFacts() {
     }
 }
 
-Edition Kodexa::LoadedEdition() {
+Edition MainWindow::LoadedEdition() {
     Edition edition;
     if (catalogue) catalogue->ReadEdition(edition);
     return edition;
@@ -254,7 +229,7 @@ Edition Kodexa::LoadedEdition() {
 
 // A catalogue without the database works as before, without a word; a
 // damaged one is shown as any damaged file is, and left aside.
-void Kodexa::OpenOptional(CatalogueFile which) {
+void MainWindow::OpenOptional(CatalogueFile which) {
     const OptionalState state = catalogue->OpenIfPresent(which);
     if (state == OptionalState::Absent) return;
     std::printf("%s %s\n", catalogue->DataPath(which).c_str(), catalogue->IndexPath(which).c_str());
@@ -265,30 +240,30 @@ void Kodexa::OpenOptional(CatalogueFile which) {
     }
 }
 
-void Kodexa::OpenOne(CatalogueFile which) {
+void MainWindow::OpenOne(CatalogueFile which) {
     std::printf("%s %s\n", catalogue->DataPath(which).c_str(), catalogue->IndexPath(which).c_str());
     std::fflush(stdout);
     if (catalogue->Open(which, CatalogueAccess::Reading) != 0) ShowDatafileBox(NamesOf(which).errorMessage);
 }
 
-void Kodexa::ShowDatafileBox(const FXString& text) {
+void MainWindow::ShowDatafileBox(const FXString& text) {
     FXMessageBox box(this, "Datafile", text, nullptr, MBOX_OK, 0, 0);
     box.execute(PLACEMENT_CURSOR);
 }
 
-void Kodexa::ReportUnreadable() {
+void MainWindow::ReportUnreadable() {
     if (catalogue && !catalogue->Unreadable().empty()) ShowDatafileBox(DamagedText(catalogue->Unreadable()));
 }
 
 // The databases close in table order: groups, chapters, codes.
-void Kodexa::CloseCatalogue() { catalogue.reset(); }
+void MainWindow::CloseCatalogue() { catalogue.reset(); }
 
 // The tree reports every item it is given, some 17,000 at start. Nothing
 // here wants them; answering "not handled" here, as the toolkit's own
 // classes would after searching each of their maps, spares those searches.
-long Kodexa::onTreeInserted(FXObject*, FXSelector, void*) { return 0; }
+long MainWindow::onTreeInserted(FXObject*, FXSelector, void*) { return 0; }
 
-bool Kodexa::FillChapterTree() {
+bool MainWindow::FillChapterTree() {
     if (!catalogue) return false;
     TreeListSink sink(tree, folderOpenIcon, folderClosedIcon, codeIcon);
     const bool complete = catalogue->FillTree(sink);
@@ -297,31 +272,31 @@ bool Kodexa::FillChapterTree() {
 }
 
 // Opening the search page (Alt+S or its tab) is asking to type a search.
-long Kodexa::onCmdTabBook(FXObject*, FXSelector, void* ptr) {
+long MainWindow::onCmdTabBook(FXObject*, FXSelector, void* ptr) {
     if (static_cast<FXint>(reinterpret_cast<FXival>(ptr)) == kSearchPage) {
         searchField->setFocus();
     }
     return 1;
 }
 
-long Kodexa::onCmdQuit(FXObject*, FXSelector, void*) {
+long MainWindow::onCmdQuit(FXObject*, FXSelector, void*) {
     getApp()->exit(0);
     return 1;
 }
 
-long Kodexa::onCmdAbout(FXObject*, FXSelector, void*) {
-    FisrtStartWindow about(this, "Über ...", true, ToFXString(AboutEditionLine(LoadedEdition())));
+long MainWindow::onCmdAbout(FXObject*, FXSelector, void*) {
+    InfoWindow about(this, "Über ...", true, ToFXString(AboutEditionLine(LoadedEdition())));
     about.execute(PLACEMENT_SCREEN);
     return 1;
 }
 
-long Kodexa::onCmdTips(FXObject*, FXSelector, void*) {
-    FisrtStartWindow tips(this, "Tips ... ", false);
+long MainWindow::onCmdTips(FXObject*, FXSelector, void*) {
+    InfoWindow tips(this, "Tips ... ", false);
     tips.execute(PLACEMENT_SCREEN);
     return 1;
 }
 
-long Kodexa::onCmdSearch(FXObject*, FXSelector, void*) {
+long MainWindow::onCmdSearch(FXObject*, FXSelector, void*) {
     ClearResults();
     getApp()->beginWaitCursor();
     if (!SearchCodes()) {
@@ -336,7 +311,7 @@ long Kodexa::onCmdSearch(FXObject*, FXSelector, void*) {
 // 80 pixels hold any code; the codes of an index term ("A15+ C00.00* U07.1!")
 // may need more, and then get it. Only the longest is measured: a search
 // may list tens of thousands of terms.
-FXint Kodexa::CodeColumnWidth() const {
+FXint MainWindow::CodeColumnWidth() const {
     const FXint kCodeWidth = 80, kIconAndSpacing = 30;
     const ItemData* longest = nullptr;
     for (FXint i = 0; i < resultList->getNumItems(); ++i) {
@@ -352,7 +327,7 @@ FXint Kodexa::CodeColumnWidth() const {
 // vertical scroll bar that many results bring: so no horizontal scroll bar
 // appears. The list is laid out once with a narrow title column to find
 // out whether it needs the vertical one.
-void Kodexa::SizeResultColumns() {
+void MainWindow::SizeResultColumns() {
     const FXint codeWidth = CodeColumnWidth();
     resultList->setHeaderSize(0, codeWidth);
     resultList->setHeaderSize(1, 0);
@@ -364,7 +339,7 @@ void Kodexa::SizeResultColumns() {
     resultList->setHeaderSize(1, FXMAX(visible - codeWidth, 0));
 }
 
-bool Kodexa::SearchCodes() {
+bool MainWindow::SearchCodes() {
     if (!catalogue) return false;
     ResultListSink sink(resultList, codeIcon);
     const FXString text = searchField->getText();
@@ -376,7 +351,7 @@ bool Kodexa::SearchCodes() {
 // Once their items are gone nothing can reach the old results' data, so it
 // goes with them; otherwise every search would add to what the program holds
 // until it ends.
-void Kodexa::ClearResults() {
+void MainWindow::ClearResults() {
     std::vector<ItemData*> previous;
     previous.reserve(resultList->getNumItems());
     for (FXint i = 0; i < resultList->getNumItems(); ++i) {
@@ -390,7 +365,7 @@ void Kodexa::ClearResults() {
 // becomes current and selected first, as a left click would make it: left
 // as it was, "Code kopieren" would copy the entry current before, a wrong
 // code pasted into a patient's record. Beside every entry no menu opens.
-long Kodexa::onTreeRightPress(FXObject*, FXSelector, void* ptr) {
+long MainWindow::onTreeRightPress(FXObject*, FXSelector, void* ptr) {
     const auto* event = static_cast<const FXEvent*>(ptr);
     if (!IsPlainSingleClick(event)) {
         return 1;
@@ -409,7 +384,7 @@ long Kodexa::onTreeRightPress(FXObject*, FXSelector, void* ptr) {
 }
 
 // The line for no hits carries no data and opens no menu.
-long Kodexa::onListRightPress(FXObject*, FXSelector, void* ptr) {
+long MainWindow::onListRightPress(FXObject*, FXSelector, void* ptr) {
     const auto* event = static_cast<const FXEvent*>(ptr);
     if (!IsPlainSingleClick(event)) {
         return 1;
@@ -428,7 +403,7 @@ long Kodexa::onListRightPress(FXObject*, FXSelector, void* ptr) {
 }
 
 // Title and code can be copied for codes only; the code of every entry.
-void Kodexa::EnableCopyEntriesFor(const ItemData* data) {
+void MainWindow::EnableCopyEntriesFor(const ItemData* data) {
     if (data != nullptr && IsCodeKind(data)) {
         popupCopyText->enable();
         popupCopyBoth->enable();
@@ -440,7 +415,7 @@ void Kodexa::EnableCopyEntriesFor(const ItemData* data) {
 
 // A leaf code shows its details; on anything else the tree goes on as it
 // always did (a branch opens or closes). Enter on an item arrives here too.
-long Kodexa::onTreeDoubleClicked(FXObject*, FXSelector, void* ptr) {
+long MainWindow::onTreeDoubleClicked(FXObject*, FXSelector, void* ptr) {
     const auto* item = static_cast<const FXTreeItem*>(ptr);
     const auto* data = item != nullptr ? static_cast<const ItemData*>(item->getData()) : nullptr;
     if (data == nullptr || data->kind != kKindLeafCode) return 0;
@@ -449,7 +424,7 @@ long Kodexa::onTreeDoubleClicked(FXObject*, FXSelector, void* ptr) {
 }
 
 // ptr is the index of the line; "Keine Ergebnis" carries no data.
-long Kodexa::onListDoubleClicked(FXObject*, FXSelector, void* ptr) {
+long MainWindow::onListDoubleClicked(FXObject*, FXSelector, void* ptr) {
     const FXint index = static_cast<FXint>(reinterpret_cast<FXival>(ptr));
     if (index < 0 || index >= resultList->getNumItems()) return 0;
     const auto* data = static_cast<const ItemData*>(resultList->getItemData(index));
@@ -458,7 +433,7 @@ long Kodexa::onListDoubleClicked(FXObject*, FXSelector, void* ptr) {
     return 1;
 }
 
-bool Kodexa::showDetails(const std::string& code) {
+bool MainWindow::showDetails(const std::string& code) {
     CodeFacts facts;
     if (!catalogue || !catalogue->LookUp(code, facts)) return false;
     DetailsWindow details(this, DetailLines(facts, LoadedEdition()));
@@ -471,7 +446,7 @@ bool Kodexa::showDetails(const std::string& code) {
 // by choosing an entry.
 // The keys go to the menu while it is up, so that Escape closes it and the
 // arrow keys and Enter choose, instead of reaching the window beneath.
-void Kodexa::ShowContextMenu(FXWindow* clicked, const FXEvent* event) {
+void MainWindow::ShowContextMenu(FXWindow* clicked, const FXEvent* event) {
     if (clicked->grabbed()) {
         clicked->ungrab();
     }
@@ -486,7 +461,7 @@ void Kodexa::ShowContextMenu(FXWindow* clicked, const FXEvent* event) {
 
 // Found is false when there is no current item on the page that shows; the
 // item itself may still carry no data.
-ItemData* Kodexa::CurrentItemData(bool& found) const {
+ItemData* MainWindow::CurrentItemData(bool& found) const {
     found = false;
     switch (tabbook->getCurrent()) {
         case kBrowserPage: {
@@ -510,20 +485,20 @@ ItemData* Kodexa::CurrentItemData(bool& found) const {
     }
 }
 
-long Kodexa::CopyCurrent(bool (Kodexa::*copy)(ItemData*)) {
+long MainWindow::CopyCurrent(bool (MainWindow::*copy)(ItemData*)) {
     bool found = false;
     ItemData* data = CurrentItemData(found);
     if (found) (this->*copy)(data);
     return 1;
 }
 
-long Kodexa::onCmdCopyCode(FXObject*, FXSelector, void*) { return CopyCurrent(&Kodexa::copyCode); }
+long MainWindow::onCmdCopyCode(FXObject*, FXSelector, void*) { return CopyCurrent(&MainWindow::copyCode); }
 
-long Kodexa::onCmdCopyText(FXObject*, FXSelector, void*) { return CopyCurrent(&Kodexa::copyText); }
+long MainWindow::onCmdCopyText(FXObject*, FXSelector, void*) { return CopyCurrent(&MainWindow::copyText); }
 
-long Kodexa::onCmdCopyBoth(FXObject*, FXSelector, void*) { return CopyCurrent(&Kodexa::copyCodeAndText); }
+long MainWindow::onCmdCopyBoth(FXObject*, FXSelector, void*) { return CopyCurrent(&MainWindow::copyCodeAndText); }
 
-bool Kodexa::copyCode(ItemData* data) {
+bool MainWindow::copyCode(ItemData* data) {
     if (data == nullptr) {
         return false;
     }
@@ -536,7 +511,7 @@ bool Kodexa::copyCode(ItemData* data) {
 }
 
 // A term copies its codes as shown and the title of its code.
-bool Kodexa::FindCode(const ItemData* data, FXString& code, FXString& title) {
+bool MainWindow::FindCode(const ItemData* data, FXString& code, FXString& title) {
     CodeFacts facts;
     const FXString& wanted = data->kind == kKindTerm ? data->titleCode : data->code;
     if (!catalogue || !catalogue->LookUp(std::string(wanted.text(), wanted.length()), facts)) {
@@ -546,7 +521,7 @@ bool Kodexa::FindCode(const ItemData* data, FXString& code, FXString& title) {
     title = ToFXString(facts.title);
     return true;
 }
-bool Kodexa::copyText(ItemData* data) {
+bool MainWindow::copyText(ItemData* data) {
     FXString code;
     FXString title;
     if (data == nullptr || !IsCodeKind(data) || !FindCode(data, code, title)) {
@@ -556,7 +531,7 @@ bool Kodexa::copyText(ItemData* data) {
     return true;
 }
 
-bool Kodexa::copyCodeAndText(ItemData* data) {
+bool MainWindow::copyCodeAndText(ItemData* data) {
     FXString code;
     FXString title;
     if (data == nullptr || !IsCodeKind(data) || !FindCode(data, code, title)) {
@@ -567,14 +542,14 @@ bool Kodexa::copyCodeAndText(ItemData* data) {
 }
 
 // UTF-8 first: catalogue texts are UTF-8, and that is what programs ask for first.
-void Kodexa::OfferClipText(const FXString& text) {
+void MainWindow::OfferClipText(const FXString& text) {
     const FXDragType types[] = {utf8Type, stringType, textType};
     if (acquireClipboard(types, ARRAYNUMBER(types))) {
         KeepClipText(text);
     }
 }
 
-void Kodexa::KeepClipText(const FXString& text) {
+void MainWindow::KeepClipText(const FXString& text) {
     ForgetClipText();
     clipLength = text.length();
     clipText = new char[clipLength + 1];
@@ -582,24 +557,24 @@ void Kodexa::KeepClipText(const FXString& text) {
     clipText[clipLength] = '\0';
 }
 
-void Kodexa::ForgetClipText() {
+void MainWindow::ForgetClipText() {
     delete[] clipText;
     clipText = nullptr;
     clipLength = 0;
 }
 
-long Kodexa::onClipboardLost(FXObject* sender, FXSelector sel, void* ptr) {
+long MainWindow::onClipboardLost(FXObject* sender, FXSelector sel, void* ptr) {
     FXMainWindow::onClipboardLost(sender, sel, ptr);
     ForgetClipText();
     return 1;
 }
 
-long Kodexa::onClipboardGained(FXObject* sender, FXSelector sel, void* ptr) {
+long MainWindow::onClipboardGained(FXObject* sender, FXSelector sel, void* ptr) {
     FXMainWindow::onClipboardGained(sender, sel, ptr);
     return 1;
 }
 
-long Kodexa::onClipboardRequest(FXObject* sender, FXSelector sel, void* ptr) {
+long MainWindow::onClipboardRequest(FXObject* sender, FXSelector sel, void* ptr) {
     if (FXMainWindow::onClipboardRequest(sender, sel, ptr)) {
         return 1;
     }

@@ -1,28 +1,28 @@
 // The small modal window with the side picture, a panel picture and one
 // "&Weiter" button: shown at the first start, and as the tips and about
-// windows.
-#ifndef KODEXA_UI_FIRST_START_WINDOW_H
-#define KODEXA_UI_FIRST_START_WINDOW_H
+// windows: one class for the three, hence its name.
+#ifndef KODEXA_UI_INFO_WINDOW_H
+#define KODEXA_UI_INFO_WINDOW_H
 
 #include <fx.h>
 
 namespace kodexa {
 
-class FisrtStartWindow : public FX::FXDialogBox {
-    FXDECLARE(FisrtStartWindow)
+class InfoWindow : public FX::FXDialogBox {
+    FXDECLARE(InfoWindow)
 protected:
-    FisrtStartWindow() = default;
+    InfoWindow() = default;
 
 public:
     // At the first start, before there is a main window.
-    FisrtStartWindow(FX::FXApp* app, const FX::FXString& title, bool showAbout);
+    InfoWindow(FX::FXApp* app, const FX::FXString& title, bool showAbout);
     // Tips and about, over the main window; edition, when not empty, is
     // shown beside the picture's lines on the source of the data.
-    FisrtStartWindow(FX::FXWindow* owner, const FX::FXString& title, bool showAbout,
+    InfoWindow(FX::FXWindow* owner, const FX::FXString& title, bool showAbout,
                      const FX::FXString& edition = FX::FXString::null);
-    ~FisrtStartWindow() override;
-    FisrtStartWindow(const FisrtStartWindow&) = delete;
-    FisrtStartWindow& operator=(const FisrtStartWindow&) = delete;
+    ~InfoWindow() override;
+    InfoWindow(const InfoWindow&) = delete;
+    InfoWindow& operator=(const InfoWindow&) = delete;
 
     // The button lost the focus: the user went elsewhere; take that as "&Weiter".
     long onCmdFocusAccept(FX::FXObject* sender, FX::FXSelector sel, void* ptr);
