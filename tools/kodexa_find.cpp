@@ -9,8 +9,10 @@
 #include <vector>
 
 #include "catalogue/catalogue.h"
+#include "catalogue/settings_file.h"
 #include "store/store_error.h"
 #include "tools/arguments.h"
+#include "tools/find_favourites.h"
 
 namespace {
 
@@ -27,6 +29,7 @@ const char kUsage[] =
     "       kodexa-find [--dir DIR] --code CODE\n"
     "       kodexa-find [--dir DIR] --tree\n"
     "       kodexa-find [--dir DIR] --info\n"
+    "       kodexa-find [--dir DIR] --favourites\n"
     "\n"
     "Looks codes up in the Kodexa catalogue (data1 to data3 .dat and .ndx).\n"
     "\n"
@@ -46,6 +49,10 @@ const char kUsage[] =
     "               indent per level\n"
     "  --info       show the edition and the numbers of chapters, groups and\n"
     "               codes\n"
+    "  --favourites show the favourites the window keeps for you (in\n"
+    "               $HOME/.foxrc/Taviron/Kodexa), one CODE<TAB>TITLE line each\n"
+    "               in code order; a code the catalogue does not have is\n"
+    "               shown with 'nicht in' and the edition instead of a title\n"
     "  --dir DIR    read the catalogue in DIR instead of the program's own\n"
     "               directory\n"
     "  --help       show this text\n"
@@ -58,7 +65,7 @@ const char kUsage[] =
     "read to its end, or is shorter than it says): what could be read was\n"
     "printed, the file is named on standard error.\n";
 
-enum class Mode { None, Search, Code, Tree, Info, Help, Version };
+enum class Mode { None, Search, Code, Tree, Info, Favourites, Help, Version };
 
 struct Request {
     Mode mode = Mode::None;
@@ -68,7 +75,7 @@ struct Request {
     bool titlesOnly = false;
 };
 
-enum OptionId { kHelp = kHelpOption, kVersion = 256, kTitlesOnly, kCode, kTree, kInfo, kDir };
+enum OptionId { kHelp = kHelpOption, kVersion = 256, kTitlesOnly, kCode, kTree, kInfo, kDir, kFavourites };
 const option kOptions[] = {
     {"help", no_argument, nullptr, kHelp},
     {"version", no_argument, nullptr, kVersion},
@@ -77,6 +84,7 @@ const option kOptions[] = {
     {"tree", no_argument, nullptr, kTree},
     {"info", no_argument, nullptr, kInfo},
     {"dir", required_argument, nullptr, kDir},
+    {"favourites", no_argument, nullptr, kFavourites},
     {nullptr, 0, nullptr, 0},
 };
 
@@ -113,6 +121,9 @@ int ParseArguments(int argc, char** argv, Request& request) {
             case kInfo:
                 ok = setMode(Mode::Info, "");
                 break;
+            case kFavourites:
+                ok = setMode(Mode::Favourites, "");
+                break;
             case kCode:
                 ok = setMode(Mode::Code, argument.value);
                 break;
@@ -126,9 +137,9 @@ int ParseArguments(int argc, char** argv, Request& request) {
             default:
                 return UsageError("unknown option " + argument.text);
         }
-        if (!ok) return UsageError("give one TEXT, --code CODE, --tree or --info");
+        if (!ok) return UsageError("give one TEXT, --code CODE, --tree, --info or --favourites");
     }
-    if (request.mode == Mode::None) return UsageError("give a TEXT, --code CODE, --tree or --info");
+    if (request.mode == Mode::None) return UsageError("give a TEXT, --code CODE, --tree, --info or --favourites");
     return kExitFound;
 }
 
@@ -336,6 +347,14 @@ int ShowInfo(Catalogue& catalogue, const std::string& dir) {
     return Damaged(catalogue, status) ? status : kExitFound;
 }
 
+int ShowFavourites(Catalogue& catalogue, const std::string& dir) {
+    int status = kExitNothing;
+    if (!Open(catalogue, dir, CatalogueFile::Codes, status)) return status;
+    OpenFacts(catalogue);
+    status = PrintFavourites(catalogue, UserSettingsPath());
+    return Damaged(catalogue, status) ? kExitDamaged : status;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -354,6 +373,8 @@ int main(int argc, char** argv) {
             return ShowCode(catalogue, dir, request.argument);
         case Mode::Info:
             return ShowInfo(catalogue, dir);
+        case Mode::Favourites:
+            return ShowFavourites(catalogue, dir);
         default:
             return ShowTree(catalogue, dir);
     }

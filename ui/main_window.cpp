@@ -12,6 +12,7 @@
 #include "kodexa_version.h"
 #include "ui/code_facts_text.h"
 #include "ui/details_window.h"
+#include "ui/favourites_page.h"
 #include "ui/info_window.h"
 #include "ui/item_data.h"
 #include "ui/list_sinks.h"
@@ -26,7 +27,7 @@ namespace {
 const FXColor kWhite = FXRGB(255, 255, 255);
 const FXColor kIconTransparent = FXRGB(192, 192, 192);
 
-enum Page { kBrowserPage = 0, kSearchPage = 1 };
+enum Page { kBrowserPage = 0, kSearchPage = 1, kFavouritesPage = 2 };
 
 FXGIFIcon* BuiltInIcon(FXApp* app, const pictures::Picture& picture) {
     auto* icon = new FXGIFIcon(app, picture.bytes, kIconTransparent, 0, 1, 1);
@@ -77,6 +78,10 @@ FXDEFMAP(MainWindow) MainWindowMap[] = {
     FXMAPFUNC(SEL_COMMAND,            MainWindow::ID_COPY_BOTH,          MainWindow::onCmdCopyBoth),
     FXMAPFUNC(SEL_COMMAND,            MainWindow::ID_SEARCH_FIELD,       MainWindow::onCmdSearch),
     FXMAPFUNC(SEL_COMMAND,            MainWindow::ID_TIPS,               MainWindow::onCmdTips),
+    FXMAPFUNC(SEL_COMMAND,            MainWindow::ID_ADD_FAVOURITE,      MainWindow::onCmdAddFavourite),
+    FXMAPFUNC(SEL_DOUBLECLICKED,      MainWindow::ID_FAVOURITES,         MainWindow::onFavouritesDoubleClicked),
+    FXMAPFUNC(SEL_RIGHTBUTTONPRESS,   MainWindow::ID_FAVOURITES,         MainWindow::onFavouritesRightPress),
+    FXMAPFUNC(SEL_COMMAND,            MainWindow::ID_SHOW_FAVOURITES,    MainWindow::onCmdShowFavourites),
     FXMAPFUNC(SEL_CLIPBOARD_LOST,     0,                             MainWindow::onClipboardLost),
     FXMAPFUNC(SEL_CLIPBOARD_GAINED,   0,                             MainWindow::onClipboardGained),
     FXMAPFUNC(SEL_CLIPBOARD_REQUEST,  0,                             MainWindow::onClipboardRequest),
@@ -132,17 +137,27 @@ MainWindow::MainWindow(FXApp* app)
     // The frame is not laid out yet; every search sets usable widths.
     resultList->appendHeader("Titel", nullptr, resultFrame->getWidth() - 20);
 
+    favouritesTab = new FXTabItem(tabbook, "&Favoriten", nullptr, TAB_TOP_NORMAL, 0, 0, 0, 0, 2, 2, 2, 2);
+    favouritesPage = new FavouritesPage(tabbook, this, ID_FAVOURITES, codeIcon);
+
     BuildMenus();
     clipText = nullptr;
 
     if (FXAccelTable* accelerators = getAccelTable()) {
         accelerators->addAccel(MKUINT(KEY_c, CONTROLMASK), this, FXSEL(SEL_COMMAND, ID_COPY_CODE), 0);
         accelerators->addAccel(MKUINT(KEY_C, CONTROLMASK), this, FXSEL(SEL_COMMAND, ID_COPY_CODE), 0);
+        accelerators->addAccel(MKUINT(KEY_d, CONTROLMASK), this, FXSEL(SEL_COMMAND, ID_ADD_FAVOURITE), 0);
+        accelerators->addAccel(MKUINT(KEY_D, CONTROLMASK), this, FXSEL(SEL_COMMAND, ID_ADD_FAVOURITE), 0);
+        // Over the tab's own Alt+F, which does nothing while the page shows.
+        accelerators->addAccel(MKUINT(KEY_f, ALTMASK), this, FXSEL(SEL_COMMAND, ID_SHOW_FAVOURITES), 0);
     }
 }
 
 void MainWindow::BuildMenus() {
     filemenu = new FXMenuPane(this);
+    WhiteCommand(filemenu, "Favoriten &exportieren\xe2\x80\xa6", favouritesPage, FavouritesPage::ID_EXPORT);
+    WhiteCommand(filemenu, "Favoriten &importieren\xe2\x80\xa6", favouritesPage, FavouritesPage::ID_IMPORT);
+    new FXMenuSeparator(filemenu);
     WhiteCommand(filemenu, "&Beenden", this, ID_QUIT);
     new FXMenuTitle(menubar, "&Datei", nullptr, filemenu);
 
@@ -150,6 +165,7 @@ void MainWindow::BuildMenus() {
     WhiteCommand(editmenu, "&Code kopieren", this, ID_COPY_CODE);
     WhiteCommand(editmenu, "&Text kopieren", this, ID_COPY_TEXT);
     WhiteCommand(editmenu, "&Text und Code kopieren", this, ID_COPY_BOTH);
+    WhiteCommand(editmenu, "Zu den &Favoriten\tStrg+D", this, ID_ADD_FAVOURITE);
     new FXMenuTitle(menubar, "&Bearbeiten", nullptr, editmenu);
 
     helpmenu = new FXMenuPane(this);
@@ -161,6 +177,7 @@ void MainWindow::BuildMenus() {
     popupCopyCode = WhiteCommand(popupMenu, "&Code kopieren", this, ID_COPY_CODE);
     popupCopyText = WhiteCommand(popupMenu, "&Text kopieren", this, ID_COPY_TEXT);
     popupCopyBoth = WhiteCommand(popupMenu, "&Text und Code kopieren", this, ID_COPY_BOTH);
+    popupAddFavourite = WhiteCommand(popupMenu, "Zu den &Favoriten", this, ID_ADD_FAVOURITE);
 }
 
 MainWindow::~MainWindow() {
@@ -183,6 +200,7 @@ void MainWindow::create() {
     popupMenu->create();
     OpenCatalogue();
     FillChapterTree();
+    favouritesPage->Load(catalogue.get(), LoadedEdition());
     show(PLACEMENT_SCREEN);
 }
 
@@ -256,7 +274,10 @@ void MainWindow::ReportUnreadable() {
 }
 
 // The databases close in table order: groups, chapters, codes.
-void MainWindow::CloseCatalogue() { catalogue.reset(); }
+void MainWindow::CloseCatalogue() {
+    if (favouritesPage != nullptr) favouritesPage->UseCatalogue(nullptr, Edition());
+    catalogue.reset();
+}
 
 // The tree reports every item it is given, some 17,000 at start. Nothing
 // here wants them; answering "not handled" here, as the toolkit's own
@@ -275,6 +296,8 @@ bool MainWindow::FillChapterTree() {
 long MainWindow::onCmdTabBook(FXObject*, FXSelector, void* ptr) {
     if (static_cast<FXint>(reinterpret_cast<FXival>(ptr)) == kSearchPage) {
         searchField->setFocus();
+    } else if (static_cast<FXint>(reinterpret_cast<FXival>(ptr)) == kFavouritesPage) {
+        favouritesPage->FocusList();
     }
     return 1;
 }
@@ -411,6 +434,10 @@ void MainWindow::EnableCopyEntriesFor(const ItemData* data) {
         popupCopyText->disable();
         popupCopyBoth->disable();
     }
+    if (!FavouriteCode(data).empty())
+        popupAddFavourite->enable();
+    else
+        popupAddFavourite->disable();
 }
 
 // A leaf code shows its details; on anything else the tree goes on as it
@@ -480,6 +507,8 @@ ItemData* MainWindow::CurrentItemData(bool& found) const {
             found = true;
             return static_cast<ItemData*>(resultList->getItemData(index));
         }
+        case kFavouritesPage:
+            return favouritesPage->CurrentItemData(found);
         default:
             return nullptr;
     }
@@ -507,6 +536,7 @@ bool MainWindow::copyCode(ItemData* data) {
         return true;
     }
     OfferClipText(data->code);
+    favouritesPage->NoteCopied(FavouriteCode(data));
     return true;
 }
 
@@ -528,6 +558,7 @@ bool MainWindow::copyText(ItemData* data) {
         return true;
     }
     OfferClipText(title);
+    favouritesPage->NoteCopied(FavouriteCode(data));
     return true;
 }
 
@@ -538,7 +569,38 @@ bool MainWindow::copyCodeAndText(ItemData* data) {
         return true;
     }
     OfferClipText(code + " - " + title);
+    favouritesPage->NoteCopied(FavouriteCode(data));
     return true;
+}
+
+long MainWindow::onCmdAddFavourite(FXObject*, FXSelector, void*) {
+    bool found = false;
+    const ItemData* data = CurrentItemData(found);
+    if (found) addFavourite(data);
+    return 1;
+}
+
+bool MainWindow::addFavourite(const ItemData* data) { return favouritesPage->AddFavourite(FavouriteCode(data)); }
+
+long MainWindow::onFavouritesDoubleClicked(FXObject*, FXSelector, void* ptr) {
+    const std::string code = FavouriteCode(static_cast<const ItemData*>(ptr));
+    return !code.empty() && showDetails(code) ? 1 : 0;
+}
+
+// The page made the entry current already.
+long MainWindow::onFavouritesRightPress(FXObject* sender, FXSelector, void* ptr) {
+    bool found = false;
+    EnableCopyEntriesFor(favouritesPage->CurrentItemData(found));
+    ShowContextMenu(static_cast<FXWindow*>(sender), static_cast<const FXEvent*>(ptr));
+    return 1;
+}
+
+// Alt+F opens the page, and puts the focus back on the list when the page
+// is open already (from the filter field).
+long MainWindow::onCmdShowFavourites(FXObject*, FXSelector, void*) {
+    tabbook->setCurrent(kFavouritesPage, FALSE);
+    favouritesPage->FocusList();
+    return 1;
 }
 
 // UTF-8 first: catalogue texts are UTF-8, and that is what programs ask for first.

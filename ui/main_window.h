@@ -12,6 +12,7 @@
 
 namespace kodexa {
 
+class FavouritesPage;
 class ItemData;
 
 class MainWindow : public FX::FXMainWindow {
@@ -47,6 +48,9 @@ protected:
     FX::FXGIFIcon* folderClosedIcon = nullptr;     // The same, closed
     FX::FXGIFIcon* codeIcon = nullptr;             // Leaf codes and every search result
     FX::FXMenuPane* popupMenu = nullptr;           // Context menu of the tree and the result list
+    FX::FXMenuCommand* popupAddFavourite = nullptr;  // Context menu: add to the favourites; codes only
+    FX::FXTabItem* favouritesTab = nullptr;        // Tab of the favourites page
+    FavouritesPage* favouritesPage = nullptr;      // Favourites and the codes copied last
 
 protected:
     MainWindow() = default;
@@ -64,6 +68,9 @@ public:
         ID_COPY_BOTH,
         ID_SEARCH_FIELD,
         ID_TIPS,
+        ID_ADD_FAVOURITE,
+        ID_FAVOURITES,
+        ID_SHOW_FAVOURITES,
         ID_LAST
     };
 
@@ -78,6 +85,10 @@ public:
     long onCmdCopyCode(FX::FXObject* sender, FX::FXSelector sel, void* ptr);
     long onCmdCopyText(FX::FXObject* sender, FX::FXSelector sel, void* ptr);
     long onCmdCopyBoth(FX::FXObject* sender, FX::FXSelector sel, void* ptr);
+    long onCmdAddFavourite(FX::FXObject* sender, FX::FXSelector sel, void* ptr);
+    long onFavouritesDoubleClicked(FX::FXObject* sender, FX::FXSelector sel, void* ptr);
+    long onFavouritesRightPress(FX::FXObject* sender, FX::FXSelector sel, void* ptr);
+    long onCmdShowFavourites(FX::FXObject* sender, FX::FXSelector sel, void* ptr);
     long onCmdTips(FX::FXObject* sender, FX::FXSelector sel, void* ptr);
     long onCmdTabBook(FX::FXObject* sender, FX::FXSelector sel, void* ptr);
     long onClipboardLost(FX::FXObject* sender, FX::FXSelector sel, void* ptr);
@@ -106,6 +117,9 @@ public:
     bool copyCode(ItemData* data);
     bool copyText(ItemData* data);
     bool copyCodeAndText(ItemData* data);
+    // Adds the code data stands for to the favourites; false when it is no
+    // code (a chapter, a group) or a favourite already.
+    bool addFavourite(const ItemData* data);
     // Shows the Details window of the code; false when it is no code of
     // the catalogue.
     bool showDetails(const std::string& code);
