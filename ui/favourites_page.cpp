@@ -182,14 +182,15 @@ void FavouritesPage::FillList(FXIconList* list, const std::vector<std::string>& 
     list->clearItems(FALSE);
     DeleteItemData(previous);
     const std::string filter = ToString(filterField->getText());
+    FXint kept = -1;
     for (const std::string& code : codes) {
         const std::string& title = TitleOf(code);
         if (!MatchesAllWords(code + " " + title, filter)) continue;
-        if (code == current) list->setCurrentItem(list->getNumItems(), FALSE);
+        if (code == current) kept = list->getNumItems();
         list->appendItem(ToFXString(code + "\t" + title), codeIcon, codeIcon,
                          NewItemData(kKindLeafCode, ToFXString(code)), FALSE);
     }
-    if (list->getCurrentItem() >= 0) list->selectItem(list->getCurrentItem(), FALSE);
+    if (kept >= 0) MakeCurrent(list, kept);
     SizeColumns(list);
 }
 
