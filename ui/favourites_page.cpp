@@ -223,6 +223,12 @@ void FavouritesPage::Focus(FXIconList* list) {
     if (list->getCurrentItem() < 0 && list->getNumItems() > 0) MakeCurrent(list, 0);
 }
 
+// The code copied last is the one most likely wanted again.
+void FavouritesPage::FocusNewest() {
+    if (recentList->getNumItems() > 0) MakeCurrent(recentList, 0);
+    Focus(recentList);
+}
+
 void FavouritesPage::FocusList() {
     SizeColumns(favouriteList);
     SizeColumns(recentList);
@@ -241,7 +247,8 @@ long FavouritesPage::onCmdFilter(FXObject*, FXSelector, void*) {
     return 1;
 }
 
-// Tab goes from one list to the other; Shift+Tab from the favourites back
+// Tab goes from one list to the other, to the newest of the codes copied
+// last; Shift+Tab from the favourites back
 // to the filter. Delete removes the current favourite.
 long FavouritesPage::onListKeyPress(FXObject* sender, FXSelector, void* ptr) {
     const auto* event = static_cast<const FXEvent*>(ptr);
@@ -252,8 +259,10 @@ long FavouritesPage::onListKeyPress(FXObject* sender, FXSelector, void* ptr) {
         case KEY_ISO_Left_Tab:
             if (fromFavourites && backwards)
                 filterField->setFocus();
+            else if (fromFavourites)
+                FocusNewest();
             else
-                Focus(fromFavourites ? recentList : favouriteList);
+                Focus(favouriteList);
             return 1;
         case KEY_Delete:
         case KEY_KP_Delete:

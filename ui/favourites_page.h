@@ -109,6 +109,7 @@ private:
     void SizeColumns(FX::FXIconList* list);
     void MakeCurrent(FX::FXIconList* list, FX::FXint index);
     void Focus(FX::FXIconList* list);
+    void FocusNewest();
 };
 
 }  // namespace kodexa

@@ -14,6 +14,7 @@
 #include "tests/catalogue/catalogue_builder.h"
 #include "tests/gui_support/gui_test.h"
 #include "tests/support/temp_dir.h"
+#include "ui/favourites_page.h"
 #include "ui/item_data.h"
 #include "ui/main_window.h"
 
@@ -26,6 +27,7 @@ struct MainWindowProbe {
     FX::FXTabBook* tabbook() const { return window.tabbook; }
     FX::FXTextField* searchField() const { return window.searchField; }
     FX::FXMenuPane* popupMenu() const { return window.popupMenu; }
+    FavouritesPage* favouritesPage() const { return window.favouritesPage; }
     FX::FXIcon* folderOpenIcon() const { return window.folderOpenIcon; }
     FX::FXIcon* folderClosedIcon() const { return window.folderClosedIcon; }
     FX::FXIcon* codeIcon() const { return window.codeIcon; }
