@@ -194,8 +194,14 @@ void FavouritesPage::FillList(FXIconList* list, const std::vector<std::string>& 
     SizeColumns(list);
 }
 
+// An empty page says how favourites are made; the line carries no data,
+// so that no command acts on it.
 void FavouritesPage::Refill() {
     FillList(favouriteList, lists.Favourites());
+    if (lists.Favourites().empty()) {
+        favouriteList->appendItem("\tNoch keine Favoriten: Strg+D nimmt den markierten Code auf.", nullptr, nullptr,
+                                  nullptr, FALSE);
+    }
     FillList(recentList, lists.Recent());
 }
 

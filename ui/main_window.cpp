@@ -165,7 +165,8 @@ void MainWindow::BuildMenus() {
     WhiteCommand(editmenu, "&Code kopieren", this, ID_COPY_CODE);
     WhiteCommand(editmenu, "&Text kopieren", this, ID_COPY_TEXT);
     WhiteCommand(editmenu, "&Text und Code kopieren", this, ID_COPY_BOTH);
-    WhiteCommand(editmenu, "Zu den &Favoriten\tStrg+D", this, ID_ADD_FAVOURITE);
+    // The toolkit would read "Strg+D" as the key S: the text is only shown.
+    WhiteCommand(editmenu, "Zu den &Favoriten", this, ID_ADD_FAVOURITE)->setAccelText("Strg+D");
     new FXMenuTitle(menubar, "&Bearbeiten", nullptr, editmenu);
 
     helpmenu = new FXMenuPane(this);

@@ -69,6 +69,8 @@ protected:
 
 TEST_F(FavouritesTest, CtrlDAddsCodesOnceAndTheSettingsHaveThemAtOnce) {
     MakeCurrent(kA009);
+    Key(window.get(), KEY_s, 0, "s");  // the menu shows "Strg+D": no key of its letters adds
+    EXPECT_TRUE(Page()->Lists().Favourites().empty());
     Key(window.get(), KEY_d, CONTROLMASK);
     Key(window.get(), KEY_d, CONTROLMASK);
     MakeCurrent(kChapter);
@@ -132,6 +134,16 @@ TEST_F(FavouritesTest, DeleteRemovesTheCurrentFavouriteAndTheNextTakesItsPlace) 
     Key(window.get(), KEY_Delete);
     EXPECT_TRUE(Page()->Lists().Favourites().empty());
     EXPECT_TRUE(SavedSection(kFavouritesSection).empty());
+    // The hint on the empty page is no entry: nothing copies or shows it.
+    ASSERT_EQ(favourites->getNumItems(), 1);
+    EXPECT_EQ(favourites->getItemData(0), nullptr);
+    Mark();
+    ModalCloser closer;
+    for (FXuint key : {KEY_c, KEY_d}) Key(window.get(), key, CONTROLMASK);
+    Key(window.get(), KEY_Return);
+    EXPECT_EQ(Clip(), "marker");
+    EXPECT_TRUE(closer.seen.empty());
+    EXPECT_TRUE(Page()->Lists().Favourites().empty());
 }
 
 TEST_F(FavouritesTest, TheFilterNarrowsBothListsByAllItsWords) {
