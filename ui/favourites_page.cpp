@@ -142,14 +142,14 @@ void FavouritesPage::Save() {
 bool FavouritesPage::AddFavourite(const std::string& code) {
     if (!lists.AddFavourite(code)) return false;
     Save();
-    Refill();
+    RefillFavourites();
     return true;
 }
 
 bool FavouritesPage::NoteCopied(const std::string& code) {
     if (!lists.NoteCopied(code)) return false;
     Save();
-    Refill();
+    FillList(recentList, lists.Recent());
     return true;
 }
 
@@ -159,7 +159,7 @@ bool FavouritesPage::RemoveCurrentFavourite() {
     const std::string code = FavouriteCode(static_cast<const ItemData*>(favouriteList->getItemData(index)));
     if (!lists.RemoveFavourite(code)) return false;
     Save();
-    Refill();
+    RefillFavourites();
     // The entry that took its place becomes current, or the one before
     // when it was the last.
     if (favouriteList->getNumItems() > 0) MakeCurrent(favouriteList, FXMIN(index, favouriteList->getNumItems() - 1));
@@ -196,12 +196,16 @@ void FavouritesPage::FillList(FXIconList* list, const std::vector<std::string>& 
 
 // An empty page says how favourites are made; the line carries no data,
 // so that no command acts on it.
-void FavouritesPage::Refill() {
+void FavouritesPage::RefillFavourites() {
     FillList(favouriteList, lists.Favourites());
     if (lists.Favourites().empty()) {
         favouriteList->appendItem("\tNoch keine Favoriten: Strg+D nimmt den markierten Code auf.", nullptr, nullptr,
                                   nullptr, FALSE);
     }
+}
+
+void FavouritesPage::Refill() {
+    RefillFavourites();
     FillList(recentList, lists.Recent());
 }
 
@@ -325,7 +329,7 @@ ImportOutcome FavouritesPage::Import(const std::string& path) {
     outcome.skipped = read.notCodes;
     if (outcome.added > 0) {
         Save();
-        Refill();
+        RefillFavourites();
     }
     return outcome;
 }

@@ -103,7 +103,10 @@ public:
 
 private:
     void Save();
+    // A copy changes only the recent list; a long list of favourites is
+    // not filled again for it.
     void Refill();
+    void RefillFavourites();
     void FillList(FX::FXIconList* list, const std::vector<std::string>& codes);
     const std::string& TitleOf(const std::string& code);
     void SizeColumns(FX::FXIconList* list);

@@ -27,7 +27,7 @@ namespace {
 const FXColor kWhite = FXRGB(255, 255, 255);
 const FXColor kIconTransparent = FXRGB(192, 192, 192);
 
-enum Page { kBrowserPage = 0, kSearchPage = 1, kFavouritesPage = 2 };
+enum Page { kBrowserPage = 0, kSearchPage = 1 };
 
 FXGIFIcon* BuiltInIcon(FXApp* app, const pictures::Picture& picture) {
     auto* icon = new FXGIFIcon(app, picture.bytes, kIconTransparent, 0, 1, 1);
@@ -297,9 +297,8 @@ bool MainWindow::FillChapterTree() {
 long MainWindow::onCmdTabBook(FXObject*, FXSelector, void* ptr) {
     if (static_cast<FXint>(reinterpret_cast<FXival>(ptr)) == kSearchPage) {
         searchField->setFocus();
-    } else if (static_cast<FXint>(reinterpret_cast<FXival>(ptr)) == kFavouritesPage) {
-        favouritesPage->FocusList();
     }
+    if (static_cast<FXint>(reinterpret_cast<FXival>(ptr)) == FavouritesPageIndex()) favouritesPage->FocusList();
     return 1;
 }
 
@@ -508,9 +507,8 @@ ItemData* MainWindow::CurrentItemData(bool& found) const {
             found = true;
             return static_cast<ItemData*>(resultList->getItemData(index));
         }
-        case kFavouritesPage:
-            return favouritesPage->CurrentItemData(found);
         default:
+            if (tabbook->getCurrent() == FavouritesPageIndex()) return favouritesPage->CurrentItemData(found);
             return nullptr;
     }
 }
@@ -596,10 +594,13 @@ long MainWindow::onFavouritesRightPress(FXObject* sender, FXSelector, void* ptr)
     return 1;
 }
 
+// Each page follows its tab among the tab book's children.
+FXint MainWindow::FavouritesPageIndex() const { return tabbook->indexOfChild(favouritesTab) / 2; }
+
 // Alt+F opens the page, and puts the focus back on the list when the page
 // is open already (from the filter field).
 long MainWindow::onCmdShowFavourites(FXObject*, FXSelector, void*) {
-    tabbook->setCurrent(kFavouritesPage, FALSE);
+    tabbook->setCurrent(FavouritesPageIndex(), FALSE);
     favouritesPage->FocusList();
     return 1;
 }

@@ -149,6 +149,7 @@ private:
     void EnableCopyEntriesFor(const ItemData* data);
     void ShowContextMenu(FX::FXWindow* clicked, const FX::FXEvent* event);
     ItemData* CurrentItemData(bool& found) const;
+    FX::FXint FavouritesPageIndex() const;
     // Runs one of the copy operations on the current item of the page shown.
     long CopyCurrent(bool (MainWindow::*copy)(ItemData*));
     // The code record for data's code, in full; false when it is not there.
