@@ -136,10 +136,15 @@ std::string WriteCodeList(const std::vector<std::string>& codes) {
     return text;
 }
 
-bool MatchesAllWords(const std::string& text, const std::string& filter) {
-    const std::string folded = FoldCase(text);
-    for (const std::string& word : Words(filter))
-        if (folded.find(FoldCase(word)) == std::string::npos) return false;
+EntryFilter::EntryFilter(const std::string& filter) {
+    for (const std::string& word : Words(filter)) words.push_back(FoldCase(word));
+}
+
+bool EntryFilter::Matches(const std::string& code, const std::string& title) const {
+    if (words.empty()) return true;
+    const std::string folded = FoldCase(code + " " + title);
+    for (const std::string& word : words)
+        if (folded.find(word) == std::string::npos) return false;
     return true;
 }
 

@@ -88,9 +88,18 @@ CodeList ReadCodeList(const std::string& text);
 // One code per line, each line ending in '\n'.
 std::string WriteCodeList(const std::vector<std::string>& codes);
 
-// True when every blank-separated word of filter is in text, in any order
-// and any case (folded as the search folds); an empty filter matches all.
-bool MatchesAllWords(const std::string& text, const std::string& filter);
+// What the filter field of the favourites page lets through: an entry
+// whose code and title hold every blank-separated word of the filter, in
+// any order and any case (folded as the search folds); an empty filter
+// lets everything through. Made once for all the entries of a list.
+class EntryFilter {
+public:
+    explicit EntryFilter(const std::string& filter);
+    bool Matches(const std::string& code, const std::string& title) const;
+
+private:
+    std::vector<std::string> words;  // folded
+};
 
 }  // namespace kodexa
 

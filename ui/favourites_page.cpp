@@ -181,11 +181,11 @@ void FavouritesPage::FillList(FXIconList* list, const std::vector<std::string>& 
     for (FXint i = 0; i < list->getNumItems(); ++i) previous.push_back(static_cast<ItemData*>(list->getItemData(i)));
     list->clearItems(FALSE);
     DeleteItemData(previous);
-    const std::string filter = ToString(filterField->getText());
+    const EntryFilter filter(ToString(filterField->getText()));
     FXint kept = -1;
     for (const std::string& code : codes) {
         const std::string& title = TitleOf(code);
-        if (!MatchesAllWords(code + " " + title, filter)) continue;
+        if (!filter.Matches(code, title)) continue;
         if (code == current) kept = list->getNumItems();
         list->appendItem(ToFXString(code + "\t" + title), codeIcon, codeIcon,
                          NewItemData(kKindLeafCode, ToFXString(code)), FALSE);
