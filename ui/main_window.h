@@ -64,6 +64,8 @@ public:
         ID_COPY_BOTH,
         ID_SEARCH_FIELD,
         ID_TIPS,
+        ID_SHOW_BROWSER,
+        ID_SHOW_SEARCH,
         ID_LAST
     };
 
@@ -83,6 +85,10 @@ public:
     long onClipboardLost(FX::FXObject* sender, FX::FXSelector sel, void* ptr);
     long onClipboardGained(FX::FXObject* sender, FX::FXSelector sel, void* ptr);
     long onClipboardRequest(FX::FXObject* sender, FX::FXSelector sel, void* ptr);
+    long onUpdCopy(FX::FXObject* sender, FX::FXSelector sel, void* ptr);
+    long onCmdShowBrowser(FX::FXObject* sender, FX::FXSelector sel, void* ptr);
+    long onCmdShowSearch(FX::FXObject* sender, FX::FXSelector sel, void* ptr);
+    long onQueryResultTip(FX::FXObject* sender, FX::FXSelector sel, void* ptr);
 
     explicit MainWindow(FX::FXApp* app);
     ~MainWindow() override;
@@ -142,6 +148,16 @@ private:
     void OfferClipText(const FX::FXString& text);
     void KeepClipText(const FX::FXString& text);
     void ForgetClipText();
+    // A copy command found nothing to copy: the clipboard is given up, so
+    // that no older code is pasted for this entry, and the user hears it.
+    void RefuseCopy();
+    void FocusTree();
+    void FocusSearchField();
+    // The box for a database that does not open, naming its file.
+    std::string OpenFailure(CatalogueFile which) const;
+    void ShowOpenFailure(CatalogueFile which);
+    // The line the result list shows when a search listed nothing.
+    FX::FXString EmptyResultLine() const;
 };
 
 }  // namespace kodexa
