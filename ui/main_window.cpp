@@ -205,6 +205,14 @@ void MainWindow::create() {
     show(PLACEMENT_SCREEN);
 }
 
+// The tree and the lists ask for hardly any height of their own: one line
+// of text more, with its icon, keeps a line of each in view.
+FXint MainWindow::getDefaultHeight() {
+    const FXint kIconHeight = 16, kLineSpacing = 8;
+    return FXMainWindow::getDefaultHeight() + FXMAX(getApp()->getNormalFont()->getFontHeight(), kIconHeight) +
+           kLineSpacing;
+}
+
 void MainWindow::detach() {
     FXMainWindow::detach();
     dockShell->detach();

@@ -97,6 +97,8 @@ public:
 
     void create() override;
     void detach() override;
+    // The smallest height the window manager lets the window shrink to.
+    FX::FXint getDefaultHeight() override;
 
     // Opens the catalogue in the program's directory read-only, with a
     // "Datafile" box for each database that fails; nothing is ever written.

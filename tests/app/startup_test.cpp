@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdlib>
+#include <fstream>
 #include <memory>
+#include <sstream>
 
 #include "app/splash_window.h"
 #include "app/startup.h"
@@ -56,6 +59,24 @@ TEST(SplashWindow, StartUpSplashFitsItsPicture) {
     EXPECT_EQ(splash->getWidth(), 480);
     EXPECT_EQ(splash->getHeight(), 308);
     EXPECT_EQ(splash->getDelay(), 3000u);
+}
+
+// The settings file is written as the first-start window closes: a session
+// that ends the program by a signal must not bring the window back.
+TEST(FirstStart, ItsSettingIsWrittenWhenTheWindowCloses) {
+    FXApp& app = *TestApp();
+    app.reg().writeIntEntry(kSettingsSection, kFirstStartKey, 0);
+    {
+        ModalCloser closer;
+        EXPECT_TRUE(ShowFirstStartOnce(app));
+        ASSERT_EQ(closer.seen.size(), 1u);
+        EXPECT_EQ(closer.seen[0].labels.back(), "Weiter");
+    }
+    std::ifstream file(std::string(std::getenv("HOME")) + "/.foxrc/Taviron/Kodexa");
+    std::stringstream text;
+    text << file.rdbuf();
+    EXPECT_NE(text.str().find(std::string("[") + kSettingsSection + "]\nfirststart=1"), std::string::npos) << text.str();
+    EXPECT_FALSE(ShowFirstStartOnce(app));
 }
 
 }  // namespace
