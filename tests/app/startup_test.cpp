@@ -72,9 +72,8 @@ TEST(FirstStart, ItsSettingIsWrittenWhenTheWindowCloses) {
         ASSERT_EQ(closer.seen.size(), 1u);
         EXPECT_EQ(closer.seen[0].labels.back(), "Weiter");
     }
-    std::ifstream file(std::string(std::getenv("HOME")) + "/.foxrc/Taviron/Kodexa");
     std::stringstream text;
-    text << file.rdbuf();
+    text << std::ifstream(std::string(std::getenv("HOME")) + "/.foxrc/Taviron/Kodexa").rdbuf();
     EXPECT_NE(text.str().find(std::string("[") + kSettingsSection + "]\nfirststart=1"), std::string::npos) << text.str();
     EXPECT_FALSE(ShowFirstStartOnce(app));
 }
