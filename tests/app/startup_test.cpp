@@ -69,8 +69,6 @@ TEST(FirstStart, ItsSettingIsWrittenWhenTheWindowCloses) {
     {
         ModalCloser closer;
         EXPECT_TRUE(ShowFirstStartOnce(app));
-        ASSERT_EQ(closer.seen.size(), 1u);
-        EXPECT_EQ(closer.seen[0].labels.back(), "Weiter");
     }
     std::stringstream text;
     text << std::ifstream(std::string(std::getenv("HOME")) + "/.foxrc/Taviron/Kodexa").rdbuf();
