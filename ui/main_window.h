@@ -101,7 +101,7 @@ public:
     FX::FXint getDefaultHeight() override;
 
     // Opens the catalogue in the program's directory read-only, with a
-    // "Datafile" box for each database that fails; nothing is ever written.
+    // "Katalogdatei" box for each database that fails; nothing is ever written.
     void OpenCatalogue();
     void CloseCatalogue();
     // Fills the tree from the open catalogue; false when the walk stopped early.
@@ -129,7 +129,7 @@ private:
     void BuildMenus();
     void OpenOne(CatalogueFile which);
     void OpenOptional(CatalogueFile which);
-    // The "Datafile" box with text, at the pointer, until the user closes it.
+    // The "Katalogdatei" box with text, at the pointer, until the user closes it.
     void ShowDatafileBox(const FX::FXString& text);
     // The box for a catalogue that the last walk or search could not read
     // to its end; nothing when it read everything.
