@@ -554,6 +554,7 @@ bool MainWindow::FindCode(const ItemData* data, FXString& code, FXString& title)
     CodeFacts facts;
     const FXString& wanted = data->kind == kKindTerm ? data->titleCode : data->code;
     if (!catalogue || !catalogue->LookUp(std::string(wanted.text(), wanted.length()), facts)) {
+        ReportUnreadable();  // a record that cannot be read is damage, not a code missing
         return false;
     }
     code = data->kind == kKindTerm ? data->code : ToFXString(facts.code);

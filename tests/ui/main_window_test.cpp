@@ -108,7 +108,8 @@ TEST_F(MainWindow, ACatalogueCutShortGetsTheDamagedBoxOncePerWalkAndSearch) {
     EXPECT_EQ(Search("lippe"), 1);
     EXPECT_STREQ(Probe(*window).resultList()->getItemText(0).text(), "\tKeine Ergebnisse");
     const std::string damaged = "Katalogdatei: Der Katalog ist besch\xc3\xa4" "digt: " + codes + " konnte";
-    EXPECT_EQ(Boxes(closer, {damaged, damaged, damaged}), std::vector<std::string>(3, damaged));
+    EXPECT_EQ(TitleOf("C00"), "<none>");  // and a copy of the title it lost
+    EXPECT_EQ(Boxes(closer, {damaged, damaged, damaged, damaged}), std::vector<std::string>(4, damaged));
     EXPECT_NE(closer.seen.at(0).labels.at(1).find("importieren"), std::string::npos);
 }
 
