@@ -71,7 +71,7 @@ TEST_F(WindowTest, RightClickMakesTheEntryCurrentAndEnablesTheMenuForIt) {
     } steps[] = {
         {nullptr, kA009, 0, 1, false, 0, "1111", "A00.9", kA009},  // not the chapter current before
         {nullptr, "A00-A09 - Darm", 0, 1, false, 1, "1000", "marker", "A00-A09 - Darm"},  // greyed: refused
-        {nullptr, "no data", 0, 1, false, 0, "1000", "marker", "no data"},
+        {nullptr, "no data", 0, 1, false, 0, "0000", "marker", "no data"},  // nothing to copy
         {nullptr, nullptr, 0, 1, false, 0, "", "marker", kChapter},  // beside every entry
         {nullptr, kA009, 0, 2, false, 0, "", "marker", kChapter},    // the second of two quick clicks
         {nullptr, kA009, 0, 1, true, 0, "", "marker", kChapter},
