@@ -57,6 +57,9 @@ public:
     int IsUsable() const { return storeFile != nullptr && headerLoaded; }
 
 private:
+    // Walks with the tree's own halving search and node reads.
+    friend class BtreeCursor;
+
     enum SearchResult { kBelowAll = -1, kMatch = 0, kAfterEntry = 1 };
 
     int Fail(int code);
