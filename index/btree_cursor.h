@@ -39,6 +39,10 @@ struct WalkStatus {
     // Keeps the failure file records now, unless one is kept already; a
     // file that records none is named with a read error.
     void Fail(const StoreFile& failed);
+    // Takes other's failure, unless one is kept already.
+    void Keep(const WalkStatus& other) {
+        if (!Failed() && other.Failed()) *this = other;
+    }
     // "path: reason", empty unless failed.
     std::string Description() const;
 };

@@ -16,6 +16,10 @@
 
 namespace kodexa {
 
+// The syncHeader argument of the lookups: whether the header is read from
+// disk first, to see what another program changed.
+enum HeaderSync : int { kTrustHeader = 0, kSyncHeader = 1 };
+
 class BtreeIndex {
 public:
     BtreeIndex(const IndexKey& keyPrototype, FileAddress order, FileAddress spare);
