@@ -152,20 +152,16 @@ private:
 
 }  // namespace
 
-// A database without its index has nothing to walk; the status names its
-// data file.
+// Without all three databases open there is no tree, and nothing new to
+// tell: opening them has reported why they are not.
 TreeResult FillChapterTree(ObjectDatabase& chapterDb, ObjectDatabase& groupDb, ObjectDatabase& codeDb,
                            TreeSink& sink) {
     TreeResult result;
     WalkStatus& status = result.status;
-    for (ObjectDatabase* db : {&chapterDb, &groupDb, &codeDb}) {
-        if (db->Index(0) != nullptr && db->DataFile() != nullptr) continue;
-        status.state = WalkStatus::kFailed;
-        status.code = kNoDatabaseOpen;
-        status.file = db->DataFile() != nullptr ? db->DataFile()->FileName() : "";
-        status.reason = "the database has no open index";
-        return result;
-    }
+    status.state = WalkStatus::kEnded;
+    for (ObjectDatabase* db : {&chapterDb, &groupDb, &codeDb})
+        if (db->Index(0) == nullptr || db->DataFile() == nullptr) return result;
+    status.state = WalkStatus::kWalking;
     ChapterRecord chapter(&chapterDb);
     GroupRecord group(&groupDb);
     CodeRecord code(&codeDb);
