@@ -579,8 +579,27 @@ bool MainWindow::copyCode(ItemData* data) {
     return true;
 }
 
-// A term copies its codes as shown and the title of its code.
+// The current item's own line: "A00 - Cholera" in the tree, "A00\tCholera"
+// in the result list; empty when data is not the current item's.
+FXString MainWindow::CurrentLineOf(const ItemData* data) const {
+    bool found = false;
+    if (data == nullptr || CurrentItemData(found) != data) return FXString();
+    if (tabbook->getCurrent() == kBrowserPage) return tree->getCurrentItem()->getText();
+    return resultList->getItemText(resultList->getCurrentItem());
+}
+
+// A code's title is the one its line shows, after the code; a term's line
+// shows the term, so the title of its code is looked up, as it is for a
+// line that does not hold its code's title.
 bool MainWindow::FindCode(const ItemData* data, FXString& code, FXString& title) {
+    const FXString line = data->kind == kKindTerm ? FXString() : CurrentLineOf(data);
+    const FXint start = data->code.length();
+    const FXint gap = line.mid(start, 3) == " - " ? 3 : line.mid(start, 1) == "\t" ? 1 : 0;
+    if (gap > 0 && line.left(start) == data->code) {
+        code = data->code;
+        title = line.mid(start + gap, line.length() - start - gap);
+        return true;
+    }
     CodeFacts facts;
     const FXString& wanted = data->kind == kKindTerm ? data->titleCode : data->code;
     if (!catalogue || !catalogue->LookUp(std::string(wanted.text(), wanted.length()), facts)) {

@@ -162,6 +162,7 @@ private:
     // Runs one of the copy operations on the current item of the page shown.
     long CopyCurrent(bool (MainWindow::*copy)(ItemData*));
     // The code record for data's code, in full; false when it is not there.
+    FX::FXString CurrentLineOf(const ItemData* data) const;
     bool FindCode(const ItemData* data, FX::FXString& code, FX::FXString& title);
     void OfferClipText(const FX::FXString& text);
     void KeepClipText(const FX::FXString& text);

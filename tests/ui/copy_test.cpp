@@ -4,6 +4,7 @@
 
 #include <functional>
 
+#include "tests/support/fault_injection.h"
 #include "tests/ui/window_test_util.h"
 
 using namespace FX;
@@ -40,6 +41,28 @@ TEST_F(WindowTest, ClipboardServesEachTypeUntilAnotherOwnerTakesIt) {
     Command(MainWindow::ID_COPY_BOTH);
     EXPECT_TRUE(window->hasClipboard());
     EXPECT_EQ(paste(FXWindow::utf8Type), kA009);
+}
+
+// A code's title is copied from the line that shows it, in the tree and in
+// the result list: no file is read for it.
+TEST_F(WindowTest, CopyTakesTheTitleTheLineShowsWithoutReadingTheCatalogue) {
+    auto copyCountingCalls = [&](FXSelector id) {
+        FaultInjector counter;
+        Command(id);
+        return counter.TotalCalls();
+    };
+    MakeCurrent(kA009);
+    EXPECT_EQ(copyCountingCalls(MainWindow::ID_COPY_TEXT), 0);
+    EXPECT_EQ(Clip(), "Cholera, nicht n\xc3\xa4her bezeichnet");
+    ASSERT_GT(Search("cholera"), 1);
+    FXIconList* list = Probe(*window).resultList();
+    FXint row = -1;
+    for (FXint i = 0; i < list->getNumItems(); ++i)
+        if (list->getItemText(i).left(6) == "A00.9\t") row = i;
+    ASSERT_GE(row, 0);
+    list->setCurrentItem(row);
+    EXPECT_EQ(copyCountingCalls(MainWindow::ID_COPY_BOTH), 0);
+    EXPECT_EQ(Clip(), kA009);
 }
 
 // The y of a point on the row where on(y) holds, or below every row when
