@@ -42,16 +42,6 @@ TEST(Favourites, RecentKeepsTheNewestTwentyOnceEach) {
     EXPECT_EQ(lists.Recent().back(), "A16");
 }
 
-TEST(Favourites, SettingsWrittenBackAreReadAsTheyWere) {
-    FavouriteLists lists;
-    for (const char* code : {"Z99.9", "A00.9", "E11.90"}) lists.AddFavourite(code);
-    for (const char* code : {"C00", "B00", "A00"}) lists.NoteCopied(code);
-    EXPECT_EQ(lists.RecentEntries(), (SettingsEntries{{"1", "A00"}, {"2", "B00"}, {"3", "C00"}}));
-    const FavouriteLists read = FavouriteLists::FromSettings(lists.FavouriteEntries(), lists.RecentEntries());
-    EXPECT_EQ(read.Favourites(), lists.Favourites());
-    EXPECT_EQ(read.Recent(), lists.Recent());
-}
-
 // A file written by hand or damaged: what is a code is kept, the rest left out.
 TEST(Favourites, DamagedSettingsKeepWhatIsSound) {
     const SettingsEntries favourites = {{"1", "A00.9"}, {"2", ""},      {"3", "   "},    {"4", "xyz"},
@@ -131,19 +121,6 @@ TEST(SettingsFile, SectionsAsTheToolkitReadsThem) {
     EXPECT_EQ(SettingsSection(text, "other"), (SettingsEntries{{"7", "other"}}));
     EXPECT_TRUE(SettingsSection(text, "recent").empty());
     EXPECT_TRUE(SettingsSection("[favourites]\n1=\"unclosed", "favourites") == (SettingsEntries{{"1", "unclosed"}}));
-}
-
-TEST(SettingsFile, PathAndAbsentFile) {
-    test::TempDir dir;
-    std::string text = "left";
-    EXPECT_EQ(ReadSettingsText(dir.File("none"), text), SettingsRead::Absent);
-    EXPECT_EQ(text, "");
-    EXPECT_EQ(ReadSettingsText(dir.Path(), text), SettingsRead::Unreadable);  // a directory
-    const char* home = std::getenv("HOME");
-    const std::string saved = home != nullptr ? home : "";
-    setenv("HOME", "/home/someone", 1);
-    EXPECT_EQ(UserSettingsPath(), "/home/someone/.foxrc/Taviron/Kodexa");
-    setenv("HOME", saved.c_str(), 1);
 }
 
 TEST(Favourites, TitlesFromTheCatalogueOrWhereTheCodeIsMissing) {
