@@ -100,9 +100,11 @@ SettingsEntries FavouriteLists::Numbered(const std::vector<std::string>& codes) 
 
 // The index keeps seven characters of a code; only the record tells
 // whether it is this code.
-std::string FavouriteTitle(Catalogue& catalogue, const std::string& code, const Edition& edition) {
+std::string FavouriteTitle(Catalogue& catalogue, const std::string& code, const Edition& edition, bool* inCatalogue) {
     CodeFacts facts;
-    if (catalogue.LookUp(code, facts) && facts.code == code) return facts.title;
+    const bool found = catalogue.LookUp(code, facts) && facts.code == code;
+    if (inCatalogue != nullptr) *inCatalogue = found;
+    if (found) return facts.title;
     const std::string name = EditionName(edition);
     return name.empty() ? "nicht im ge\xc3\xb6" "ffneten Katalog" : "nicht in " + name;
 }

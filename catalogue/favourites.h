@@ -71,8 +71,10 @@ private:
 std::string CatalogueCode(const std::string& written);
 
 // The title of code in catalogue; for a code it does not have (a favourite
-// from another edition), "nicht in ICD-10-GM 2024" with the edition open.
-std::string FavouriteTitle(Catalogue& catalogue, const std::string& code, const Edition& edition);
+// from another edition), "nicht in ICD-10-GM 2024" with the edition open;
+// inCatalogue, when given, learns which of the two it is.
+std::string FavouriteTitle(Catalogue& catalogue, const std::string& code, const Edition& edition,
+                           bool* inCatalogue = nullptr);
 
 // A list of codes as practices pass them around: one code per line, in any
 // form ReadCodeForm reads; blank lines are skipped.

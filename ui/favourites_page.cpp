@@ -146,8 +146,9 @@ bool FavouritesPage::AddFavourite(const std::string& code) {
     return true;
 }
 
-bool FavouritesPage::NoteCopied(const std::string& code) {
+bool FavouritesPage::NoteCopied(const std::string& code, const std::string& title) {
     if (!lists.NoteCopied(code)) return false;
+    if (!title.empty()) titles.emplace(CatalogueCode(code), Title{title, true});
     Save();
     FillList(recentList, lists.Recent());
     return true;
@@ -166,10 +167,12 @@ bool FavouritesPage::RemoveCurrentFavourite() {
     return true;
 }
 
-const std::string& FavouritesPage::TitleOf(const std::string& code) {
+const FavouritesPage::Title& FavouritesPage::TitleOf(const std::string& code) {
     auto known = titles.find(code);
     if (known != titles.end()) return known->second;
-    return titles[code] = catalogue != nullptr ? FavouriteTitle(*catalogue, code, edition) : std::string();
+    Title& title = titles[code];
+    if (catalogue != nullptr) title.text = FavouriteTitle(*catalogue, code, edition, &title.inCatalogue);
+    return title;
 }
 
 // The entry current before stays current when it is still listed.
@@ -184,7 +187,7 @@ void FavouritesPage::FillList(FXIconList* list, const std::vector<std::string>& 
     const EntryFilter filter(ToString(filterField->getText()));
     FXint kept = -1;
     for (const std::string& code : codes) {
-        const std::string& title = TitleOf(code);
+        const std::string& title = TitleOf(code).text;
         if (!filter.Matches(code, title)) continue;
         if (code == current) kept = list->getNumItems();
         list->appendItem(ToFXString(code + "\t" + title), codeIcon, codeIcon,
@@ -250,6 +253,13 @@ ItemData* FavouritesPage::CurrentItemData(bool& found) const {
     const FXint index = activeList->getCurrentItem();
     found = index >= 0;
     return found ? static_cast<ItemData*>(activeList->getItemData(index)) : nullptr;
+}
+
+FXString FavouritesPage::CurrentLine() const {
+    const FXint index = activeList->getCurrentItem();
+    if (index < 0) return FXString();
+    const auto known = titles.find(FavouriteCode(static_cast<const ItemData*>(activeList->getItemData(index))));
+    return known != titles.end() && known->second.inCatalogue ? activeList->getItemText(index) : FXString();
 }
 
 long FavouritesPage::onCmdFilter(FXObject*, FXSelector, void*) {

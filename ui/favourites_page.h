@@ -50,7 +50,11 @@ protected:
     Catalogue* catalogue = nullptr;           // Titles; the window's, may be null
     Edition edition;                          // Of the catalogue, for codes it does not have
     FavouriteLists lists;
-    std::map<std::string, std::string> titles;  // Titles looked up so far
+    struct Title {
+        std::string text;
+        bool inCatalogue = false;  // else text says that it is not
+    };
+    std::map<std::string, Title> titles;  // Titles looked up or copied so far
 
     FavouritesPage() = default;
 
@@ -85,7 +89,9 @@ public:
 
     // Each answers whether the lists changed; a change is shown and saved.
     bool AddFavourite(const std::string& code);
-    bool NoteCopied(const std::string& code);
+    // title, when not empty, is the code's title as the copy found it, so
+    // that the list need not read it from the catalogue.
+    bool NoteCopied(const std::string& code, const std::string& title = "");
     bool RemoveCurrentFavourite();
 
     // The focus on the favourites, their first entry current.
@@ -93,6 +99,9 @@ public:
     // The current entry of the list that had the focus last; found is false
     // when it has none.
     ItemData* CurrentItemData(bool& found) const;
+    // "CODE\tTITLE", the line of that entry, when its code is in the
+    // catalogue; else empty (the line then holds no title).
+    FX::FXString CurrentLine() const;
 
     const FavouriteLists& Lists() const { return lists; }
 
@@ -108,7 +117,7 @@ private:
     void Refill();
     void RefillFavourites();
     void FillList(FX::FXIconList* list, const std::vector<std::string>& codes);
-    const std::string& TitleOf(const std::string& code);
+    const Title& TitleOf(const std::string& code);
     void SizeColumns(FX::FXIconList* list);
     void MakeCurrent(FX::FXIconList* list, FX::FXint index);
     void Focus(FX::FXIconList* list);

@@ -575,7 +575,7 @@ bool MainWindow::copyCode(ItemData* data) {
         return true;
     }
     OfferClipText(data->code);
-    favouritesPage->NoteCopied(FavouriteCode(data));
+    NoteCopied(data, TitleOnLine(data));
     return true;
 }
 
@@ -585,19 +585,25 @@ FXString MainWindow::CurrentLineOf(const ItemData* data) const {
     bool found = false;
     if (data == nullptr || CurrentItemData(found) != data) return FXString();
     if (tabbook->getCurrent() == kBrowserPage) return tree->getCurrentItem()->getText();
+    if (tabbook->getCurrent() == FavouritesPageIndex()) return favouritesPage->CurrentLine();
     return resultList->getItemText(resultList->getCurrentItem());
 }
 
 // A code's title is the one its line shows, after the code; a term's line
 // shows the term, so the title of its code is looked up, as it is for a
 // line that does not hold its code's title.
-bool MainWindow::FindCode(const ItemData* data, FXString& code, FXString& title) {
+FXString MainWindow::TitleOnLine(const ItemData* data) const {
     const FXString line = data->kind == kKindTerm ? FXString() : CurrentLineOf(data);
     const FXint start = data->code.length();
     const FXint gap = line.mid(start, 3) == " - " ? 3 : line.mid(start, 1) == "\t" ? 1 : 0;
-    if (gap > 0 && line.left(start) == data->code) {
+    if (gap > 0 && line.left(start) == data->code) return line.mid(start + gap, line.length() - start - gap);
+    return FXString();
+}
+
+bool MainWindow::FindCode(const ItemData* data, FXString& code, FXString& title) {
+    title = TitleOnLine(data);
+    if (!title.empty()) {
         code = data->code;
-        title = line.mid(start + gap, line.length() - start - gap);
         return true;
     }
     CodeFacts facts;
@@ -618,7 +624,7 @@ bool MainWindow::copyText(ItemData* data) {
         return true;
     }
     OfferClipText(title);
-    favouritesPage->NoteCopied(FavouriteCode(data));
+    NoteCopied(data, title);
     return true;
 }
 
@@ -630,8 +636,14 @@ bool MainWindow::copyCodeAndText(ItemData* data) {
         return true;
     }
     OfferClipText(code + " - " + title);
-    favouritesPage->NoteCopied(FavouriteCode(data));
+    NoteCopied(data, title);
     return true;
+}
+
+// The title goes along, so that the list of codes copied last need not
+// read it (for a term, the title of its code, or none).
+void MainWindow::NoteCopied(const ItemData* data, const FXString& title) {
+    favouritesPage->NoteCopied(FavouriteCode(data), std::string(title.text(), title.length()));
 }
 
 // A chapter or a group is refused as a copy of nothing is; a code that is

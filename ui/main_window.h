@@ -163,6 +163,10 @@ private:
     long CopyCurrent(bool (MainWindow::*copy)(ItemData*));
     // The code record for data's code, in full; false when it is not there.
     FX::FXString CurrentLineOf(const ItemData* data) const;
+    // The title the current line shows after data's code; empty when the
+    // line holds none (a term's line, one of a code the catalogue lacks).
+    FX::FXString TitleOnLine(const ItemData* data) const;
+    void NoteCopied(const ItemData* data, const FX::FXString& title);
     bool FindCode(const ItemData* data, FX::FXString& code, FX::FXString& title);
     void OfferClipText(const FX::FXString& text);
     void KeepClipText(const FX::FXString& text);

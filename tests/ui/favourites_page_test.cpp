@@ -188,6 +188,13 @@ TEST_F(FavouritesTest, CodesTheCatalogueLacksStayAndDamagedEntriesGo) {
     EXPECT_EQ(Lines(PageProbe().favouriteList()),
               (Codes{"A00.9\tCholera, nicht n\xc3\xa4her bezeichnet", "A15\tTuberkulose der Atmungsorgane",
                      "Z99.9\tnicht im ge\xc3\xb6" "ffneten Katalog"}));
+    // Its line holds a note, not a title: only the code is copied.
+    OpenPage();
+    PageProbe().favouriteList()->setCurrentItem(2);
+    Command(MainWindow::ID_COPY_TEXT);
+    EXPECT_EQ(Clip(), "<none>");
+    Command(MainWindow::ID_COPY_CODE);
+    EXPECT_EQ(Clip(), "Z99.9");
     Page()->AddFavourite("A00");
     EXPECT_EQ(SavedSection(kFavouritesSection),
               (SettingsEntries{{"1", "A00"}, {"2", "A00.9"}, {"3", "A15"}, {"4", "Z99.9"}}));
