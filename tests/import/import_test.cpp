@@ -117,5 +117,39 @@ TEST(Import, AFailedRunLeavesTheTargetAsItWas) {
     }
 }
 
+// Each close, flush and write of the new files fails in turn, once (a full
+// disk, a device gone): the run fails naming the database, removes its
+// staging directory and leaves the old catalogue as it was, even where a
+// second close would have succeeded.
+TEST(Import, AFailedCloseFlushOrWriteFailsTheRunAndLeavesTheOldCatalogue) {
+    TempDir dir;
+    const std::string old = dir.File("old"), target = dir.File("target");
+    ASSERT_EQ(Import(std::string(KODEXA_SOURCE_DIR) + "/tests/import/data/icd10gm2015-excerpt", old), "0 ");
+    const auto oldFiles = Snapshot(old);
+    const std::pair<Stdio, int> calls[] = {{Stdio::Fclose, 1}, {Stdio::Fflush, 1}, {Stdio::Fwrite, 17}};
+    for (const auto& [call, stride] : calls) {
+        int count = 0;
+        {
+            FaultInjector counter;
+            ASSERT_EQ(Import(kMini, dir.File("counted"), true), "0 ");
+            count = counter.Calls(call);
+        }
+        for (int n = 1; n <= count; n += stride) {
+            SCOPED_TRACE(std::string(StdioName(call)) + " " + std::to_string(n));
+            std::filesystem::remove_all(target);
+            std::filesystem::copy(old, target);
+            std::string run;
+            {
+                FaultInjector faults;
+                faults.FailCall(call, n);
+                run = Import(kMini, target, true);
+            }
+            EXPECT_EQ(run.rfind("1 ", 0), 0u) << run;
+            EXPECT_NE(run.find(".dat failed"), std::string::npos) << run;
+            EXPECT_EQ(Snapshot(target), oldFiles);
+        }
+    }
+}
+
 }  // namespace
 }  // namespace kodexa::test

@@ -87,6 +87,9 @@ TEST_F(Checker, WrongUsageAndMissingFiles) {
     const std::tuple<std::string, int, const char*> cases[] = {
         {"", 2, "no file given"}, {"--repair x.ndx", 2, "unknown option --repair"},
         {dir.File("absent.ndx"), 1, "cannot open the file"},
+        // The worst file decides, wherever it stands.
+        {dir.File("absent.ndx") + " " + index, 1, "cannot open the file"},
+        {index + " " + dir.File("absent.ndx"), 1, "cannot open the file"},
     };
     for (const auto& [args, exitCode, text] : cases) {
         ProgramRun run = RunChecker(args);
