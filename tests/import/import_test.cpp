@@ -51,6 +51,8 @@ const struct BadInput {
     {kCodes, 4, "4;T;X;01;A00;A00.0;A00.0;A000;Chol\xc2\x85" "era", "control character U+0085 in field 9"},
     {kCodes, 1, "3;N;X;22;U00;U07.-;U07;U07;Krankheiten\x96", "control character U+0096 in field 9"},
     {kCodes, 4, "4;TT;X;01;A00;A00.0;A00.0;A000;Cholera", "field 2 (branch mark) must be one character"},
+    {kCodes, 4, "6;T;X;01;A00;A00.0;A00.0;A000;Cholera", "field 1 (level) must be 3, 4 or 5, found \"6\""},
+    {kCodes, 4, "I3;T;X;01;A00;A00.0;A00.0;A000;Cholera", "field 1 (level) must be 3, 4 or 5, found \"I3\""},
     // A group of chapter 01 that sorts after chapter 02's groups.
     {kGroups, 6, "D00;D09;01;Nachzügler", "orders disagree: in code order group D00-D09 of chapter 01",
      "3;T;X;01;D00;D00.-;D00;D00;Carcinoma in situ"},
@@ -79,6 +81,52 @@ TEST(Import, BadInputIsNamedWithFileAndLineAndNothingIsWritten) {
         EXPECT_EQ(run.rfind(where, 0), 0u) << run;
         EXPECT_NE(run.find(bad.message), std::string::npos) << run;
         EXPECT_EQ(Snapshot(target.Path()), before) << bad.message;
+    }
+}
+
+// The 2015 excerpt's codes file (385 lines of 30 fields: chapter 01 to line
+// 70, 08 to 205, 20 to 247, then 22) cut as a download or a copy stops: in a
+// line, at a line end, or a line losing its tail. Each is refused with file
+// and line and the catalogue already there stays.
+TEST(Import, ACutCodesFileIsRefused) {
+    const std::string excerpt = std::string(KODEXA_SOURCE_DIR) + "/tests/import/data/icd10gm2015-excerpt";
+    const char* codesName = "icd10gm2015syst_kodes.txt";
+    const struct {
+        int lines;         // lines kept
+        int fieldsInLine;  // fields the last kept line keeps, 0 all
+        bool lineEnd;      // whether the last kept line keeps its line end
+        const char* file;
+        int line;
+        const char* message;
+    } cases[] = {
+        {100, 9, false, codesName, 100, "the last line has no line end: the file is cut short"},
+        {205, 0, true, "icd10gm2015syst_kapitel.txt", 3, "chapter 20 (\xc3\x84u\xc3\x9f" "ere Ursachen"},
+        {50, 12, true, codesName, 50, "12 fields where the file's other lines have 30"},
+    };
+    TempDir target;
+    ASSERT_EQ(Import(excerpt, target.Path()), "0 ");
+    const auto before = Snapshot(target.Path());
+    for (const auto& c : cases) {
+        TempDir source;
+        std::filesystem::copy(excerpt, source.Path());
+        std::ifstream in(excerpt + "/" + codesName);
+        std::string kept, line;
+        for (int n = 1; n <= c.lines && std::getline(in, line); ++n) {
+            if (n == c.lines && c.fieldsInLine > 0) {
+                size_t at = 0;
+                for (int f = 0; f < c.fieldsInLine; ++f) at = line.find(';', at) + 1;
+                line.resize(at - 1);
+            }
+            kept += line + (n < c.lines || c.lineEnd ? "\n" : "");
+        }
+        if (c.fieldsInLine > 0 && c.lineEnd)
+            for (std::getline(in, line); in; std::getline(in, line)) kept += line + "\n";
+        std::ofstream(source.File(codesName), std::ios::trunc) << kept;
+        const std::string run = Import(source.Path(), target.Path(), true);
+        const std::string where = "1 " + source.File(c.file) + ", line " + std::to_string(c.line) + ": ";
+        EXPECT_EQ(run.rfind(where, 0), 0u) << run;
+        EXPECT_NE(run.find(c.message), std::string::npos) << run;
+        EXPECT_EQ(Snapshot(target.Path()), before) << c.message;
     }
 }
 
