@@ -222,6 +222,11 @@ bool Catalogue::LookUp(const std::string& code, CodeFacts& facts) {
     const int found = record.Find();
     if (found != 1 && codes.Index(0) != nullptr) trouble.NoteIfFailed(*codes.Index(0));
     if (found == 1 && record.Reload() != 1) trouble.Note(codes.DataFile());
+    // An index entry that leads to another code's record is damage: the
+    // answer would be that code's title under the code asked for.
+    const bool strayed = found == 1 && trouble.file == nullptr &&
+                         TextOrEmpty(record.code).substr(0, kKeyCodeLength) != code.substr(0, kKeyCodeLength);
+    if (strayed) trouble.Note(codes.DataFile());
     Remember(trouble);
     if (found != 1 || trouble.file != nullptr) return false;
     facts.code = TextOrEmpty(record.code);

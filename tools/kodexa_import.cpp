@@ -117,7 +117,7 @@ private:
 
 }  // namespace
 
-int main(int argc, char** argv) {
+static int RunTool(int argc, char** argv) {
     kodexa::ImportRequest request;
     bool quiet = false;
     std::vector<std::string> operands;
@@ -157,3 +157,6 @@ int main(int argc, char** argv) {
     PrintedReport report(std::cerr, isatty(STDERR_FILENO) ? ProgressStyle::Bar : ProgressStyle::Lines, quiet);
     return kodexa::RunImport(request, report);
 }
+
+// Whatever the answer, it counts only once it is written.
+int main(int argc, char** argv) { return kodexa::FinishOutput(kToolName, RunTool(argc, argv)); }
