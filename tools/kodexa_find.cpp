@@ -55,8 +55,9 @@ const char kUsage[] =
     "The catalogue is opened read-only and never changed.\n"
     "Exit status: 0 something found, 1 nothing found or no catalogue, 2 wrong\n"
     "usage, 3 the catalogue is damaged (a file of it does not open, cannot be\n"
-    "read to its end, or is shorter than it says): what could be read was\n"
-    "printed, the file is named on standard error.\n";
+    "read to its end, is shorter than it says, or leads to another code than\n"
+    "the one asked): what could be read was printed, the file is named on\n"
+    "standard error; 4 standard output could not be written.\n";
 
 enum class Mode { None, Search, Code, Tree, Info, Help, Version };
 
