@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <numeric>
 
 #include "store/file_set_replace.h"
 #include "tests/catalogue/catalogue_builder.h"
@@ -90,43 +91,29 @@ TEST(Import, BadInputIsNamedWithFileAndLineAndNothingIsWritten) {
 // and line and the catalogue already there stays.
 TEST(Import, ACutCodesFileIsRefused) {
     const std::string excerpt = std::string(KODEXA_SOURCE_DIR) + "/tests/import/data/icd10gm2015-excerpt";
-    const char* codesName = "icd10gm2015syst_kodes.txt";
-    const struct {
-        int lines;         // lines kept
-        int fieldsInLine;  // fields the last kept line keeps, 0 all
-        bool lineEnd;      // whether the last kept line keeps its line end
-        const char* file;
-        int line;
-        const char* message;
-    } cases[] = {
-        {100, 9, false, codesName, 100, "the last line has no line end: the file is cut short"},
-        {205, 0, true, "icd10gm2015syst_kapitel.txt", 3, "chapter 20 (\xc3\x84u\xc3\x9f" "ere Ursachen"},
-        {50, 12, true, codesName, 50, "12 fields where the file's other lines have 30"},
+    const std::string codes = "icd10gm2015syst_kodes.txt";
+    std::ifstream in(excerpt + "/" + codes);
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);) lines.push_back(line + "\n");
+    auto upTo = [&](size_t n) { return std::accumulate(lines.begin(), lines.begin() + n, std::string()); };
+    const std::string twelveFields = lines[49].substr(0, lines[49].find(";P;P;")) + "\n";
+    const std::tuple<std::string, std::string, int, const char*> cases[] = {
+        {upTo(99) + lines[99].substr(0, 40), codes, 100, "the last line has no line end: the file is cut short"},
+        {upTo(205), "icd10gm2015syst_kapitel.txt", 3, "chapter 20 (\xc3\x84u\xc3\x9f" "ere Ursachen"},
+        {upTo(49) + twelveFields + upTo(385).substr(upTo(50).size()), codes, 50,
+         "12 fields where the file's other lines have 30"},
     };
     TempDir target;
     ASSERT_EQ(Import(excerpt, target.Path()), "0 ");
     const auto before = Snapshot(target.Path());
-    for (const auto& c : cases) {
+    for (const auto& [text, file, line, message] : cases) {
         TempDir source;
         std::filesystem::copy(excerpt, source.Path());
-        std::ifstream in(excerpt + "/" + codesName);
-        std::string kept, line;
-        for (int n = 1; n <= c.lines && std::getline(in, line); ++n) {
-            if (n == c.lines && c.fieldsInLine > 0) {
-                size_t at = 0;
-                for (int f = 0; f < c.fieldsInLine; ++f) at = line.find(';', at) + 1;
-                line.resize(at - 1);
-            }
-            kept += line + (n < c.lines || c.lineEnd ? "\n" : "");
-        }
-        if (c.fieldsInLine > 0 && c.lineEnd)
-            for (std::getline(in, line); in; std::getline(in, line)) kept += line + "\n";
-        std::ofstream(source.File(codesName), std::ios::trunc) << kept;
+        std::ofstream(source.File(codes), std::ios::trunc) << text;
         const std::string run = Import(source.Path(), target.Path(), true);
-        const std::string where = "1 " + source.File(c.file) + ", line " + std::to_string(c.line) + ": ";
-        EXPECT_EQ(run.rfind(where, 0), 0u) << run;
-        EXPECT_NE(run.find(c.message), std::string::npos) << run;
-        EXPECT_EQ(Snapshot(target.Path()), before) << c.message;
+        EXPECT_EQ(run.rfind("1 " + source.File(file) + ", line " + std::to_string(line) + ": ", 0), 0u) << run;
+        EXPECT_NE(run.find(message), std::string::npos) << run;
+        EXPECT_EQ(Snapshot(target.Path()), before) << message;
     }
 }
 
