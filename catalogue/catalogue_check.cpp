@@ -140,9 +140,9 @@ private:
         const CatalogueFile which = CatalogueFile::Codes;
         CodeRecord record(&catalogue.Database(which));
         WalkKeys(which, [&](const std::string& keyCode, int64_t offset) {
+            codes.insert(keyCode);  // its facts are no news when only its record is damaged
             if (!ReadRecord(record, which, keyCode, offset)) return;
             const std::string code = TextOrEmpty(record.code), level = TextOrEmpty(record.level);
-            codes.insert(code);
             if (level != "3" && level != "4" && level != "5")
                 report.Problem(At(which, offset) + code + " has the level \"" + level + "\", not 3, 4 or 5");
             CheckPlace(code, TextOrEmpty(record.groupCode), TextOrEmpty(record.chapterCode), offset);
