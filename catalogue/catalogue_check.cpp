@@ -127,11 +127,11 @@ private:
     }
 
     void CheckGroupsInChapters() {
-        for (const auto& [code, range] : groups) {
+        for (const auto& group : groups) {
             const bool held = std::any_of(chapters.begin(), chapters.end(),
-                                          [&](const auto& chapter) { return chapter.second.Holds(range); });
+                                          [&](const auto& chapter) { return chapter.second.Holds(group.second); });
             if (!held)
-                report.Problem(catalogue.DataPath(CatalogueFile::Groups) + ": group " + code +
+                report.Problem(catalogue.DataPath(CatalogueFile::Groups) + ": group " + group.first +
                                " lies in no chapter of " + catalogue.DataPath(CatalogueFile::Chapters));
         }
     }
