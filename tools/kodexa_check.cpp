@@ -43,7 +43,8 @@ const char kUsage[] =
     "the catalogue and each term line of the alphabetical index reads. A\n"
     "disagreement is named with its file and the offset of the record.\n"
     "\n"
-    "  --index    check every FILE as an index file, whatever its name\n"
+    "  --index    check every FILE as an index file, whatever its name (the\n"
+    "             files of a DIR go by their names)\n"
     "  --help     show this text\n"
     "  --version  show the version\n"
     "\n"
@@ -90,14 +91,14 @@ std::vector<std::string> CatalogueFiles(const std::string& dir) {
 }
 
 // Each file of the catalogue, then the catalogue as a whole; answers
-// whether all was sound.
-bool CheckDirectory(const std::string& dir, bool allAsIndex, bool& first) {
+// whether all was sound. The names say which files are indexes.
+bool CheckDirectory(const std::string& dir, bool& first) {
     const std::string slashed = dir.empty() || dir.back() == '/' ? dir : dir + "/";
     bool sound = true;
     for (const std::string& path : CatalogueFiles(slashed)) {
         if (!first) std::printf("\n");
         first = false;
-        kodexa::CheckReport report = kodexa::CheckStoreFile(path, allAsIndex || kodexa::IsIndexFileName(path));
+        kodexa::CheckReport report = kodexa::CheckStoreFile(path, kodexa::IsIndexFileName(path));
         PrintReport(path, report);
         sound = report.IsSound() && sound;
     }
@@ -136,7 +137,7 @@ static int RunTool(int argc, char** argv) {
     bool first = true;
     for (const std::string& file : files) {
         if (IsDirectory(file)) {
-            if (!CheckDirectory(file, allAsIndex, first)) status = kExitDamaged;
+            if (!CheckDirectory(file, first)) status = kExitDamaged;
             continue;
         }
         if (!first) std::printf("\n");
