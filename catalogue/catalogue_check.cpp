@@ -9,6 +9,7 @@
 #include "catalogue/catalogue.h"
 #include "catalogue/catalogue_key.h"
 #include "catalogue/code_facts.h"
+#include "index/btree_cursor.h"
 #include "index/object_database.h"
 #include "store/store_error.h"
 
@@ -74,27 +75,17 @@ private:
         return catalogue.DataPath(which) + ", offset " + std::to_string(offset) + ": ";
     }
 
-    // Every key of the database's index in the order the index hands them
-    // out; they must ascend.
+    // Every key of the database's index in key order; a walk that stops
+    // early (a key out of order or met twice, a node that cannot be read)
+    // is a problem of the index file.
     void WalkKeys(CatalogueFile which, const Visit& visit) {
-        ObjectDatabase& db = catalogue.Database(which);
-        BtreeIndex* index = db.Index(0);
+        BtreeIndex* index = catalogue.Database(which).Index(0);
         if (index == nullptr) return;
         CatalogueKey key, scratch;
-        std::string previous;
-        bool first = true;
-        for (int more = index->FindFirst(key, 1); more; more = index->FindNext(key, scratch, 1)) {
-            const std::string code = key.Code();
-            if (!first && code <= previous)
-                report.Problem(catalogue.IndexPath(which) + ": key \"" + code + "\" comes after \"" + previous +
-                               "\": the keys are out of order");
-            first = false;
-            previous = code;
-            visit(code, key.ObjectAddress().Get());
-        }
-        const int error = db.IndexError(0);
-        if (error != kNoError && error != kEntryNotFound)
-            report.Problem(catalogue.IndexPath(which) + ": cannot be walked to its end: " + StoreErrorMessage(error));
+        BtreeCursor cursor(*index, key, scratch);
+        for (bool more = cursor.First(); more; more = cursor.Next()) visit(key.Code(), key.ObjectAddress().Get());
+        if (cursor.Status().Failed())
+            report.Problem(cursor.Status().Description() + "; the walk of the index stopped there");
     }
 
     // Reads the record a key leads to; false, with the problem told, when

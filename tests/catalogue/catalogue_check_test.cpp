@@ -111,7 +111,7 @@ TEST(CatalogueCheck, ReadersTakeAStrayRecordAndAnEmptyTermForDamage) {
     EXPECT_TRUE(catalogue.LookUp("A00.0", facts));
     EXPECT_EQ(facts.code, "A00.0");
     LineSink terms;
-    EXPECT_TRUE(SearchAlphaTerms(catalogue.Database(CatalogueFile::AlphaIndex), "", terms));
+    EXPECT_TRUE(SearchAlphaTerms(catalogue.Database(CatalogueFile::AlphaIndex), "", terms).found);
     EXPECT_EQ(terms.lines, std::vector<std::string>{"A00.9|A00.9|Cholera asiatica"});
 }
 
