@@ -14,31 +14,15 @@
 namespace kodexa::test {
 namespace {
 
-// The record file offset of code's record.
-int32_t RecordOffset(const std::string& dir, const std::string& code) {
-    CatalogueDbs dbs(dir, 0);
-    CodeRecord record(&dbs.codes);
-    record.code = code;
-    EXPECT_EQ(record.Find(), 1) << code;
-    return record.Address().Get();
-}
-
-// Where the key image of code stands in the index file: its eight code
-// bytes, then the record's address.
-size_t KeyImageAt(const std::vector<unsigned char>& index, std::string code) {
-    code.resize(8, '\0');
-    auto at = std::search(index.begin(), index.end(), code.begin(), code.end());
-    EXPECT_NE(at, index.end()) << code;
-    return static_cast<size_t>(at - index.begin());
-}
-
-// Two index entries lead to each other's records.
-void SwapRecordAddresses(const std::string& dir, const std::string& a, const std::string& b) {
-    const std::string path = dir + "/data3.ndx";
-    std::vector<unsigned char> bytes = ReadAllBytes(path);
-    const size_t first = KeyImageAt(bytes, a) + 8, second = KeyImageAt(bytes, b) + 8;
-    std::swap_ranges(bytes.begin() + first, bytes.begin() + first + 4, bytes.begin() + second);
-    WriteAllBytes(path, bytes);
+// Two index entries lead to each other's records: the four bytes after
+// each key's eight code bytes are swapped.
+void SwapRecordAddresses(const std::string& dir, std::string a, std::string b) {
+    std::vector<unsigned char> bytes = ReadAllBytes(dir + "/data3.ndx");
+    a.resize(8, '\0'), b.resize(8, '\0');
+    auto first = std::search(bytes.begin(), bytes.end(), a.begin(), a.end()) + 8;
+    auto second = std::search(bytes.begin(), bytes.end(), b.begin(), b.end()) + 8;
+    std::swap_ranges(first, first + 4, second);
+    WriteAllBytes(dir + "/data3.ndx", bytes);
 }
 
 // An alphabetical index of one block: a term of A00.9 and a line whose
@@ -61,9 +45,6 @@ TEST(CatalogueCheck, NamesEachDisagreementWithItsFileAndOffset) {
         const char* problem;  // null: sound
     } cases[] = {
         {"as written", {}, {}, nullptr, nullptr},
-        {"code changed in its record", {}, {},
-         [](const std::string& dir) { PatchBytes(dir + "/data3.dat", RecordOffset(dir, "A00.9") + 16, {'7'}); },
-         "the record holds the code \"A00.7\" where its key says \"A00.9\""},
         {"record addresses swapped", {}, {}, [](const std::string& dir) { SwapRecordAddresses(dir, "A00.9", "C00"); },
          "the record holds the code \"C00\" where its key says \"A00.9\""},
         {"code outside its group", {}, {{"A10", "Zu weit", "3", "A00-B99", "A00-A09"}}, nullptr,
@@ -97,7 +78,8 @@ TEST(CatalogueCheck, NamesEachDisagreementWithItsFileAndOffset) {
 }
 
 // A lookup led to another code's record takes it for damage, not for the
-// code asked; a search skips a term line without a term.
+// code asked; a search skips a term line without a term. (A record changed
+// in place is checked through kodexa-check.)
 TEST(CatalogueCheck, ReadersTakeAStrayRecordAndAnEmptyTermForDamage) {
     TempDir dir;
     WriteSampleCatalogue(dir.Path());

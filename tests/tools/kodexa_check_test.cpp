@@ -88,11 +88,9 @@ TEST_F(Checker, FileBeyondTheAddressRangeIsDamaged) {
 // whole; a record changed in place passes the file checks but not that.
 TEST(CatalogueChecker, ADirectoryIsCheckedFileByFileAndAsAWhole) {
     TempDir dir;
-    ASSERT_EQ(RunProgram("kodexa-import", "--alpha " + std::string(KODEXA_SOURCE_DIR) +
-                                              "/tests/data/alpha/icd10gm2099alpha_edvtxt_20990101.txt " +
-                                              KODEXA_SOURCE_DIR + "/tests/import/data/mini-utf8 " + dir.Path())
-                  .exitCode,
-              0);
+    const std::string tests = std::string(KODEXA_SOURCE_DIR) + "/tests/";
+    const std::string alpha = tests + "data/alpha/icd10gm2099alpha_edvtxt_20990101.txt ";
+    ASSERT_EQ(RunProgram("kodexa-import", "--alpha " + alpha + tests + "import/data/mini-utf8 " + dir.Path()).exitCode, 0);
     ProgramRun run = RunChecker(dir.Path());
     EXPECT_EQ(run.exitCode, 0) << run.out;
     for (const char* file : {"data1.dat", "data2.ndx", "data3.dat", "data4.ndx", "data5.dat"})
@@ -108,8 +106,7 @@ TEST(CatalogueChecker, ADirectoryIsCheckedFileByFileAndAsAWhole) {
     WriteAllBytes(dir.File("data3.dat"), codes);
     run = RunChecker(dir.Path());
     EXPECT_EQ(run.exitCode, 1) << run.out;
-    EXPECT_TRUE(Has(run.out, "  problem: " + dir.File("data3.dat") + ", offset " +
-                                 std::to_string(at - codes.begin() - 8) +
+    EXPECT_TRUE(Has(run.out, "  problem: " + dir.File("data3.dat") + ", offset " + std::to_string(at - codes.begin() - 8) +
                                  ": the record holds the code \"A00.7\" where its key says \"A00.9\"\n"
                                  "  result: damaged (1 problem)\n")) << run.out;
 }
