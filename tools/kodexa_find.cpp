@@ -355,9 +355,11 @@ int ShowInfo(Catalogue& catalogue, const std::string& dir) {
 int ShowFavourites(Catalogue& catalogue, const std::string& dir) {
     int status = kExitNothing;
     if (!Open(catalogue, dir, CatalogueFile::Codes, status)) return status;
-    OpenFacts(catalogue);
+    int factsStatus = kExitFound;
+    OpenFacts(catalogue, factsStatus);
     status = PrintFavourites(catalogue, UserSettingsPath());
-    return Damaged(catalogue, status) ? kExitDamaged : status;
+    if (Damaged(catalogue, status)) return status;
+    return status == kExitFound ? factsStatus : status;
 }
 
 }  // namespace
