@@ -190,13 +190,13 @@ bool Catalogue::FillTree(TreeSink& sink) {
     return complete;
 }
 
-bool Catalogue::Search(const std::string& text, SearchSink& sink) {
+bool Catalogue::Search(const std::string& text, SearchSink& sink, SearchScope scope) {
     ReadTrouble trouble;
-    bool found = SearchCodes(Database(CatalogueFile::Codes), text, sink, &trouble);
+    bool found = SearchCodes(Database(CatalogueFile::Codes), text, sink, &trouble, scope);
     Remember(trouble);
     if (unreadable.empty()) FilesWhole();  // as in FillTree
     if (IsOpen(CatalogueFile::AlphaIndex))
-        found = SearchAlphaTerms(Database(CatalogueFile::AlphaIndex), text, sink) || found;
+        found = SearchAlphaTerms(Database(CatalogueFile::AlphaIndex), text, sink, scope) || found;
     return found;
 }
 

@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "catalogue/search_scope.h"
+
 namespace kodexa {
 
 class ObjectDatabase;
@@ -66,6 +68,11 @@ public:
     // One term of the alphabetical index, after every title hit; a sink
     // that shows titles only leaves it out.
     virtual void AddTerm(const TermHit& /*hit*/) {}
+    // The hits that follow are spelled like the text, not as it is.
+    virtual void BeginSimilar() {}
+    // Asked before each record: true ends the search, unfinished; what it
+    // found so far is then not the answer.
+    virtual bool Stopped() { return false; }
 };
 
 // Fills the sink with chapters, groups and codes in one pass over the three
@@ -76,9 +83,11 @@ bool FillChapterTree(ObjectDatabase& chapterDb, ObjectDatabase& groupDb, ObjectD
                      ReadTrouble* trouble = nullptr);
 
 // Appends every code whose title (or code) contains text, A to Z and Ä Ö Ü
-// folded, in index order. True when at least one result was added.
-// An unreadable record is skipped and noted in trouble, when given.
-bool SearchCodes(ObjectDatabase& codeDb, const std::string& text, SearchSink& sink, ReadTrouble* trouble = nullptr);
+// folded, in index order; then, unless scope is Exact, what the later steps
+// of a SearchQuery find, step by step. True when at least one result was
+// added. An unreadable record is skipped and noted in trouble, when given.
+bool SearchCodes(ObjectDatabase& codeDb, const std::string& text, SearchSink& sink, ReadTrouble* trouble = nullptr,
+                 SearchScope scope = SearchScope::AllSteps);
 
 }  // namespace kodexa
 

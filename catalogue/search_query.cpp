@@ -1,0 +1,227 @@
+#include "catalogue/search_query.h"
+
+#include <string.h>
+
+#include "catalogue/search_fold.h"
+#include "catalogue/text_encoding.h"
+
+namespace kodexa {
+
+namespace {
+
+// A word beyond these is not kept apart: the later steps need one bit a word.
+constexpr size_t kMostWords = 32;
+// A stem this long is looked for inside longer words too ("kopfschmerz" in
+// "Spannungskopfschmerz"); a shorter one would turn up in too many.
+constexpr size_t kLeastStemInside = 5;
+
+// The bytes of the blank that begins at p: ASCII white space, the
+// non-breaking space, the spaces U+2000 to U+200A, U+202F, U+205F and U+3000.
+size_t BlankAt(const std::string& text, size_t p) {
+    const auto at = [&text](size_t k) { return k < text.size() ? static_cast<unsigned char>(text[k]) : 0u; };
+    const unsigned byte = at(p);
+    if (byte == ' ' || (byte >= '\t' && byte <= '\r')) return 1;
+    if (byte == 0xC2 && at(p + 1) == 0xA0) return 2;
+    if (byte == 0xE2 && at(p + 1) == 0x80 && (at(p + 2) <= 0x8A || at(p + 2) == 0xAF) && at(p + 2) >= 0x80) return 3;
+    if (byte == 0xE2 && at(p + 1) == 0x81 && at(p + 2) == 0x9F) return 3;
+    if (byte == 0xE3 && at(p + 1) == 0x80 && at(p + 2) == 0x80) return 3;
+    return 0;
+}
+
+void FoldInto(std::string_view text, std::string& folded) {
+    folded.resize(text.size());
+    for (size_t p = 0; p < text.size(); ++p) folded[p] = FoldedAt(text.data(), p);
+}
+
+bool Contains(const std::string& haystack, std::string_view needle) {
+    if (needle.empty()) return true;
+    return memmem(haystack.data(), haystack.size(), needle.data(), needle.size()) != nullptr;
+}
+
+// The word without what cannot belong to a word at either end: "mellitus,".
+std::string_view WordCore(std::string_view latin1) {
+    while (!latin1.empty() && !IsWordByte(static_cast<unsigned char>(latin1.front()))) latin1.remove_prefix(1);
+    while (!latin1.empty() && !IsWordByte(static_cast<unsigned char>(latin1.back()))) latin1.remove_suffix(1);
+    return latin1;
+}
+
+bool IsDiagnosisLetter(const std::string& word) {
+    if (word.size() != 1) return false;
+    const char letter = static_cast<char>(word[0] >= 'a' && word[0] <= 'z' ? word[0] - 'a' + 'A' : word[0]);
+    return IsCertaintyLetter(letter) || IsSideLetter(letter);
+}
+
+}  // namespace
+
+std::string NormalisedSearchText(const std::string& typed) {
+    const std::string text = IsUtf8(typed) ? typed : FromLatin1(typed);
+    std::string normalised;
+    normalised.reserve(text.size());
+    bool blankPending = false;
+    for (size_t p = 0; p < text.size();) {
+        if (const size_t blank = BlankAt(text, p)) {
+            blankPending = !normalised.empty();
+            p += blank;
+            continue;
+        }
+        if (blankPending) normalised += ' ';
+        blankPending = false;
+        normalised += text[p++];
+    }
+    return normalised;
+}
+
+SearchQuery::SearchQuery(const std::string& typed, SearchScope scope) {
+    if (scope == SearchScope::Exact) {
+        plain = FoldCase(typed);
+        return;
+    }
+    const std::string text = NormalisedSearchText(typed);
+    plain = FoldCase(text);
+    ReadWords(text);
+    if (words.size() > kMostWords) words.clear();
+    for (Word& word : words) {
+        anyCode = anyCode || word.isCode;
+        if (word.slips > 0) PrepareSimilar(word);
+    }
+}
+
+// Words end at blanks, except inside double quotes; the letters of a
+// diagnosis line that follow a code (certainty, then side) are left out.
+void SearchQuery::ReadWords(const std::string& text) {
+    std::vector<std::pair<std::string, bool>> pieces;  // text, quoted
+    std::string current;
+    bool quoted = false;
+    for (char c : text) {
+        if (c == '"' || (c == ' ' && !quoted)) {
+            pieces.emplace_back(current, quoted);
+            current.clear();
+            if (c == '"') quoted = !quoted;
+        } else {
+            current += c;
+        }
+    }
+    pieces.emplace_back(current, quoted);
+    int lettersAfterCode = -1;  // -1: the last word was no code nor its letter
+    for (const auto& [piece, phrase] : pieces) {
+        const std::string trimmed = NormalisedSearchText(piece);
+        if (trimmed.empty()) continue;
+        if (!phrase && lettersAfterCode >= 0 && lettersAfterCode < 2 && IsDiagnosisLetter(trimmed)) {
+            ++lettersAfterCode;
+            continue;
+        }
+        AddWord(trimmed, phrase);
+        lettersAfterCode = words.back().isCode ? 0 : -1;
+    }
+}
+
+void SearchQuery::AddWord(const std::string& text, bool phrase) {
+    Word word;
+    word.folded = FoldCase(text);
+    word.phrase = phrase;
+    word.isCode = !phrase && ReadCodeForm(text, word.form);
+    if (!phrase && !word.isCode) {
+        std::string latin1;
+        LowerLatin1(word.folded, latin1);
+        word.slips = SlipsAllowed(WordCore(latin1).size());
+    }
+    words.push_back(std::move(word));
+}
+
+void SearchQuery::PrepareSimilar(Word& word) {
+    if (!stemmer) stemmer = std::make_unique<GermanStemmer>();
+    std::string latin1;
+    LowerLatin1(word.folded, latin1);
+    const std::string core(WordCore(latin1));
+    const std::string paired = UmlautsFromPairs(core);
+    std::vector<std::string> spellings{core};
+    if (paired != core) spellings.push_back(paired);
+    for (const std::string& spelling : spellings) {
+        word.plains.push_back(PlainUmlauts(spelling));
+        word.stems.push_back(stemmer->Stem(spelling));
+    }
+}
+
+SearchStep SearchQuery::Match(std::string_view text, std::string_view code,
+                              std::initializer_list<std::string_view> codes) {
+    FoldInto(text, foldedText);
+    FoldInto(code, foldedCode);
+    if (Contains(foldedText, plain) || Contains(foldedCode, plain)) return SearchStep::Plain;
+    if (words.empty()) return SearchStep::None;
+    uint32_t missing = 0, codeWords = 0, similarWords = 0;
+    for (size_t i = 0; i < words.size(); ++i) {
+        const Word& word = words[i];
+        const uint32_t bit = uint32_t{1} << i;
+        if (word.isCode) codeWords |= bit;
+        if (word.slips > 0) similarWords |= bit;
+        if (!Contains(foldedText, word.folded) && !Contains(foldedCode, word.folded)) missing |= bit;
+    }
+    if (missing == 0) return SearchStep::AllWords;
+    if ((missing & ~similarWords) == 0 && SpelledAlike(foldedText, missing)) return SearchStep::Similar;
+    if (anyCode && (missing & ~codeWords) == 0 && MatchesCode(codes)) return SearchStep::Code;
+    return SearchStep::None;
+}
+
+bool SearchQuery::MatchesCode(std::initializer_list<std::string_view> codes) const {
+    for (const Word& word : words) {
+        if (!word.isCode) continue;
+        for (std::string_view candidate : codes) {
+            const std::string& wanted = word.form.code;
+            if (!word.form.under && candidate == wanted) return true;
+            if (word.form.under && candidate.size() > wanted.size() && candidate.compare(0, wanted.size(), wanted) == 0)
+                return true;
+        }
+    }
+    return false;
+}
+
+// First what the whole text shows (an umlaut written otherwise, a word
+// form inside a compound), then word by word.
+bool SearchQuery::SpelledAlike(const std::string& folded, uint32_t missing) {
+    LowerLatin1(folded, latin1);
+    plainText = PlainUmlauts(latin1);
+    for (size_t i = 0; i < words.size(); ++i) {
+        const uint32_t bit = uint32_t{1} << i;
+        if ((missing & bit) == 0) continue;
+        const Word& word = words[i];
+        for (size_t v = 0; v < word.plains.size(); ++v) {
+            const bool stemInside = word.stems[v].size() >= kLeastStemInside && Contains(plainText, word.stems[v]);
+            if (stemInside || Contains(plainText, word.plains[v])) missing &= ~bit;
+        }
+    }
+    std::string token;
+    for (size_t p = 0; missing != 0 && p < latin1.size();) {
+        while (p < latin1.size() && !IsWordByte(static_cast<unsigned char>(latin1[p]))) ++p;
+        const size_t start = p;
+        while (p < latin1.size() && IsWordByte(static_cast<unsigned char>(latin1[p]))) ++p;
+        if (p == start) break;
+        token.assign(latin1, start, p - start);
+        missing &= ~AlikeWordsOf(token);
+    }
+    return missing == 0;
+}
+
+// Which words the token stands for by word form or with slips; learnt once
+// per search, as the same words recur in title after title.
+uint32_t SearchQuery::AlikeWordsOf(const std::string& token) {
+    const auto known = alikeByToken.find(token);
+    if (known != alikeByToken.end()) return known->second;
+    const std::string tokenPlain = PlainUmlauts(token);
+    std::string tokenStem;
+    uint32_t alike = 0;
+    for (size_t i = 0; i < words.size(); ++i) {
+        const Word& word = words[i];
+        for (size_t v = 0; v < word.plains.size(); ++v) {
+            // A stem is a beginning of the plain word, so only such tokens need the stemmer.
+            if (tokenPlain.compare(0, word.stems[v].size(), word.stems[v]) == 0) {
+                if (tokenStem.empty()) tokenStem = stemmer->Stem(token);
+                if (tokenStem == word.stems[v]) alike |= uint32_t{1} << i;
+            }
+            if (WithinSlips(word.plains[v], tokenPlain, word.slips)) alike |= uint32_t{1} << i;
+        }
+    }
+    alikeByToken.emplace(token, alike);
+    return alike;
+}
+
+}  // namespace kodexa
