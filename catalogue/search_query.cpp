@@ -2,6 +2,8 @@
 
 #include <string.h>
 
+#include <algorithm>
+
 #include "catalogue/search_fold.h"
 #include "catalogue/text_encoding.h"
 
@@ -84,6 +86,7 @@ SearchQuery::SearchQuery(const std::string& typed, SearchScope scope) {
         anyCode = anyCode || word.isCode;
         if (word.slips > 0) PrepareSimilar(word);
     }
+    alikeByToken.reserve(1 << 15);
 }
 
 // Words end at blanks, except inside double quotes; the letters of a
@@ -139,6 +142,9 @@ void SearchQuery::PrepareSimilar(Word& word) {
     for (const std::string& spelling : spellings) {
         word.plains.push_back(PlainUmlauts(spelling));
         word.stems.push_back(stemmer->Stem(spelling));
+        // The plain token is never longer than its UTF-8.
+        const size_t shortest = std::min(word.stems.back().size(), word.plains.back().size() - word.slips);
+        shortestAlike = std::min(shortestAlike, shortest);
     }
 }
 
@@ -175,52 +181,49 @@ bool SearchQuery::MatchesCode(std::initializer_list<std::string_view> codes) con
     return false;
 }
 
-// First what the whole text shows (an umlaut written otherwise, a word
-// form inside a compound), then word by word.
+// Word by word of the text, each looked at once per search: the same
+// words recur in title after title. A word too short for every rule is
+// passed over unread.
 bool SearchQuery::SpelledAlike(const std::string& folded, uint32_t missing) {
-    LowerLatin1(folded, latin1);
-    plainText = PlainUmlauts(latin1);
-    for (size_t i = 0; i < words.size(); ++i) {
-        const uint32_t bit = uint32_t{1} << i;
-        if ((missing & bit) == 0) continue;
-        const Word& word = words[i];
-        for (size_t v = 0; v < word.plains.size(); ++v) {
-            const bool stemInside = word.stems[v].size() >= kLeastStemInside && Contains(plainText, word.stems[v]);
-            if (stemInside || Contains(plainText, word.plains[v])) missing &= ~bit;
-        }
-    }
-    std::string token;
-    for (size_t p = 0; missing != 0 && p < latin1.size();) {
-        while (p < latin1.size() && !IsWordByte(static_cast<unsigned char>(latin1[p]))) ++p;
+    const auto inWord = [&folded](size_t p) {
+        const unsigned char byte = static_cast<unsigned char>(folded[p]);
+        return byte >= 0x80 || IsWordByte(byte);
+    };
+    for (size_t p = 0; missing != 0 && p < folded.size();) {
+        while (p < folded.size() && !inWord(p)) ++p;
         const size_t start = p;
-        while (p < latin1.size() && IsWordByte(static_cast<unsigned char>(latin1[p]))) ++p;
-        if (p == start) break;
-        token.assign(latin1, start, p - start);
-        missing &= ~AlikeWordsOf(token);
+        while (p < folded.size() && inWord(p)) ++p;
+        if (p - start >= shortestAlike) missing &= ~AlikeWordsOf(std::string_view(folded).substr(start, p - start));
     }
     return missing == 0;
 }
 
-// Which words the token stands for by word form or with slips; learnt once
-// per search, as the same words recur in title after title.
-uint32_t SearchQuery::AlikeWordsOf(const std::string& token) {
+// Which words the token (folded UTF-8) stands for: an umlaut written
+// otherwise, the word form, the stem inside a compound, or typing slips.
+uint32_t SearchQuery::AlikeWordsOf(std::string_view token) {
     const auto known = alikeByToken.find(token);
     if (known != alikeByToken.end()) return known->second;
-    const std::string tokenPlain = PlainUmlauts(token);
+    LowerLatin1(token, latin1);
+    const std::string tokenPlain = PlainUmlauts(latin1);
     std::string tokenStem;
     uint32_t alike = 0;
     for (size_t i = 0; i < words.size(); ++i) {
         const Word& word = words[i];
         for (size_t v = 0; v < word.plains.size(); ++v) {
+            const std::string& stem = word.stems[v];
+            bool same = tokenPlain.find(word.plains[v]) != std::string::npos ||
+                        (stem.size() >= kLeastStemInside && tokenPlain.find(stem) != std::string::npos) ||
+                        WithinSlips(word.plains[v], tokenPlain, word.slips);
             // A stem is a beginning of the plain word, so only such tokens need the stemmer.
-            if (tokenPlain.compare(0, word.stems[v].size(), word.stems[v]) == 0) {
-                if (tokenStem.empty()) tokenStem = stemmer->Stem(token);
-                if (tokenStem == word.stems[v]) alike |= uint32_t{1} << i;
+            if (!same && tokenPlain.compare(0, stem.size(), stem) == 0) {
+                if (tokenStem.empty()) tokenStem = stemmer->Stem(latin1);
+                same = tokenStem == stem;
             }
-            if (WithinSlips(word.plains[v], tokenPlain, word.slips)) alike |= uint32_t{1} << i;
+            if (same) alike |= uint32_t{1} << i;
         }
     }
-    alikeByToken.emplace(token, alike);
+    tokens.emplace_back(token);
+    alikeByToken.emplace(tokens.back(), alike);
     return alike;
 }
 

@@ -21,6 +21,7 @@
 #define KODEXA_CATALOGUE_SEARCH_QUERY_H
 
 #include <cstdint>
+#include <deque>
 #include <initializer_list>
 #include <memory>
 #include <string>
@@ -67,14 +68,16 @@ private:
     void PrepareSimilar(Word& word);
     bool MatchesCode(std::initializer_list<std::string_view> codes) const;
     bool SpelledAlike(const std::string& foldedText, uint32_t missing);
-    uint32_t AlikeWordsOf(const std::string& token);
+    uint32_t AlikeWordsOf(std::string_view token);
 
     std::string plain;
     std::vector<Word> words;
     bool anyCode = false;
     // Scratch room and what one search learns about the words of the texts.
-    std::string foldedText, foldedCode, latin1, plainText;
-    std::unordered_map<std::string, uint32_t> alikeByToken;
+    std::string foldedText, foldedCode, latin1;
+    std::deque<std::string> tokens;  // the keys' text; a deque never moves it
+    std::unordered_map<std::string_view, uint32_t> alikeByToken;
+    size_t shortestAlike = SIZE_MAX;  // no shorter word can be alike
     std::unique_ptr<GermanStemmer> stemmer;
 };
 
