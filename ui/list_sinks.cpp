@@ -1,6 +1,7 @@
 #include "ui/list_sinks.h"
 
 #include "ui/item_data.h"
+#include "ui/key_watch.h"
 
 namespace kodexa {
 
@@ -30,6 +31,20 @@ void ResultListSink::AddTerm(const TermHit& hit) {
     data->titleCode = FX::FXString(hit.titleCode.c_str(), static_cast<FX::FXint>(hit.titleCode.size()));
     FX::FXIcon* shown = crossReference ? nullptr : icon;
     list->appendItem(label, shown, shown, data, FALSE);
+}
+
+void ResultListSink::BeginSimilar() {
+    const FX::FXint line = list->appendItem("\t\xc3\x84hnliche Schreibweisen", nullptr, nullptr, nullptr, FALSE);
+    list->disableItem(line);
+}
+
+// The display is asked every so many records only: the question costs a
+// look at its connection.
+bool ResultListSink::Stopped() {
+    constexpr unsigned kRecordsBetweenLooks = 256;
+    if (app == nullptr || stopped) return stopped;
+    if (asked++ % kRecordsBetweenLooks == 0) stopped = KeyPressWaiting(app);
+    return stopped;
 }
 
 }  // namespace kodexa
