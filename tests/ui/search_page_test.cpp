@@ -1,5 +1,7 @@
 // The search page: that old results' data does not pile up, what a search
 // lists in which columns, and what each copy command takes from a term.
+#include <fxkeys.h>
+
 #include "tests/ui/window_test_util.h"
 
 using namespace FX;
@@ -60,6 +62,35 @@ TEST_F(WindowTest, ResultLinesOfCodesAndTermsAndWhatTheCopiesTakeFromATerm) {
         Command(c.command);
         EXPECT_EQ(Clip(), c.expected != nullptr ? c.expected : "marker");
     }
+}
+
+// Typing searches once the keys pause, the last text only; similar
+// spellings sit under a grey line that carries nothing to copy.
+TEST_F(WindowTest, TypingSearchesAfterThePauseWithTheSimilarSpellingsUnderTheirHeading) {
+    Probe(*window).tabbook()->setCurrent(1);
+    FXTextField* field = Probe(*window).searchField();
+    FXIconList* list = Probe(*window).resultList();
+    field->setFocus();
+    for (const char* letter : {"c", "h", "o", "e"}) Key(field, letter[0], 0, letter);
+    RunEventsFor(60);
+    EXPECT_EQ(list->getNumItems(), 0);  // still typing
+    for (const char* letter : {"l", "r", "a"}) Key(field, letter[0], 0, letter);
+    RunEventsUntil([list] { return list->getNumItems() > 0; }, 2000);
+    ASSERT_EQ(list->getNumItems(), 4);
+    EXPECT_STREQ(list->getItemText(0).text(), "\t\xc3\x84hnliche Schreibweisen");
+    EXPECT_FALSE(list->isItemEnabled(0));
+    EXPECT_EQ(list->getItemData(0), nullptr);
+    EXPECT_STREQ(list->getItemText(1).text(), "A00\tCholera");
+    Mark();
+    list->setCurrentItem(0);
+    Command(MainWindow::ID_COPY_BOTH);
+    Command(MainWindow::ID_COPY_CODE);
+    EXPECT_EQ(Clip(), "marker");
+    // Emptied, the field empties the list; Enter still lists every code.
+    for (int i = 0; i < 7; ++i) Key(field, FX::KEY_BackSpace);
+    RunEventsFor(300);
+    EXPECT_EQ(list->getNumItems(), 0);
+    EXPECT_EQ(Search(""), 7);
 }
 
 }  // namespace
