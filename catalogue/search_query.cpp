@@ -3,6 +3,7 @@
 #include <string.h>
 
 #include <algorithm>
+#include <optional>
 
 #include "catalogue/search_fold.h"
 #include "catalogue/text_encoding.h"
@@ -30,9 +31,54 @@ size_t BlankAt(const std::string& text, size_t p) {
     return 0;
 }
 
-void FoldInto(std::string_view text, std::string& folded) {
+// What the tokenising needs to know of each byte of a folded UTF-8 text:
+// whether it belongs to a word, and the LettersOf bit it adds, read as
+// PlainUmlauts reads it (the second byte of ä ö ü ß counts as a o u s; the
+// lead byte and every other byte from 0x80 on belong to the word, bitless).
+// And for the folding: each byte folded as FoldedAt folds it when it does
+// not follow C3, and whether it is the tail of a capital umlaut.
+struct ByteKinds {
+    bool inWord[256];
+    uint32_t letter[256];
+    unsigned char folded[256];
+    bool capitalTail[256];
+    ByteKinds() : inWord(), letter(), folded(), capitalTail() {
+        for (int byte = 0; byte < 256; ++byte) {
+            inWord[byte] = byte >= 0x80 || IsWordByte(static_cast<unsigned char>(byte));
+            folded[byte] = static_cast<unsigned char>(byte >= 'A' && byte <= 'Z' ? byte + 0x20 : byte);
+            capitalTail[byte] = IsCapitalUmlautTail(static_cast<unsigned char>(byte));
+        }
+        for (int byte = 'a'; byte <= 'z'; ++byte) letter[byte] = uint32_t{1} << (byte - 'a');
+        letter[0xA4] = letter['a'];
+        letter[0xB6] = letter['o'];
+        letter[0xBC] = letter['u'];
+        letter[0x9F] = letter['s'];
+    }
+};
+const ByteKinds kByteKinds;
+
+// FoldedAt over the whole text; answers the LettersOf bits of the folded
+// text (as SpelledAlike counts them), which come for free here.
+uint32_t FoldInto(std::string_view text, std::string& folded) {
     folded.resize(text.size());
-    for (size_t p = 0; p < text.size(); ++p) folded[p] = FoldedAt(text.data(), p);
+    const unsigned char* bytes = reinterpret_cast<const unsigned char*>(text.data());
+    uint32_t letters = 0;
+    unsigned char previous = 0;
+    for (size_t p = 0; p < text.size(); ++p) {
+        const unsigned char byte = bytes[p];
+        unsigned char fold = kByteKinds.folded[byte];
+        if (kByteKinds.capitalTail[byte] && previous == 0xC3) fold = static_cast<unsigned char>(fold + 0x20);
+        folded[p] = static_cast<char>(fold);
+        letters |= kByteKinds.letter[fold];
+        previous = byte;
+    }
+    return letters;
+}
+
+// Whether bits has no more than count bits set; count is small.
+bool AtMostBits(uint32_t bits, int count) {
+    for (int i = 0; i < count && bits != 0; ++i) bits &= bits - 1;
+    return bits == 0;
 }
 
 bool Contains(const std::string& haystack, std::string_view needle) {
@@ -142,6 +188,8 @@ void SearchQuery::PrepareSimilar(Word& word) {
     for (const std::string& spelling : spellings) {
         word.plains.push_back(PlainUmlauts(spelling));
         word.stems.push_back(stemmer->Stem(spelling));
+        word.letters.push_back(LettersOf(word.plains.back()));
+        word.stemLetters.push_back(LettersOf(word.stems.back()));
         // The plain token is never longer than its UTF-8.
         const size_t shortest = std::min(word.stems.back().size(), word.plains.back().size() - word.slips);
         shortestAlike = std::min(shortestAlike, shortest);
@@ -150,7 +198,7 @@ void SearchQuery::PrepareSimilar(Word& word) {
 
 SearchStep SearchQuery::Match(std::string_view text, std::string_view code,
                               std::initializer_list<std::string_view> codes) {
-    FoldInto(text, foldedText);
+    const uint32_t textLetters = FoldInto(text, foldedText);
     FoldInto(code, foldedCode);
     if (Contains(foldedText, plain) || Contains(foldedCode, plain)) return SearchStep::Plain;
     if (words.empty()) return SearchStep::None;
@@ -163,7 +211,8 @@ SearchStep SearchQuery::Match(std::string_view text, std::string_view code,
         if (!Contains(foldedText, word.folded) && !Contains(foldedCode, word.folded)) missing |= bit;
     }
     if (missing == 0) return SearchStep::AllWords;
-    if ((missing & ~similarWords) == 0 && SpelledAlike(foldedText, missing)) return SearchStep::Similar;
+    if ((missing & ~similarWords) == 0 && MayAllBeAlike(textLetters, missing) && SpelledAlike(foldedText, missing))
+        return SearchStep::Similar;
     if (anyCode && (missing & ~codeWords) == 0 && MatchesCode(codes)) return SearchStep::Code;
     return SearchStep::None;
 }
@@ -182,20 +231,57 @@ bool SearchQuery::MatchesCode(std::initializer_list<std::string_view> codes) con
 }
 
 // Word by word of the text, each looked at once per search: the same
-// words recur in title after title. A word too short for every rule is
-// passed over unread.
+// words recur in title after title. A word too short for every rule, or
+// lacking letters every rule needs, is passed over unread.
 bool SearchQuery::SpelledAlike(const std::string& folded, uint32_t missing) {
-    const auto inWord = [&folded](size_t p) {
-        const unsigned char byte = static_cast<unsigned char>(folded[p]);
-        return byte >= 0x80 || IsWordByte(byte);
-    };
-    for (size_t p = 0; missing != 0 && p < folded.size();) {
-        while (p < folded.size() && !inWord(p)) ++p;
+    const size_t size = folded.size();
+    const unsigned char* bytes = reinterpret_cast<const unsigned char*>(folded.data());
+    for (size_t p = 0; missing != 0 && p < size;) {
+        while (p < size && !kByteKinds.inWord[bytes[p]]) ++p;
         const size_t start = p;
-        while (p < folded.size() && inWord(p)) ++p;
-        if (p - start >= shortestAlike) missing &= ~AlikeWordsOf(std::string_view(folded).substr(start, p - start));
+        uint32_t letters = 0;
+        size_t characters = 0;
+        // A continuation byte that follows no C3 (a stray one, or of a
+        // longer sequence) may add a bit too many: it only lets a token
+        // through to the full test.
+        for (; p < size && kByteKinds.inWord[bytes[p]]; ++p) {
+            letters |= kByteKinds.letter[bytes[p]];
+            characters += (bytes[p] & 0xC0) != 0x80;
+        }
+        if (p - start >= shortestAlike && MayBeAlike(letters, characters, missing))
+            missing &= ~AlikeWordsOf(std::string_view(folded).substr(start, p - start));
     }
     return missing == 0;
+}
+
+// Every rule needs the stem's letters in the token (the stem found in it,
+// or the token beginning with it), or else the word's letters less as many
+// as it has slips, in a token about as long as the word: its PlainUmlauts
+// form has from one to two letters a character. Without characters, the
+// letters are those of a whole text, and the length is not asked.
+bool SearchQuery::MayStandFor(const Word& word, uint32_t letters, std::optional<size_t> characters) {
+    for (size_t v = 0; v < word.letters.size(); ++v) {
+        if ((word.stemLetters[v] & ~letters) == 0) return true;
+        const size_t length = word.plains[v].size(), slips = static_cast<size_t>(word.slips);
+        const bool aboutAsLong =
+            !characters || (*characters <= length + slips && 2 * *characters + slips >= length);
+        if (aboutAsLong && AtMostBits(word.letters[v] & ~letters, word.slips)) return true;
+    }
+    return false;
+}
+
+bool SearchQuery::MayBeAlike(uint32_t tokenLetters, size_t characters, uint32_t missing) const {
+    for (size_t i = 0; i < words.size(); ++i)
+        if ((missing & (uint32_t{1} << i)) != 0 && MayStandFor(words[i], tokenLetters, characters)) return true;
+    return false;
+}
+
+// Each missing word must find what MayStandFor asks in some token, so the
+// text as a whole must have it.
+bool SearchQuery::MayAllBeAlike(uint32_t textLetters, uint32_t missing) const {
+    for (size_t i = 0; i < words.size(); ++i)
+        if ((missing & (uint32_t{1} << i)) != 0 && !MayStandFor(words[i], textLetters, std::nullopt)) return false;
+    return true;
 }
 
 // Which words the token (folded UTF-8) stands for: an umlaut written

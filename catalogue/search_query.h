@@ -24,6 +24,7 @@
 #include <deque>
 #include <initializer_list>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -61,6 +62,8 @@ private:
         int slips = 0;                     // typing slips allowed: 0 means it is never spelled alike
         std::vector<std::string> plains;   // PlainUmlauts of the word and of UmlautsFromPairs
         std::vector<std::string> stems;    // their stems
+        std::vector<uint32_t> letters;     // LettersOf each plain spelling
+        std::vector<uint32_t> stemLetters; // and of its stem
     };
 
     void ReadWords(const std::string& text);
@@ -69,6 +72,11 @@ private:
     bool MatchesCode(std::initializer_list<std::string_view> codes) const;
     bool SpelledAlike(const std::string& foldedText, uint32_t missing);
     uint32_t AlikeWordsOf(std::string_view token);
+    // Whether a token with these letters and this many characters may
+    // stand for one of the missing words.
+    bool MayBeAlike(uint32_t tokenLetters, size_t characters, uint32_t missing) const;
+    bool MayAllBeAlike(uint32_t textLetters, uint32_t missing) const;
+    static bool MayStandFor(const Word& word, uint32_t letters, std::optional<size_t> characters);
 
     std::string plain;
     std::vector<Word> words;

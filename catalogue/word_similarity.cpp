@@ -44,9 +44,11 @@ void LowerLatin1(std::string_view utf8, std::string& latin1) {
     }
 }
 
-bool IsWordByte(unsigned char byte) {
-    return (byte >= 'a' && byte <= 'z') || (byte >= '0' && byte <= '9') || (byte >= 'A' && byte <= 'Z') ||
-           (byte >= 0xC0 && byte != 0xD7 && byte != 0xF7);
+uint32_t LettersOf(std::string_view latin1) {
+    uint32_t letters = 0;
+    for (char c : latin1)
+        if (c >= 'a' && c <= 'z') letters |= uint32_t{1} << (c - 'a');
+    return letters;
 }
 
 std::string PlainUmlauts(std::string_view latin1) {

@@ -6,6 +6,7 @@
 #define KODEXA_CATALOGUE_WORD_SIMILARITY_H
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -19,7 +20,15 @@ namespace kodexa {
 void LowerLatin1(std::string_view utf8, std::string& latin1);
 
 // Whether the Latin-1 byte belongs to a word: a letter or a digit.
-bool IsWordByte(unsigned char byte);
+inline bool IsWordByte(unsigned char byte) {
+    return (byte >= 'a' && byte <= 'z') || (byte >= '0' && byte <= '9') || (byte >= 'A' && byte <= 'Z') ||
+           (byte >= 0xC0 && byte != 0xD7 && byte != 0xF7);
+}
+
+// The letters a to z of a Latin-1 text, one bit each: a word can only be
+// the same as another, give or take some slips, if it lacks no more of the
+// other's letters than it has slips.
+uint32_t LettersOf(std::string_view latin1);
 
 // ä ö ü as a o u and ß as ss: the spelling of a keyboard without them.
 std::string PlainUmlauts(std::string_view latin1);

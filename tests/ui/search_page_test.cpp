@@ -3,6 +3,11 @@
 #include <fxkeys.h>
 
 #include "tests/ui/window_test_util.h"
+#include "ui/key_watch.h"
+
+// Last: Xlib's macros (None, Bool, KeyPress) would clash with the names above.
+#include <X11/Xlib.h>
+#include <X11/keysym.h>
 
 using namespace FX;
 
@@ -91,6 +96,29 @@ TEST_F(WindowTest, TypingSearchesAfterThePauseWithTheSimilarSpellingsUnderTheirH
     RunEventsFor(300);
     EXPECT_EQ(list->getNumItems(), 0);
     EXPECT_EQ(Search(""), 7);
+}
+
+// A key press waiting when the pause ends overtakes the search: the list
+// stays empty, and the search runs once the keys pause again.
+TEST_F(WindowTest, AKeyWaitingWhenThePauseEndsPutsTheSearchOff) {
+    Probe(*window).tabbook()->setCurrent(1);
+    FXIconList* list = Probe(*window).resultList();
+    Probe(*window).searchField()->setText("cholera");
+    Display* display = static_cast<Display*>(window->getApp()->getDisplay());
+    XEvent press{};
+    press.xkey.type = KeyPress;
+    press.xkey.display = display;
+    press.xkey.window = window->id();
+    press.xkey.keycode = XKeysymToKeycode(display, XK_Shift_L);
+    press.xkey.same_screen = True;
+    EXPECT_FALSE(KeyPressWaiting(window->getApp()));
+    XSendEvent(display, window->id(), False, 0, &press);
+    XSync(display, False);
+    EXPECT_TRUE(KeyPressWaiting(window->getApp()));
+    window->handle(window.get(), FXSEL(SEL_TIMEOUT, MainWindow::ID_SEARCH_PAUSE), nullptr);
+    EXPECT_EQ(list->getNumItems(), 0);
+    RunEventsUntil([list] { return list->getNumItems() > 0; }, 2000);
+    EXPECT_EQ(list->getNumItems(), 3);
 }
 
 }  // namespace
