@@ -1,7 +1,5 @@
 #include "catalogue/search_query.h"
 
-#include <string.h>
-
 #include <algorithm>
 #include <optional>
 
@@ -31,59 +29,42 @@ size_t BlankAt(const std::string& text, size_t p) {
     return 0;
 }
 
-// What the tokenising needs to know of each byte of a folded UTF-8 text:
-// whether it belongs to a word, and the LettersOf bit it adds, read as
-// PlainUmlauts reads it (the second byte of ä ö ü ß counts as a o u s; the
-// lead byte and every other byte from 0x80 on belong to the word, bitless).
-// And for the folding: each byte folded as FoldedAt folds it when it does
-// not follow C3, and whether it is the tail of a capital umlaut.
+// What the tokenising needs to know of each byte of a UTF-8 text: whether
+// it belongs to a word, and the LettersOf bit it adds, read as the folding
+// and PlainUmlauts read it (A to Z as a to z, the second byte of ä ö ü ß
+// and of Ä Ö Ü as a o u s; the lead byte and every other byte from 0x80 on
+// belong to the word, bitless). A continuation byte that follows no C3 (a
+// stray one, or of a longer sequence) may add a bit too many: it only lets
+// a token through to the full test.
 struct ByteKinds {
     bool inWord[256];
     uint32_t letter[256];
-    unsigned char folded[256];
-    bool capitalTail[256];
-    ByteKinds() : inWord(), letter(), folded(), capitalTail() {
-        for (int byte = 0; byte < 256; ++byte) {
-            inWord[byte] = byte >= 0x80 || IsWordByte(static_cast<unsigned char>(byte));
-            folded[byte] = static_cast<unsigned char>(byte >= 'A' && byte <= 'Z' ? byte + 0x20 : byte);
-            capitalTail[byte] = IsCapitalUmlautTail(static_cast<unsigned char>(byte));
-        }
-        for (int byte = 'a'; byte <= 'z'; ++byte) letter[byte] = uint32_t{1} << (byte - 'a');
-        letter[0xA4] = letter['a'];
-        letter[0xB6] = letter['o'];
-        letter[0xBC] = letter['u'];
+    ByteKinds() : inWord(), letter() {
+        for (int byte = 0; byte < 256; ++byte) inWord[byte] = byte >= 0x80 || IsWordByte(static_cast<unsigned char>(byte));
+        for (int byte = 'a'; byte <= 'z'; ++byte) letter[byte] = letter[byte - 0x20] = uint32_t{1} << (byte - 'a');
+        letter[0xA4] = letter[0x84] = letter['a'];
+        letter[0xB6] = letter[0x96] = letter['o'];
+        letter[0xBC] = letter[0x9C] = letter['u'];
         letter[0x9F] = letter['s'];
     }
 };
 const ByteKinds kByteKinds;
 
-// FoldedAt over the whole text; answers the LettersOf bits of the folded
-// text (as SpelledAlike counts them), which come for free here.
-uint32_t FoldInto(std::string_view text, std::string& folded) {
-    folded.resize(text.size());
-    const unsigned char* bytes = reinterpret_cast<const unsigned char*>(text.data());
+uint32_t LettersOfText(std::string_view text) {
     uint32_t letters = 0;
-    unsigned char previous = 0;
-    for (size_t p = 0; p < text.size(); ++p) {
-        const unsigned char byte = bytes[p];
-        unsigned char fold = kByteKinds.folded[byte];
-        if (kByteKinds.capitalTail[byte] && previous == 0xC3) fold = static_cast<unsigned char>(fold + 0x20);
-        folded[p] = static_cast<char>(fold);
-        letters |= kByteKinds.letter[fold];
-        previous = byte;
-    }
+    for (char c : text) letters |= kByteKinds.letter[static_cast<unsigned char>(c)];
     return letters;
+}
+
+void FoldInto(std::string_view text, std::string& folded) {
+    folded.resize(text.size());
+    for (size_t p = 0; p < text.size(); ++p) folded[p] = FoldedAt(text.data(), p);
 }
 
 // Whether bits has no more than count bits set; count is small.
 bool AtMostBits(uint32_t bits, int count) {
     for (int i = 0; i < count && bits != 0; ++i) bits &= bits - 1;
     return bits == 0;
-}
-
-bool Contains(const std::string& haystack, std::string_view needle) {
-    if (needle.empty()) return true;
-    return memmem(haystack.data(), haystack.size(), needle.data(), needle.size()) != nullptr;
 }
 
 // The word without what cannot belong to a word at either end: "mellitus,".
@@ -121,11 +102,11 @@ std::string NormalisedSearchText(const std::string& typed) {
 
 SearchQuery::SearchQuery(const std::string& typed, SearchScope scope) {
     if (scope == SearchScope::Exact) {
-        plain = FoldCase(typed);
+        plain = FoldedNeedle(FoldCase(typed));
         return;
     }
     const std::string text = NormalisedSearchText(typed);
-    plain = FoldCase(text);
+    plain = FoldedNeedle(FoldCase(text));
     ReadWords(text);
     if (words.size() > kMostWords) words.clear();
     for (Word& word : words) {
@@ -166,12 +147,12 @@ void SearchQuery::ReadWords(const std::string& text) {
 
 void SearchQuery::AddWord(const std::string& text, bool phrase) {
     Word word;
-    word.folded = FoldCase(text);
+    word.needle = FoldedNeedle(FoldCase(text));
     word.phrase = phrase;
     word.isCode = !phrase && ReadCodeForm(text, word.form);
     if (!phrase && !word.isCode) {
         std::string latin1;
-        LowerLatin1(word.folded, latin1);
+        LowerLatin1(word.needle.Text(), latin1);
         word.slips = SlipsAllowed(WordCore(latin1).size());
     }
     words.push_back(std::move(word));
@@ -180,7 +161,7 @@ void SearchQuery::AddWord(const std::string& text, bool phrase) {
 void SearchQuery::PrepareSimilar(Word& word) {
     if (!stemmer) stemmer = std::make_unique<GermanStemmer>();
     std::string latin1;
-    LowerLatin1(word.folded, latin1);
+    LowerLatin1(word.needle.Text(), latin1);
     const std::string core(WordCore(latin1));
     const std::string paired = UmlautsFromPairs(core);
     std::vector<std::string> spellings{core};
@@ -198,9 +179,7 @@ void SearchQuery::PrepareSimilar(Word& word) {
 
 SearchStep SearchQuery::Match(std::string_view text, std::string_view code,
                               std::initializer_list<std::string_view> codes) {
-    const uint32_t textLetters = FoldInto(text, foldedText);
-    FoldInto(code, foldedCode);
-    if (Contains(foldedText, plain) || Contains(foldedCode, plain)) return SearchStep::Plain;
+    if (plain.OccursIn(text) || plain.OccursIn(code)) return SearchStep::Plain;
     if (words.empty()) return SearchStep::None;
     uint32_t missing = 0, codeWords = 0, similarWords = 0;
     for (size_t i = 0; i < words.size(); ++i) {
@@ -208,10 +187,10 @@ SearchStep SearchQuery::Match(std::string_view text, std::string_view code,
         const uint32_t bit = uint32_t{1} << i;
         if (word.isCode) codeWords |= bit;
         if (word.slips > 0) similarWords |= bit;
-        if (!Contains(foldedText, word.folded) && !Contains(foldedCode, word.folded)) missing |= bit;
+        if (!word.needle.OccursIn(text) && !word.needle.OccursIn(code)) missing |= bit;
     }
     if (missing == 0) return SearchStep::AllWords;
-    if ((missing & ~similarWords) == 0 && MayAllBeAlike(textLetters, missing) && SpelledAlike(foldedText, missing))
+    if ((missing & ~similarWords) == 0 && MayAllBeAlike(LettersOfText(text), missing) && SpelledAlike(text, missing))
         return SearchStep::Similar;
     if (anyCode && (missing & ~codeWords) == 0 && MatchesCode(codes)) return SearchStep::Code;
     return SearchStep::None;
@@ -233,23 +212,22 @@ bool SearchQuery::MatchesCode(std::initializer_list<std::string_view> codes) con
 // Word by word of the text, each looked at once per search: the same
 // words recur in title after title. A word too short for every rule, or
 // lacking letters every rule needs, is passed over unread.
-bool SearchQuery::SpelledAlike(const std::string& folded, uint32_t missing) {
-    const size_t size = folded.size();
-    const unsigned char* bytes = reinterpret_cast<const unsigned char*>(folded.data());
+bool SearchQuery::SpelledAlike(std::string_view text, uint32_t missing) {
+    const size_t size = text.size();
+    const unsigned char* bytes = reinterpret_cast<const unsigned char*>(text.data());
     for (size_t p = 0; missing != 0 && p < size;) {
         while (p < size && !kByteKinds.inWord[bytes[p]]) ++p;
         const size_t start = p;
         uint32_t letters = 0;
         size_t characters = 0;
-        // A continuation byte that follows no C3 (a stray one, or of a
-        // longer sequence) may add a bit too many: it only lets a token
-        // through to the full test.
         for (; p < size && kByteKinds.inWord[bytes[p]]; ++p) {
             letters |= kByteKinds.letter[bytes[p]];
             characters += (bytes[p] & 0xC0) != 0x80;
         }
-        if (p - start >= shortestAlike && MayBeAlike(letters, characters, missing))
-            missing &= ~AlikeWordsOf(std::string_view(folded).substr(start, p - start));
+        if (p - start >= shortestAlike && MayBeAlike(letters, characters, missing)) {
+            FoldInto(text.substr(start, p - start), foldedToken);
+            missing &= ~AlikeWordsOf(foldedToken);
+        }
     }
     return missing == 0;
 }

@@ -32,6 +32,7 @@
 
 #include "catalogue/catalogue_sink.h"
 #include "catalogue/code_form.h"
+#include "catalogue/folded_needle.h"
 #include "catalogue/search_scope.h"
 #include "catalogue/word_similarity.h"
 
@@ -55,7 +56,7 @@ public:
 
 private:
     struct Word {
-        std::string folded;                // as searched inside the text
+        FoldedNeedle needle{std::string()}; // folded, as searched inside the text
         bool phrase = false;               // came in double quotes: found as it is only
         bool isCode = false;               // a code as people write it
         CodeForm form;                     // when isCode
@@ -70,7 +71,7 @@ private:
     void AddWord(const std::string& text, bool phrase);
     void PrepareSimilar(Word& word);
     bool MatchesCode(std::initializer_list<std::string_view> codes) const;
-    bool SpelledAlike(const std::string& foldedText, uint32_t missing);
+    bool SpelledAlike(std::string_view text, uint32_t missing);
     uint32_t AlikeWordsOf(std::string_view token);
     // Whether a token with these letters and this many characters may
     // stand for one of the missing words.
@@ -78,11 +79,11 @@ private:
     bool MayAllBeAlike(uint32_t textLetters, uint32_t missing) const;
     static bool MayStandFor(const Word& word, uint32_t letters, std::optional<size_t> characters);
 
-    std::string plain;
+    FoldedNeedle plain{std::string()};
     std::vector<Word> words;
     bool anyCode = false;
     // Scratch room and what one search learns about the words of the texts.
-    std::string foldedText, foldedCode, latin1;
+    std::string foldedToken, latin1;
     std::deque<std::string> tokens;  // the keys' text; a deque never moves it
     std::unordered_map<std::string_view, uint32_t> alikeByToken;
     size_t shortestAlike = SIZE_MAX;  // no shorter word can be alike
