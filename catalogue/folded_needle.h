@@ -31,6 +31,13 @@ public:
 
     const std::string& Text() const { return text; }
 
+    bool Begins(std::string_view haystack) const {
+        if (haystack.size() < text.size()) return false;
+        for (size_t k = 0; k < text.size(); ++k)
+            if (FoldedAt(haystack.data(), k) != text[k]) return false;
+        return true;
+    }
+
     bool OccursIn(std::string_view haystack) const {
         if (text.empty()) return true;
         if (haystack.size() < text.size()) return false;

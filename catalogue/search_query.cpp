@@ -187,7 +187,9 @@ SearchStep SearchQuery::Match(std::string_view text, std::string_view code,
         const uint32_t bit = uint32_t{1} << i;
         if (word.isCode) codeWords |= bit;
         if (word.slips > 0) similarWords |= bit;
-        if (!word.needle.OccursIn(text) && !word.needle.OccursIn(code)) missing |= bit;
+        // A word stands for the code only as its beginning: the "2" of "typ 2"
+        // is not the last digit of every code.
+        if (!word.needle.OccursIn(text) && !word.needle.Begins(code)) missing |= bit;
     }
     if (missing == 0) return SearchStep::AllWords;
     if ((missing & ~similarWords) == 0 && MayAllBeAlike(LettersOfText(text), missing) && SpelledAlike(text, missing))

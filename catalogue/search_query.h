@@ -6,7 +6,8 @@
 //   Plain      the whole text, folded, inside the title or the code: the
 //              search as it has always been, so its hits come first
 //   AllWords   every word of the text, in any order, inside the title or
-//              the code; "double quotes" keep a phrase one word
+//              as the beginning of the code; "double quotes" keep a phrase
+//              one word
 //   Similar    every word found as it is or spelled alike: another word
 //              form, umlauts written as ae oe ue ss or a o u, a typing slip
 //              (words of five letters or more only)

@@ -58,6 +58,8 @@ TEST_F(SearchSteps, WhatCodersTypeFindsTheCodeMeant) {
         Codes found;  // exactly, in this order
     } cases[] = {
         {"diabetes niere", {"E11.2", "E11.20", "E11.21"}},     // a word inside a compound
+        {"e11.2 entgleist", {"E11.20", "E11.21"}},            // the beginning of the code
+        {"typ 2 komplikationen 0", {}},                        // but not a digit inside it
         {"bronchitis akut", {"J20.9"}},                        // another order
         {"radius fraktur distal", {"S52.50"}},
         {"\"akute bronchitis\"", {"J20.9"}},                   // a phrase keeps its order
