@@ -5,13 +5,13 @@
 #include <memory>
 #include <string_view>
 
+#include "catalogue/record_walk.h"
 #include "catalogue/search_query.h"
 
 namespace kodexa {
 
 namespace {
 
-constexpr int kSyncHeader = 1;
 constexpr int kObjectHeaderSize = sizeof(ObjectHeader);
 constexpr char kFieldEnd = '\t';
 constexpr char kTermEnd = '\n';
@@ -210,22 +210,21 @@ bool SearchBlock(SearchQuery& query, const std::string& terms, SearchSink& sink,
 
 }  // namespace
 
-// Only the term is searched, never the codes.
-bool SearchAlphaTerms(ObjectDatabase& alphaDb, const std::string& text, SearchSink& sink, SearchScope scope) {
-    BtreeIndex* index = alphaDb.Index(0);
-    if (index == nullptr) return false;
+// Only the term is searched, never the codes. An unreadable block costs its
+// own terms only.
+WalkResult SearchAlphaTerms(ObjectDatabase& alphaDb, const std::string& text, SearchSink& sink, SearchScope scope) {
     SearchQuery query(text, scope);
     LaterHits<TermHit> later;
     AlphaBlockRecord block(&alphaDb);
-    CatalogueKey key, scratch;
-    bool found = false;
-    for (int more = index->FindFirst(key, kSyncHeader); more; more = index->FindNext(key, scratch, kSyncHeader)) {
-        // An unreadable block costs its own terms only.
-        if (!block.ReadAt(key.ObjectAddress())) continue;
+    WalkResult result;
+    result.status = ForEachRecord(alphaDb, block, [&] {
         if (sink.Stopped()) return false;
-        found = SearchBlock(query, block.terms, sink, later) || found;
-    }
-    return later.HandOn(sink, [&sink](const TermHit& hit) { sink.AddTerm(hit); }) || found;
+        result.found = SearchBlock(query, block.terms, sink, later) || result.found;
+        return true;
+    });
+    if (sink.Stopped()) return result;
+    result.found = later.HandOn(sink, [&sink](const TermHit& hit) { sink.AddTerm(hit); }) || result.found;
+    return result;
 }
 
 }  // namespace kodexa

@@ -23,6 +23,7 @@
 
 #include "catalogue/catalogue_records.h"
 #include "catalogue/catalogue_sink.h"
+#include "catalogue/record_walk.h"
 
 namespace kodexa {
 
@@ -76,9 +77,9 @@ public:
 // folds), in stored order, which is code order; then, unless scope is
 // Exact, the terms the later steps of a SearchQuery find, step by step.
 // The codes of a term count as codes written in the text, never as text.
-// True when one was added.
-bool SearchAlphaTerms(ObjectDatabase& alphaDb, const std::string& text, SearchSink& sink,
-                      SearchScope scope = SearchScope::AllSteps);
+// found when one was added.
+WalkResult SearchAlphaTerms(ObjectDatabase& alphaDb, const std::string& text, SearchSink& sink,
+                            SearchScope scope = SearchScope::AllSteps);
 
 }  // namespace kodexa
 

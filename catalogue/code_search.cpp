@@ -5,13 +5,12 @@
 
 #include "catalogue/catalogue_records.h"
 #include "catalogue/catalogue_sink.h"
+#include "catalogue/record_walk.h"
 #include "catalogue/search_query.h"
 
 namespace kodexa {
 
 namespace {
-
-constexpr int kSyncHeader = 1;
 
 using CodeHit = std::pair<std::string, std::string>;  // code, title
 
@@ -29,30 +28,23 @@ bool Take(SearchQuery& query, const CodeRecord& record, SearchSink& sink, LaterH
 }  // namespace
 
 // Besides the title, the code itself is searched, so that typing a code or
-// its beginning lists that code and its sub-codes.
-bool SearchCodes(ObjectDatabase& codeDb, const std::string& text, SearchSink& sink, ReadTrouble* trouble,
-                 SearchScope scope) {
-    BtreeIndex* index = codeDb.Index(0);
-    if (index == nullptr) return false;
-    ReadTrouble ignored;
-    ReadTrouble& noted = trouble != nullptr ? *trouble : ignored;
+// its beginning lists that code and its sub-codes. An unreadable record costs
+// its own line only; the rest is shown.
+WalkResult SearchCodes(ObjectDatabase& codeDb, const std::string& text, SearchSink& sink, SearchScope scope) {
     SearchQuery query(text, scope);
     LaterHits<CodeHit> later;
     CodeRecord record(&codeDb);
-    CatalogueKey key, scratch;
-    bool found = false;
-    for (int more = index->FindFirst(key, kSyncHeader); more; more = index->FindNext(key, scratch, kSyncHeader)) {
-        // An unreadable object costs its own line only; the rest is shown.
-        if (!record.ReadAt(key.ObjectAddress())) {
-            noted.Note(codeDb.DataFile());
-            continue;
-        }
+    WalkResult result;
+    result.status = ForEachRecord(codeDb, record, [&] {
         if (sink.Stopped()) return false;
-        found = Take(query, record, sink, later) || found;
+        result.found = Take(query, record, sink, later) || result.found;
         // The texts stay: the next read reuses their room.
-    }
-    noted.NoteIfFailed(*index);
-    return later.HandOn(sink, [&sink](const CodeHit& hit) { sink.AddResult(hit.first, hit.second); }) || found;
+        return true;
+    });
+    if (sink.Stopped()) return result;
+    result.found = later.HandOn(sink, [&sink](const CodeHit& hit) { sink.AddResult(hit.first, hit.second); }) ||
+                   result.found;
+    return result;
 }
 
 }  // namespace kodexa

@@ -22,8 +22,9 @@ std::string AgeWords(const std::string& low, const std::string& high);
 // " (sonst Kann-Fehler)", " (sonst Muss-Fehler)", or empty.
 std::string RejectWords(char kind);
 
-// The lines of the Details window, first the code and its title.
-std::vector<std::string> DetailLines(const CodeFacts& facts, const Edition& edition);
+// The lines of the Details window, first the code and its title. Damaged:
+// the catalogue could not be read whole, so facts missing may be lost ones.
+std::vector<std::string> DetailLines(const CodeFacts& facts, const Edition& edition, bool damaged = false);
 // "ICD-10-GM Version 2024" for the About window; empty when not known.
 std::string AboutEditionLine(const Edition& edition);
 

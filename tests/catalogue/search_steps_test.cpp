@@ -99,7 +99,7 @@ TEST_F(SearchSteps, PlainHitsComeFirstAndUnchanged) {
     for (const char* text : {"diabetes", "kopfschmerz", "nicht", "e11", "\xc3\xbc", ""}) {
         CatalogueDbs dbs(dir.Path(), 0);
         LineSink exact, all;
-        SearchCodes(dbs.codes, text, exact, nullptr, SearchScope::Exact);
+        SearchCodes(dbs.codes, text, exact, SearchScope::Exact);
         SearchCodes(dbs.codes, text, all);
         ASSERT_GE(all.lines.size(), exact.lines.size()) << text;
         EXPECT_EQ(Codes(all.lines.begin(), all.lines.begin() + exact.lines.size()), exact.lines) << text;
