@@ -20,7 +20,7 @@ namespace kodexa {
 // the needle's first; FoldedAt has the last word.
 class FoldedNeedle {
 public:
-    explicit FoldedNeedle(std::string folded) : text(std::move(folded)) {
+    explicit FoldedNeedle(const std::string& folded) : text(folded) {
         if (text.empty()) return;
         first = static_cast<unsigned char>(text[0]);
         other = first;
