@@ -1,5 +1,7 @@
 #include "ui/list_sinks.h"
 
+#include <chrono>
+
 #include "ui/item_data.h"
 #include "ui/key_watch.h"
 
@@ -38,12 +40,15 @@ void ResultListSink::BeginSimilar() {
     list->disableItem(line);
 }
 
-// The display is asked every so many records only: the question costs a
-// look at its connection.
+// The display is asked a few times a frame only: the question costs a look
+// at its connection, and a record of the index holds a block of terms.
 bool ResultListSink::Stopped() {
-    constexpr unsigned kRecordsBetweenLooks = 256;
+    constexpr std::chrono::milliseconds kBetweenLooks(4);
     if (app == nullptr || stopped) return stopped;
-    if (asked++ % kRecordsBetweenLooks == 0) stopped = KeyPressWaiting(app);
+    const auto now = std::chrono::steady_clock::now();
+    if (now - lastLook < kBetweenLooks) return false;
+    lastLook = now;
+    stopped = KeyPressWaiting(app);
     return stopped;
 }
 

@@ -5,6 +5,8 @@
 
 #include <fx.h>
 
+#include <chrono>
+
 #include "catalogue/catalogue_sink.h"
 
 namespace kodexa {
@@ -43,7 +45,7 @@ private:
     FX::FXIconList* list;
     FX::FXIcon* icon;
     FX::FXApp* app;
-    unsigned asked = 0;
+    std::chrono::steady_clock::time_point lastLook;  // the epoch: look at once
     bool stopped = false;
 };
 
