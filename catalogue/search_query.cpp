@@ -1,7 +1,6 @@
 #include "catalogue/search_query.h"
 
 #include <algorithm>
-#include <optional>
 
 #include "catalogue/search_fold.h"
 #include "catalogue/text_encoding.h"
@@ -109,9 +108,9 @@ SearchQuery::SearchQuery(const std::string& typed, SearchScope scope) {
     plain = FoldedNeedle(FoldCase(text));
     ReadWords(text);
     if (words.size() > kMostWords) words.clear();
-    for (Word& word : words) {
-        anyCode = anyCode || word.isCode;
-        if (word.slips > 0) PrepareSimilar(word);
+    for (size_t i = 0; i < words.size(); ++i) {
+        anyCode = anyCode || words[i].isCode;
+        if (words[i].slips > 0) PrepareSimilar(i);
     }
     alikeByToken.reserve(1 << 15);
 }
@@ -158,22 +157,23 @@ void SearchQuery::AddWord(const std::string& text, bool phrase) {
     words.push_back(std::move(word));
 }
 
-void SearchQuery::PrepareSimilar(Word& word) {
+void SearchQuery::PrepareSimilar(size_t index) {
     if (!stemmer) stemmer = std::make_unique<GermanStemmer>();
+    Word& word = words[index];
     std::string latin1;
     LowerLatin1(word.needle.Text(), latin1);
     const std::string core(WordCore(latin1));
     const std::string paired = UmlautsFromPairs(core);
-    std::vector<std::string> spellings{core};
-    if (paired != core) spellings.push_back(paired);
-    for (const std::string& spelling : spellings) {
-        word.plains.push_back(PlainUmlauts(spelling));
-        word.stems.push_back(stemmer->Stem(spelling));
-        word.letters.push_back(LettersOf(word.plains.back()));
-        word.stemLetters.push_back(LettersOf(word.stems.back()));
+    std::vector<std::string> writings{core};
+    if (paired != core) writings.push_back(paired);
+    for (const std::string& writing : writings) {
+        word.plains.push_back(PlainUmlauts(writing));
+        word.stems.push_back(stemmer->Stem(writing));
+        const size_t length = word.plains.back().size(), slips = static_cast<size_t>(word.slips);
+        spellings.push_back(Spelling{uint32_t{1} << index, LettersOf(word.stems.back()), LettersOf(word.plains.back()),
+                                     (length - slips + 1) / 2, length + slips, word.slips});
         // The plain token is never longer than its UTF-8.
-        const size_t shortest = std::min(word.stems.back().size(), word.plains.back().size() - word.slips);
-        shortestAlike = std::min(shortestAlike, shortest);
+        shortestAlike = std::min({shortestAlike, word.stems.back().size(), length - slips});
     }
 }
 
@@ -237,31 +237,26 @@ bool SearchQuery::SpelledAlike(std::string_view text, uint32_t missing) {
 // Every rule needs the stem's letters in the token (the stem found in it,
 // or the token beginning with it), or else the word's letters less as many
 // as it has slips, in a token about as long as the word: its PlainUmlauts
-// form has from one to two letters a character. Without characters, the
-// letters are those of a whole text, and the length is not asked.
-bool SearchQuery::MayStandFor(const Word& word, uint32_t letters, std::optional<size_t> characters) {
-    for (size_t v = 0; v < word.letters.size(); ++v) {
-        if ((word.stemLetters[v] & ~letters) == 0) return true;
-        const size_t length = word.plains[v].size(), slips = static_cast<size_t>(word.slips);
-        const bool aboutAsLong =
-            !characters || (*characters <= length + slips && 2 * *characters + slips >= length);
-        if (aboutAsLong && AtMostBits(word.letters[v] & ~letters, word.slips)) return true;
+// form has from one to two letters a character.
+bool SearchQuery::MayBeAlike(uint32_t tokenLetters, size_t characters, uint32_t missing) const {
+    for (const Spelling& spelling : spellings) {
+        if ((missing & spelling.wordBit) == 0) continue;
+        if ((spelling.stemLetters & ~tokenLetters) == 0) return true;
+        const bool aboutAsLong = characters >= spelling.fewestCharacters && characters <= spelling.mostCharacters;
+        if (aboutAsLong && AtMostBits(spelling.letters & ~tokenLetters, spelling.slips)) return true;
     }
     return false;
 }
 
-bool SearchQuery::MayBeAlike(uint32_t tokenLetters, size_t characters, uint32_t missing) const {
-    for (size_t i = 0; i < words.size(); ++i)
-        if ((missing & (uint32_t{1} << i)) != 0 && MayStandFor(words[i], tokenLetters, characters)) return true;
-    return false;
-}
-
-// Each missing word must find what MayStandFor asks in some token, so the
-// text as a whole must have it.
+// Each missing word must find what MayBeAlike asks in some token, so the
+// text as a whole must have its letters.
 bool SearchQuery::MayAllBeAlike(uint32_t textLetters, uint32_t missing) const {
-    for (size_t i = 0; i < words.size(); ++i)
-        if ((missing & (uint32_t{1} << i)) != 0 && !MayStandFor(words[i], textLetters, std::nullopt)) return false;
-    return true;
+    uint32_t may = 0;
+    for (const Spelling& spelling : spellings) {
+        if ((spelling.stemLetters & ~textLetters) == 0 || AtMostBits(spelling.letters & ~textLetters, spelling.slips))
+            may |= spelling.wordBit;
+    }
+    return (missing & ~may) == 0;
 }
 
 // Which words the token (folded UTF-8) stands for: an umlaut written

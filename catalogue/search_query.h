@@ -25,7 +25,6 @@
 #include <deque>
 #include <initializer_list>
 #include <memory>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -64,13 +63,11 @@ private:
         int slips = 0;                     // typing slips allowed: 0 means it is never spelled alike
         std::vector<std::string> plains;   // PlainUmlauts of the word and of UmlautsFromPairs
         std::vector<std::string> stems;    // their stems
-        std::vector<uint32_t> letters;     // LettersOf each plain spelling
-        std::vector<uint32_t> stemLetters; // and of its stem
     };
 
     void ReadWords(const std::string& text);
     void AddWord(const std::string& text, bool phrase);
-    void PrepareSimilar(Word& word);
+    void PrepareSimilar(size_t index);
     bool MatchesCode(std::initializer_list<std::string_view> codes) const;
     bool SpelledAlike(std::string_view text, uint32_t missing);
     uint32_t AlikeWordsOf(std::string_view token);
@@ -78,10 +75,17 @@ private:
     // stand for one of the missing words.
     bool MayBeAlike(uint32_t tokenLetters, size_t characters, uint32_t missing) const;
     bool MayAllBeAlike(uint32_t textLetters, uint32_t missing) const;
-    static bool MayStandFor(const Word& word, uint32_t letters, std::optional<size_t> characters);
 
     FoldedNeedle plain{std::string()};
     std::vector<Word> words;
+    // What MayBeAlike asks of a token for each spelling of each word.
+    struct Spelling {
+        uint32_t wordBit;
+        uint32_t stemLetters, letters;  // LettersOf the stem and of the plain spelling
+        size_t fewestCharacters, mostCharacters;  // a token the slips may reach
+        int slips;
+    };
+    std::vector<Spelling> spellings;
     bool anyCode = false;
     // Scratch room and what one search learns about the words of the texts.
     std::string foldedToken, latin1;
