@@ -35,16 +35,22 @@ size_t BlankAt(const std::string& text, size_t p) {
 // belong to the word, bitless). A continuation byte that follows no C3 (a
 // stray one, or of a longer sequence) may add a bit too many: it only lets
 // a token through to the full test.
+// kind packs both, with a bit for a byte that begins a character, so that
+// the tokenising needs one look a byte.
 struct ByteKinds {
+    static constexpr uint32_t kInWord = uint32_t{1} << 31, kBeginsCharacter = uint32_t{1} << 30;
     bool inWord[256];
     uint32_t letter[256];
-    ByteKinds() : inWord(), letter() {
+    uint32_t kind[256];
+    ByteKinds() : inWord(), letter(), kind() {
         for (int byte = 0; byte < 256; ++byte) inWord[byte] = byte >= 0x80 || IsWordByte(static_cast<unsigned char>(byte));
         for (int byte = 'a'; byte <= 'z'; ++byte) letter[byte] = letter[byte - 0x20] = uint32_t{1} << (byte - 'a');
         letter[0xA4] = letter[0x84] = letter['a'];
         letter[0xB6] = letter[0x96] = letter['o'];
         letter[0xBC] = letter[0x9C] = letter['u'];
         letter[0x9F] = letter['s'];
+        for (int byte = 0; byte < 256; ++byte)
+            kind[byte] = letter[byte] | (inWord[byte] ? kInWord : 0) | ((byte & 0xC0) != 0x80 ? kBeginsCharacter : 0);
     }
 };
 const ByteKinds kByteKinds;
@@ -222,10 +228,11 @@ bool SearchQuery::SpelledAlike(std::string_view text, uint32_t missing) {
         const size_t start = p;
         uint32_t letters = 0;
         size_t characters = 0;
-        for (; p < size && kByteKinds.inWord[bytes[p]]; ++p) {
-            letters |= kByteKinds.letter[bytes[p]];
-            characters += (bytes[p] & 0xC0) != 0x80;
+        for (uint32_t kind; p < size && ((kind = kByteKinds.kind[bytes[p]]) & ByteKinds::kInWord) != 0; ++p) {
+            letters |= kind;
+            characters += (kind >> 30) & 1;
         }
+        letters &= ~(ByteKinds::kInWord | ByteKinds::kBeginsCharacter);
         if (p - start >= shortestAlike && MayBeAlike(letters, characters, missing)) {
             FoldInto(text.substr(start, p - start), foldedToken);
             missing &= ~AlikeWordsOf(foldedToken);
