@@ -6,7 +6,6 @@
 
 #include "catalogue/catalogue.h"
 #include "catalogue/code_form.h"
-#include "catalogue/search_fold.h"
 
 namespace kodexa {
 
@@ -19,20 +18,6 @@ std::string Trimmed(const std::string& text) {
     while (begin < end && IsBlank(text[begin])) ++begin;
     while (end > begin && IsBlank(text[end - 1])) --end;
     return text.substr(begin, end - begin);
-}
-
-std::vector<std::string> Words(const std::string& text) {
-    std::vector<std::string> words;
-    std::string word;
-    for (char c : text + ' ') {
-        if (!IsBlank(c)) {
-            word += c;
-        } else if (!word.empty()) {
-            words.push_back(word);
-            word.clear();
-        }
-    }
-    return words;
 }
 
 // The number a key of the recent section stands for; false for anything
@@ -138,16 +123,5 @@ std::string WriteCodeList(const std::vector<std::string>& codes) {
     return text;
 }
 
-EntryFilter::EntryFilter(const std::string& filter) {
-    for (const std::string& word : Words(filter)) words.push_back(FoldCase(word));
-}
-
-bool EntryFilter::Matches(const std::string& code, const std::string& title) const {
-    if (words.empty()) return true;
-    const std::string folded = FoldCase(code + " " + title);
-    for (const std::string& word : words)
-        if (folded.find(word) == std::string::npos) return false;
-    return true;
-}
 
 }  // namespace kodexa

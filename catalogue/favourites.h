@@ -12,6 +12,8 @@
 #include <utility>
 #include <vector>
 
+#include "catalogue/search_query.h"
+
 namespace kodexa {
 
 class Catalogue;
@@ -90,17 +92,19 @@ CodeList ReadCodeList(const std::string& text);
 // One code per line, each line ending in '\n'.
 std::string WriteCodeList(const std::vector<std::string>& codes);
 
-// What the filter field of the favourites page lets through: an entry
-// whose code and title hold every blank-separated word of the filter, in
-// any order and any case (folded as the search folds); an empty filter
-// lets everything through. Made once for all the entries of a list.
+// What the filter field of the favourites page lets through: what the
+// search would find, by any of its steps (every word in any order, word
+// forms, slips, codes as written); an empty filter lets everything
+// through. Made once for all the entries of a list.
 class EntryFilter {
 public:
-    explicit EntryFilter(const std::string& filter);
-    bool Matches(const std::string& code, const std::string& title) const;
+    explicit EntryFilter(const std::string& filter) : query(filter) {}
+    bool Matches(const std::string& code, const std::string& title) {
+        return query.Match(title, code, {code}) != SearchStep::None;
+    }
 
 private:
-    std::vector<std::string> words;  // folded
+    SearchQuery query;
 };
 
 }  // namespace kodexa

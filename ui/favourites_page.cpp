@@ -184,7 +184,7 @@ void FavouritesPage::FillList(FXIconList* list, const std::vector<std::string>& 
     for (FXint i = 0; i < list->getNumItems(); ++i) previous.push_back(static_cast<ItemData*>(list->getItemData(i)));
     list->clearItems(FALSE);
     DeleteItemData(previous);
-    const EntryFilter filter(ToString(filterField->getText()));
+    EntryFilter filter(ToString(filterField->getText()));
     FXint kept = -1;
     for (const std::string& code : codes) {
         const std::string& title = TitleOf(code).text;

@@ -14,6 +14,7 @@ namespace kodexa {
 
 class FavouritesPage;
 class ItemData;
+class ResultListSink;
 
 class MainWindow : public FX::FXMainWindow {
     FXDECLARE(MainWindow)
@@ -70,6 +71,7 @@ public:
         ID_TIPS,
         ID_SHOW_BROWSER,
         ID_SHOW_SEARCH,
+        ID_SEARCH_PAUSE,
         ID_ADD_FAVOURITE,
         ID_FAVOURITES,
         ID_SHOW_FAVOURITES,
@@ -78,6 +80,8 @@ public:
 
     long onCmdQuit(FX::FXObject* sender, FX::FXSelector sel, void* ptr);
     long onCmdSearch(FX::FXObject* sender, FX::FXSelector sel, void* ptr);
+    long onSearchTyped(FX::FXObject* sender, FX::FXSelector sel, void* ptr);
+    long onSearchPause(FX::FXObject* sender, FX::FXSelector sel, void* ptr);
     long onTreeInserted(FX::FXObject* sender, FX::FXSelector sel, void* ptr);
     long onTreeRightPress(FX::FXObject* sender, FX::FXSelector sel, void* ptr);
     long onListRightPress(FX::FXObject* sender, FX::FXSelector sel, void* ptr);
@@ -122,6 +126,9 @@ public:
     // Appends a result line for every code the search field's text finds;
     // false when there was none.
     bool SearchCodes();
+    // The search after a pause in typing: the list is left empty when a
+    // key press overtakes it, and the pause starts again.
+    void SearchTyped();
 
     bool copyCode(ItemData* data);
     bool copyText(ItemData* data);
@@ -153,6 +160,8 @@ private:
     // The edition of the open catalogue; unknown without facts.
     Edition LoadedEdition();
     void ClearResults();
+    // With app, the search gives way to a waiting key press (see Stopped).
+    bool SearchInto(ResultListSink& sink);
     FX::FXint CodeColumnWidth() const;
     void SizeResultColumns();
     void EnableCopyEntriesFor(const ItemData* data);

@@ -71,11 +71,11 @@ TEST(Favourites, HundredThousandEntriesStopAtTheLimits) {
     EXPECT_TRUE(lists.AddFavourite("Z99.99"));
 }
 
-TEST(Favourites, FilterNeedsEveryWordInAnyOrderAndCase) {
+TEST(Favourites, FilterFindsWhatTheSearchFinds) {
     const std::string title = "Diabetes mellitus, Typ 2: Ohne Komplikationen \xc3\x9c" "bergewicht";
     const std::pair<const char*, bool> cases[] = {
         {"", true},           {"  ", true},         {"typ diabetes", true}, {"DIABETES e11", true},
-        {"\xc3\xbc" "ber", true}, {"typ 3", false},  {"diabetes insulin", false}, {"e11.9 ohne", true},
+        {"\xc3\xbc" "ber", true}, {"typ 3", false},  {"diabetes insulin", false}, {"e11.9 ohne", true}, {"diabetis", true},  // a slip, as the search forgives it
     };
     for (const auto& [filter, matches] : cases) EXPECT_EQ(EntryFilter(filter).Matches("E11.90", title), matches) << filter;
 }
