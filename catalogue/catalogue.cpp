@@ -8,6 +8,7 @@
 #include "catalogue/alpha_terms.h"
 #include "catalogue/catalogue_key.h"
 #include "catalogue/catalogue_records.h"
+#include "catalogue/transitions.h"
 #include "index/object_database.h"
 
 namespace kodexa {
@@ -26,6 +27,7 @@ const CatalogueFileNames kNames[kCatalogueFileCount] = {
     {"data3.dat", "data3.ndx", "Error opening Codes"},
     {"data4.dat", "data4.ndx", "Error opening Alphabetisches Verzeichnis", true},
     {"data5.dat", "data5.ndx", "Error opening Facts", true},
+    {"data6.dat", "data6.ndx", "Error opening Umsteiger", true},
 };
 
 std::string WithSlash(const std::string& dir) { return dir.empty() || dir.back() == '/' ? dir : dir + '/'; }
@@ -197,6 +199,7 @@ bool Catalogue::Search(const std::string& text, SearchSink& sink) {
     if (unreadable.empty()) FilesWhole();  // as in FillTree
     if (IsOpen(CatalogueFile::AlphaIndex))
         found = SearchAlphaTerms(Database(CatalogueFile::AlphaIndex), text, sink) || found;
+    if (IsOpen(CatalogueFile::Transitions)) found = SearchFormerCode(*this, text, sink) || found;
     return found;
 }
 

@@ -17,7 +17,7 @@ cmake --install "$build" --prefix "$prefix" >"$work/install.log" || { cat "$work
 
 expected=(share/applications/kodexa.desktop share/metainfo/com.example.taviron.kodexa.metainfo.xml
           share/doc/kodexa/copyright share/doc/kodexa/changelog.Debian.gz)
-for n in 1 2 3 5; do expected+=(lib/kodexa/data$n.dat lib/kodexa/data$n.ndx); done
+for n in 1 2 3 5 6; do expected+=(lib/kodexa/data$n.dat lib/kodexa/data$n.ndx); done
 for size in 16 32 48 128; do expected+=(share/icons/hicolor/${size}x$size/apps/kodexa.png); done
 for program in "${programs[@]}"; do expected+=(lib/kodexa/$program share/man/man1/$program.1.gz); done
 for file in "${expected[@]}"; do
