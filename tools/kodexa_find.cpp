@@ -11,6 +11,7 @@
 #include "catalogue/catalogue.h"
 #include "store/store_error.h"
 #include "tools/arguments.h"
+#include "tools/find_transition.h"
 
 namespace {
 
@@ -27,6 +28,7 @@ const char kUsage[] =
     "       kodexa-find [--dir DIR] --code CODE\n"
     "       kodexa-find [--dir DIR] --tree\n"
     "       kodexa-find [--dir DIR] --info\n"
+    "       kodexa-find [--dir DIR] --transition CODE | --recode | --changes\n"
     "\n"
     "Looks codes up in the Kodexa catalogue (data1 to data3 .dat and .ndx).\n"
     "\n"
@@ -45,7 +47,19 @@ const char kUsage[] =
     "  --tree       show the catalogue as the window's tree, two blanks of\n"
     "               indent per level\n"
     "  --info       show the edition and the numbers of chapters, groups and\n"
-    "               codes\n"
+    "               codes, and the years of the transition table when there is one\n"
+    "  --transition CODE\n"
+    "               what became of CODE of the previous edition, by the catalogue's\n"
+    "               transition table (data6): each new code with \"automatisch\" or\n"
+    "               \"manuell w\xc3\xa4hlen\", or \"entf\xc3\xa4llt\"; for a code of this edition\n"
+    "               where it came from (\"neu in 2024\", \"aus I21.4 geteilt\")\n"
+    "  --recode     read diagnoses of the previous edition from standard input, one\n"
+    "               a line (CODE CERTAINTY [SIDE], or a bare code), and write each\n"
+    "               recoded when the step is automatic, certainty and side kept;\n"
+    "               otherwise the line, a tab and \"w\xc3\xa4hlen: I21.40 | I21.41 | I21.48\"\n"
+    "               or \"entf\xc3\xa4llt\": the choice is left to you\n"
+    "  --changes    the codes new, dropped, split, merged and recoded in this\n"
+    "               edition, one line each, grouped\n"
     "  --dir DIR    read the catalogue in DIR instead of the program's own\n"
     "               directory\n"
     "  --help       show this text\n"
@@ -56,9 +70,10 @@ const char kUsage[] =
     "Exit status: 0 something found, 1 nothing found or no catalogue, 2 wrong\n"
     "usage, 3 the catalogue is damaged (a file of it does not open, cannot be\n"
     "read to its end, or is shorter than it says): what could be read was\n"
-    "printed, the file is named on standard error.\n";
+    "printed, the file is named on standard error; 4 (--recode) a line needs\n"
+    "your decision. --transition answers 1 for a code of neither edition.\n";
 
-enum class Mode { None, Search, Code, Tree, Info, Help, Version };
+enum class Mode { None, Search, Code, Tree, Info, Help, Version, Transition, Recode, Changes };
 
 struct Request {
     Mode mode = Mode::None;
@@ -68,7 +83,7 @@ struct Request {
     bool titlesOnly = false;
 };
 
-enum OptionId { kHelp = kHelpOption, kVersion = 256, kTitlesOnly, kCode, kTree, kInfo, kDir };
+enum OptionId { kHelp = kHelpOption, kVersion = 256, kTitlesOnly, kCode, kTree, kInfo, kDir, kTransition, kRecode, kChanges };
 const option kOptions[] = {
     {"help", no_argument, nullptr, kHelp},
     {"version", no_argument, nullptr, kVersion},
@@ -77,6 +92,9 @@ const option kOptions[] = {
     {"tree", no_argument, nullptr, kTree},
     {"info", no_argument, nullptr, kInfo},
     {"dir", required_argument, nullptr, kDir},
+    {"transition", required_argument, nullptr, kTransition},
+    {"recode", no_argument, nullptr, kRecode},
+    {"changes", no_argument, nullptr, kChanges},
     {nullptr, 0, nullptr, 0},
 };
 
@@ -116,6 +134,15 @@ int ParseArguments(int argc, char** argv, Request& request) {
             case kCode:
                 ok = setMode(Mode::Code, argument.value);
                 break;
+            case kTransition:
+                ok = setMode(Mode::Transition, argument.value);
+                break;
+            case kRecode:
+                ok = setMode(Mode::Recode, "");
+                break;
+            case kChanges:
+                ok = setMode(Mode::Changes, "");
+                break;
             case kDir:
                 if (request.dirGiven) return UsageError("--dir given twice");
                 request.dir = argument.value;
@@ -126,9 +153,10 @@ int ParseArguments(int argc, char** argv, Request& request) {
             default:
                 return UsageError("unknown option " + argument.text);
         }
-        if (!ok) return UsageError("give one TEXT, --code CODE, --tree or --info");
+        if (!ok) return UsageError("give one TEXT, --code CODE, --tree, --info, --transition CODE, --recode or --changes");
     }
-    if (request.mode == Mode::None) return UsageError("give a TEXT, --code CODE, --tree or --info");
+    if (request.mode == Mode::None)
+        return UsageError("give a TEXT, --code CODE, --tree, --info, --transition CODE, --recode or --changes");
     return kExitFound;
 }
 
@@ -331,6 +359,7 @@ int ShowInfo(Catalogue& catalogue, const std::string& dir) {
         if (!catalogue.CountEntries(which, count) && stopped.empty()) stopped = catalogue.IndexPath(which);
         std::printf("%s: %zu\n", name, count);
     }
+    PrintTransitionInfo(catalogue);
     std::fflush(stdout);
     if (!stopped.empty()) return Damaged(stopped);
     return Damaged(catalogue, status) ? status : kExitFound;
@@ -354,6 +383,12 @@ int main(int argc, char** argv) {
             return ShowCode(catalogue, dir, request.argument);
         case Mode::Info:
             return ShowInfo(catalogue, dir);
+        case Mode::Transition:
+            return ShowTransition(catalogue, dir, request.argument);
+        case Mode::Recode:
+            return Recode(catalogue, dir, stdin);
+        case Mode::Changes:
+            return ShowChanges(catalogue, dir);
         default:
             return ShowTree(catalogue, dir);
     }
