@@ -10,6 +10,8 @@
 
 #include "catalogue/text_encoding.h"
 #include "kodexa_version.h"
+#include "catalogue/catalogue_shelf.h"
+#include "ui/catalogue_chooser.h"
 #include "ui/code_facts_text.h"
 #include "ui/details_window.h"
 #include "ui/info_window.h"
@@ -25,6 +27,8 @@ namespace {
 
 const FXColor kWhite = FXRGB(255, 255, 255);
 const FXColor kIconTransparent = FXRGB(192, 192, 192);
+// The settings entry of the catalogue chosen last; empty for the program's own.
+const char kCatalogueKey[] = "catalogue";
 
 enum Page { kBrowserPage = 0, kSearchPage = 1 };
 
@@ -77,6 +81,7 @@ FXDEFMAP(MainWindow) MainWindowMap[] = {
     FXMAPFUNC(SEL_COMMAND,            MainWindow::ID_COPY_BOTH,          MainWindow::onCmdCopyBoth),
     FXMAPFUNC(SEL_COMMAND,            MainWindow::ID_SEARCH_FIELD,       MainWindow::onCmdSearch),
     FXMAPFUNC(SEL_COMMAND,            MainWindow::ID_TIPS,               MainWindow::onCmdTips),
+    FXMAPFUNC(SEL_COMMAND,            MainWindow::ID_CHOOSE_CATALOGUE,   MainWindow::onCmdChooseCatalogue),
     FXMAPFUNC(SEL_CLIPBOARD_LOST,     0,                             MainWindow::onClipboardLost),
     FXMAPFUNC(SEL_CLIPBOARD_GAINED,   0,                             MainWindow::onClipboardGained),
     FXMAPFUNC(SEL_CLIPBOARD_REQUEST,  0,                             MainWindow::onClipboardRequest),
@@ -133,6 +138,7 @@ MainWindow::MainWindow(FXApp* app)
     resultList->appendHeader("Titel", nullptr, resultFrame->getWidth() - 20);
 
     BuildMenus();
+    statusLine = MakeStatusLine(this, tabbook);
     clipText = nullptr;
 
     if (FXAccelTable* accelerators = getAccelTable()) {
@@ -143,6 +149,7 @@ MainWindow::MainWindow(FXApp* app)
 
 void MainWindow::BuildMenus() {
     filemenu = new FXMenuPane(this);
+    WhiteCommand(filemenu, "&Katalog w\xc3\xa4hlen ...", this, ID_CHOOSE_CATALOGUE);
     WhiteCommand(filemenu, "&Beenden", this, ID_QUIT);
     new FXMenuTitle(menubar, "&Datei", nullptr, filemenu);
 
@@ -200,13 +207,54 @@ std::unique_ptr<Catalogue> MainWindow::makeCatalogue(const std::string& dir) con
     return std::make_unique<Catalogue>(dir);
 }
 
+std::string MainWindow::catalogueDirectory() const {
+    if (!catalogueDir.empty()) return catalogueDir;
+    const std::string chosen = getApp()->reg().readStringEntry(KODEXA_VERSION, kCatalogueKey, "");
+    return !chosen.empty() && HoldsCatalogue(chosen) ? chosen : programDirectory();
+}
+
 void MainWindow::OpenCatalogue() {
-    catalogue = makeCatalogue(programDirectory());
+    catalogue = makeCatalogue(catalogueDirectory());
     OpenOne(CatalogueFile::Chapters);
     OpenOne(CatalogueFile::Groups);
     OpenOne(CatalogueFile::Codes);
     OpenOptional(CatalogueFile::AlphaIndex);
     OpenFacts();
+    OpenOptional(CatalogueFile::Transitions);
+    ShowCatalogueStatus();
+}
+
+void MainWindow::ShowCatalogueStatus() {
+    TransitionYears years;
+    if (catalogue->IsOpen(CatalogueFile::Transitions)) ReadTransitionYears(*catalogue, years);
+    const std::string dir = catalogue->Directory();
+    const ShelvedCatalogue open{dir, LoadedEdition(), SameDirectory(dir, programDirectory())};
+    statusLine->setText(ToFXString(StatusLineText(open, years)));
+}
+
+void MainWindow::OpenCatalogueIn(const std::string& dir) {
+    ClearResults();
+    const std::vector<ItemData*> items = TreeItemData(tree);
+    tree->clearItems(FALSE);
+    DeleteItemData(items);
+    CloseCatalogue();
+    catalogueDir = dir;
+    OpenCatalogue();
+    FillChapterTree();
+}
+
+// The choice is kept for the next start; the program's own catalogue is
+// kept as no entry, so that it follows the program when that moves.
+long MainWindow::onCmdChooseCatalogue(FXObject*, FXSelector, void*) {
+    const std::vector<ShelvedCatalogue> entries = ListCatalogues(programDirectory());
+    CatalogueChooser chooser(this, entries, catalogue ? catalogue->Directory() : catalogueDirectory());
+    if (!chooser.execute(PLACEMENT_OWNER)) return 1;
+    const int chosen = chooser.Chosen();
+    if (chosen < 0 || chosen >= static_cast<int>(entries.size())) return 1;
+    const ShelvedCatalogue& entry = entries[chosen];
+    getApp()->reg().writeStringEntry(KODEXA_VERSION, kCatalogueKey, entry.bundled ? "" : entry.dir.c_str());
+    if (!catalogue || !SameDirectory(entry.dir, catalogue->Directory())) OpenCatalogueIn(entry.dir);
+    return 1;
 }
 
 // Optional: a catalogue without the facts' files is no failure; one with
@@ -436,7 +484,7 @@ long MainWindow::onListDoubleClicked(FXObject*, FXSelector, void* ptr) {
 bool MainWindow::showDetails(const std::string& code) {
     CodeFacts facts;
     if (!catalogue || !catalogue->LookUp(code, facts)) return false;
-    DetailsWindow details(this, DetailLines(facts, LoadedEdition()));
+    DetailsWindow details(this, DetailLines(facts, LoadedEdition(), OriginOf(*catalogue, facts.code)));
     details.execute(PLACEMENT_OWNER);
     return true;
 }
