@@ -241,6 +241,8 @@ int Search(Catalogue& catalogue, const std::string& dir, const std::string& text
     int status = kExitNothing;
     if (!Open(catalogue, dir, CatalogueFile::Codes, status)) return status;
     if (!titlesOnly) OpenAlphaIndex(catalogue);
+    // For a code the catalogue no longer has: its successors.
+    catalogue.OpenIfPresent(CatalogueFile::Transitions);
     PrintingResults results(catalogue);
     const bool found = catalogue.Search(text, results);
     std::fflush(stdout);
