@@ -22,8 +22,9 @@ constexpr int kBarWidth = 30;
 enum class ProgressStyle { None, Lines, Bar };
 
 const char kUsage[] =
-    "Usage: kodexa-import [OPTIONS] SOURCE-DIR [TARGET-DIR]\n"
-    "       kodexa-import [OPTIONS] CHAPTERS-FILE GROUPS-FILE CODES-FILE [TARGET-DIR]\n"
+    "Usage: kodexa-import [OPTIONS] SOURCE-DIR TARGET-DIR\n"
+    "       kodexa-import [OPTIONS] CHAPTERS-FILE GROUPS-FILE CODES-FILE TARGET-DIR\n"
+    "       kodexa-import [OPTIONS] SOURCE-DIR | CHAPTERS-FILE GROUPS-FILE CODES-FILE\n"
     "\n"
     "Builds a Kodexa catalogue (data1, data2 and data3 .dat/.ndx: groups, chapters\n"
     "and codes) in TARGET-DIR from the classification files of the ICD-10-GM or\n"
