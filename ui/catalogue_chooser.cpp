@@ -25,7 +25,8 @@ void CollectData(FXTreeItem* item, std::vector<ItemData*>& data) {
 
 // "~/.local/share/..." for a directory in the home directory: the part
 // that tells catalogues apart stays in sight.
-std::string ShortDirectory(const std::string& dir) {
+std::string ShortDirectory(std::string dir) {
+    while (dir.size() > 1 && dir.back() == '/') dir.pop_back();
     const char* home = std::getenv("HOME");
     const std::string prefix = home != nullptr && home[0] == '/' ? std::string(home) : std::string();
     if (prefix.size() > 1 && dir.compare(0, prefix.size(), prefix) == 0 && dir.size() > prefix.size() &&

@@ -30,6 +30,7 @@ struct MainWindowProbe {
     FX::FXIcon* folderClosedIcon() const { return window.folderClosedIcon; }
     FX::FXIcon* codeIcon() const { return window.codeIcon; }
     const char* clipText() const { return window.clipText; }
+    FX::FXLabel* statusLine() const { return window.statusLine; }
 };
 
 }  // namespace kodexa
