@@ -85,7 +85,7 @@ until_true() {
 }
 is_mapped() { xwininfo -id "$1" 2>/dev/null | grep -q 'Map State: IsViewable'; }
 quit_program() {
-    menu_command d 1
+    menu_command d 2  # "Katalog wählen", then "Beenden"
     local status=0
     timeout 20 tail --pid="$kodexa_pid" -f /dev/null || fail "the program did not end"
     wait "$kodexa_pid" || status=$?
