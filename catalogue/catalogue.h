@@ -152,7 +152,7 @@ public:
     // The edition kept in the facts database; false without one.
     bool ReadEdition(Edition& edition);
     // What became of a code of the previous edition, by the transition
-    // table (data6) when it is open; Unknown otherwise.
+    // table (data6) when it is open; Unknown otherwise. (transitions.cpp)
     Succession SuccessorOf(const std::string& code);
     // The number of entries in the database's index; false when it cannot
     // be walked to its end.

@@ -76,11 +76,12 @@ struct Succession {
 
 Succession SuccessionOf(const CodeTransitions& transitions);
 
-// The German words the window and kodexa-find show.
-// "neu in 2024", "aus I21.4 geteilt", "aus Z45.1 und Z45.82
-// zusammengefasst", "aus A01.0 umgeschl\xc3\xbcsselt"; empty when the code
-// came over unchanged or the table does not know it. lookUp finds an old
-// code's own record (for whether it split).
+// Where a code of the new edition came from, in the German words the
+// window and kodexa-find show: "neu in 2024", "aus I21.4 geteilt", "aus
+// Z45.1 und Z45.82 zusammengefasst", "aus A01.0 umgeschl\xc3\xbcsselt";
+// empty when it came over unchanged or is no new code of the table.
+// oldCodes holds the records of the codes it came from (whether one split
+// is known only there).
 std::string OriginWords(const CodeTransitions& transitions, const TransitionYears& years,
                         const std::vector<CodeTransitions>& oldCodes);
 

@@ -138,6 +138,17 @@ TEST(TransitionTools, ImportWithoutATargetGoesToTheUsersCatalogues) {
     EXPECT_TRUE(std::filesystem::exists(data.Path() + "/kodexa/catalogues/ICD-10-GM-2099/data3.dat"));
 }
 
+// Checked before the window opens: no X display is needed.
+TEST(TransitionTools, KodexaRefusesADirWithoutACatalogue) {
+    if (!std::filesystem::exists(BinFile("kodexa"))) GTEST_SKIP() << "built without the window";
+    TempDir empty;
+    const ProgramRun none = RunProgram("kodexa", "--dir " + empty.Path());
+    EXPECT_EQ(std::make_pair(none.exitCode, none.err), std::make_pair(1, "kodexa: no catalogue in " + empty.Path() +
+                                                                           " (data3.dat and data3.ndx)\n"));
+    EXPECT_EQ(RunProgram("kodexa", "--dir").exitCode, 2);
+    EXPECT_TRUE(Snapshot(empty.Path()).empty());
+}
+
 TEST(TransitionTools, KodexaCheckFindsTheShippedPairSound) {
     const ProgramRun run = RunProgram("kodexa-check", BinFile("data6.dat") + " " + BinFile("data6.ndx"));
     EXPECT_EQ(run.exitCode, 0) << run.out;
