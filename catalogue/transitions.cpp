@@ -4,6 +4,7 @@
 
 #include "catalogue/catalogue.h"
 #include "catalogue/code_form.h"
+#include "catalogue/record_walk.h"
 #include "index/object_database.h"
 
 namespace kodexa {
@@ -13,7 +14,6 @@ namespace {
 constexpr char kNoCode[] = "UNDEF";
 constexpr char kAutomatic = 'A';
 constexpr char kByChoice = '-';
-constexpr int kSyncHeader = 1;
 
 ObjectDatabase& TransitionsOf(Catalogue& catalogue) { return catalogue.Database(CatalogueFile::Transitions); }
 
@@ -155,24 +155,16 @@ bool LookUpTransitions(Catalogue& catalogue, const std::string& code, CodeTransi
     return true;
 }
 
-bool ReadAllTransitions(Catalogue& catalogue, std::vector<CodeTransitions>& all) {
+bool ReadAllTransitions(Catalogue& catalogue, std::vector<CodeTransitions>& all, WalkStatus* status) {
     all.clear();
     ObjectDatabase& db = TransitionsOf(catalogue);
-    BtreeIndex* index = db.Index(0);
-    if (index == nullptr) return false;
+    if (db.Index(0) == nullptr) return false;
     TransitionRecord record(&db);
-    CatalogueKey key, scratch;
-    bool whole = true;
-    for (int more = index->FindFirst(key, kSyncHeader); more; more = index->FindNext(key, scratch, kSyncHeader)) {
-        if (key.Code().empty()) continue;  // the years
-        if (!record.ReadAt(key.ObjectAddress())) {
-            whole = false;
-            continue;
-        }
-        all.push_back(TransitionsOfRecord(record));
-    }
-    const int ended = db.IndexError(0);
-    return whole && (ended == kNoError || ended == kEntryNotFound);
+    const WalkStatus walked = ForEachRecord(db, record, [&] {
+        if (!TextOrEmpty(record.code).empty()) all.push_back(TransitionsOfRecord(record));  // not the years
+    });
+    if (status != nullptr) *status = walked;
+    return !walked.Failed();
 }
 
 std::string OriginOf(Catalogue& catalogue, const std::string& code) {

@@ -24,6 +24,7 @@
 namespace kodexa {
 
 class Catalogue;
+struct WalkStatus;
 
 // One line of the table, seen from one side: the code on the other side
 // (empty for UNDEF) and the two directions' marks.
@@ -109,8 +110,9 @@ protected:
 // Each answers false when it is not open or lacks what is asked.
 bool ReadTransitionYears(Catalogue& catalogue, TransitionYears& years);
 bool LookUpTransitions(Catalogue& catalogue, const std::string& code, CodeTransitions& transitions);
-// Every record in code order; false when the walk could not reach the end.
-bool ReadAllTransitions(Catalogue& catalogue, std::vector<CodeTransitions>& all);
+// Every record in code order; false when the walk met a record or an index
+// node it could not read (status, when given, says which file and why).
+bool ReadAllTransitions(Catalogue& catalogue, std::vector<CodeTransitions>& all, WalkStatus* status = nullptr);
 // Where code came from, in words (see OriginWords).
 std::string OriginOf(Catalogue& catalogue, const std::string& code);
 

@@ -6,6 +6,7 @@
 #include "catalogue/catalogue.h"
 #include "catalogue/code_form.h"
 #include "catalogue/transitions.h"
+#include "index/btree_cursor.h"
 #include "store/store_error.h"
 
 namespace kodexa {
@@ -181,7 +182,8 @@ int ShowChanges(Catalogue& catalogue, const std::string& dir) {
     TransitionYears years;
     ReadTransitionYears(catalogue, years);
     std::vector<CodeTransitions> all;
-    const bool whole = ReadAllTransitions(catalogue, all);
+    WalkStatus walked;
+    const bool whole = ReadAllTransitions(catalogue, all, &walked);
     std::map<std::string, const CodeTransitions*> byCode;
     for (const CodeTransitions& code : all) byCode[code.code] = &code;
     const std::string fresh = years.to.empty() ? "neu" : "neu in " + years.to;
@@ -204,8 +206,8 @@ int ShowChanges(Catalogue& catalogue, const std::string& dir) {
         for (const std::string& line : group) std::printf("%s\n", line.c_str());
     if (!whole) {
         std::fflush(stdout);
-        std::fprintf(stderr, "kodexa-find: %s could not be read to its end: the catalogue is damaged, import it again\n",
-                     catalogue.IndexPath(CatalogueFile::Transitions).c_str());
+        std::fprintf(stderr, "kodexa-find: %s could not be read to its end (%s): the catalogue is damaged, import it again\n",
+                     walked.file.c_str(), walked.reason.c_str());
         return kExitDamaged;
     }
     return Finish(catalogue, kExitDone);

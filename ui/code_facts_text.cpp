@@ -64,7 +64,8 @@ std::string RejectWords(char kind) {
     return "";
 }
 
-std::vector<std::string> DetailLines(const CodeFacts& facts, const Edition& edition, const std::string& origin) {
+std::vector<std::string> DetailLines(const CodeFacts& facts, const Edition& edition, bool damaged,
+                                     const std::string& origin) {
     std::vector<std::string> lines = {facts.code + " - " + facts.title};
     // The codes file's second field is also the record's branch mark.
     const char terminal = facts.hasRules ? facts.rules.terminal : facts.branchMark;
@@ -81,6 +82,8 @@ std::vector<std::string> DetailLines(const CodeFacts& facts, const Edition& edit
         if (r.content == 'N') lines.push_back("Schl\xc3\xbcsselnummer ohne Inhalt (nicht belegt)");
         if (r.ifsgReport == 'J') lines.push_back("meldepflichtig nach Infektionsschutzgesetz");
         if (r.ifsgLab == 'J') lines.push_back("Laborausschluss nach Infektionsschutzgesetz (EBM 32006)");
+    } else if (damaged) {
+        lines.push_back("Weitere Angaben zu diesem Kode konnten nicht gelesen werden: der Katalog ist besch\xc3\xa4" "digt.");
     } else {
         lines.push_back("Weitere Angaben zu diesem Kode hat der Katalog nicht.");
     }

@@ -22,10 +22,12 @@ std::string AgeWords(const std::string& low, const std::string& high);
 // " (sonst Kann-Fehler)", " (sonst Muss-Fehler)", or empty.
 std::string RejectWords(char kind);
 
-// The lines of the Details window, first the code and its title; origin,
-// when not empty, says where the code came from at the year change ("aus
-// I21.4 geteilt") and stands before the edition.
-std::vector<std::string> DetailLines(const CodeFacts& facts, const Edition& edition, const std::string& origin = "");
+// The lines of the Details window, first the code and its title. Damaged:
+// the catalogue could not be read whole, so facts missing may be lost ones.
+// Origin, when not empty, says where the code came from at the year change
+// ("aus I21.4 geteilt") and stands before the edition.
+std::vector<std::string> DetailLines(const CodeFacts& facts, const Edition& edition, bool damaged = false,
+                                     const std::string& origin = "");
 // "ICD-10-GM Version 2024" for the About window; empty when not known.
 std::string AboutEditionLine(const Edition& edition);
 

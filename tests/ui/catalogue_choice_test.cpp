@@ -139,7 +139,7 @@ TEST(DetailWords, TheOriginStandsBeforeTheEdition) {
     facts.code = "I21.40";
     facts.title = "Typ-1-Infarkt";
     Edition edition{EditionKind::GermanModification, "2024"};
-    const std::vector<std::string> lines = DetailLines(facts, edition, "aus I21.4 geteilt");
+    const std::vector<std::string> lines = DetailLines(facts, edition, false, "aus I21.4 geteilt");
     ASSERT_GE(lines.size(), 3u);
     EXPECT_EQ(lines[lines.size() - 2], "aus I21.4 geteilt");
     EXPECT_EQ(lines.back(), "ICD-10-GM 2024");

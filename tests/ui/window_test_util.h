@@ -30,6 +30,8 @@ struct MainWindowProbe {
     FX::FXIcon* folderClosedIcon() const { return window.folderClosedIcon; }
     FX::FXIcon* codeIcon() const { return window.codeIcon; }
     const char* clipText() const { return window.clipText; }
+    FX::FXMenuPane* editMenu() const { return window.editmenu; }
+    FX::FXMenuBar* menubar() const { return window.menubar; }
     FX::FXLabel* statusLine() const { return window.statusLine; }
 };
 
