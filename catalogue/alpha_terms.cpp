@@ -35,7 +35,8 @@ bool SplitTerm(std::string_view line, std::string_view (&fields)[kFieldsPerTerm]
         if (end == std::string_view::npos) break;
         start = end + 1;
     }
-    return count == kFieldsPerTerm && fields[0].size() == 1;
+    // The importer writes no line without a term: one is damage, not a hit.
+    return count == kFieldsPerTerm && fields[0].size() == 1 && !fields[kFieldsPerTerm - 1].empty();
 }
 
 AlphaTerm TermOf(const std::string_view (&fields)[kFieldsPerTerm]) {

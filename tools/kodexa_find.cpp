@@ -69,9 +69,11 @@ const char kUsage[] =
     "The catalogue is opened read-only and never changed.\n"
     "Exit status: 0 something found, 1 nothing found or no catalogue, 2 wrong\n"
     "usage, 3 the catalogue is damaged (a file of it does not open, cannot be\n"
-    "read to its end, or is shorter than it says): what could be read was\n"
-    "printed, the file is named on standard error; 4 (--recode) a line needs\n"
-    "your decision. --transition answers 1 for a code of neither edition.\n";
+    "read to its end, is shorter than it says, or leads to another code than\n"
+    "the one asked): what could be read was printed, the file is named on\n"
+    "standard error; 4 standard output could not be written, or (--recode) a\n"
+    "line needs your decision. --transition answers 1 for a code of neither\n"
+    "edition.\n";
 
 enum class Mode { None, Search, Code, Tree, Info, Help, Version, Transition, Recode, Changes };
 
@@ -193,13 +195,15 @@ bool Damaged(Catalogue& catalogue, int& status) {
 }
 
 // The facts database is optional: a catalogue without it is read as it
-// always was; one that is there but cannot be read is named, and the rest
-// is shown without it.
-void OpenFacts(Catalogue& catalogue) {
+// always was; one that is there but cannot be read is named (the file that
+// failed), the rest is shown without it, and status says the catalogue is
+// damaged.
+void OpenFacts(Catalogue& catalogue, int& status) {
     if (catalogue.Open(CatalogueFile::Facts, CatalogueAccess::Reading) == kNoError) return;
     if (catalogue.IsAbsent(CatalogueFile::Facts)) return;
-    std::fprintf(stderr, "kodexa-find: cannot read %s: %s\n", catalogue.DataPath(CatalogueFile::Facts).c_str(),
+    std::fprintf(stderr, "kodexa-find: cannot read %s: %s\n", catalogue.FailedPath(CatalogueFile::Facts).c_str(),
                  catalogue.Failure(CatalogueFile::Facts).c_str());
+    status = kExitDamaged;
 }
 
 // Term lines carry the title of their code as well, looked up once per code.
@@ -279,7 +283,8 @@ void PrintRules(Catalogue& catalogue, const CodeFacts& record) {
 int ShowCode(Catalogue& catalogue, const std::string& dir, const std::string& wanted) {
     int status = kExitNothing;
     if (!Open(catalogue, dir, CatalogueFile::Codes, status)) return status;
-    OpenFacts(catalogue);
+    int factsStatus = kExitFound;
+    OpenFacts(catalogue, factsStatus);
     CodeFacts record;
     // The index knows seven characters only; a longer request must not
     // answer with the code it happens to begin with.
@@ -302,7 +307,7 @@ int ShowCode(Catalogue& catalogue, const std::string& dir, const std::string& wa
     for (const auto& field : fields) std::printf("%s: %s\n", field.first, field.second.c_str());
     PrintRules(catalogue, record);
     std::fflush(stdout);
-    return Damaged(catalogue, status) ? status : kExitFound;
+    return Damaged(catalogue, status) ? status : factsStatus;
 }
 
 // The walk may add a child to an item it made long before (a level-4 code
@@ -349,7 +354,8 @@ int ShowInfo(Catalogue& catalogue, const std::string& dir) {
     int status = kExitNothing;
     for (CatalogueFile which : kAllCatalogueFiles)
         if (!Open(catalogue, dir, which, status)) return status;
-    OpenFacts(catalogue);
+    int factsStatus = kExitFound;
+    OpenFacts(catalogue, factsStatus);
     Edition edition;
     const bool known = catalogue.ReadEdition(edition) && !EditionName(edition).empty();
     std::printf("edition: %s\n", known ? EditionName(edition).c_str() : "unknown");
@@ -364,12 +370,12 @@ int ShowInfo(Catalogue& catalogue, const std::string& dir) {
     PrintTransitionInfo(catalogue);
     std::fflush(stdout);
     if (!stopped.empty()) return Damaged(stopped);
-    return Damaged(catalogue, status) ? status : kExitFound;
+    return Damaged(catalogue, status) ? status : factsStatus;
 }
 
 }  // namespace
 
-int main(int argc, char** argv) {
+static int RunTool(int argc, char** argv) {
     Request request;
     if (int code = ParseArguments(argc, argv, request); code != kExitFound) return code;
     if (request.mode == Mode::Help) return ShowUsage(kUsage);
@@ -395,3 +401,6 @@ int main(int argc, char** argv) {
             return ShowTree(catalogue, dir);
     }
 }
+
+// Whatever the answer, it counts only once it is written.
+int main(int argc, char** argv) { return kodexa::FinishOutput(kTool, RunTool(argc, argv)); }

@@ -3,6 +3,7 @@
 // the search's step for a code the catalogue no longer has.
 #include <gtest/gtest.h>
 
+#include "catalogue/catalogue_check.h"
 #include "catalogue/transitions.h"
 #include "import/transition_source.h"
 #include "tests/catalogue/catalogue_builder.h"
@@ -133,6 +134,35 @@ TEST_F(StoredTransitions, SearchForACodeNoLongerThereListsItsSuccessorsOnly) {
         EXPECT_EQ(catalogue.Search(c.text, sink), !c.lines.empty());
         EXPECT_EQ(sink.lines, c.lines);
     }
+}
+
+// A record changed after the import: a link that tells one end only, a new
+// code the catalogue lacks, a list that does not read.
+TEST_F(StoredTransitions, TheCatalogueCheckFindsARecordThatDisagrees) {
+    ASSERT_TRUE(CheckCatalogue(dir.Path()).IsSound());
+    catalogue.CloseAll();
+    {
+        Catalogue writable(dir.Path());
+        ASSERT_EQ(writable.Open(CatalogueFile::Transitions, CatalogueAccess::Writing), kNoError);
+        TransitionRecord record(&writable.Database(CatalogueFile::Transitions));
+        record.code = "A00.8";
+        ASSERT_EQ(record.Find(), 1);
+        ASSERT_EQ(record.Reload(), 1);
+        ASSERT_EQ(record.Delete(), 1);
+        record.onward = "A00.9:A- A15.0:A- broken";
+        ASSERT_EQ(record.Write(), kNoError);
+        record.code = "X99.9";
+        record.onward = "";
+        record.back = "A00.8:A-";
+        ASSERT_EQ(record.Write(), kNoError);
+    }
+    const CatalogueCheckReport report = CheckCatalogue(dir.Path());
+    std::string problems;
+    for (const std::string& problem : report.problems) problems += problem + "\n";
+    EXPECT_EQ(report.problemCount, 4) << problems;
+    for (const char* expected : {"the links of A00.8 do not read", "the new code X99.9 is not in the catalogue",
+                                 "A00.8 -> A15.0 is missing at A15.0", "A00.8 -> X99.9 is missing at A00.8"})
+        EXPECT_NE(problems.find(expected), std::string::npos) << problems;
 }
 
 TEST(NoTransitions, ACatalogueWithoutTheTableKnowsNoSuccessors) {

@@ -153,6 +153,9 @@ TEST(TransitionTools, KodexaCheckFindsTheShippedPairSound) {
     const ProgramRun run = RunProgram("kodexa-check", BinFile("data6.dat") + " " + BinFile("data6.ndx"));
     EXPECT_EQ(run.exitCode, 0) << run.out;
     EXPECT_TRUE(Has(run.out, "b-tree key count: 14299")) << run.out;
+    const ProgramRun whole = RunProgram("kodexa-check", BinFile(""));
+    EXPECT_EQ(whole.exitCode, 0) << whole.out;
+    EXPECT_TRUE(Has(whole.out, "codes in the transition table: 14298\n")) << whole.out;
 }
 
 }  // namespace
