@@ -135,15 +135,10 @@ TEST_F(CatalogueChoice, AChoiceThatIsGoneFallsBackAndTheCommandLineWins) {
 }
 
 TEST(DetailWords, TheOriginStandsBeforeTheEdition) {
-    CodeFacts facts;
-    facts.code = "I21.40";
-    facts.title = "Typ-1-Infarkt";
-    Edition edition{EditionKind::GermanModification, "2024"};
-    const std::vector<std::string> lines = DetailLines(facts, edition, false, "aus I21.4 geteilt");
-    ASSERT_GE(lines.size(), 3u);
-    EXPECT_EQ(lines[lines.size() - 2], "aus I21.4 geteilt");
-    EXPECT_EQ(lines.back(), "ICD-10-GM 2024");
-    EXPECT_EQ(DetailLines(facts, edition).size(), lines.size() - 1);
+    const std::vector<std::string> lines =
+        DetailLines(CodeFacts{}, Edition{EditionKind::GermanModification, "2024"}, false, "aus I21.4 geteilt");
+    EXPECT_EQ(std::vector<std::string>(lines.end() - 2, lines.end()),
+              (std::vector<std::string>{"aus I21.4 geteilt", "ICD-10-GM 2024"}));
 }
 
 }  // namespace
