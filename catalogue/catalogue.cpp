@@ -166,12 +166,15 @@ bool Catalogue::FillTree(TreeSink& sink) {
 // A sink may look codes up while it is given terms (kodexa-find's term
 // lines carry titles); each LookUp keeps its own trouble, which must neither
 // hide a walk's nor be lost.
-bool Catalogue::Search(const std::string& text, SearchSink& sink) {
+bool Catalogue::Search(const std::string& text, SearchSink& sink, SearchScope scope) {
     ClearUnreadable();
-    const WalkResult codes = SearchCodes(Database(CatalogueFile::Codes), text, sink);
+    const WalkResult codes = SearchCodes(Database(CatalogueFile::Codes), text, sink, scope);
     WalkResult terms;
-    if (IsOpen(CatalogueFile::AlphaIndex)) terms = SearchAlphaTerms(Database(CatalogueFile::AlphaIndex), text, sink);
-    const bool former = IsOpen(CatalogueFile::Transitions) && SearchFormerCode(*this, text, sink);
+    if (IsOpen(CatalogueFile::AlphaIndex))
+        terms = SearchAlphaTerms(Database(CatalogueFile::AlphaIndex), text, sink, scope);
+    // The exact search takes the text as given and nothing else.
+    const bool former = scope == SearchScope::AllSteps && IsOpen(CatalogueFile::Transitions) && !sink.Stopped() &&
+                        SearchFormerCode(*this, text, sink);
     WalkStatus lookups;
     if (!unreadable.empty()) {
         lookups.state = WalkStatus::kFailed;

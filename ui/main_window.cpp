@@ -89,6 +89,8 @@ FXDEFMAP(MainWindow) MainWindowMap[] = {
     FXMAPFUNC(SEL_COMMAND,            MainWindow::ID_COPY_BOTH,          MainWindow::onCmdCopyBoth),
     FXMAPFUNC(SEL_COMMAND,            MainWindow::ID_SEARCH_FIELD,       MainWindow::onCmdSearch),
     FXMAPFUNC(SEL_COMMAND,            MainWindow::ID_TIPS,               MainWindow::onCmdTips),
+    FXMAPFUNC(SEL_CHANGED,            MainWindow::ID_SEARCH_FIELD,       MainWindow::onSearchTyped),
+    FXMAPFUNC(SEL_TIMEOUT,            MainWindow::ID_SEARCH_PAUSE,       MainWindow::onSearchPause),
     FXMAPFUNC(SEL_COMMAND,            MainWindow::ID_CHOOSE_CATALOGUE,   MainWindow::onCmdChooseCatalogue),
     FXMAPFUNC(SEL_CLIPBOARD_LOST,     0,                             MainWindow::onClipboardLost),
     FXMAPFUNC(SEL_CLIPBOARD_GAINED,   0,                             MainWindow::onClipboardGained),
@@ -366,6 +368,7 @@ long MainWindow::onCmdTips(FXObject*, FXSelector, void*) {
 }
 
 long MainWindow::onCmdSearch(FXObject*, FXSelector, void*) {
+    getApp()->removeTimeout(this, ID_SEARCH_PAUSE);
     ClearResults();
     getApp()->beginWaitCursor();
     if (!SearchCodes()) {
@@ -409,12 +412,44 @@ void MainWindow::SizeResultColumns() {
 }
 
 bool MainWindow::SearchCodes() {
-    if (!catalogue) return false;
     ResultListSink sink(resultList, codeIcon);
+    return SearchInto(sink);
+}
+
+bool MainWindow::SearchInto(ResultListSink& sink) {
+    if (!catalogue) return false;
     const FXString text = searchField->getText();
     const bool found = catalogue->Search(std::string(text.text(), text.length()), sink);
-    ReportUnreadable();
+    if (!sink.Stopped()) ReportUnreadable();
     return found;
+}
+
+// Each change waits for the pause; a new change starts the wait anew.
+long MainWindow::onSearchTyped(FXObject*, FXSelector, void*) {
+    constexpr FXuint kPauseMilliseconds = 150;
+    getApp()->addTimeout(this, ID_SEARCH_PAUSE, kPauseMilliseconds);
+    return 1;
+}
+
+long MainWindow::onSearchPause(FXObject*, FXSelector, void*) {
+    SearchTyped();
+    return 1;
+}
+
+// An emptied field empties the list: every code, which an empty text
+// lists, is asked for with Enter, not by deleting the last letter.
+void MainWindow::SearchTyped() {
+    ClearResults();
+    if (searchField->getText().empty()) return;
+    ResultListSink sink(resultList, codeIcon, getApp());
+    const bool found = SearchInto(sink);
+    if (sink.Stopped()) {
+        ClearResults();
+        onSearchTyped(nullptr, 0, nullptr);
+        return;
+    }
+    if (!found) resultList->appendItem(EmptyResultLine(), nullptr, nullptr, nullptr, FALSE);
+    SizeResultColumns();
 }
 
 // Once their items are gone nothing can reach the old results' data, so it

@@ -36,7 +36,12 @@ TEST(KodexaFind, LookupsAnswerAndChangeNoFile) {
         {"CHOLERA", 0, "A00\tCholera\nA00.0\tCholera durch Vibrio\nA00.9\tCholera, nicht n\xc3\xa4her bezeichnet\n"},
         {"--code A15.0", 0, "code: A15.0\ntitle: Lungentuberkulose\nlevel: 4\nchapterCode: A00-B99\n"
                             "groupCode: A15-A19\nbranchMark: N\nspareMark: X\n"},
-        {"-- -nichts-", 1, ""}, {"--code A15.1", 1, ""}, {"--code a15.0", 1, ""}, {"--code A15.0xyz", 1, ""},
+        {"-- -xqzvj-", 1, ""}, {"--code A15.1", 1, ""}, {"--code A15.0xyz", 1, ""},
+        {"--code a150", 0, "code: A15.0\ntitle: Lungentuberkulose\nlevel: 4\nchapterCode: A00-B99\n"
+                           "groupCode: A15-A19\nbranchMark: N\nspareMark: X\n"},
+        {"--exact 'cholera durch'", 0, "A00.0\tCholera durch Vibrio\n"},
+        {"--exact 'durch cholera'", 1, ""},
+        {"'durch cholera'", 0, "A00.0\tCholera durch Vibrio\n"},
     };
     for (const auto& [args, exitCode, out] : cases) {
         ProgramRun run = RunProgram("kodexa-find", "--dir " + catalogue.Path() + " " + args);

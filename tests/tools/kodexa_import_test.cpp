@@ -59,7 +59,10 @@ TEST(AlphaTools, ImportWithAlphaAndFindTheTerms) {
         {"lippentumor", 0,
          "A00.9 C00\tCholera, nicht n\xc3\xa4her bezeichnet\tCholera und Lippentumor\n"
          "C00.-\tB\xc3\xb6sartige Neubildung der Lippe\tLippentumor, nicht n\xc3\xa4her bezeichnet\n"},
-        {"--titles-only cholera,", 0, "A00.9\tCholera, nicht n\xc3\xa4her bezeichnet\n"},
+        {"--titles-only --exact cholera,", 0, "A00.9\tCholera, nicht n\xc3\xa4her bezeichnet\n"},
+        {"'tumor lippe'", 0,  // all words of a term, after the titles
+         "A00.9 C00\tCholera, nicht n\xc3\xa4her bezeichnet\tCholera und Lippentumor\n"
+         "C00.-\tB\xc3\xb6sartige Neubildung der Lippe\tLippentumor, nicht n\xc3\xa4her bezeichnet\n"},
         {"vibrionen", 0, "\t\tVibrionen - s. Cholera\n"},
     };
     for (const auto& [args, exitCode, out] : cases) {
