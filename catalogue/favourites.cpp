@@ -29,6 +29,22 @@ bool KeyNumber(const std::string& key, long& number) {
     return true;
 }
 
+// ", Nachfolger: A, B"; nothing when the table does not know the code.
+std::string SuccessionWords(const Succession& succession) {
+    switch (succession.kind) {
+        case SuccessionKind::Automatic:
+        case SuccessionKind::Choice: {
+            std::string words = succession.kind == SuccessionKind::Choice ? ", Nachfolger zur Wahl: " : ", Nachfolger: ";
+            for (size_t i = 0; i < succession.codes.size(); ++i) words += (i > 0 ? ", " : "") + succession.codes[i];
+            return words;
+        }
+        case SuccessionKind::Dropped:
+            return ", ohne Nachfolger";
+        default:
+            return "";
+    }
+}
+
 }  // namespace
 
 std::string CatalogueCode(const std::string& written) {
@@ -91,7 +107,8 @@ std::string FavouriteTitle(Catalogue& catalogue, const std::string& code, const 
     if (inCatalogue != nullptr) *inCatalogue = found;
     if (found) return facts.title;
     const std::string name = EditionName(edition);
-    return name.empty() ? "nicht im ge\xc3\xb6" "ffneten Katalog" : "nicht in " + name;
+    return (name.empty() ? "nicht im ge\xc3\xb6" "ffneten Katalog" : "nicht in " + name) +
+           SuccessionWords(catalogue.SuccessorOf(code));
 }
 
 CodeList ReadCodeList(const std::string& text) {

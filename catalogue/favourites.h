@@ -73,8 +73,10 @@ private:
 std::string CatalogueCode(const std::string& written);
 
 // The title of code in catalogue; for a code it does not have (a favourite
-// from another edition), "nicht in ICD-10-GM 2024" with the edition open;
-// inCatalogue, when given, learns which of the two it is.
+// from another edition), "nicht in ICD-10-GM 2024" with the edition open,
+// and what its transition table says became of it: "Nachfolger: J09.X1",
+// "Nachfolger zur Wahl: U07.1, U07.2", "ohne Nachfolger". inCatalogue,
+// when given, learns which of the two it is.
 std::string FavouriteTitle(Catalogue& catalogue, const std::string& code, const Edition& edition,
                            bool* inCatalogue = nullptr);
 

@@ -36,7 +36,7 @@ import -window "$main" "$shot"
 xdotool windowfocus --sync "$main"
 xdotool mousemove 1 1 key alt+d
 sleep 0.2
-xdotool key Down Down Down Return  # "Beenden", after export and import
+xdotool key Down Down Down Down Return  # "Beenden", after "Katalog wählen" and the favourites' export and import
 status=0
 wait "$kodexa_pid" || status=$?
 kodexa_pid=

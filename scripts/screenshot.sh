@@ -56,6 +56,6 @@ for picture in tree:kodexa search:kodexa-suche; do
 done
 xdotool mousemove 1 1 key alt+d
 sleep 0.2
-xdotool key Down Down Down Return  # "Beenden", after export and import
+xdotool key Down Down Down Down Return  # "Beenden", after "Katalog wählen" and the favourites' export and import
 wait "$kodexa_pid" || true
 kodexa_pid=

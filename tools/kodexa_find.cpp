@@ -13,6 +13,7 @@
 #include "catalogue/settings_file.h"
 #include "store/store_error.h"
 #include "tools/arguments.h"
+#include "tools/find_transition.h"
 #include "tools/find_favourites.h"
 
 namespace {
@@ -30,6 +31,7 @@ const char kUsage[] =
     "       kodexa-find [--dir DIR] --code CODE\n"
     "       kodexa-find [--dir DIR] --tree\n"
     "       kodexa-find [--dir DIR] --info\n"
+    "       kodexa-find [--dir DIR] --transition CODE | --recode | --changes\n"
     "       kodexa-find [--dir DIR] --favourites\n"
     "\n"
     "Looks codes up in the Kodexa catalogue (data1 to data3 .dat and .ndx).\n"
@@ -65,7 +67,19 @@ const char kUsage[] =
     "  --tree       show the catalogue as the window's tree, two blanks of\n"
     "               indent per level\n"
     "  --info       show the edition and the numbers of chapters, groups and\n"
-    "               codes\n"
+    "               codes, and the years of the transition table when there is one\n"
+    "  --transition CODE\n"
+    "               what became of CODE of the previous edition, by the catalogue's\n"
+    "               transition table (data6): each new code with \"automatisch\" or\n"
+    "               \"manuell w\xc3\xa4hlen\", or \"entf\xc3\xa4llt\"; for a code of this edition\n"
+    "               where it came from (\"neu in 2024\", \"aus I21.4 geteilt\")\n"
+    "  --recode     read diagnoses of the previous edition from standard input, one\n"
+    "               a line (CODE CERTAINTY [SIDE], or a bare code), and write each\n"
+    "               recoded when the step is automatic, certainty and side kept;\n"
+    "               otherwise the line, a tab and \"w\xc3\xa4hlen: I21.40 | I21.41 | I21.48\"\n"
+    "               or \"entf\xc3\xa4llt\": the choice is left to you\n"
+    "  --changes    the codes new, dropped, split, merged and recoded in this\n"
+    "               edition, one line each, grouped\n"
     "  --favourites show the favourites the window keeps for you (in\n"
     "               $HOME/.foxrc/Taviron/Kodexa), one CODE<TAB>TITLE line each\n"
     "               in code order; a code the catalogue does not have is\n"
@@ -81,9 +95,11 @@ const char kUsage[] =
     "usage, 3 the catalogue is damaged (a file of it does not open, cannot be\n"
     "read to its end, is shorter than it says, or leads to another code than\n"
     "the one asked): what could be read was printed, the file is named on\n"
-    "standard error; 4 standard output could not be written.\n";
+    "standard error; 4 standard output could not be written, or (--recode) a\n"
+    "line needs your decision. --transition answers 1 for a code of neither\n"
+    "edition.\n";
 
-enum class Mode { None, Search, Code, Tree, Info, Favourites, Help, Version };
+enum class Mode { None, Search, Code, Tree, Info, Help, Version, Transition, Recode, Changes, Favourites };
 
 struct Request {
     Mode mode = Mode::None;
@@ -94,7 +110,10 @@ struct Request {
     bool exact = false;
 };
 
-enum OptionId { kHelp = kHelpOption, kVersion = 256, kTitlesOnly, kCode, kTree, kInfo, kDir, kExact, kFavourites };
+enum OptionId {
+    kHelp = kHelpOption, kVersion = 256, kTitlesOnly, kCode, kTree, kInfo, kDir, kExact, kTransition, kRecode, kChanges,
+    kFavourites
+};
 const option kOptions[] = {
     {"help", no_argument, nullptr, kHelp},
     {"version", no_argument, nullptr, kVersion},
@@ -104,6 +123,9 @@ const option kOptions[] = {
     {"info", no_argument, nullptr, kInfo},
     {"dir", required_argument, nullptr, kDir},
     {"exact", no_argument, nullptr, kExact},
+    {"transition", required_argument, nullptr, kTransition},
+    {"recode", no_argument, nullptr, kRecode},
+    {"changes", no_argument, nullptr, kChanges},
     {"favourites", no_argument, nullptr, kFavourites},
     {nullptr, 0, nullptr, 0},
 };
@@ -150,6 +172,15 @@ int ParseArguments(int argc, char** argv, Request& request) {
             case kCode:
                 ok = setMode(Mode::Code, argument.value);
                 break;
+            case kTransition:
+                ok = setMode(Mode::Transition, argument.value);
+                break;
+            case kRecode:
+                ok = setMode(Mode::Recode, "");
+                break;
+            case kChanges:
+                ok = setMode(Mode::Changes, "");
+                break;
             case kDir:
                 if (request.dirGiven) return UsageError("--dir given twice");
                 request.dir = argument.value;
@@ -160,9 +191,13 @@ int ParseArguments(int argc, char** argv, Request& request) {
             default:
                 return UsageError("unknown option " + argument.text);
         }
-        if (!ok) return UsageError("give one TEXT, --code CODE, --tree, --info or --favourites");
+        if (!ok)
+            return UsageError(
+                "give one TEXT, --code CODE, --tree, --info, --transition CODE, --recode, --changes or --favourites");
     }
-    if (request.mode == Mode::None) return UsageError("give a TEXT, --code CODE, --tree, --info or --favourites");
+    if (request.mode == Mode::None)
+        return UsageError(
+            "give a TEXT, --code CODE, --tree, --info, --transition CODE, --recode, --changes or --favourites");
     return kExitFound;
 }
 
@@ -249,6 +284,8 @@ int Search(Catalogue& catalogue, const std::string& dir, const Request& request)
     int status = kExitNothing;
     if (!Open(catalogue, dir, CatalogueFile::Codes, status)) return status;
     if (!request.titlesOnly) OpenAlphaIndex(catalogue);
+    // For a code the catalogue no longer has: its successors.
+    catalogue.OpenIfPresent(CatalogueFile::Transitions);
     PrintingResults results(catalogue);
     const bool found =
         catalogue.Search(request.argument, results, request.exact ? SearchScope::Exact : SearchScope::AllSteps);
@@ -372,6 +409,7 @@ int ShowInfo(Catalogue& catalogue, const std::string& dir) {
         if (!catalogue.CountEntries(which, count) && stopped.empty()) stopped = catalogue.IndexPath(which);
         std::printf("%s: %zu\n", name, count);
     }
+    PrintTransitionInfo(catalogue);
     std::fflush(stdout);
     if (!stopped.empty()) return Damaged(stopped);
     return Damaged(catalogue, status) ? status : factsStatus;
@@ -382,6 +420,7 @@ int ShowFavourites(Catalogue& catalogue, const std::string& dir) {
     if (!Open(catalogue, dir, CatalogueFile::Codes, status)) return status;
     int factsStatus = kExitFound;
     OpenFacts(catalogue, factsStatus);
+    catalogue.OpenIfPresent(CatalogueFile::Transitions);  // the successors of codes no longer there
     status = PrintFavourites(catalogue, UserSettingsPath());
     if (Damaged(catalogue, status)) return status;
     return status == kExitFound ? factsStatus : status;
@@ -405,6 +444,12 @@ static int RunTool(int argc, char** argv) {
             return ShowCode(catalogue, dir, request.argument);
         case Mode::Info:
             return ShowInfo(catalogue, dir);
+        case Mode::Transition:
+            return ShowTransition(catalogue, dir, request.argument);
+        case Mode::Recode:
+            return Recode(catalogue, dir, stdin);
+        case Mode::Changes:
+            return ShowChanges(catalogue, dir);
         case Mode::Favourites:
             return ShowFavourites(catalogue, dir);
         default:

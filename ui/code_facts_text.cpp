@@ -64,7 +64,8 @@ std::string RejectWords(char kind) {
     return "";
 }
 
-std::vector<std::string> DetailLines(const CodeFacts& facts, const Edition& edition, bool damaged) {
+std::vector<std::string> DetailLines(const CodeFacts& facts, const Edition& edition, bool damaged,
+                                     const std::string& origin) {
     std::vector<std::string> lines = {facts.code + " - " + facts.title};
     // The codes file's second field is also the record's branch mark.
     const char terminal = facts.hasRules ? facts.rules.terminal : facts.branchMark;
@@ -86,6 +87,7 @@ std::vector<std::string> DetailLines(const CodeFacts& facts, const Edition& edit
     } else {
         lines.push_back("Weitere Angaben zu diesem Kode hat der Katalog nicht.");
     }
+    if (!origin.empty()) lines.push_back(origin);
     const std::string name = EditionName(edition);
     lines.push_back(name.empty() ? "Ausgabe des Katalogs unbekannt" : name);
     return lines;

@@ -24,7 +24,10 @@ std::string RejectWords(char kind);
 
 // The lines of the Details window, first the code and its title. Damaged:
 // the catalogue could not be read whole, so facts missing may be lost ones.
-std::vector<std::string> DetailLines(const CodeFacts& facts, const Edition& edition, bool damaged = false);
+// Origin, when not empty, says where the code came from at the year change
+// ("aus I21.4 geteilt") and stands before the edition.
+std::vector<std::string> DetailLines(const CodeFacts& facts, const Edition& edition, bool damaged = false,
+                                     const std::string& origin = "");
 // "ICD-10-GM Version 2024" for the About window; empty when not known.
 std::string AboutEditionLine(const Edition& edition);
 

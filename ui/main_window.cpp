@@ -10,6 +10,8 @@
 
 #include "catalogue/text_encoding.h"
 #include "kodexa_version.h"
+#include "catalogue/catalogue_shelf.h"
+#include "ui/catalogue_chooser.h"
 #include "ui/code_facts_text.h"
 #include "ui/details_window.h"
 #include "ui/favourites_page.h"
@@ -27,6 +29,8 @@ namespace {
 
 const FXColor kWhite = FXRGB(255, 255, 255);
 const FXColor kIconTransparent = FXRGB(192, 192, 192);
+// The settings entry of the catalogue chosen last; empty for the program's own.
+const char kCatalogueKey[] = "catalogue";
 
 enum Page { kBrowserPage = 0, kSearchPage = 1 };
 
@@ -88,6 +92,7 @@ FXDEFMAP(MainWindow) MainWindowMap[] = {
     FXMAPFUNC(SEL_COMMAND,            MainWindow::ID_TIPS,               MainWindow::onCmdTips),
     FXMAPFUNC(SEL_CHANGED,            MainWindow::ID_SEARCH_FIELD,       MainWindow::onSearchTyped),
     FXMAPFUNC(SEL_TIMEOUT,            MainWindow::ID_SEARCH_PAUSE,       MainWindow::onSearchPause),
+    FXMAPFUNC(SEL_COMMAND,            MainWindow::ID_CHOOSE_CATALOGUE,   MainWindow::onCmdChooseCatalogue),
     FXMAPFUNC(SEL_COMMAND,            MainWindow::ID_ADD_FAVOURITE,      MainWindow::onCmdAddFavourite),
     FXMAPFUNC(SEL_DOUBLECLICKED,      MainWindow::ID_FAVOURITES,         MainWindow::onFavouritesDoubleClicked),
     FXMAPFUNC(SEL_RIGHTBUTTONPRESS,   MainWindow::ID_FAVOURITES,         MainWindow::onFavouritesRightPress),
@@ -159,6 +164,7 @@ MainWindow::MainWindow(FXApp* app)
     favouritesPage = new FavouritesPage(tabbook, this, ID_FAVOURITES, codeIcon);
 
     BuildMenus();
+    statusLine = MakeStatusLine(this, tabbook);
     clipText = nullptr;
 
     if (FXAccelTable* accelerators = getAccelTable()) {
@@ -177,6 +183,7 @@ MainWindow::MainWindow(FXApp* app)
 
 void MainWindow::BuildMenus() {
     filemenu = new FXMenuPane(this);
+    WhiteCommand(filemenu, "&Katalog w\xc3\xa4hlen ...", this, ID_CHOOSE_CATALOGUE);
     WhiteCommand(filemenu, "Favoriten &exportieren\xe2\x80\xa6", favouritesPage, FavouritesPage::ID_EXPORT);
     WhiteCommand(filemenu, "Favoriten &importieren\xe2\x80\xa6", favouritesPage, FavouritesPage::ID_IMPORT);
     new FXMenuSeparator(filemenu);
@@ -249,13 +256,56 @@ std::unique_ptr<Catalogue> MainWindow::makeCatalogue(const std::string& dir) con
     return std::make_unique<Catalogue>(dir);
 }
 
+std::string MainWindow::catalogueDirectory() const {
+    if (!catalogueDir.empty()) return catalogueDir;
+    const std::string chosen = getApp()->reg().readStringEntry(KODEXA_VERSION, kCatalogueKey, "");
+    return !chosen.empty() && HoldsCatalogue(chosen) ? chosen : programDirectory();
+}
+
 void MainWindow::OpenCatalogue() {
-    catalogue = makeCatalogue(programDirectory());
+    catalogue = makeCatalogue(catalogueDirectory());
     OpenOne(CatalogueFile::Chapters);
     OpenOne(CatalogueFile::Groups);
     OpenOne(CatalogueFile::Codes);
     OpenOptional(CatalogueFile::AlphaIndex);
     OpenFacts();
+    OpenOptional(CatalogueFile::Transitions);
+    ShowCatalogueStatus();
+}
+
+void MainWindow::ShowCatalogueStatus() {
+    TransitionYears years;
+    if (catalogue->IsOpen(CatalogueFile::Transitions)) ReadTransitionYears(*catalogue, years);
+    const std::string dir = catalogue->Directory();
+    const ShelvedCatalogue open{dir, LoadedEdition(), SameDirectory(dir, programDirectory())};
+    statusLine->setText(ToFXString(StatusLineText(open, years)));
+}
+
+void MainWindow::OpenCatalogueIn(const std::string& dir) {
+    ClearResults();
+    const std::vector<ItemData*> items = TreeItemData(tree);
+    tree->clearItems(FALSE);
+    DeleteItemData(items);
+    CloseCatalogue();
+    catalogueDir = dir;
+    OpenCatalogue();
+    FillChapterTree();
+    favouritesPage->UseCatalogue(catalogue.get(), LoadedEdition());
+}
+
+// The choice is kept for the next start; the program's own catalogue is
+// kept as no entry, so that it follows the program when that moves.
+long MainWindow::onCmdChooseCatalogue(FXObject*, FXSelector, void*) {
+    const std::vector<ShelvedCatalogue> entries = ListCatalogues(programDirectory());
+    CatalogueChooser chooser(this, entries, catalogue ? catalogue->Directory() : catalogueDirectory());
+    if (!chooser.execute(PLACEMENT_OWNER)) return 1;
+    const int chosen = chooser.Chosen();
+    if (chosen < 0 || chosen >= static_cast<int>(entries.size())) return 1;
+    const ShelvedCatalogue& entry = entries[chosen];
+    getApp()->reg().writeStringEntry(KODEXA_VERSION, kCatalogueKey, entry.bundled ? "" : entry.dir.c_str());
+    getApp()->reg().write();  // kept even if the program is killed later
+    if (!catalogue || !SameDirectory(entry.dir, catalogue->Directory())) OpenCatalogueIn(entry.dir);
+    return 1;
 }
 
 // Optional: a catalogue without the facts' files is no failure; one with
@@ -532,7 +582,7 @@ bool MainWindow::showDetails(const std::string& code) {
     // sex and age would silently be gone.
     const bool whole = catalogue->Unreadable().empty() && catalogue->FilesWhole();
     ReportUnreadable();
-    DetailsWindow details(this, DetailLines(facts, LoadedEdition(), !whole));
+    DetailsWindow details(this, DetailLines(facts, LoadedEdition(), !whole, OriginOf(*catalogue, facts.code)));
     details.execute(PLACEMENT_OWNER);
     return true;
 }

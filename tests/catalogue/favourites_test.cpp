@@ -5,6 +5,7 @@
 #include "catalogue/catalogue.h"
 #include "catalogue/favourites.h"
 #include "catalogue/settings_file.h"
+#include "import/transition_source.h"
 #include "tests/catalogue/catalogue_builder.h"
 
 namespace kodexa {
@@ -123,16 +124,39 @@ TEST(SettingsFile, SectionsAsTheToolkitReadsThem) {
     EXPECT_TRUE(SettingsSection("[favourites]\n1=\"unclosed", "favourites") == (SettingsEntries{{"1", "unclosed"}}));
 }
 
-TEST(Favourites, TitlesFromTheCatalogueOrWhereTheCodeIsMissing) {
+TEST(Favourites, TitlesFromTheCatalogueOrWhereTheCodeIsMissingWithItsSuccessor) {
     test::TempDir dir;
     test::WriteSampleCatalogue(dir.Path());
+    TransitionTable table;
+    table.years = {"2023", "2024", "icd10gm2024syst_umsteiger_2023_2024.txt"};
+    table.pairs = {{"X01.1", "A00.9", true, false},
+                   {"X02", "A15.0", false, true},
+                   {"X02", "A15.00", false, true},
+                   {"X03", "", false, false}};
+    std::string error;
+    ASSERT_TRUE(WriteTransitionFiles(table, dir.Path(), error)) << error;
     Catalogue catalogue(dir.Path());
     ASSERT_EQ(catalogue.Open(CatalogueFile::Codes, CatalogueAccess::Reading), 0);
-    EXPECT_EQ(FavouriteTitle(catalogue, "A00.9", Edition()), "Cholera, nicht n\xc3\xa4her bezeichnet");
-    // The index keeps seven characters; A15.00 must not stand for A15.0.
-    EXPECT_EQ(FavouriteTitle(catalogue, "A15.0", Edition()), "Lungentuberkulose");
+    const Edition gm2024{EditionKind::GermanModification, "2024"};
+    const std::pair<const char*, const char*> titles[] = {
+        {"A00.9", "Cholera, nicht n\xc3\xa4her bezeichnet"},
+        {"A15.0", "Lungentuberkulose"},  // the index keeps seven characters: not A15.00's title
+        {"X01.1", "nicht in ICD-10-GM 2024"},  // the table is not open yet
+    };
+    for (const auto& [code, title] : titles) EXPECT_EQ(FavouriteTitle(catalogue, code, gm2024), title) << code;
     EXPECT_EQ(FavouriteTitle(catalogue, "Z99", Edition()), "nicht im ge\xc3\xb6" "ffneten Katalog");
-    EXPECT_EQ(FavouriteTitle(catalogue, "Z99", Edition{EditionKind::GermanModification, "2025"}), "nicht in ICD-10-GM 2025");
+    ASSERT_EQ(catalogue.OpenIfPresent(CatalogueFile::Transitions), OptionalState::Open);
+    const std::pair<const char*, const char*> successions[] = {
+        {"X01.1", "nicht in ICD-10-GM 2024, Nachfolger: A00.9"},
+        {"X02", "nicht in ICD-10-GM 2024, Nachfolger zur Wahl: A15.0, A15.00"},
+        {"X03", "nicht in ICD-10-GM 2024, ohne Nachfolger"},
+        {"Z99", "nicht in ICD-10-GM 2024"},
+    };
+    for (const auto& [code, title] : successions) {
+        bool inCatalogue = true;
+        EXPECT_EQ(FavouriteTitle(catalogue, code, gm2024, &inCatalogue), title) << code;
+        EXPECT_FALSE(inCatalogue);
+    }
 }
 
 }  // namespace

@@ -114,7 +114,7 @@ expect_no_clip() {
     fi
 }
 quit_program() {
-    menu_command d 3  # after export and import of the favourites
+    menu_command d 4  # "Katalog wählen", the favourites' export and import, then "Beenden"
     local status=0
     timeout 20 tail --pid="$kodexa_pid" -f /dev/null || fail "the program did not end"
     wait "$kodexa_pid" || status=$?

@@ -34,6 +34,7 @@ struct MainWindowProbe {
     const char* clipText() const { return window.clipText; }
     FX::FXMenuPane* editMenu() const { return window.editmenu; }
     FX::FXMenuBar* menubar() const { return window.menubar; }
+    FX::FXLabel* statusLine() const { return window.statusLine; }
 };
 
 }  // namespace kodexa
