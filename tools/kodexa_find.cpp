@@ -96,9 +96,9 @@ const char kUsage[] =
     "usage, 3 the catalogue is damaged (a file of it does not open, cannot be\n"
     "read to its end, is shorter than it says, or leads to another code than\n"
     "the one asked): what could be read was printed, the file is named on\n"
-    "standard error; 4 standard output could not be written, or (--recode) a\n"
-    "line needs your decision. --transition answers 1 for a code of neither\n"
-    "edition.\n";
+    "standard error; 4 (--recode) a line needs your decision; 5 standard\n"
+    "output could not be written. --transition answers 1 for a code of\n"
+    "neither edition.\n";
 
 enum class Mode { None, Search, Code, Tree, Info, Help, Version, Transition, Recode, Changes, Favourites };
 
