@@ -11,6 +11,7 @@
 #include "catalogue/catalogue.h"
 #include "store/store_error.h"
 #include "tools/arguments.h"
+#include "tools/find_check.h"
 
 namespace {
 
@@ -27,6 +28,7 @@ const char kUsage[] =
     "       kodexa-find [--dir DIR] --code CODE\n"
     "       kodexa-find [--dir DIR] --tree\n"
     "       kodexa-find [--dir DIR] --info\n"
+    "       kodexa-find [--dir DIR] --check [--sex M|W|X|D|U] [--age N|Nj|Nt] [LINE...]\n"
     "\n"
     "Looks codes up in the Kodexa catalogue (data1 to data3 .dat and .ndx).\n"
     "\n"
@@ -46,6 +48,15 @@ const char kUsage[] =
     "               indent per level\n"
     "  --info       show the edition and the numbers of chapters, groups and\n"
     "               codes\n"
+    "  --check      check diagnosis lines CODE CERTAINTY [SIDE] (E11.90 G,\n"
+    "               S52.51 G L) as practice software must: the LINEs given, or\n"
+    "               one per line from standard input; together they are one\n"
+    "               case. Each line is printed normalised, its findings below\n"
+    "               it, indented, each beginning 'Fehler: ' or 'Hinweis: '.\n"
+    "               Needs the code facts (data5)\n"
+    "  --sex S      the patient's sex for --check: M, W, X, D or U\n"
+    "  --age A      the patient's age for --check: years (45 or 45j) or days\n"
+    "               (20t)\n"
     "  --dir DIR    read the catalogue in DIR instead of the program's own\n"
     "               directory\n"
     "  --help       show this text\n"
@@ -56,9 +67,11 @@ const char kUsage[] =
     "Exit status: 0 something found, 1 nothing found or no catalogue, 2 wrong\n"
     "usage, 3 the catalogue is damaged (a file of it does not open, cannot be\n"
     "read to its end, or is shorter than it says): what could be read was\n"
-    "printed, the file is named on standard error.\n";
+    "printed, the file is named on standard error. With --check: 0 no line has\n"
+    "a Fehler (Hinweise allowed), 4 a line has one; 1 also when the catalogue\n"
+    "has no code facts.\n";
 
-enum class Mode { None, Search, Code, Tree, Info, Help, Version };
+enum class Mode { None, Search, Code, Tree, Info, Check, Help, Version };
 
 struct Request {
     Mode mode = Mode::None;
@@ -66,9 +79,11 @@ struct Request {
     std::string dir;
     bool dirGiven = false;
     bool titlesOnly = false;
+    CheckOptions check;  // the lines, sex and age of --check
+    bool patientGiven = false;
 };
 
-enum OptionId { kHelp = kHelpOption, kVersion = 256, kTitlesOnly, kCode, kTree, kInfo, kDir };
+enum OptionId { kHelp = kHelpOption, kVersion = 256, kTitlesOnly, kCode, kTree, kInfo, kDir, kCheck, kSex, kAge };
 const option kOptions[] = {
     {"help", no_argument, nullptr, kHelp},
     {"version", no_argument, nullptr, kVersion},
@@ -77,6 +92,9 @@ const option kOptions[] = {
     {"tree", no_argument, nullptr, kTree},
     {"info", no_argument, nullptr, kInfo},
     {"dir", required_argument, nullptr, kDir},
+    {"check", no_argument, nullptr, kCheck},
+    {"sex", required_argument, nullptr, kSex},
+    {"age", required_argument, nullptr, kAge},
     {nullptr, 0, nullptr, 0},
 };
 
@@ -96,7 +114,15 @@ int ParseArguments(int argc, char** argv, Request& request) {
         bool ok = true;
         switch (argument.option) {
             case kOperand:
-                ok = setMode(Mode::Search, argument.value);
+                request.check.lines.push_back(argument.value);
+                break;
+            case kCheck:
+                ok = setMode(Mode::Check, "");
+                break;
+            case kSex:
+            case kAge:
+                (argument.option == kSex ? request.check.sex : request.check.age) = argument.value;
+                request.patientGiven = true;
                 break;
             case kHelp:
                 request.mode = Mode::Help;
@@ -128,7 +154,12 @@ int ParseArguments(int argc, char** argv, Request& request) {
         }
         if (!ok) return UsageError("give one TEXT, --code CODE, --tree or --info");
     }
+    // Operands are the lines of --check, else the one TEXT.
+    const size_t operands = request.check.lines.size();
+    if (request.mode == Mode::None && operands == 1) setMode(Mode::Search, request.check.lines.front());
+    else if (request.mode != Mode::Check && operands > 0) return UsageError("give one TEXT, --code CODE, --tree or --info");
     if (request.mode == Mode::None) return UsageError("give a TEXT, --code CODE, --tree or --info");
+    if (request.patientGiven && request.mode != Mode::Check) return UsageError("--sex and --age go with --check");
     return kExitFound;
 }
 
@@ -354,6 +385,8 @@ int main(int argc, char** argv) {
             return ShowCode(catalogue, dir, request.argument);
         case Mode::Info:
             return ShowInfo(catalogue, dir);
+        case Mode::Check:
+            return RunCheck(dir, request.check);
         default:
             return ShowTree(catalogue, dir);
     }

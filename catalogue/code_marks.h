@@ -1,0 +1,44 @@
+// The marks and the use of every code, read once from the facts database
+// for the lists that show thousands of codes: a lookup per code would read
+// the facts' index again for each.
+#ifndef KODEXA_CATALOGUE_CODE_MARKS_H
+#define KODEXA_CATALOGUE_CODE_MARKS_H
+
+#include <string>
+#include <vector>
+
+#include "catalogue/code_form.h"
+
+namespace kodexa {
+
+class ObjectDatabase;
+
+struct CodeUse {
+    CodeMark mark = CodeMark::None;
+    bool forCoding = true;  // false for the codes not allowed in practices (use 'V')
+};
+
+class CodeMarks {
+public:
+    // Reads every code of an open facts database; false when its index
+    // could not be walked to the end (what was read is kept). A database
+    // that is not open gives an empty table.
+    bool Load(ObjectDatabase& facts);
+    // CodeUse() for a code the table does not hold.
+    CodeUse Of(const std::string& code) const;
+    size_t Size() const { return entries.size(); }
+
+private:
+    struct Entry {
+        std::string code;
+        CodeUse use;
+        char terminal;
+    };
+    void MarkCategories();
+
+    std::vector<Entry> entries;  // in code order
+};
+
+}  // namespace kodexa
+
+#endif
