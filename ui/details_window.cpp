@@ -8,6 +8,8 @@ FXIMPLEMENT(DetailsWindow, FXDialogBox, nullptr, 0)
 
 namespace {
 
+const FXColor kFehlerRed = FXRGB(200, 0, 0);
+
 FXString ToFXString(const std::string& text) { return FXString(text.c_str(), static_cast<FXint>(text.size())); }
 
 }  // namespace
@@ -17,6 +19,7 @@ DetailsWindow::DetailsWindow(FXWindow* owner, const std::vector<std::string>& li
     auto* text = new FXVerticalFrame(this, LAYOUT_FILL_X, 0, 0, 0, 0, 0, 0, 0, 0, 0, 2);
     for (size_t i = 0; i < lines.size(); ++i) {
         auto* label = new FXLabel(text, ToFXString(lines[i]), nullptr, JUSTIFY_LEFT | LAYOUT_FILL_X);
+        if (lines[i].rfind("Fehler: ", 0) == 0) label->setTextColor(kFehlerRed);
         if (i == 0) {
             FXFontDesc description;
             getApp()->getNormalFont()->getFontDesc(description);

@@ -4,22 +4,42 @@
 
 namespace kodexa {
 
+std::string CodeDecoration::Label(const std::string& label, const std::string& code) const {
+    if (marks == nullptr || code.empty() || label.compare(0, code.size(), code) != 0) return label;
+    const CodeMark mark = marks->Of(code).mark;
+    return mark == CodeMark::None ? label : WithMark(code, mark) + label.substr(code.size());
+}
+
+FX::FXIcon* CodeDecoration::Icon(FX::FXIcon* icon, const std::string& code) const {
+    if (marks == nullptr || notForCoding == nullptr || code.empty()) return icon;
+    return marks->Of(code).forCoding ? icon : notForCoding;
+}
+
 TreeSink::Item TreeListSink::AddItem(Item parent, const std::string& label, IconRole icon, ItemKind kind,
                                      const std::string& code) {
+    const bool isCode = kind == kKindBranchCode || kind == kKindLeafCode;
     FX::FXIcon* openIcon = icon == IconRole::Page ? page : folderOpen;
     FX::FXIcon* closedIcon = icon == IconRole::Page ? page : folderClosed;
+    if (isCode) {
+        openIcon = decoration.Icon(openIcon, code);
+        closedIcon = decoration.Icon(closedIcon, code);
+    }
+    const std::string shown = isCode ? decoration.Label(label, code) : label;
     ItemData* data = NewItemData(kind, FX::FXString(code.c_str(), static_cast<FX::FXint>(code.size())));
     // Notify, so the tree reports each new item to its target as it would
     // for one added by hand.
     return tree->appendItem(static_cast<FX::FXTreeItem*>(parent),
-                            FX::FXString(label.c_str(), static_cast<FX::FXint>(label.size())), openIcon, closedIcon,
+                            FX::FXString(shown.c_str(), static_cast<FX::FXint>(shown.size())), openIcon, closedIcon,
                             data, TRUE);
 }
 
 void ResultListSink::AddResult(const std::string& code, const std::string& title) {
     const FX::FXString fxCode(code.c_str(), static_cast<FX::FXint>(code.size()));
-    const FX::FXString label = fxCode + "\t" + FX::FXString(title.c_str(), static_cast<FX::FXint>(title.size()));
-    list->appendItem(label, icon, icon, NewItemData(kKindLeafCode, fxCode), FALSE);
+    const std::string shown = decoration.Label(code, code);
+    const FX::FXString label = FX::FXString(shown.c_str(), static_cast<FX::FXint>(shown.size())) + "\t" +
+                               FX::FXString(title.c_str(), static_cast<FX::FXint>(title.size()));
+    FX::FXIcon* codeIcon = decoration.Icon(icon, code);
+    list->appendItem(label, codeIcon, codeIcon, NewItemData(kKindLeafCode, fxCode), FALSE);
 }
 
 void ResultListSink::AddTerm(const TermHit& hit) {

@@ -5,9 +5,33 @@
 
 #include <fx.h>
 
+#include <string>
+
 #include "catalogue/catalogue_sink.h"
+#include "catalogue/code_marks.h"
 
 namespace kodexa {
+
+// How a code is shown in the lists: with the mark the codes file writes
+// ("H36.0*", "B95.6!"), and a code not allowed for coding with its own icon,
+// so that the coder sees it before copying. The item's data keeps the bare
+// code, which is what the copy commands give.
+class CodeDecoration {
+public:
+    // Without marks (a catalogue without facts) codes are shown as they are.
+    void Use(const CodeMarks* codeMarks, FX::FXIcon* notForCodingIcon) {
+        marks = codeMarks;
+        notForCoding = notForCodingIcon;
+    }
+    // label begins with code; answers it with the mark after the code.
+    std::string Label(const std::string& label, const std::string& code) const;
+    // icon, or the icon of a code not allowed for coding.
+    FX::FXIcon* Icon(FX::FXIcon* icon, const std::string& code) const;
+
+private:
+    const CodeMarks* marks = nullptr;
+    FX::FXIcon* notForCoding = nullptr;
+};
 
 class TreeListSink : public TreeSink {
 public:
@@ -16,6 +40,8 @@ public:
 
     Item AddItem(Item parent, const std::string& label, IconRole icon, ItemKind kind,
                  const std::string& code) override;
+
+    CodeDecoration decoration;
 
 private:
     FX::FXTreeList* tree;
@@ -33,6 +59,8 @@ public:
     void AddResult(const std::string& code, const std::string& title) override;
     // "codes<TAB>term"; a cross-reference has no codes and no icon.
     void AddTerm(const TermHit& hit) override;
+
+    CodeDecoration decoration;
 
 private:
     FX::FXIconList* list;

@@ -11,7 +11,9 @@
 #include "catalogue/text_encoding.h"
 #include "kodexa_version.h"
 #include "ui/code_facts_text.h"
+#include "catalogue/code_marks.h"
 #include "ui/details_window.h"
+#include "ui/diagnosis_page.h"
 #include "ui/info_window.h"
 #include "ui/item_data.h"
 #include "ui/list_sinks.h"
@@ -26,7 +28,7 @@ namespace {
 const FXColor kWhite = FXRGB(255, 255, 255);
 const FXColor kIconTransparent = FXRGB(192, 192, 192);
 
-enum Page { kBrowserPage = 0, kSearchPage = 1 };
+enum Page { kBrowserPage = 0, kSearchPage = 1, kDiagnosisPage = 2 };
 
 FXGIFIcon* BuiltInIcon(FXApp* app, const pictures::Picture& picture) {
     auto* icon = new FXGIFIcon(app, picture.bytes, kIconTransparent, 0, 1, 1);
@@ -77,6 +79,7 @@ FXDEFMAP(MainWindow) MainWindowMap[] = {
     FXMAPFUNC(SEL_COMMAND,            MainWindow::ID_COPY_BOTH,          MainWindow::onCmdCopyBoth),
     FXMAPFUNC(SEL_COMMAND,            MainWindow::ID_SEARCH_FIELD,       MainWindow::onCmdSearch),
     FXMAPFUNC(SEL_COMMAND,            MainWindow::ID_TIPS,               MainWindow::onCmdTips),
+    FXMAPFUNC(SEL_COMMAND,            MainWindow::ID_ADD_TO_CASE,        MainWindow::onCmdAddToCase),
     FXMAPFUNC(SEL_CLIPBOARD_LOST,     0,                             MainWindow::onClipboardLost),
     FXMAPFUNC(SEL_CLIPBOARD_GAINED,   0,                             MainWindow::onClipboardGained),
     FXMAPFUNC(SEL_CLIPBOARD_REQUEST,  0,                             MainWindow::onClipboardRequest),
@@ -93,6 +96,7 @@ MainWindow::MainWindow(FXApp* app)
     folderOpenIcon = BuiltInIcon(getApp(), pictures::folder_open);
     folderClosedIcon = BuiltInIcon(getApp(), pictures::folder_closed);
     codeIcon = BuiltInIcon(getApp(), pictures::page);
+    notForCodingIcon = BuiltInIcon(getApp(), pictures::page_void);
 
     dockShell = new FXToolBarShell(this, FRAME_RAISED, 0, 0, 0, 0, 4, 4);
     menubar = new FXMenuBar(this, dockShell, FRAME_RAISED | LAYOUT_FILL_X, 0, 0, 0, 0, 3, 3, 2, 2, 4, 4);
@@ -132,6 +136,9 @@ MainWindow::MainWindow(FXApp* app)
     // The frame is not laid out yet; every search sets usable widths.
     resultList->appendHeader("Titel", nullptr, resultFrame->getWidth() - 20);
 
+    diagnosisTab = new FXTabItem(tabbook, "Dia&gnosen", nullptr, TAB_TOP_NORMAL, 0, 0, 0, 0, 2, 2, 2, 2);
+    diagnosisPage = new DiagnosisPage(tabbook, [this](const std::string& text) { OfferClipText(ToFXString(text)); });
+
     BuildMenus();
     clipText = nullptr;
 
@@ -161,6 +168,7 @@ void MainWindow::BuildMenus() {
     popupCopyCode = WhiteCommand(popupMenu, "&Code kopieren", this, ID_COPY_CODE);
     popupCopyText = WhiteCommand(popupMenu, "&Text kopieren", this, ID_COPY_TEXT);
     popupCopyBoth = WhiteCommand(popupMenu, "&Text und Code kopieren", this, ID_COPY_BOTH);
+    popupAddToCase = WhiteCommand(popupMenu, "&Zur Diagnoseliste", this, ID_ADD_TO_CASE);
 }
 
 MainWindow::~MainWindow() {
@@ -173,6 +181,7 @@ MainWindow::~MainWindow() {
     delete folderOpenIcon;
     delete folderClosedIcon;
     delete codeIcon;
+    delete notForCodingIcon;
     delete popupMenu;
     ForgetClipText();
 }
@@ -207,6 +216,9 @@ void MainWindow::OpenCatalogue() {
     OpenOne(CatalogueFile::Codes);
     OpenOptional(CatalogueFile::AlphaIndex);
     OpenFacts();
+    codeMarks = std::make_unique<CodeMarks>();
+    codeMarks->Load(catalogue->Database(CatalogueFile::Facts));
+    diagnosisPage->SetCatalogue(catalogue.get());
 }
 
 // Optional: a catalogue without the facts' files is no failure; one with
@@ -256,7 +268,10 @@ void MainWindow::ReportUnreadable() {
 }
 
 // The databases close in table order: groups, chapters, codes.
-void MainWindow::CloseCatalogue() { catalogue.reset(); }
+void MainWindow::CloseCatalogue() {
+    if (diagnosisPage != nullptr) diagnosisPage->SetCatalogue(nullptr);
+    catalogue.reset();
+}
 
 // The tree reports every item it is given, some 17,000 at start. Nothing
 // here wants them; answering "not handled" here, as the toolkit's own
@@ -266,6 +281,7 @@ long MainWindow::onTreeInserted(FXObject*, FXSelector, void*) { return 0; }
 bool MainWindow::FillChapterTree() {
     if (!catalogue) return false;
     TreeListSink sink(tree, folderOpenIcon, folderClosedIcon, codeIcon);
+    sink.decoration.Use(codeMarks.get(), notForCodingIcon);
     const bool complete = catalogue->FillTree(sink);
     ReportUnreadable();
     return complete;
@@ -276,6 +292,7 @@ long MainWindow::onCmdTabBook(FXObject*, FXSelector, void* ptr) {
     if (static_cast<FXint>(reinterpret_cast<FXival>(ptr)) == kSearchPage) {
         searchField->setFocus();
     }
+    if (static_cast<FXint>(reinterpret_cast<FXival>(ptr)) == kDiagnosisPage) diagnosisPage->FocusLine();
     return 1;
 }
 
@@ -342,6 +359,7 @@ void MainWindow::SizeResultColumns() {
 bool MainWindow::SearchCodes() {
     if (!catalogue) return false;
     ResultListSink sink(resultList, codeIcon);
+    sink.decoration.Use(codeMarks.get(), notForCodingIcon);
     const FXString text = searchField->getText();
     const bool found = catalogue->Search(std::string(text.text(), text.length()), sink);
     ReportUnreadable();
@@ -407,9 +425,11 @@ void MainWindow::EnableCopyEntriesFor(const ItemData* data) {
     if (data != nullptr && IsCodeKind(data)) {
         popupCopyText->enable();
         popupCopyBoth->enable();
+        popupAddToCase->enable();
     } else {
         popupCopyText->disable();
         popupCopyBoth->disable();
+        popupAddToCase->disable();
     }
 }
 
@@ -436,7 +456,11 @@ long MainWindow::onListDoubleClicked(FXObject*, FXSelector, void* ptr) {
 bool MainWindow::showDetails(const std::string& code) {
     CodeFacts facts;
     if (!catalogue || !catalogue->LookUp(code, facts)) return false;
-    DetailsWindow details(this, DetailLines(facts, LoadedEdition()));
+    const Edition edition = LoadedEdition();
+    const CodeMark mark = codeMarks ? codeMarks->Of(facts.code).mark : CodeMark::None;
+    CatalogueRules rules(*catalogue);
+    const std::vector<Finding> findings = DiagnosisChecker(rules, edition).CheckCodeAlone(facts.code);
+    DetailsWindow details(this, DetailLines(facts, edition, mark, findings));
     details.execute(PLACEMENT_OWNER);
     return true;
 }
@@ -489,6 +513,16 @@ long MainWindow::CopyCurrent(bool (MainWindow::*copy)(ItemData*)) {
     bool found = false;
     ItemData* data = CurrentItemData(found);
     if (found) (this->*copy)(data);
+    return 1;
+}
+
+// A term of the alphabetical index brings each of its codes ("D86.8+ G99.8*").
+long MainWindow::onCmdAddToCase(FXObject*, FXSelector, void*) {
+    bool found = false;
+    const ItemData* data = CurrentItemData(found);
+    if (data == nullptr || !IsCodeKind(data)) return 1;
+    const FXString codes = data->code;
+    for (FXint i = 0; i < codes.contains(' ') + 1; ++i) diagnosisPage->AddCode(codes.section(' ', i).text());
     return 1;
 }
 

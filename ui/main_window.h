@@ -13,6 +13,8 @@
 namespace kodexa {
 
 class ItemData;
+class DiagnosisPage;
+class CodeMarks;
 
 class MainWindow : public FX::FXMainWindow {
     FXDECLARE(MainWindow)
@@ -47,6 +49,11 @@ protected:
     FX::FXGIFIcon* folderClosedIcon = nullptr;     // The same, closed
     FX::FXGIFIcon* codeIcon = nullptr;             // Leaf codes and every search result
     FX::FXMenuPane* popupMenu = nullptr;           // Context menu of the tree and the result list
+    FX::FXTabItem* diagnosisTab = nullptr;         // Tab of the diagnosis page
+    DiagnosisPage* diagnosisPage = nullptr;        // The lines of one case, checked
+    FX::FXMenuCommand* popupAddToCase = nullptr;   // Context menu: the code to the diagnosis page; codes only
+    std::unique_ptr<CodeMarks> codeMarks;          // Marks and use of every code, for the lists
+    FX::FXGIFIcon* notForCodingIcon = nullptr;     // Codes not allowed for coding, in both lists
 
 protected:
     MainWindow() = default;
@@ -64,6 +71,7 @@ public:
         ID_COPY_BOTH,
         ID_SEARCH_FIELD,
         ID_TIPS,
+        ID_ADD_TO_CASE,
         ID_LAST
     };
 
@@ -79,6 +87,7 @@ public:
     long onCmdCopyText(FX::FXObject* sender, FX::FXSelector sel, void* ptr);
     long onCmdCopyBoth(FX::FXObject* sender, FX::FXSelector sel, void* ptr);
     long onCmdTips(FX::FXObject* sender, FX::FXSelector sel, void* ptr);
+    long onCmdAddToCase(FX::FXObject* sender, FX::FXSelector sel, void* ptr);
     long onCmdTabBook(FX::FXObject* sender, FX::FXSelector sel, void* ptr);
     long onClipboardLost(FX::FXObject* sender, FX::FXSelector sel, void* ptr);
     long onClipboardGained(FX::FXObject* sender, FX::FXSelector sel, void* ptr);
