@@ -74,8 +74,8 @@ context_menu() {
 menu_entries() {
     local w h
     read -r w h < <(xwininfo -id "$1" | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {print w, h}')
-    local row=$(((h - 4) / 3)) i
-    for i in 0 1 2; do dark_in "$1" "$((w - 4))x$row+2+$((2 + row * i))"; done
+    local row=$(((h - 4) / 4)) i
+    for i in 0 1 2 3; do dark_in "$1" "$((w - 4))x$row+2+$((2 + row * i))"; done
 }
 # until SECONDS COMMAND...: true once the command succeeds within the time.
 until_true() {
@@ -194,7 +194,7 @@ xdotool mousemove --window "$main" 100 66 click 3
 sleep 0.5
 popup=$(context_menu)
 [ -n "$popup" ] || fail "no context menu on the chapter"
-[ "$(menu_entries "$popup")" = 100 ] || fail "entries for a chapter: $(menu_entries "$popup"), not 100"
+[ "$(menu_entries "$popup")" = 1000 ] || fail "entries for a chapter: $(menu_entries "$popup"), not 1000"
 screenshot "$popup" "$build/e2e-context-menu.png" "$(xwininfo -id "$popup" | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {print w "x" h}')"
 xdotool mousemove --window "$popup" 40 10 click 1
 expect_clip A00-B99
@@ -227,7 +227,7 @@ xdotool mousemove --window "$main" 150 185 click 3
 sleep 0.5
 popup=$(context_menu)
 [ -n "$popup" ] || fail "no context menu on a result"
-[ "$(menu_entries "$popup")" = 111 ] || fail "entries for a result: $(menu_entries "$popup"), not 111"
+[ "$(menu_entries "$popup")" = 1111 ] || fail "entries for a result: $(menu_entries "$popup"), not 1111"
 xdotool key Down Down Return
 expect_clip 'Cholera, nicht näher bezeichnet'
 xdotool mousemove --window "$main" 150 350 click 3
