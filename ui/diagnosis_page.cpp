@@ -126,6 +126,13 @@ void DiagnosisPage::SetCatalogue(Catalogue* open) {
 
 void DiagnosisPage::FocusLine() { lineField->setFocus(); }
 
+// A tab book's children are tab, page, tab, page, ...
+bool DiagnosisPage::IsPageShown() const {
+    if (!getParent()->isMemberOf(FXMETACLASS(FXTabBook))) return shown();
+    const auto* book = static_cast<const FXTabBook*>(getParent());
+    return book->getCurrent() == book->indexOfChild(this) / 2;
+}
+
 bool DiagnosisPage::AddCode(const std::string& code) {
     DiagnosisLine line;
     if (!ReadCodeForm(code, line.form) || line.form.under) return false;
@@ -321,7 +328,10 @@ long DiagnosisPage::onCmdPatient(FXObject*, FXSelector, void*) {
     return 1;
 }
 
+// The button's Alt+K reaches it on the other pages too, where it would
+// replace a code just copied there with the list nobody looks at.
 long DiagnosisPage::onCmdCopy(FXObject*, FXSelector, void*) {
+    if (!IsPageShown()) return 1;
     const std::string text = ListText();
     if (!text.empty() && copy) copy(text);
     return 1;

@@ -89,6 +89,8 @@ public:
     std::vector<Finding> ShownFindings() const;
     // Puts the keyboard focus into the line field.
     void FocusLine();
+    // Whether the page is the one on view.
+    bool IsPageShown() const;
 
 private:
     Patient CurrentPatient(std::vector<Finding>& problems) const;

@@ -113,7 +113,11 @@ TEST_F(DiagnosisPageTest, LinesTypedChosenCheckedCopiedAndRemoved) {
     Send(w.ageField(), SEL_CHANGED, DiagnosisPage::ID_AGE);
     ASSERT_EQ(Shown().size(), 2u);
     EXPECT_EQ(Shown()[0].rfind("Fehler: Alter \xe2\x80\x9evierzig\xe2\x80\x9c ist nicht lesbar", 0), 0u);
-    // Copied as practice programs take them: bare codes, one line each.
+    // Copied as practice programs take them: bare codes, one line each;
+    // only from the page shown (the button's Alt+K reaches every page).
+    Send(nullptr, SEL_COMMAND, DiagnosisPage::ID_COPY);
+    EXPECT_EQ(Clip(), "<none>");
+    Probe(*window).tabbook()->setCurrent(2);
     Send(nullptr, SEL_COMMAND, DiagnosisPage::ID_COPY);
     EXPECT_EQ(Clip(), "H36.0 G\nE11.30 G\nE11.90 V L\nO80 G");
     // Delete removes the selected line and selects the next; with the
