@@ -22,21 +22,27 @@ bool IsChildOf(const std::string& child, const std::string& parent) {
 
 }  // namespace
 
+// Nine codes in ten carry nothing to show; only the others are kept.
 bool CodeMarks::Load(ObjectDatabase& facts) {
     entries.clear();
+    read = 0;
     BtreeIndex* index = facts.Index(0);
     if (index == nullptr) return true;
+    std::vector<Entry> all;
     FactsRecord record(&facts);
     CatalogueKey key, scratch;
     for (int more = index->FindFirst(key, kSyncHeader); more; more = index->FindNext(key, scratch, kSyncHeader)) {
         if (record.ReadAt(key.ObjectAddress()) != 1) continue;
         const std::string& code = TextOrEmptyRef(record.code);
         if (code.empty()) continue;  // the edition
-        const CodeRules rules = record.Rules();
-        entries.push_back(Entry{code, CodeUse{MarkOfRules(rules), rules.para295 != 'V'}, rules.terminal});
+        all.push_back(Entry{code, CodeUse{MarkOfRules(record.Rules()), record.para295 != 'V'}, record.terminal});
     }
-    std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) { return a.code < b.code; });
-    MarkCategories();
+    std::sort(all.begin(), all.end(), [](const Entry& a, const Entry& b) { return a.code < b.code; });
+    MarkCategories(all);
+    read = all.size();
+    for (Entry& entry : all)
+        if (entry.use.mark != CodeMark::None || !entry.use.forCoding) entries.push_back(std::move(entry));
+    entries.shrink_to_fit();
     const int error = facts.IndexError(0);
     return error == kNoError || error == kEntryNotFound;
 }
@@ -45,17 +51,17 @@ bool CodeMarks::Load(ObjectDatabase& facts) {
 // each of its subdivisions carries it; a category with subdivisions of
 // both kinds (U07, I67.8) has none. From the end, so that the
 // subdivisions are marked before their category.
-void CodeMarks::MarkCategories() {
-    for (size_t i = entries.size(); i-- > 0;) {
-        Entry& category = entries[i];
+void CodeMarks::MarkCategories(std::vector<Entry>& all) {
+    for (size_t i = all.size(); i-- > 0;) {
+        Entry& category = all[i];
         if (category.terminal != 'N' || category.use.mark != CodeMark::None) continue;
         CodeMark shared = CodeMark::None;
         bool first = true;
-        for (size_t j = i + 1; j < entries.size() && entries[j].code.compare(0, category.code.size(), category.code) == 0;
+        for (size_t j = i + 1; j < all.size() && all[j].code.compare(0, category.code.size(), category.code) == 0;
              ++j) {
-            if (!IsChildOf(entries[j].code, category.code)) continue;
-            if (first) shared = entries[j].use.mark;
-            else if (entries[j].use.mark != shared) shared = CodeMark::None;
+            if (!IsChildOf(all[j].code, category.code)) continue;
+            if (first) shared = all[j].use.mark;
+            else if (all[j].use.mark != shared) shared = CodeMark::None;
             first = false;
         }
         category.use.mark = shared;

@@ -26,7 +26,10 @@ public:
     bool Load(ObjectDatabase& facts);
     // CodeUse() for a code the table does not hold.
     CodeUse Of(const std::string& code) const;
-    size_t Size() const { return entries.size(); }
+    // The codes read, and those kept: only a code with a mark or not for
+    // coding is kept, the others are shown as they are.
+    size_t CodesRead() const { return read; }
+    size_t Kept() const { return entries.size(); }
 
 private:
     struct Entry {
@@ -34,9 +37,10 @@ private:
         CodeUse use;
         char terminal;
     };
-    void MarkCategories();
+    static void MarkCategories(std::vector<Entry>& all);
 
     std::vector<Entry> entries;  // in code order
+    size_t read = 0;
 };
 
 }  // namespace kodexa

@@ -1,5 +1,7 @@
 #include "ui/list_sinks.h"
 
+#include <vector>
+
 #include "ui/item_data.h"
 
 namespace kodexa {
@@ -13,6 +15,28 @@ std::string CodeDecoration::Label(const std::string& label, const std::string& c
 FX::FXIcon* CodeDecoration::Icon(FX::FXIcon* icon, const std::string& code) const {
     if (marks == nullptr || notForCoding == nullptr || code.empty()) return icon;
     return marks->Of(code).forCoding ? icon : notForCoding;
+}
+
+void DecorateTree(FX::FXTreeList* tree, const CodeDecoration& decoration) {
+    std::vector<FX::FXTreeItem*> pending = {tree->getFirstItem()};
+    while (!pending.empty()) {
+        FX::FXTreeItem* item = pending.back();
+        pending.pop_back();
+        if (item == nullptr) continue;
+        pending.push_back(item->getNext());
+        pending.push_back(item->getFirst());
+        const auto* data = static_cast<const ItemData*>(item->getData());
+        if (data == nullptr || (data->kind != kKindBranchCode && data->kind != kKindLeafCode)) continue;
+        const std::string code(data->code.text(), static_cast<size_t>(data->code.length()));
+        const std::string label(item->getText().text(), static_cast<size_t>(item->getText().length()));
+        const std::string shown = decoration.Label(label, code);
+        if (shown != label) tree->setItemText(item, FX::FXString(shown.c_str(), static_cast<FX::FXint>(shown.size())));
+        FX::FXIcon* icon = decoration.Icon(nullptr, code);
+        if (icon != nullptr) {
+            tree->setItemOpenIcon(item, icon);
+            tree->setItemClosedIcon(item, icon);
+        }
+    }
 }
 
 TreeSink::Item TreeListSink::AddItem(Item parent, const std::string& label, IconRole icon, ItemKind kind,

@@ -33,6 +33,10 @@ private:
     FX::FXIcon* notForCoding = nullptr;
 };
 
+// Gives the codes of a tree filled before the marks were known their marks
+// and icons.
+void DecorateTree(FX::FXTreeList* tree, const CodeDecoration& decoration);
+
 class TreeListSink : public TreeSink {
 public:
     TreeListSink(FX::FXTreeList* tree, FX::FXIcon* folderOpen, FX::FXIcon* folderClosed, FX::FXIcon* page)

@@ -30,6 +30,10 @@ const FXColor kIconTransparent = FXRGB(192, 192, 192);
 
 enum Page { kBrowserPage = 0, kSearchPage = 1, kDiagnosisPage = 2 };
 
+// The codes' marks are read once the window is on the screen: reading every
+// code's facts would keep it from showing for as long again as the tree.
+constexpr FXuint kMarkCodesDelay = 1;  // milliseconds
+
 FXGIFIcon* BuiltInIcon(FXApp* app, const pictures::Picture& picture) {
     auto* icon = new FXGIFIcon(app, picture.bytes, kIconTransparent, 0, 1, 1);
     icon->create();
@@ -80,6 +84,7 @@ FXDEFMAP(MainWindow) MainWindowMap[] = {
     FXMAPFUNC(SEL_COMMAND,            MainWindow::ID_SEARCH_FIELD,       MainWindow::onCmdSearch),
     FXMAPFUNC(SEL_COMMAND,            MainWindow::ID_TIPS,               MainWindow::onCmdTips),
     FXMAPFUNC(SEL_COMMAND,            MainWindow::ID_ADD_TO_CASE,        MainWindow::onCmdAddToCase),
+    FXMAPFUNC(SEL_TIMEOUT,            MainWindow::ID_MARK_CODES,         MainWindow::onTimeoutMarkCodes),
     FXMAPFUNC(SEL_CLIPBOARD_LOST,     0,                             MainWindow::onClipboardLost),
     FXMAPFUNC(SEL_CLIPBOARD_GAINED,   0,                             MainWindow::onClipboardGained),
     FXMAPFUNC(SEL_CLIPBOARD_REQUEST,  0,                             MainWindow::onClipboardRequest),
@@ -172,6 +177,7 @@ void MainWindow::BuildMenus() {
 }
 
 MainWindow::~MainWindow() {
+    getApp()->removeTimeout(this, ID_MARK_CODES);
     CloseCatalogue();
     delete filemenu;
     delete helpmenu;
@@ -193,6 +199,7 @@ void MainWindow::create() {
     OpenCatalogue();
     FillChapterTree();
     show(PLACEMENT_SCREEN);
+    getApp()->addTimeout(this, ID_MARK_CODES, kMarkCodesDelay);
 }
 
 void MainWindow::detach() {
@@ -216,9 +223,22 @@ void MainWindow::OpenCatalogue() {
     OpenOne(CatalogueFile::Codes);
     OpenOptional(CatalogueFile::AlphaIndex);
     OpenFacts();
+    codeMarks.reset();  // they were another catalogue's
+    diagnosisPage->SetCatalogue(catalogue.get());
+}
+
+void MainWindow::MarkCodes() {
+    if (!catalogue) return;
     codeMarks = std::make_unique<CodeMarks>();
     codeMarks->Load(catalogue->Database(CatalogueFile::Facts));
-    diagnosisPage->SetCatalogue(catalogue.get());
+    CodeDecoration decoration;
+    decoration.Use(codeMarks.get(), notForCodingIcon);
+    DecorateTree(tree, decoration);
+}
+
+long MainWindow::onTimeoutMarkCodes(FXObject*, FXSelector, void*) {
+    MarkCodes();
+    return 1;
 }
 
 // Optional: a catalogue without the facts' files is no failure; one with

@@ -72,6 +72,7 @@ public:
         ID_SEARCH_FIELD,
         ID_TIPS,
         ID_ADD_TO_CASE,
+        ID_MARK_CODES,
         ID_LAST
     };
 
@@ -88,6 +89,7 @@ public:
     long onCmdCopyBoth(FX::FXObject* sender, FX::FXSelector sel, void* ptr);
     long onCmdTips(FX::FXObject* sender, FX::FXSelector sel, void* ptr);
     long onCmdAddToCase(FX::FXObject* sender, FX::FXSelector sel, void* ptr);
+    long onTimeoutMarkCodes(FX::FXObject* sender, FX::FXSelector sel, void* ptr);
     long onCmdTabBook(FX::FXObject* sender, FX::FXSelector sel, void* ptr);
     long onClipboardLost(FX::FXObject* sender, FX::FXSelector sel, void* ptr);
     long onClipboardGained(FX::FXObject* sender, FX::FXSelector sel, void* ptr);
@@ -107,6 +109,9 @@ public:
     void CloseCatalogue();
     // Fills the tree from the open catalogue; false when the walk stopped early.
     bool FillChapterTree();
+    // Reads the marks and uses of the codes and shows them in the tree;
+    // the window runs it once it is up, since it reads every code's facts.
+    void MarkCodes();
 
     // Appends a result line for every code the search field's text finds;
     // false when there was none.
