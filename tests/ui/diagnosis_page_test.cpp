@@ -215,6 +215,9 @@ TEST_F(DiagnosisPageTest, DetailsOfAStarCodeAndOfACodeWithoutContent) {
         }
         EXPECT_EQ(std::count(labels.begin(), labels.end(), "endst\xc3\xa4ndig: kann so verschl\xc3\xbcsselt werden"),
                   std::string(c.code) == "A00.0" ? 1 : 0);
+        // Fehler in red, and nothing else.
+        for (size_t i = 0; i < labels.size(); ++i)
+            EXPECT_EQ(closer.seen[0].colours[i] == FXRGB(200, 0, 0), labels[i].rfind("Fehler: ", 0) == 0) << labels[i];
     }
 }
 
