@@ -20,6 +20,9 @@ bool ShowFirstStartOnce(FXApp& app) {
     InfoWindow window(&app, "Erster Start ...", false);
     window.execute(PLACEMENT_SCREEN);
     app.reg().writeIntEntry(kSettingsSection, kFirstStartKey, 1);
+    // Now, not only at quitting: a session that ends the program by a signal
+    // would otherwise show the window again at the next start.
+    app.reg().write();
     return true;
 }
 

@@ -78,6 +78,21 @@ Sample RepeatProcess(int reps, const std::vector<std::string>& argv) {
     return sample;
 }
 
+double InstructionCount(const std::vector<std::string>& argv, const std::string& scratch) {
+    const std::string profile = scratch + "/callgrind.out";
+    std::vector<std::string> run = {"valgrind", "--tool=callgrind", "--callgrind-out-file=" + profile};
+    run.insert(run.end(), argv.begin(), argv.end());
+    unlink(profile.c_str());
+    if (RunProcess(run).exitStatus >= 126) return -1;  // no valgrind, or it could not run the program
+    std::ifstream in(profile);
+    double count = -1;
+    for (std::string line; std::getline(in, line);) {
+        if (line.rfind("totals:", 0) == 0 || line.rfind("summary:", 0) == 0) count = std::atof(line.c_str() + line.find(':') + 1);
+    }
+    unlink(profile.c_str());
+    return count;
+}
+
 std::string CaptureOutput(const std::vector<std::string>& argv) {
     int fds[2];
     if (pipe(fds) != 0) Die("pipe failed");

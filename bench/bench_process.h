@@ -22,6 +22,12 @@ struct ProcessRun {
 ProcessRun RunProcess(const std::vector<std::string>& argv);
 Sample RepeatProcess(int reps, const std::vector<std::string>& argv);
 
+// The instructions argv executes from exec to exit, every shared library
+// included, as valgrind's callgrind counts them (its "totals"); scratch is
+// where callgrind writes its profile. Negative when valgrind is missing or
+// gives no count.
+double InstructionCount(const std::vector<std::string>& argv, const std::string& scratch);
+
 // Standard output of a command, for checking results outside the timing.
 std::string CaptureOutput(const std::vector<std::string>& argv);
 

@@ -41,6 +41,10 @@ std::string FormatValue(double value, Unit unit) {
         std::snprintf(text, sizeof text, "%.1f MiB", value / (1024.0 * 1024.0));
         return text;
     }
+    if (unit == Unit::Instructions) {
+        std::snprintf(text, sizeof text, "%.1f M Ir", value / 1e6);
+        return text;
+    }
     struct Scale {
         double limit, factor;
         const char* name;

@@ -32,7 +32,9 @@ inline double SecondsSince(std::chrono::steady_clock::time_point start) {
 // Runs work reps times (after one untimed warm-up run when warmUp is set).
 Sample Repeat(int reps, bool warmUp, const std::function<void()>& work);
 
-enum class Unit { Seconds, Bytes };
+// Instructions: as valgrind --tool=callgrind counts them (Ir), which do not
+// depend on the load of the machine.
+enum class Unit { Seconds, Bytes, Instructions };
 
 // How a ratio is judged: met when ratio < limit (or <= limit).
 struct Target {

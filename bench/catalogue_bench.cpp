@@ -8,6 +8,7 @@
 #include "bench/sqlite_db.h"
 #include "catalogue/catalogue.h"
 #include "catalogue/catalogue_records.h"
+#include "catalogue/record_walk.h"
 
 #ifdef KODEXA_BENCH_FOX
 #include <fx.h>
@@ -28,12 +29,9 @@ void CopyFile(const std::string& from, const std::string& to) {
 // Chapters or groups with their titles, in index order.
 std::vector<CodeRow> AllRecords(ObjectDatabase& db, CatalogueRecord& record) {
     std::vector<CodeRow> rows;
-    BtreeIndex* index = db.Index(0);
-    CatalogueKey key, scratch;
-    for (int more = index->FindFirst(key, 0); more; more = index->FindNext(key, scratch, 0)) {
-        if (!record.ReadAt(key.ObjectAddress())) Die("unreadable catalogue record");
-        rows.push_back({TextOrEmpty(record.code), TextOrEmpty(record.title)});
-    }
+    const WalkStatus walked =
+        ForEachRecord(db, record, [&] { rows.push_back({TextOrEmpty(record.code), TextOrEmpty(record.title)}); });
+    if (!walked.Ended()) Die("unreadable catalogue: " + walked.Description());
     return rows;
 }
 

@@ -9,6 +9,7 @@
 #include "bench/bench_key.h"
 #include "bench/figures.h"
 #include "bench/sqlite_db.h"
+#include "index/btree_cursor.h"
 #include "index/btree_index.h"
 
 namespace kodexa::bench {
@@ -60,10 +61,8 @@ void KodexaRun(const std::string& path, const std::vector<std::string>& inserts,
 
     start = std::chrono::steady_clock::now();
     size_t walked = 0;
-    if (tree.FindFirst(key, 0)) {
-        ++walked;
-        while (tree.FindNext(key, scratch, 0)) ++walked;
-    }
+    BtreeCursor cursor(tree, key, scratch);
+    for (bool on = cursor.First(); on; on = cursor.Next()) ++walked;
     times.walk.Add(SecondsSince(start));
     if (walked != inserts.size()) Die("the walk missed keys");
     tree.Close();
@@ -144,7 +143,7 @@ void FigureScale(const Options& options, Table& table) {
              million ? Target{2, false} : Target{}},
             {"find", "Find (no header sync)", "SELECT by indexed key", ours.find, theirs.find,
              million ? Target{1, true} : Target{}},
-            {"walk step", "FindFirst/FindNext", "SELECT … ORDER BY k", ours.walk, theirs.walk,
+            {"walk step", "BtreeCursor First/Next", "SELECT … ORDER BY k", ours.walk, theirs.walk,
              million ? Target{10, false} : Target{}},
         };
         for (Line& line : lines) {

@@ -5,13 +5,13 @@
 #include <memory>
 #include <string_view>
 
+#include "catalogue/record_walk.h"
 #include "catalogue/search_fold.h"
 
 namespace kodexa {
 
 namespace {
 
-constexpr int kSyncHeader = 1;
 constexpr int kObjectHeaderSize = sizeof(ObjectHeader);
 constexpr char kFieldEnd = '\t';
 constexpr char kTermEnd = '\n';
@@ -208,21 +208,17 @@ bool SearchBlock(const std::string& needle, const std::string& terms, std::strin
 
 }  // namespace
 
-// Only the term is searched, never the codes.
-bool SearchAlphaTerms(ObjectDatabase& alphaDb, const std::string& text, SearchSink& sink) {
-    BtreeIndex* index = alphaDb.Index(0);
-    if (index == nullptr) return false;
+// Only the term is searched, never the codes. An unreadable block costs its
+// own terms only.
+WalkResult SearchAlphaTerms(ObjectDatabase& alphaDb, const std::string& text, SearchSink& sink) {
     const std::string needle = FoldCase(text);
     AlphaBlockRecord block(&alphaDb);
-    CatalogueKey key, scratch;
     std::string folded;
-    bool found = false;
-    for (int more = index->FindFirst(key, kSyncHeader); more; more = index->FindNext(key, scratch, kSyncHeader)) {
-        // An unreadable block costs its own terms only.
-        if (!block.ReadAt(key.ObjectAddress())) continue;
-        found = SearchBlock(needle, block.terms, folded, sink) || found;
-    }
-    return found;
+    WalkResult result;
+    result.status = ForEachRecord(alphaDb, block, [&] {
+        result.found = SearchBlock(needle, block.terms, folded, sink) || result.found;
+    });
+    return result;
 }
 
 }  // namespace kodexa

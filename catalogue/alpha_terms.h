@@ -23,6 +23,7 @@
 
 #include "catalogue/catalogue_records.h"
 #include "catalogue/catalogue_sink.h"
+#include "catalogue/record_walk.h"
 
 namespace kodexa {
 
@@ -73,8 +74,8 @@ public:
 };
 
 // Appends every term whose text contains text (folded as the title search
-// folds), in stored order, which is code order. True when one was added.
-bool SearchAlphaTerms(ObjectDatabase& alphaDb, const std::string& text, SearchSink& sink);
+// folds), in stored order, which is code order; found when one was added.
+WalkResult SearchAlphaTerms(ObjectDatabase& alphaDb, const std::string& text, SearchSink& sink);
 
 }  // namespace kodexa
 

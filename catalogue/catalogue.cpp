@@ -1,9 +1,6 @@
 #include "catalogue/catalogue.h"
 
-#include <unistd.h>
-
 #include <algorithm>
-#include <vector>
 
 #include "catalogue/alpha_terms.h"
 #include "catalogue/catalogue_key.h"
@@ -33,25 +30,6 @@ std::string WithSlash(const std::string& dir) { return dir.empty() || dir.back()
 }  // namespace
 
 const CatalogueFileNames& NamesOf(CatalogueFile which) { return kNames[static_cast<int>(which)]; }
-
-std::string ProgramDirectory(const std::string& programPath) {
-    std::string::size_type slash = programPath.rfind('/');
-    std::string directory = slash == std::string::npos ? std::string() : programPath.substr(0, slash);
-    return directory + '/';
-}
-
-std::string ExecutablePath(const char* argv0) {
-    std::vector<char> buffer(256);
-    for (;;) {
-        ssize_t length = readlink("/proc/self/exe", buffer.data(), buffer.size());
-        if (length < 0) break;
-        // A full buffer may hold a cut path; try again with more room.
-        if (static_cast<size_t>(length) < buffer.size()) return std::string(buffer.data(), length);
-        if (buffer.size() >= 65536) break;
-        buffer.resize(buffer.size() * 2);
-    }
-    return argv0 != nullptr ? argv0 : "";
-}
 
 Catalogue::Catalogue(const std::string& dir) : dir(WithSlash(dir)) {
     for (auto& db : databases) db = std::make_unique<ObjectDatabase>();
@@ -139,13 +117,6 @@ bool Catalogue::OpenAll(CatalogueAccess access) {
     return all;
 }
 
-bool ReadTrouble::NoteIfFailed(const BtreeIndex& index) {
-    const StoreFile* file = index.File();
-    const bool failed = file != nullptr && file->LastError() != kNoError && file->LastError() != kEntryNotFound;
-    if (failed) Note(file);
-    return failed;
-}
-
 int Catalogue::Close(CatalogueFile which) { return errors[Slot(which)] = Database(which).Close(); }
 
 bool Catalogue::CloseAll() {
@@ -180,37 +151,59 @@ std::string Catalogue::MissingFiles(CatalogueFile which) const {
 }
 
 bool Catalogue::FillTree(TreeSink& sink) {
-    ReadTrouble trouble;
-    const bool complete = FillChapterTree(Database(CatalogueFile::Chapters), Database(CatalogueFile::Groups),
-                                          Database(CatalogueFile::Codes), sink, &trouble);
-    Remember(trouble);
+    ClearUnreadable();
+    const TreeResult tree = FillChapterTree(Database(CatalogueFile::Chapters), Database(CatalogueFile::Groups),
+                                            Database(CatalogueFile::Codes), sink);
+    Remember(tree.status);
     // The bytes a file lost past its new end, in the page where it now
     // ends, read as zeros rather than fail.
     if (unreadable.empty()) FilesWhole();
-    return complete;
+    return tree.complete;
 }
 
+// A sink may look codes up while it is given terms (kodexa-find's term
+// lines carry titles); each LookUp keeps its own trouble, which must neither
+// hide a walk's nor be lost.
 bool Catalogue::Search(const std::string& text, SearchSink& sink) {
-    ReadTrouble trouble;
-    bool found = SearchCodes(Database(CatalogueFile::Codes), text, sink, &trouble);
-    Remember(trouble);
+    ClearUnreadable();
+    const WalkResult codes = SearchCodes(Database(CatalogueFile::Codes), text, sink);
+    WalkResult terms;
+    if (IsOpen(CatalogueFile::AlphaIndex)) terms = SearchAlphaTerms(Database(CatalogueFile::AlphaIndex), text, sink);
+    WalkStatus lookups;
+    if (!unreadable.empty()) {
+        lookups.state = WalkStatus::kFailed;
+        lookups.file = unreadable;
+        lookups.reason = unreadableReason;
+    }
+    ClearUnreadable();
+    Remember(codes.status);
     if (unreadable.empty()) FilesWhole();  // as in FillTree
-    if (IsOpen(CatalogueFile::AlphaIndex))
-        found = SearchAlphaTerms(Database(CatalogueFile::AlphaIndex), text, sink) || found;
-    return found;
+    Remember(terms.status);
+    Remember(lookups);
+    return codes.found || terms.found;
 }
 
-// A database that did not open had its box already; only the trouble of
-// one that opened is news.
-void Catalogue::Remember(const ReadTrouble& trouble) {
+void Catalogue::ClearUnreadable() {
     unreadable.clear();
-    for (CatalogueFile which : kAllCatalogueFiles) {
-        if (Error(which) != kNoError) continue;
-        const BtreeIndex* index = Database(which).Index(0);
-        if (trouble.file != nullptr && trouble.file == Database(which).DataFile()) unreadable = DataPath(which);
-        if (trouble.file != nullptr && index != nullptr && trouble.file == index->File()) unreadable = IndexPath(which);
-    }
+    unreadableReason.clear();
 }
+
+void Catalogue::Remember(const WalkStatus& status) {
+    if (!status.Failed() || !unreadable.empty()) return;
+    unreadable = status.file;
+    unreadableReason = status.reason;
+}
+
+namespace {
+
+// A lookup that answered 0 either found no such key or failed; only the
+// index file's code tells which.
+bool LookupFailed(const BtreeIndex* index) {
+    const StoreFile* file = index != nullptr ? index->File() : nullptr;
+    return file != nullptr && file->LastError() != kNoError && file->LastError() != kEntryNotFound;
+}
+
+}  // namespace
 
 // A code that is not there is no trouble; an index or a record that
 // cannot be read is.
@@ -218,12 +211,13 @@ bool Catalogue::LookUp(const std::string& code, CodeFacts& facts) {
     ObjectDatabase& codes = Database(CatalogueFile::Codes);
     CodeRecord record(&codes);
     record.code = code;
-    ReadTrouble trouble;
+    ClearUnreadable();
+    WalkStatus status;
     const int found = record.Find();
-    if (found != 1 && codes.Index(0) != nullptr) trouble.NoteIfFailed(*codes.Index(0));
-    if (found == 1 && record.Reload() != 1) trouble.Note(codes.DataFile());
-    Remember(trouble);
-    if (found != 1 || trouble.file != nullptr) return false;
+    if (found != 1 && LookupFailed(codes.Index(0))) status.Fail(*codes.Index(0)->File());
+    if (found == 1 && record.Reload() != 1) status.Fail(*codes.DataFile());
+    Remember(status);
+    if (found != 1 || status.Failed()) return false;
     facts.code = TextOrEmpty(record.code);
     facts.title = TextOrEmpty(record.title);
     facts.level = TextOrEmpty(record.level);
@@ -263,6 +257,7 @@ bool Catalogue::FilesWhole() {
         if (cut(Database(which).DataFile())) unreadable = DataPath(which);
         else if (index != nullptr && cut(index->File())) unreadable = IndexPath(which);
         else continue;
+        unreadableReason = "the file is shorter than its header says";
         return false;
     }
     return true;
@@ -284,9 +279,9 @@ bool Catalogue::CountEntries(CatalogueFile which, size_t& count) {
     BtreeIndex* index = Database(which).Index(0);
     if (index == nullptr) return false;
     CatalogueKey key, scratch;
-    for (int more = index->FindFirst(key, 1); more; more = index->FindNext(key, scratch, 1)) ++count;
-    // The walk ends either at the last entry or on a failure the index keeps.
-    return Database(which).IndexError(0) == kNoError || Database(which).IndexError(0) == kEntryNotFound;
+    BtreeCursor cursor(*index, key, scratch);
+    for (bool on = cursor.First(); on; on = cursor.Next()) ++count;
+    return cursor.Status().Ended();
 }
 
 }  // namespace kodexa

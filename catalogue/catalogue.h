@@ -13,6 +13,7 @@
 
 #include "catalogue/catalogue_sink.h"
 #include "catalogue/code_facts.h"
+#include "catalogue/program_directory.h"
 #include "store/file_set_replace.h"
 
 namespace kodexa {
@@ -76,14 +77,6 @@ struct CodeFacts {
     CodeRules rules;
 };
 
-// Everything before the last '/' of path, followed by '/'; a path without
-// a separator gives "/" (the root), as the program has always done.
-std::string ProgramDirectory(const std::string& programPath);
-
-// The running executable's real path (/proc/self/exe), or argv0 when that
-// cannot be read.
-std::string ExecutablePath(const char* argv0);
-
 class Catalogue {
 public:
     // dir may end in '/' or not. An import into dir that stopped between
@@ -142,6 +135,9 @@ public:
     // lost its tail (see FilesWhole): what it gave is then not the whole
     // catalogue. Empty when it read everything it needed.
     const std::string& Unreadable() const { return unreadable; }
+    // Why that file could not be read, in the store's words (with what was
+    // wrong and where, for damage); empty when Unreadable is.
+    const std::string& UnreadableReason() const { return unreadableReason; }
     // True when no open file of the catalogue is shorter than its header
     // says; otherwise Unreadable names the first that is. A request that
     // never reached the lost tail would not notice it.
@@ -165,8 +161,9 @@ private:
     bool Exists(const std::string& path) const;
     int OpenForReading(CatalogueFile which);
     std::string MissingFiles(CatalogueFile which) const;
-    // Keeps the path of the file trouble names, if any.
-    void Remember(const ReadTrouble& trouble);
+    void ClearUnreadable();
+    // Keeps the file a failed walk names and why, unless one is kept already.
+    void Remember(const WalkStatus& status);
     int OpenOptional(CatalogueFile which);
     std::string PathOf(const char* name) const;
     bool ReadRules(const std::string& code, CodeFacts& facts);
@@ -176,6 +173,7 @@ private:
     int errors[kCatalogueFileCount] = {};
     std::string damage[kCatalogueFileCount];  // what Failure says for code 15
     std::string unreadable;
+    std::string unreadableReason;
     bool absent[kCatalogueFileCount] = {};
     // An import into dir that stopped between its renames: see PathOf.
     PendingReplacement replacement;

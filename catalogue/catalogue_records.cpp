@@ -6,7 +6,6 @@ namespace kodexa {
 
 namespace {
 
-constexpr int kSyncHeader = 1;
 constexpr int kObjectHeaderSize = sizeof(ObjectHeader);
 constexpr int kTextLengthSize = 4;
 // As the object layer reads texts: up to this length without measuring the
@@ -79,9 +78,8 @@ bool CatalogueRecord::ReadInOne(StoreFile& store, FileAddress a) {
         (*fields.texts[i])->assign(reinterpret_cast<const char*>(texts[i]), lengths[i]);
     }
     for (int i = 0; i < fields.markCount; ++i) *fields.marks[i] = static_cast<char>(at[i]);
-    at += fields.markCount;
-    // The stream stands after the record, as after a read field by field.
-    if (store.Seek(a.Get() + static_cast<int32_t>(at - bytes), kFromStart) != kNoError) return false;
+    // Nothing reads on from where the stream stands after a record, so it
+    // is left where the one copy ended.
     address = a;
     return true;
 }

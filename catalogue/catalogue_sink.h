@@ -6,26 +6,9 @@
 
 #include <string>
 
+#include "catalogue/record_walk.h"
+
 namespace kodexa {
-
-class ObjectDatabase;
-class StoreFile;
-class BtreeIndex;
-
-// Where a walk or a search met an index entry or a record it could not
-// read. What it gave its sink is then not the whole catalogue, and the user
-// must be told so: an empty or cut-short result looks just like a sound one.
-struct ReadTrouble {
-    const StoreFile* file = nullptr;  // the first file that failed; null: none
-
-    void Note(const StoreFile* failed) {
-        if (file == nullptr) file = failed;
-    }
-    // A lookup that answered 0 either ran out of entries or failed; only the
-    // index file's error code tells which.
-    // Answers whether it was a failure.
-    bool NoteIfFailed(const BtreeIndex& index);
-};
 
 // Item data kinds, as tree and result items carry them.
 enum ItemKind {
@@ -68,17 +51,23 @@ public:
     virtual void AddTerm(const TermHit& /*hit*/) {}
 };
 
+// What the tree walk gave: complete when every code was placed (the code
+// index walked to its end); the status names the first file that failed and
+// why, which may be a chapter or group that the tree then lacks.
+struct TreeResult {
+    bool complete = false;
+    WalkStatus status;
+};
+
 // Fills the sink with chapters, groups and codes in one pass over the three
-// indexes. Diagnostics go to standard output; trouble, when given, learns
-// the file of the first failed read. True when the code index was walked to
-// its end.
-bool FillChapterTree(ObjectDatabase& chapterDb, ObjectDatabase& groupDb, ObjectDatabase& codeDb, TreeSink& sink,
-                     ReadTrouble* trouble = nullptr);
+// indexes.
+TreeResult FillChapterTree(ObjectDatabase& chapterDb, ObjectDatabase& groupDb, ObjectDatabase& codeDb,
+                           TreeSink& sink);
 
 // Appends every code whose title (or code) contains text, A to Z and Ä Ö Ü
-// folded, in index order. True when at least one result was added.
-// An unreadable record is skipped and noted in trouble, when given.
-bool SearchCodes(ObjectDatabase& codeDb, const std::string& text, SearchSink& sink, ReadTrouble* trouble = nullptr);
+// folded, in index order; found when at least one result was added. An
+// unreadable record is skipped, and the status keeps it.
+WalkResult SearchCodes(ObjectDatabase& codeDb, const std::string& text, SearchSink& sink);
 
 }  // namespace kodexa
 

@@ -2,7 +2,6 @@
 // up by key: their cursors move one entry on whenever a code names another
 // chapter or group, which works because the three indexes list chapters,
 // groups and codes in the same order and every chapter and group has codes.
-#include <cstdio>
 #include <initializer_list>
 #include <string>
 
@@ -13,59 +12,58 @@ namespace kodexa {
 
 namespace {
 
-constexpr int kSyncHeader = 1;
-
-void Diagnose(const char* line) {
-    std::printf("%s\n", line);
-    std::fflush(stdout);
-}
-
 // The label is made in room that the walk keeps from item to item, which
 // saves an allocation for every one of them.
 const std::string& Label(const CatalogueRecord& record, std::string& room) {
     return room.assign(TextOrEmptyRef(record.code)).append(" - ").append(TextOrEmptyRef(record.title));
 }
 
-// One index with the record its entries lead to; every failed read is
-// noted in trouble.
-struct Cursor {
-    BtreeIndex* index;
-    CatalogueRecord& record;
-    ReadTrouble& trouble;
-    CatalogueKey key;
-    CatalogueKey scratch;
-    bool failedEnd = false;
+// One index walked with a cursor, with the record its entries lead to; the
+// first failure of all three goes into the status they share.
+class Track {
+public:
+    Track(BtreeIndex& index, CatalogueRecord& record, WalkStatus& status)
+        : record(record), status(status), cursor(index, key, scratch) {}
 
     // An empty index is no failure: the record then keeps absent texts.
     bool ReadFirst() {
-        if (!index->FindFirst(key, kSyncHeader)) return !trouble.NoteIfFailed(*index);
+        if (!cursor.First()) return !Failed();
         return Read();
     }
-    // False at the end of the index too, which is no trouble; failedEnd
-    // tells the two apart.
+    // False at the end of the index too, which is no failure; Failed tells
+    // the two apart.
     bool Next() {
-        if (index->FindNext(key, scratch, kSyncHeader)) return true;
-        failedEnd = trouble.NoteIfFailed(*index);
+        if (cursor.Next()) return true;
+        Failed();
         return false;
     }
     bool Advance() { return Next() && Read(); }
     bool Read() {
         if (record.ReadAt(key.ObjectAddress())) return true;
-        trouble.Note(record.Database()->DataFile());
+        status.Fail(*record.Database()->DataFile());
         return false;
     }
+    bool Failed() {
+        status.Keep(cursor.Status());
+        return cursor.Status().Failed();
+    }
+
+    CatalogueRecord& record;
+
+private:
+    WalkStatus& status;
+    CatalogueKey key;
+    CatalogueKey scratch;
+    BtreeCursor cursor;
 };
 
 class TreeWalk {
 public:
-    TreeWalk(TreeSink& sink, Cursor& chapters, Cursor& groups, Cursor& codes, CodeRecord& code)
+    TreeWalk(TreeSink& sink, Track& chapters, Track& groups, Track& codes, CodeRecord& code)
         : sink(sink), chapters(chapters), groups(groups), codes(codes), code(code) {}
 
     bool Run() {
-        if (!chapters.ReadFirst() || !groups.ReadFirst() || !codes.ReadFirst()) {
-            Diagnose("Error reading the object");
-            return false;
-        }
+        if (!chapters.ReadFirst() || !groups.ReadFirst() || !codes.ReadFirst()) return false;
         // The first code's chapter and group are taken as given, not compared.
         currentChapterCode = TextOrEmpty(chapters.record.code);
         currentGroupCode = TextOrEmpty(groups.record.code);
@@ -73,10 +71,7 @@ public:
         groupItem = AddHeading(chapterItem, groups.record, kKindGroup);
         PlaceCode();
         while (codes.Next()) {
-            if (!codes.Read()) {
-                Diagnose("Error reading the object");
-                return false;
-            }
+            if (!codes.Read()) return false;
             if (Differs(code.chapterCode, currentChapterCode) && chapters.Advance()) {
                 currentChapterCode = TextOrEmpty(chapters.record.code);
                 chapterItem = AddHeading(TreeSink::kTopLevel, chapters.record, kKindChapter);
@@ -87,8 +82,7 @@ public:
             }
             PlaceCode();
         }
-        if (codes.failedEnd) Diagnose("Error reading the object");
-        return !codes.failedEnd;
+        return !codes.Failed();
     }
 
 private:
@@ -144,9 +138,9 @@ private:
     }
 
     TreeSink& sink;
-    Cursor& chapters;
-    Cursor& groups;
-    Cursor& codes;
+    Track& chapters;
+    Track& groups;
+    Track& codes;
     CodeRecord& code;
     std::string currentChapterCode, currentGroupCode;
     std::string labelRoom;
@@ -158,24 +152,26 @@ private:
 
 }  // namespace
 
-bool FillChapterTree(ObjectDatabase& chapterDb, ObjectDatabase& groupDb, ObjectDatabase& codeDb, TreeSink& sink,
-                     ReadTrouble* trouble) {
-    BtreeIndex* chapterIndex = chapterDb.Index(0);
-    if (chapterIndex == nullptr) return Diagnose("No Index for Kapitel:0"), false;
-    BtreeIndex* groupIndex = groupDb.Index(0);
-    if (groupIndex == nullptr) return Diagnose("No Index for Group:0"), false;
-    BtreeIndex* codeIndex = codeDb.Index(0);
-    if (codeIndex == nullptr) return Diagnose("No Index for Code:0"), false;
-
-    ReadTrouble ignored;
-    ReadTrouble& noted = trouble != nullptr ? *trouble : ignored;
+// Without all three databases open there is no tree, and nothing new to
+// tell: opening them has reported why they are not.
+TreeResult FillChapterTree(ObjectDatabase& chapterDb, ObjectDatabase& groupDb, ObjectDatabase& codeDb,
+                           TreeSink& sink) {
+    TreeResult result;
+    WalkStatus& status = result.status;
+    status.state = WalkStatus::kEnded;
+    for (ObjectDatabase* db : {&chapterDb, &groupDb, &codeDb})
+        if (db->Index(0) == nullptr || db->DataFile() == nullptr) return result;
+    status.state = WalkStatus::kWalking;
     ChapterRecord chapter(&chapterDb);
     GroupRecord group(&groupDb);
     CodeRecord code(&codeDb);
-    Cursor chapters{chapterIndex, chapter, noted, {}, {}};
-    Cursor groups{groupIndex, group, noted, {}, {}};
-    Cursor codes{codeIndex, code, noted, {}, {}};
-    return TreeWalk(sink, chapters, groups, codes, code).Run();
+    Track chapters(*chapterDb.Index(0), chapter, status);
+    Track groups(*groupDb.Index(0), group, status);
+    Track codes(*codeDb.Index(0), code, status);
+    result.complete = TreeWalk(sink, chapters, groups, codes, code).Run();
+    if (!result.complete && !status.Failed()) status.Fail(*codeDb.DataFile());
+    if (!status.Failed()) status.state = WalkStatus::kEnded;
+    return result;
 }
 
 }  // namespace kodexa

@@ -2,17 +2,13 @@
 
 #include <algorithm>
 
-#include "catalogue/catalogue_key.h"
 #include "catalogue/code_facts.h"
 #include "catalogue/diagnosis_check.h"
-#include "index/object_database.h"
-#include "store/store_error.h"
+#include "catalogue/record_walk.h"
 
 namespace kodexa {
 
 namespace {
-
-constexpr int kSyncHeader = 1;
 
 // "E11" -> "E11.0", "E11.9" -> "E11.90": one level down.
 bool IsChildOf(const std::string& child, const std::string& parent) {
@@ -26,25 +22,20 @@ bool IsChildOf(const std::string& child, const std::string& parent) {
 bool CodeMarks::Load(ObjectDatabase& facts) {
     entries.clear();
     read = 0;
-    BtreeIndex* index = facts.Index(0);
-    if (index == nullptr) return true;
     std::vector<Entry> all;
     FactsRecord record(&facts);
-    CatalogueKey key, scratch;
-    for (int more = index->FindFirst(key, kSyncHeader); more; more = index->FindNext(key, scratch, kSyncHeader)) {
-        if (record.ReadAt(key.ObjectAddress()) != 1) continue;
+    const WalkStatus status = ForEachRecord(facts, record, [&] {
         const std::string& code = TextOrEmptyRef(record.code);
-        if (code.empty()) continue;  // the edition
+        if (code.empty()) return;  // the edition
         all.push_back(Entry{code, CodeUse{MarkOfRules(record.Rules()), record.para295 != 'V'}, record.terminal});
-    }
+    });
     std::sort(all.begin(), all.end(), [](const Entry& a, const Entry& b) { return a.code < b.code; });
     MarkCategories(all);
     read = all.size();
     for (Entry& entry : all)
         if (entry.use.mark != CodeMark::None || !entry.use.forCoding) entries.push_back(std::move(entry));
     entries.shrink_to_fit();
-    const int error = facts.IndexError(0);
-    return error == kNoError || error == kEntryNotFound;
+    return !status.Failed();
 }
 
 // The codes file writes a category's mark too ("B95.-!", "U69.0-!") when

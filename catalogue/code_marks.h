@@ -20,9 +20,9 @@ struct CodeUse {
 
 class CodeMarks {
 public:
-    // Reads every code of an open facts database; false when its index
-    // could not be walked to the end (what was read is kept). A database
-    // that is not open gives an empty table.
+    // Reads every code of an open facts database; false when a record or
+    // the index could not be read (what was read is kept). A database that
+    // is not open gives an empty table.
     bool Load(ObjectDatabase& facts);
     // CodeUse() for a code the table does not hold.
     CodeUse Of(const std::string& code) const;

@@ -8,13 +8,12 @@
 
 #include "catalogue/catalogue_records.h"
 #include "catalogue/catalogue_sink.h"
+#include "catalogue/record_walk.h"
 #include "catalogue/search_fold.h"
 
 namespace kodexa {
 
 namespace {
-
-constexpr int kSyncHeader = 1;
 
 // The needle is folded already; the text is folded byte by byte as it is
 // compared, not copied. An empty needle occurs everywhere, in an empty text
@@ -75,31 +74,21 @@ private:
 }  // namespace
 
 // Besides the title, the code itself is searched, so that typing a code or
-// its beginning lists that code and its sub-codes.
-bool SearchCodes(ObjectDatabase& codeDb, const std::string& text, SearchSink& sink, ReadTrouble* trouble) {
-    BtreeIndex* index = codeDb.Index(0);
-    if (index == nullptr) return false;
-    ReadTrouble ignored;
-    ReadTrouble& noted = trouble != nullptr ? *trouble : ignored;
+// its beginning lists that code and its sub-codes. An unreadable record costs
+// its own line only; the rest is shown.
+WalkResult SearchCodes(ObjectDatabase& codeDb, const std::string& text, SearchSink& sink) {
     const std::string folded = FoldCase(text);
     const Needle needle(folded);
     CodeRecord record(&codeDb);
-    CatalogueKey key, scratch;
-    bool found = false;
-    for (int more = index->FindFirst(key, kSyncHeader); more; more = index->FindNext(key, scratch, kSyncHeader)) {
-        // An unreadable object costs its own line only; the rest is shown.
-        if (!record.ReadAt(key.ObjectAddress())) {
-            noted.Note(codeDb.DataFile());
-            continue;
-        }
+    WalkResult result;
+    result.status = ForEachRecord(codeDb, record, [&] {
         if (needle.OccursIn(record.title) || needle.OccursIn(record.code)) {
             sink.AddResult(TextOrEmptyRef(record.code), TextOrEmptyRef(record.title));
-            found = true;
+            result.found = true;
         }
         // The texts stay: the next read reuses their room.
-    }
-    noted.NoteIfFailed(*index);
-    return found;
+    });
+    return result;
 }
 
 }  // namespace kodexa

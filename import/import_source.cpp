@@ -9,9 +9,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <iterator>
-#include <sstream>
 
 #include "store/file_layer.h"
 
@@ -222,18 +220,10 @@ bool ReadWholeFile(const std::string& path, std::string& bytes, ImportError& err
         error.message = "not a regular file";
         return false;
     }
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        error.message = std::string("cannot open: ") + std::strerror(errno);
+    if (!ReadFileBytes(path.c_str(), bytes)) {
+        error.message = std::string("cannot read: ") + std::strerror(errno);
         return false;
     }
-    std::ostringstream content;
-    content << in.rdbuf();
-    if (in.bad()) {
-        error.message = "cannot read the file";
-        return false;
-    }
-    bytes = content.str();
     return true;
 }
 

@@ -16,6 +16,10 @@
 
 namespace kodexa {
 
+// The syncHeader argument of the lookups: whether the header is read from
+// disk first, to see what another program changed.
+enum HeaderSync : int { kTrustHeader = 0, kSyncHeader = 1 };
+
 class BtreeIndex {
 public:
     BtreeIndex(const IndexKey& keyPrototype, FileAddress order, FileAddress spare);
@@ -57,6 +61,9 @@ public:
     int IsUsable() const { return storeFile != nullptr && headerLoaded; }
 
 private:
+    // Walks with the tree's own halving search and node reads.
+    friend class BtreeCursor;
+
     enum SearchResult { kBelowAll = -1, kMatch = 0, kAfterEntry = 1 };
 
     int Fail(int code);

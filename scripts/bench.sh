@@ -25,7 +25,7 @@ while [ $# -gt 0 ]; do
     shift
 done
 
-KODEXA_PACKAGES+=(libsqlite3-dev sqlite3 libfox-1.6-dev libx11-dev xvfb grep)
+KODEXA_PACKAGES+=(libsqlite3-dev sqlite3 libfox-1.6-dev libx11-dev xvfb grep valgrind)
 kodexa_install_missing
 
 bench_dir="$KODEXA_ROOT/build-bench"

@@ -111,9 +111,9 @@ gif side --version 89a --table 256
 # --- tips: black text on white, line for line ------------------------------
 $IM -size 400x300 xc:white -fill black -font "$bold" -pointsize 15 -annotate +12+30 'Wussten Sie schon ... ?' \
     -font "$sans" -pointsize 12 \
-    -annotate +12+66 'Mit der rechten Maustaste aktivieren Sie ein Kontextmenü' \
+    -annotate +12+66 'Mit der rechten Maustaste aktivieren Sie ein Kontextmenü,' \
     -annotate +12+84 'mit dessen Hilfe Sie den Code, den Text oder beide' \
-    -annotate +12+102 'in die Zwischenablage kopieren könnnen um diese dann' \
+    -annotate +12+102 'in die Zwischenablage kopieren können, um diese dann' \
     -annotate +12+120 'in ein anderes Programm einzufügen.' \
     -annotate +12+156 'Mit STRG + C können Sie ebenfalls den Code eines' \
     -annotate +12+174 'markierten Eintrages in die Zwischenablage kopieren.' "$work/tips.png"
@@ -133,7 +133,7 @@ $IM -size 400x300 xc:white "$work/emblem72.png" -gravity northwest -geometry +16
     -annotate +0+152 'kodexa@taviron.example.com' -annotate +0+170 'www.taviron.example.com' \
     -gravity northwest -annotate +16+222 'basierend auf den Daten des' \
     "$work/source.png" -geometry +16+244 -composite \
-    -font "$bold" -pointsize 12 -annotate +52+248 'Bundesinstitut für Arzneimittel' \
+    -font "$bold" -pointsize 12 -annotate +52+248 'Bundesinstituts für Arzneimittel' \
     -annotate +52+264 'und Medizinprodukte' "$work/about.png"
 reduce about 256
 gif about --version 89a --table 256

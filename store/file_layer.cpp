@@ -1,6 +1,7 @@
 #include "store/file_layer.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -12,8 +13,6 @@
 #include <csignal>
 #include <cstring>
 #include <new>
-
-#include <zlib.h>
 
 namespace kodexa {
 
@@ -206,6 +205,10 @@ size_t SystemMappedRead(void* buffer, const void* source, size_t count) {
     return count;
 }
 
+ssize_t SystemRead(int fd, void* buffer, size_t count) { return ::read(fd, buffer, count); }
+int SystemFlock(int fd, int operation) { return ::flock(fd, operation); }
+ssize_t SystemReadlink(const char* name, char* buffer, size_t size) { return ::readlink(name, buffer, size); }
+
 const SystemCalls& ActiveStdio() { return active; }
 const SystemCalls& SystemStdio() { return kSystem; }
 void SetStdio(const SystemCalls& functions) { active = functions; }
@@ -337,6 +340,34 @@ int MakeDirectory(const char* name, mode_t mode) { return active.mkdir(name, mod
 char* MakeTempDirectory(char* pattern) { return active.mkdtemp(pattern); }
 int RemoveDirectory(const char* name) { return active.rmdir(name); }
 
+int LockDescriptor(int fd, int operation) { return active.flock(fd, operation); }
+ssize_t ReadLink(const char* name, char* buffer, size_t size) { return active.readlink(name, buffer, size); }
+
+bool ReadFileBytes(const char* name, std::string& bytes) {
+    bytes.clear();
+    const int fd = active.open(name, O_RDONLY | O_CLOEXEC, 0);
+    if (fd < 0) return false;
+    char buffer[65536];
+    bool complete = true;
+    for (;;) {
+        const ssize_t got = active.read(fd, buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) {
+            complete = false;
+            break;
+        }
+        if (got == 0) break;
+        bytes.append(buffer, static_cast<size_t>(got));
+    }
+    const int readError = errno;
+    active.close(fd);
+    if (!complete) {
+        bytes.clear();
+        errno = readError;
+    }
+    return complete;
+}
+
 int WriteDescriptor(int fd, const void* buffer, size_t count) {
     const char* p = static_cast<const char*>(buffer);
     while (count > 0) {
@@ -365,26 +396,6 @@ bool ListDirectory(const char* name, std::vector<std::string>& names) {
     if (!complete) names.clear();
     std::sort(names.begin(), names.end());
     return complete;
-}
-
-// zlib's CRC-32 is the one the format uses: polynomial 0xEDB88320
-// (reflected), register started at all ones and inverted at the end. zlib
-// takes and answers the inverted register, hence the inversions in the step.
-uint32_t Crc32Step(unsigned char byte, uint32_t crc) {
-    return ~static_cast<uint32_t>(::crc32(~crc & 0xFFFFFFFFu, &byte, 1));
-}
-
-uint32_t Crc32(const void* buffer, size_t count) {
-    const Bytef* p = static_cast<const Bytef*>(buffer);
-    uLong crc = ::crc32(0L, Z_NULL, 0);
-    // zlib takes lengths as uInt; longer buffers go in pieces.
-    while (count > 0) {
-        uInt piece = count > 0x40000000u ? 0x40000000u : static_cast<uInt>(count);
-        crc = ::crc32(crc, p, piece);
-        p += piece;
-        count -= piece;
-    }
-    return static_cast<uint32_t>(crc);
 }
 
 }  // namespace kodexa

@@ -36,6 +36,9 @@ void* SystemMap(size_t length, int fd);
 void* SystemRemap(void* mapping, size_t oldLength, size_t newLength);
 int SystemUnmap(void* mapping, size_t length);
 size_t SystemMappedRead(void* buffer, const void* source, size_t count);
+ssize_t SystemRead(int fd, void* buffer, size_t count);
+int SystemFlock(int fd, int operation);
+ssize_t SystemReadlink(const char* name, char* buffer, size_t size);
 
 struct SystemCalls {
     FILE* (*fopen)(const char* name, const char* mode);
@@ -70,6 +73,11 @@ struct SystemCalls {
     void* (*remap)(void* mapping, size_t oldLength, size_t newLength) = SystemRemap;
     int (*unmap)(void* mapping, size_t length) = SystemUnmap;
     size_t (*mappedRead)(void* buffer, const void* source, size_t count) = SystemMappedRead;
+    // Whole files read by descriptor (ReadFileBytes), the importer's
+    // directory lock, and the program finding itself.
+    ssize_t (*read)(int fd, void* buffer, size_t count) = SystemRead;
+    int (*flock)(int fd, int operation) = SystemFlock;
+    ssize_t (*readlink)(const char* name, char* buffer, size_t size) = SystemReadlink;
 };
 
 // The table in use; the C library's own functions unless replaced.
@@ -144,11 +152,13 @@ int RemoveDirectory(const char* name);
 // names empty) when it cannot be read to its end.
 bool ListDirectory(const char* name, std::vector<std::string>& names);
 long FileLengthOnDisk(FileHolder* holder);
-
-// The CRC-32 of the store's checksums (zlib's). A step takes and answers the
-// register, which starts at all ones and is inverted at the end.
-uint32_t Crc32Step(unsigned char byte, uint32_t crc);
-uint32_t Crc32(const void* buffer, size_t count);
+// flock(2) on a descriptor.
+int LockDescriptor(int fd, int operation);
+// readlink(2): the bytes of the link's target (no terminator), or -1.
+ssize_t ReadLink(const char* name, char* buffer, size_t size);
+// The whole of a file into bytes; false with errno set when it cannot be
+// opened or read to its end.
+bool ReadFileBytes(const char* name, std::string& bytes);
 
 }  // namespace kodexa
 

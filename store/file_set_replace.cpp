@@ -12,7 +12,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
+#include <sstream>
 
 namespace kodexa {
 
@@ -96,8 +96,13 @@ bool WriteMarker(const std::string& dir, const std::string& stagingName, const s
 bool ReadMarker(const std::string& dir, std::string& stagingName, std::vector<std::string>& stale,
                 std::string& error) {
     std::string marker = Join(dir, kPendingMarkerName);
-    std::ifstream in(marker);
-    if (!in || !std::getline(in, stagingName)) {
+    std::string bytes;
+    if (!ReadFileBytes(marker.c_str(), bytes)) {
+        error = "cannot read " + marker;
+        return false;
+    }
+    std::istringstream in(bytes);
+    if (!std::getline(in, stagingName)) {
         error = "cannot read " + marker;
         return false;
     }
@@ -168,7 +173,7 @@ bool TargetLock::Acquire(const std::string& dir, std::string& error) {
         error = SystemError("cannot open the directory " + dir);
         return false;
     }
-    if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    if (LockDescriptor(fd, LOCK_EX | LOCK_NB) != 0) {
         error = errno == EWOULDBLOCK ? "another import into " + dir + " is running"
                                      : SystemError("cannot lock the directory " + dir);
         return false;

@@ -5,6 +5,8 @@
 #include <cstring>
 #include <new>
 
+#include "store/crc32.h"
+
 namespace kodexa {
 
 StoreFile::StoreFile()

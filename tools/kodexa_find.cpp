@@ -180,9 +180,9 @@ bool Open(Catalogue& catalogue, const std::string& dir, CatalogueFile which, int
     return false;
 }
 
-int Damaged(const std::string& path) {
-    std::fprintf(stderr, "kodexa-find: %s could not be read to its end: the catalogue is damaged, import it again\n",
-                 path.c_str());
+int Damaged(const std::string& path, const std::string& reason = std::string()) {
+    std::fprintf(stderr, "kodexa-find: %s could not be read to its end%s%s: the catalogue is damaged, import it again\n",
+                 path.c_str(), reason.empty() ? "" : " (", reason.empty() ? "" : (reason + ")").c_str());
     return kExitDamaged;
 }
 
@@ -191,7 +191,7 @@ int Damaged(const std::string& path) {
 // this request did not reach it.
 bool Damaged(Catalogue& catalogue, int& status) {
     if (catalogue.Unreadable().empty() && catalogue.FilesWhole()) return false;
-    status = Damaged(catalogue.Unreadable());
+    status = Damaged(catalogue.Unreadable(), catalogue.UnreadableReason());
     return true;
 }
 
@@ -285,7 +285,7 @@ int ShowCode(Catalogue& catalogue, const std::string& dir, const std::string& wa
     // The index knows seven characters only; a longer request must not
     // answer with the code it happens to begin with.
     const bool found = catalogue.LookUp(wanted, record);
-    if (!catalogue.Unreadable().empty()) return Damaged(catalogue.Unreadable());
+    if (!catalogue.Unreadable().empty()) return Damaged(catalogue.Unreadable(), catalogue.UnreadableReason());
     if (!found || record.code != wanted) {
         if (Damaged(catalogue, status)) return status;
         std::fprintf(stderr, "kodexa-find: no code %s\n", wanted.c_str());

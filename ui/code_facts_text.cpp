@@ -79,7 +79,7 @@ std::string TerminalWords(const CodeFacts& facts) {
     return "endst\xc3\xa4ndig: kann so verschl\xc3\xbcsselt werden";
 }
 
-std::vector<std::string> DetailLines(const CodeFacts& facts, const Edition& edition, CodeMark mark,
+std::vector<std::string> DetailLines(const CodeFacts& facts, const Edition& edition, bool damaged, CodeMark mark,
                                      const std::vector<Finding>& findings) {
     if (mark == CodeMark::None && facts.hasRules) mark = MarkOfRules(facts.rules);
     std::vector<std::string> lines = {WithMark(facts.code, mark) + " - " + facts.title};
@@ -95,6 +95,8 @@ std::vector<std::string> DetailLines(const CodeFacts& facts, const Edition& edit
         if (r.content == 'N') lines.push_back("Schl\xc3\xbcsselnummer ohne Inhalt (nicht belegt)");
         if (r.ifsgReport == 'J') lines.push_back("meldepflichtig nach Infektionsschutzgesetz");
         if (r.ifsgLab == 'J') lines.push_back("Laborausschluss nach Infektionsschutzgesetz (EBM 32006)");
+    } else if (damaged) {
+        lines.push_back("Weitere Angaben zu diesem Kode konnten nicht gelesen werden: der Katalog ist besch\xc3\xa4" "digt.");
     } else {
         lines.push_back("Weitere Angaben zu diesem Kode hat der Katalog nicht.");
     }

@@ -26,9 +26,11 @@ std::string RejectWords(char kind);
 
 // The lines of the Details window, first the code, with mark, and its title;
 // then the facts, the findings of the code's check ("Fehler: ...",
-// "Hinweis: ...") and the edition. Without a mark given, the facts tell it.
-std::vector<std::string> DetailLines(const CodeFacts& facts, const Edition& edition, CodeMark mark = CodeMark::None,
-                                     const std::vector<Finding>& findings = {});
+// "Hinweis: ...") and the edition. Damaged: the catalogue could not be read
+// whole, so facts missing may be lost ones. Without a mark given, the facts
+// tell it.
+std::vector<std::string> DetailLines(const CodeFacts& facts, const Edition& edition, bool damaged = false,
+                                     CodeMark mark = CodeMark::None, const std::vector<Finding>& findings = {});
 // What the terminal mark says the coder may do with a code: only a code
 // allowed as it stands "kann so verschlüsselt werden".
 std::string TerminalWords(const CodeFacts& facts);

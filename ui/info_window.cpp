@@ -20,15 +20,16 @@ FXIMPLEMENT(InfoWindow, FXDialogBox, firstStartMap, ARRAYNUMBER(firstStartMap))
 
 InfoWindow::InfoWindow(FXApp* app, const FXString& title, bool showAbout)
     : FXDialogBox(app, title, DECOR_TITLE, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0) {
-    Build(showAbout, FXString::null);
+    Build(showAbout, FXString::null, "&Weiter");
 }
 
 InfoWindow::InfoWindow(FXWindow* owner, const FXString& title, bool showAbout, const FXString& edition)
     : FXDialogBox(owner, title, DECOR_TITLE, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0) {
-    Build(showAbout, edition);
+    // Over the main window there is nothing to go on to: the button closes.
+    Build(showAbout, edition, "&Schlie\xc3\x9f" "en");
 }
 
-void InfoWindow::Build(bool showAbout, const FXString& edition) {
+void InfoWindow::Build(bool showAbout, const FXString& edition, const FXString& buttonLabel) {
     sideImage = new FXGIFImage(getApp(), pictures::side.bytes, 0, 1, 1);
     const pictures::Picture& panel = showAbout ? pictures::about : pictures::tips;
     panelImage = new FXGIFImage(getApp(), panel.bytes, 0, 1, 1);
@@ -47,7 +48,7 @@ void InfoWindow::Build(bool showAbout, const FXString& edition) {
         auto* label = new FXLabel(buttons, edition, nullptr, JUSTIFY_LEFT | LAYOUT_LEFT | LAYOUT_CENTER_Y);
         label->setBackColor(kWhite);
     }
-    new FXButton(buttons, "&Weiter", nullptr, this, FXDialogBox::ID_ACCEPT,
+    new FXButton(buttons, buttonLabel, nullptr, this, FXDialogBox::ID_ACCEPT,
                  BUTTON_INITIAL | BUTTON_DEFAULT | FRAME_RAISED | FRAME_THICK | LAYOUT_RIGHT | LAYOUT_BOTTOM, 0, 0, 0,
                  0, 20, 20, 2, 2);
 }

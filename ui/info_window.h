@@ -1,6 +1,6 @@
 // The small modal window with the side picture, a panel picture and one
-// "&Weiter" button: shown at the first start, and as the tips and about
-// windows: one class for the three, hence its name.
+// button: shown at the first start ("&Weiter"), and as the tips and about
+// windows ("&Schließen"): one class for the three, hence its name.
 #ifndef KODEXA_UI_INFO_WINDOW_H
 #define KODEXA_UI_INFO_WINDOW_H
 
@@ -24,14 +24,14 @@ public:
     InfoWindow(const InfoWindow&) = delete;
     InfoWindow& operator=(const InfoWindow&) = delete;
 
-    // The button lost the focus: the user went elsewhere; take that as "&Weiter".
+    // The button lost the focus: the user went elsewhere; take that as a press.
     long onCmdFocusAccept(FX::FXObject* sender, FX::FXSelector sel, void* ptr);
 
     FX::FXImage* SideImage() const { return sideImage; }
     FX::FXImage* PanelImage() const { return panelImage; }
 
 private:
-    void Build(bool showAbout, const FX::FXString& edition);
+    void Build(bool showAbout, const FX::FXString& edition, const FX::FXString& buttonLabel);
 
     FX::FXGIFImage* sideImage = nullptr;
     FX::FXGIFImage* panelImage = nullptr;

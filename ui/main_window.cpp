@@ -4,8 +4,8 @@
 
 #include <fxkeys.h>
 
-#include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <vector>
 
 #include "catalogue/text_encoding.h"
@@ -18,6 +18,7 @@
 #include "ui/item_data.h"
 #include "ui/list_sinks.h"
 #include "ui/pictures.h"
+#include "ui/window_texts.h"
 
 using namespace FX;
 
@@ -54,6 +55,13 @@ bool IsCodeKind(const ItemData* data) {
 
 FXString ToFXString(const std::string& text) { return FXString(text.c_str(), static_cast<FXint>(text.size())); }
 
+// Chapters and groups have a code but no title of their own to copy; a
+// cross-reference has neither; the line for no hits carries no data.
+bool HasCodeToCopy(const ItemData* data) {
+    return data != nullptr && data->kind != kKindCrossReference && !data->code.empty();
+}
+bool HasTitleToCopy(const ItemData* data) { return data != nullptr && IsCodeKind(data); }
+
 // Shown once per tree walk or search that met a file it could not read: a
 // tree or a result list cut short must not pass for the whole catalogue.
 FXString DamagedText(const std::string& file) {
@@ -88,13 +96,21 @@ FXDEFMAP(MainWindow) MainWindowMap[] = {
     FXMAPFUNC(SEL_CLIPBOARD_LOST,     0,                             MainWindow::onClipboardLost),
     FXMAPFUNC(SEL_CLIPBOARD_GAINED,   0,                             MainWindow::onClipboardGained),
     FXMAPFUNC(SEL_CLIPBOARD_REQUEST,  0,                             MainWindow::onClipboardRequest),
+    FXMAPFUNCS(SEL_UPDATE,            MainWindow::ID_COPY_CODE, MainWindow::ID_COPY_BOTH, MainWindow::onUpdCopy),
+    FXMAPFUNC(SEL_UPDATE,             MainWindow::ID_ADD_TO_CASE,        MainWindow::onUpdCopy),
+    FXMAPFUNC(SEL_COMMAND,            MainWindow::ID_SHOW_BROWSER,       MainWindow::onCmdShowBrowser),
+    FXMAPFUNC(SEL_COMMAND,            MainWindow::ID_SHOW_SEARCH,        MainWindow::onCmdShowSearch),
+    FXMAPFUNC(SEL_QUERY_TIP,          MainWindow::ID_RESULTS,            MainWindow::onQueryResultTip),
 };
 
 // Object implementation
 FXIMPLEMENT(MainWindow, FXMainWindow, MainWindowMap, ARRAYNUMBER(MainWindowMap))
 
 MainWindow::MainWindow(FXApp* app)
-    : FXMainWindow(app, "Taviron Kodexa " KODEXA_VERSION, nullptr, nullptr, DECOR_ALL, 0, 0, 600, 400, 0, 0, 0, 0, 0, 0) {
+    // Not shrinkable: the window manager is told the smallest size at which
+    // the menus, the tabs and a line of the list still show.
+    : FXMainWindow(app, "Taviron Kodexa " KODEXA_VERSION, nullptr, nullptr, DECOR_ALL & ~DECOR_SHRINKABLE, 0, 0, 600, 400,
+                   0, 0, 0, 0, 0, 0) {
     tooltip = new FXToolTip(getApp(), TOOLTIP_NORMAL);
 
     searchIcon = BuiltInIcon(getApp(), pictures::search);
@@ -110,7 +126,7 @@ MainWindow::MainWindow(FXApp* app)
     tabbook = new FXTabBook(this, this, ID_TABBOOK,
                             PACK_UNIFORM_WIDTH | PACK_UNIFORM_HEIGHT | LAYOUT_FILL_X | LAYOUT_FILL_Y | LAYOUT_RIGHT, 0,
                             0, 0, 0, 4, 4, 4, 4);
-    browserTab = new FXTabItem(tabbook, "&Browser", nullptr, TAB_TOP_NORMAL, 0, 0, 0, 0, 2, 2, 2, 2);
+    browserTab = new FXTabItem(tabbook, "B&rowser", nullptr, TAB_TOP_NORMAL, 0, 0, 0, 0, 2, 2, 2, 2);
     treePage = new FXHorizontalFrame(tabbook, LAYOUT_FILL_X | LAYOUT_FILL_Y, 0, 0, 0, 0, 4, 4, 4, 4, 4, 4);
     auto* treeFrame = new FXHorizontalFrame(treePage, FRAME_SUNKEN | FRAME_THICK | LAYOUT_FILL_X | LAYOUT_FILL_Y, 0,
                                             0, 0, 0, 0, 0, 0, 0, 4, 4);
@@ -150,6 +166,10 @@ MainWindow::MainWindow(FXApp* app)
     if (FXAccelTable* accelerators = getAccelTable()) {
         accelerators->addAccel(MKUINT(KEY_c, CONTROLMASK), this, FXSEL(SEL_COMMAND, ID_COPY_CODE), 0);
         accelerators->addAccel(MKUINT(KEY_C, CONTROLMASK), this, FXSEL(SEL_COMMAND, ID_COPY_CODE), 0);
+        // The tabs' keys also when their page is open already: they take the
+        // keys back to the tree or the search field.
+        accelerators->addAccel(parseHotKey("B&rowser"), this, FXSEL(SEL_COMMAND, ID_SHOW_BROWSER), 0);
+        accelerators->addAccel(parseHotKey("&Suche"), this, FXSEL(SEL_COMMAND, ID_SHOW_SEARCH), 0);
     }
 }
 
@@ -161,18 +181,18 @@ void MainWindow::BuildMenus() {
     editmenu = new FXMenuPane(this);
     WhiteCommand(editmenu, "&Code kopieren", this, ID_COPY_CODE);
     WhiteCommand(editmenu, "&Text kopieren", this, ID_COPY_TEXT);
-    WhiteCommand(editmenu, "&Text und Code kopieren", this, ID_COPY_BOTH);
+    WhiteCommand(editmenu, "Text &und Code kopieren", this, ID_COPY_BOTH);
     new FXMenuTitle(menubar, "&Bearbeiten", nullptr, editmenu);
 
     helpmenu = new FXMenuPane(this);
-    WhiteCommand(helpmenu, "&Tips", this, ID_TIPS);
+    WhiteCommand(helpmenu, "&Tipps", this, ID_TIPS);
     WhiteCommand(helpmenu, "&Über", this, ID_ABOUT);
     new FXMenuTitle(menubar, "&Hilfe", nullptr, helpmenu);
 
     popupMenu = new FXMenuPane(this);
     popupCopyCode = WhiteCommand(popupMenu, "&Code kopieren", this, ID_COPY_CODE);
     popupCopyText = WhiteCommand(popupMenu, "&Text kopieren", this, ID_COPY_TEXT);
-    popupCopyBoth = WhiteCommand(popupMenu, "&Text und Code kopieren", this, ID_COPY_BOTH);
+    popupCopyBoth = WhiteCommand(popupMenu, "Text &und Code kopieren", this, ID_COPY_BOTH);
     popupAddToCase = WhiteCommand(popupMenu, "&Zur Diagnoseliste", this, ID_ADD_TO_CASE);
 }
 
@@ -200,6 +220,14 @@ void MainWindow::create() {
     FillChapterTree();
     show(PLACEMENT_SCREEN);
     getApp()->addTimeout(this, ID_MARK_CODES, kMarkCodesDelay);
+}
+
+// The tree and the lists ask for hardly any height of their own: one line
+// of text more, with its icon, keeps a line of each in view.
+FXint MainWindow::getDefaultHeight() {
+    const FXint kIconHeight = 16, kLineSpacing = 8;
+    return FXMainWindow::getDefaultHeight() + FXMAX(getApp()->getNormalFont()->getFontHeight(), kIconHeight) +
+           kLineSpacing;
 }
 
 void MainWindow::detach() {
@@ -245,12 +273,7 @@ long MainWindow::onTimeoutMarkCodes(FXObject*, FXSelector, void*) {
 // only one of them, or a damaged one, gets its box like any other file.
 void MainWindow::OpenFacts() {
     const CatalogueFile facts = CatalogueFile::Facts;
-    if (catalogue->Open(facts, CatalogueAccess::Reading) == 0) {
-        std::printf("%s %s\n", catalogue->DataPath(facts).c_str(), catalogue->IndexPath(facts).c_str());
-        std::fflush(stdout);
-    } else if (!catalogue->IsAbsent(facts)) {
-        ShowDatafileBox(NamesOf(facts).errorMessage);
-    }
+    if (catalogue->Open(facts, CatalogueAccess::Reading) != 0 && !catalogue->IsAbsent(facts)) ShowOpenFailure(facts);
 }
 
 Edition MainWindow::LoadedEdition() {
@@ -262,24 +285,20 @@ Edition MainWindow::LoadedEdition() {
 // A catalogue without the database works as before, without a word; a
 // damaged one is shown as any damaged file is, and left aside.
 void MainWindow::OpenOptional(CatalogueFile which) {
-    const OptionalState state = catalogue->OpenIfPresent(which);
-    if (state == OptionalState::Absent) return;
-    std::printf("%s %s\n", catalogue->DataPath(which).c_str(), catalogue->IndexPath(which).c_str());
-    std::fflush(stdout);
-    if (state == OptionalState::Damaged) {
-        FXMessageBox box(this, "Datafile", NamesOf(which).errorMessage, nullptr, MBOX_OK, 0, 0);
-        box.execute(PLACEMENT_CURSOR);
-    }
+    // As OpenIfPresent, but the failure is read before the database is
+    // closed: closed, it could no longer tell which of its files failed.
+    if (catalogue->Open(which, CatalogueAccess::Reading) == 0 || catalogue->IsAbsent(which)) return;
+    const std::string failure = OpenFailure(which);
+    catalogue->Database(which).Close();
+    ShowDatafileBox(ToFXString(failure));
 }
 
 void MainWindow::OpenOne(CatalogueFile which) {
-    std::printf("%s %s\n", catalogue->DataPath(which).c_str(), catalogue->IndexPath(which).c_str());
-    std::fflush(stdout);
-    if (catalogue->Open(which, CatalogueAccess::Reading) != 0) ShowDatafileBox(NamesOf(which).errorMessage);
+    if (catalogue->Open(which, CatalogueAccess::Reading) != 0) ShowOpenFailure(which);
 }
 
 void MainWindow::ShowDatafileBox(const FXString& text) {
-    FXMessageBox box(this, "Datafile", text, nullptr, MBOX_OK, 0, 0);
+    FXMessageBox box(this, kDatafileBoxTitle, text, nullptr, MBOX_OK, 0, 0);
     box.execute(PLACEMENT_CURSOR);
 }
 
@@ -310,7 +329,9 @@ bool MainWindow::FillChapterTree() {
 // Opening the search page (Alt+S or its tab) is asking to type a search.
 long MainWindow::onCmdTabBook(FXObject*, FXSelector, void* ptr) {
     if (static_cast<FXint>(reinterpret_cast<FXival>(ptr)) == kSearchPage) {
-        searchField->setFocus();
+        FocusSearchField();
+    } else if (static_cast<FXint>(reinterpret_cast<FXival>(ptr)) == kBrowserPage) {
+        FocusTree();
     }
     if (static_cast<FXint>(reinterpret_cast<FXival>(ptr)) == kDiagnosisPage) diagnosisPage->FocusLine();
     return 1;
@@ -328,7 +349,7 @@ long MainWindow::onCmdAbout(FXObject*, FXSelector, void*) {
 }
 
 long MainWindow::onCmdTips(FXObject*, FXSelector, void*) {
-    InfoWindow tips(this, "Tips ... ", false);
+    InfoWindow tips(this, "Tipps ... ", false);
     tips.execute(PLACEMENT_SCREEN);
     return 1;
 }
@@ -337,7 +358,7 @@ long MainWindow::onCmdSearch(FXObject*, FXSelector, void*) {
     ClearResults();
     getApp()->beginWaitCursor();
     if (!SearchCodes()) {
-        resultList->appendItem("\tKeine Ergebnis", nullptr, nullptr, nullptr, FALSE);
+        resultList->appendItem(EmptyResultLine(), nullptr, nullptr, nullptr, FALSE);
         resultList->update();
     }
     SizeResultColumns();
@@ -440,9 +461,15 @@ long MainWindow::onListRightPress(FXObject*, FXSelector, void* ptr) {
     return 1;
 }
 
-// Title and code can be copied for codes only; the code of every entry.
+// Title and code can be copied for codes only; the code of every entry
+// that has one.
 void MainWindow::EnableCopyEntriesFor(const ItemData* data) {
-    if (data != nullptr && IsCodeKind(data)) {
+    if (HasCodeToCopy(data)) {
+        popupCopyCode->enable();
+    } else {
+        popupCopyCode->disable();
+    }
+    if (HasTitleToCopy(data)) {
         popupCopyText->enable();
         popupCopyBoth->enable();
         popupAddToCase->enable();
@@ -463,7 +490,7 @@ long MainWindow::onTreeDoubleClicked(FXObject*, FXSelector, void* ptr) {
     return 1;
 }
 
-// ptr is the index of the line; "Keine Ergebnis" carries no data.
+// ptr is the index of the line; the line for no hits carries no data.
 long MainWindow::onListDoubleClicked(FXObject*, FXSelector, void* ptr) {
     const FXint index = static_cast<FXint>(reinterpret_cast<FXival>(ptr));
     if (index < 0 || index >= resultList->getNumItems()) return 0;
@@ -475,12 +502,19 @@ long MainWindow::onListDoubleClicked(FXObject*, FXSelector, void* ptr) {
 
 bool MainWindow::showDetails(const std::string& code) {
     CodeFacts facts;
-    if (!catalogue || !catalogue->LookUp(code, facts)) return false;
+    if (!catalogue || !catalogue->LookUp(code, facts)) {
+        ReportUnreadable();
+        return false;
+    }
+    // A facts file cut short reads as a code without facts: the limits of
+    // sex and age would silently be gone.
+    const bool whole = catalogue->Unreadable().empty() && catalogue->FilesWhole();
+    ReportUnreadable();
     const Edition edition = LoadedEdition();
     const CodeMark mark = codeMarks ? codeMarks->Of(facts.code).mark : CodeMark::None;
     CatalogueRules rules(*catalogue);
     const std::vector<Finding> findings = DiagnosisChecker(rules, edition).CheckCodeAlone(facts.code);
-    DetailsWindow details(this, DetailLines(facts, edition, mark, findings));
+    DetailsWindow details(this, DetailLines(facts, edition, !whole, mark, findings));
     details.execute(PLACEMENT_OWNER);
     return true;
 }
@@ -532,7 +566,11 @@ ItemData* MainWindow::CurrentItemData(bool& found) const {
 long MainWindow::CopyCurrent(bool (MainWindow::*copy)(ItemData*)) {
     bool found = false;
     ItemData* data = CurrentItemData(found);
-    if (found) (this->*copy)(data);
+    if (found) {
+        (this->*copy)(data);
+    } else {
+        RefuseCopy();
+    }
     return 1;
 }
 
@@ -554,21 +592,43 @@ long MainWindow::onCmdCopyBoth(FXObject*, FXSelector, void*) { return CopyCurren
 
 bool MainWindow::copyCode(ItemData* data) {
     if (data == nullptr) {
+        RefuseCopy();
         return false;
     }
     // A cross-reference points to other terms, not to a code.
-    if (data->kind == kKindCrossReference) {
+    if (!HasCodeToCopy(data)) {
+        RefuseCopy();
         return true;
     }
     OfferClipText(data->code);
     return true;
 }
 
-// A term copies its codes as shown and the title of its code.
+// The current item's own line: "A00 - Cholera" in the tree, "A00\tCholera"
+// in the result list; empty when data is not the current item's.
+FXString MainWindow::CurrentLineOf(const ItemData* data) const {
+    bool found = false;
+    if (data == nullptr || CurrentItemData(found) != data) return FXString();
+    if (tabbook->getCurrent() == kBrowserPage) return tree->getCurrentItem()->getText();
+    return resultList->getItemText(resultList->getCurrentItem());
+}
+
+// A code's title is the one its line shows, after the code; a term's line
+// shows the term, so the title of its code is looked up, as it is for a
+// line that does not hold its code's title.
 bool MainWindow::FindCode(const ItemData* data, FXString& code, FXString& title) {
+    const FXString line = data->kind == kKindTerm ? FXString() : CurrentLineOf(data);
+    const FXint start = data->code.length();
+    const FXint gap = line.mid(start, 3) == " - " ? 3 : line.mid(start, 1) == "\t" ? 1 : 0;
+    if (gap > 0 && line.left(start) == data->code) {
+        code = data->code;
+        title = line.mid(start + gap, line.length() - start - gap);
+        return true;
+    }
     CodeFacts facts;
     const FXString& wanted = data->kind == kKindTerm ? data->titleCode : data->code;
     if (!catalogue || !catalogue->LookUp(std::string(wanted.text(), wanted.length()), facts)) {
+        ReportUnreadable();  // a record that cannot be read is damage, not a code missing
         return false;
     }
     code = data->kind == kKindTerm ? data->code : ToFXString(facts.code);
@@ -579,6 +639,7 @@ bool MainWindow::copyText(ItemData* data) {
     FXString code;
     FXString title;
     if (data == nullptr || !IsCodeKind(data) || !FindCode(data, code, title)) {
+        RefuseCopy();
         return true;
     }
     OfferClipText(title);
@@ -589,6 +650,7 @@ bool MainWindow::copyCodeAndText(ItemData* data) {
     FXString code;
     FXString title;
     if (data == nullptr || !IsCodeKind(data) || !FindCode(data, code, title)) {
+        RefuseCopy();
         return true;
     }
     OfferClipText(code + " - " + title);
@@ -648,6 +710,81 @@ long MainWindow::onClipboardRequest(FXObject* sender, FXSelector sel, void* ptr)
     std::memcpy(bytes, text.data(), text.size());
     setDNDData(FROM_CLIPBOARD, type, bytes, static_cast<FXuint>(text.size()));
     return 1;
+}
+
+// The Bearbeiten menu and the context menu offer what the current entry
+// has: the popup's entries are asked too, and agree with EnableCopyEntriesFor.
+// "Zur Diagnoseliste" goes with the title: codes only.
+long MainWindow::onUpdCopy(FXObject* sender, FXSelector sel, void*) {
+    bool found = false;
+    const ItemData* data = CurrentItemData(found);
+    const bool enable = FXSELID(sel) == ID_COPY_CODE ? HasCodeToCopy(data) : HasTitleToCopy(data);
+    sender->handle(this, FXSEL(SEL_COMMAND, enable ? ID_ENABLE : ID_DISABLE), nullptr);
+    return 1;
+}
+
+void MainWindow::RefuseCopy() {
+    if (hasClipboard()) releaseClipboard();
+    ForgetClipText();
+    getApp()->beep();
+}
+
+// The tab's key, pressed while its page is open, still brings the keys back.
+long MainWindow::onCmdShowBrowser(FXObject*, FXSelector, void*) {
+    tabbook->setCurrent(kBrowserPage, TRUE);
+    FocusTree();
+    return 1;
+}
+
+long MainWindow::onCmdShowSearch(FXObject*, FXSelector, void*) {
+    tabbook->setCurrent(kSearchPage, TRUE);
+    FocusSearchField();
+    return 1;
+}
+
+void MainWindow::FocusTree() {
+    if (tree->getCurrentItem() == nullptr && tree->getFirstItem() != nullptr) {
+        tree->setCurrentItem(tree->getFirstItem(), TRUE);
+    }
+    if (tree->getCurrentItem() != nullptr) tree->makeItemVisible(tree->getCurrentItem());
+    tree->setFocus();
+}
+
+// Selected, so that typing replaces the last search's text.
+void MainWindow::FocusSearchField() {
+    searchField->setFocus();
+    searchField->selectAll();
+}
+
+// A title the column cuts short is shown whole beside the pointer; the
+// toolkit passes the question on with the tool tip as sender.
+long MainWindow::onQueryResultTip(FXObject* sender, FXSelector, void*) {
+    const FXint kTextMargins = 8;
+    FXint x = 0, y = 0;
+    FXuint buttons = 0;
+    resultList->getCursorPosition(x, y, buttons);
+    const FXint index = resultList->getItemAt(x, y);
+    if (index < 0) return 0;
+    FXString title = resultList->getItemText(index).after('\t');
+    if (resultList->getFont()->getTextWidth(title) + kTextMargins <= resultList->getHeaderSize(1)) return 0;
+    sender->handle(this, FXSEL(SEL_COMMAND, FXWindow::ID_SETSTRINGVALUE), &title);
+    return 1;
+}
+
+std::string MainWindow::OpenFailure(CatalogueFile which) const {
+    std::vector<std::string> missing;
+    for (const std::string& path : {catalogue->DataPath(which), catalogue->IndexPath(which)}) {
+        std::error_code error;
+        if (!std::filesystem::exists(path, error) && !error) missing.push_back(path);
+    }
+    return OpenFailureText(which, missing, catalogue->FailedPath(which));
+}
+
+void MainWindow::ShowOpenFailure(CatalogueFile which) { ShowDatafileBox(ToFXString(OpenFailure(which))); }
+
+FXString MainWindow::EmptyResultLine() const {
+    const bool readable = catalogue && catalogue->IsOpen(CatalogueFile::Codes);
+    return FXString("\t") + (readable ? kNoHitsLine : kCatalogueUnreadableLine);
 }
 
 }  // namespace kodexa

@@ -71,6 +71,8 @@ public:
         ID_COPY_BOTH,
         ID_SEARCH_FIELD,
         ID_TIPS,
+        ID_SHOW_BROWSER,
+        ID_SHOW_SEARCH,
         ID_ADD_TO_CASE,
         ID_MARK_CODES,
         ID_LAST
@@ -94,6 +96,10 @@ public:
     long onClipboardLost(FX::FXObject* sender, FX::FXSelector sel, void* ptr);
     long onClipboardGained(FX::FXObject* sender, FX::FXSelector sel, void* ptr);
     long onClipboardRequest(FX::FXObject* sender, FX::FXSelector sel, void* ptr);
+    long onUpdCopy(FX::FXObject* sender, FX::FXSelector sel, void* ptr);
+    long onCmdShowBrowser(FX::FXObject* sender, FX::FXSelector sel, void* ptr);
+    long onCmdShowSearch(FX::FXObject* sender, FX::FXSelector sel, void* ptr);
+    long onQueryResultTip(FX::FXObject* sender, FX::FXSelector sel, void* ptr);
 
     explicit MainWindow(FX::FXApp* app);
     ~MainWindow() override;
@@ -102,9 +108,11 @@ public:
 
     void create() override;
     void detach() override;
+    // The smallest height the window manager lets the window shrink to.
+    FX::FXint getDefaultHeight() override;
 
     // Opens the catalogue in the program's directory read-only, with a
-    // "Datafile" box for each database that fails; nothing is ever written.
+    // "Katalogdatei" box for each database that fails; nothing is ever written.
     void OpenCatalogue();
     void CloseCatalogue();
     // Fills the tree from the open catalogue; false when the walk stopped early.
@@ -135,7 +143,7 @@ private:
     void BuildMenus();
     void OpenOne(CatalogueFile which);
     void OpenOptional(CatalogueFile which);
-    // The "Datafile" box with text, at the pointer, until the user closes it.
+    // The "Katalogdatei" box with text, at the pointer, until the user closes it.
     void ShowDatafileBox(const FX::FXString& text);
     // The box for a catalogue that the last walk or search could not read
     // to its end; nothing when it read everything.
@@ -152,10 +160,21 @@ private:
     // Runs one of the copy operations on the current item of the page shown.
     long CopyCurrent(bool (MainWindow::*copy)(ItemData*));
     // The code record for data's code, in full; false when it is not there.
+    FX::FXString CurrentLineOf(const ItemData* data) const;
     bool FindCode(const ItemData* data, FX::FXString& code, FX::FXString& title);
     void OfferClipText(const FX::FXString& text);
     void KeepClipText(const FX::FXString& text);
     void ForgetClipText();
+    // A copy command found nothing to copy: the clipboard is given up, so
+    // that no older code is pasted for this entry, and the user hears it.
+    void RefuseCopy();
+    void FocusTree();
+    void FocusSearchField();
+    // The box for a database that does not open, naming its file.
+    std::string OpenFailure(CatalogueFile which) const;
+    void ShowOpenFailure(CatalogueFile which);
+    // The line the result list shows when a search listed nothing.
+    FX::FXString EmptyResultLine() const;
 };
 
 }  // namespace kodexa

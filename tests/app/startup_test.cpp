@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdlib>
+#include <fstream>
 #include <memory>
+#include <sstream>
 
 #include "app/splash_window.h"
 #include "app/startup.h"
@@ -56,6 +59,21 @@ TEST(SplashWindow, StartUpSplashFitsItsPicture) {
     EXPECT_EQ(splash->getWidth(), 480);
     EXPECT_EQ(splash->getHeight(), 308);
     EXPECT_EQ(splash->getDelay(), 3000u);
+}
+
+// The settings file is written as the first-start window closes: a session
+// that ends the program by a signal must not bring the window back.
+TEST(FirstStart, ItsSettingIsWrittenWhenTheWindowCloses) {
+    FXApp& app = *TestApp();
+    app.reg().writeIntEntry(kSettingsSection, kFirstStartKey, 0);
+    {
+        ModalCloser closer;
+        EXPECT_TRUE(ShowFirstStartOnce(app));
+    }
+    std::stringstream text;
+    text << std::ifstream(std::string(std::getenv("HOME")) + "/.foxrc/Taviron/Kodexa").rdbuf();
+    EXPECT_NE(text.str().find(std::string("[") + kSettingsSection + "]\nfirststart=1"), std::string::npos) << text.str();
+    EXPECT_FALSE(ShowFirstStartOnce(app));
 }
 
 }  // namespace

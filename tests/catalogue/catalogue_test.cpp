@@ -46,6 +46,7 @@ TEST(Catalogue, ReadersNameTheFileTheyCouldNotReadToItsEnd) {
                                                   : catalogue.LookUp("C00", facts);
         EXPECT_EQ(answer, c.answer);
         EXPECT_EQ(catalogue.Unreadable(), *c.unreadable ? dir.File(c.unreadable) : "");
+        EXPECT_EQ(catalogue.UnreadableReason().empty(), catalogue.Unreadable().empty()) << "a named file has its reason";
     }
 }
 

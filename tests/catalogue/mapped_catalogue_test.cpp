@@ -39,9 +39,9 @@ std::vector<std::string> ReadEverything(const std::string& dir, bool mapped) {
     LineSink sink;
     {
         CatalogueDbs dbs(dir, 0);
-        EXPECT_TRUE(FillChapterTree(dbs.chapters, dbs.groups, dbs.codes, sink));
-        EXPECT_TRUE(SearchCodes(dbs.codes, "", sink));
-        EXPECT_TRUE(SearchCodes(dbs.codes, "cholera", sink));
+        EXPECT_TRUE(FillChapterTree(dbs.chapters, dbs.groups, dbs.codes, sink).status.Ended());
+        EXPECT_TRUE(SearchCodes(dbs.codes, "", sink).found);
+        EXPECT_TRUE(SearchCodes(dbs.codes, "cholera", sink).found);
         for (const char* code : {"A00", "A00.9", "A15.00", "C00", "Z99"}) {
             CodeRecord record(&dbs.codes);
             record.code = code;

@@ -69,7 +69,7 @@ TEST(RecordsWithoutIndex, FindScansTheBlocks) {
     EXPECT_FALSE(StoreFile::FileExists(dir.File("d.ndx").c_str())) << "no index file is made";
     WriteCodes(db, {{"A00", "Cholera", "3"}, {"A01", "Typhus", "3"}, {"A02", "Salmonellen", "3"}, {"A03", "x", "3"}});
     LineSink results;
-    EXPECT_FALSE(SearchCodes(db, "", results));
+    EXPECT_FALSE(SearchCodes(db, "", results).found);
     CodeRecord record(&db);
     record.code = "A03";
     ASSERT_EQ(record.Delete(), 1);
@@ -103,11 +103,14 @@ std::set<int32_t> LiveObjects(StoreFile& store) {
     return live;
 }
 
+// The keys up to the end, or up to where a tree that a failed write left
+// damaged stops the walk (see below).
 std::set<int32_t> IndexedObjects(BtreeIndex& index) {
     std::set<int32_t> indexed;
     CatalogueKey key, scratch;
-    for (int more = index.FindFirst(key, 1); more; more = index.FindNext(key, scratch, 1))
-        indexed.insert(key.ObjectAddress().Get());
+    BtreeCursor cursor(index, key, scratch);
+    for (bool on = cursor.First(); on; on = cursor.Next()) indexed.insert(key.ObjectAddress().Get());
+
     return indexed;
 }
 

@@ -22,8 +22,9 @@ protected:
     std::vector<std::string> Find(const std::string& text) {
         CatalogueDbs dbs(dir.Path(), 0);
         LineSink sink;
-        const bool found = SearchCodes(dbs.codes, text, sink);
-        EXPECT_EQ(found, !sink.lines.empty()) << text;
+        const WalkResult result = SearchCodes(dbs.codes, text, sink);
+        EXPECT_EQ(result.found, !sink.lines.empty()) << text;
+        EXPECT_TRUE(result.status.Ended()) << result.status.Description();
         std::vector<std::string> codes;
         for (const std::string& line : sink.lines) codes.push_back(line.substr(0, line.find('|')));
         return codes;

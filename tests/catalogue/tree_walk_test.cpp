@@ -38,7 +38,7 @@ protected:
     bool Fill() {
         CatalogueDbs dbs(dir.Path(), 0);
         tree.items.clear();
-        return FillChapterTree(dbs.chapters, dbs.groups, dbs.codes, tree);
+        return FillChapterTree(dbs.chapters, dbs.groups, dbs.codes, tree).complete;
     }
     TempDir dir;
     RecordingTree tree;
@@ -103,11 +103,22 @@ TEST_F(TreeWalk, OldEditionCodesWithoutThreeCharacterCodeStayInTheirGroup) {
 }
 
 // A first code that cannot be read stops the walk before any item; one read
-// later keeps the items so far, and the message, as kodexa-find's tests show.
+// later keeps the items so far, as kodexa-find's tests show. The walk's
+// status names the record file and what was wrong, and nothing is printed.
 TEST_F(TreeWalk, UnreadableCodeStopsTheWalkWithTheItemsSoFar) {
     WriteSampleCatalogue(dir.Path());
     SpoilCode(dir.Path(), "A00");
-    EXPECT_FALSE(Fill());
+    CatalogueDbs dbs(dir.Path(), 0);
+    ::testing::internal::CaptureStdout();
+    const TreeResult result = FillChapterTree(dbs.chapters, dbs.groups, dbs.codes, tree);
+    const WalkStatus& status = result.status;
+    EXPECT_FALSE(result.complete);
+    EXPECT_EQ(::testing::internal::GetCapturedStdout(), "");
+    EXPECT_TRUE(status.Failed());
+    EXPECT_EQ(status.code, kWrongObjectType);
+    EXPECT_EQ(status.file, dbs.codes.DataFile()->FileName());
+    EXPECT_NE(status.file.find("data3.dat"), std::string::npos) << status.file;
+    EXPECT_EQ(status.reason, StoreErrorMessage(kWrongObjectType));
     EXPECT_TRUE(tree.items.empty());
 }
 

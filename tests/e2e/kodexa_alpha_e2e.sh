@@ -35,11 +35,12 @@ until_true() {
     until "$@"; do [ "$SECONDS" -lt "$end" ] || return 1; sleep 0.2; done
 }
 
-"$work/prog/kodexa" >"$work/stdout" 2>&1 &
+"$work/prog/kodexa" >"$work/stdout" 2>"$work/stderr" &
 kodexa_pid=$!
 main=$(timeout 20 xdotool search --sync --onlyvisible --limit 1 --name '^Taviron Kodexa 1\.0$' 2>/dev/null || true)
 [ -n "$main" ] || fail "no main window"
-grep -q "data4.dat" "$work/stdout" || fail "the alphabetical index was not opened: $(cat "$work/stdout")"
+# A normal start prints nothing; that the index is open the term line shows.
+[ ! -s "$work/stdout" ] || fail "the program wrote to standard output: $(cat "$work/stdout")"
 xdotool windowfocus --sync "$main"
 
 # "asiatica" is in no title: the one line is the term's. Alt+S opens the

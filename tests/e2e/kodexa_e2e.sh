@@ -70,12 +70,13 @@ context_menu() {
         xwininfo -id "$id" | grep -q 'Map State: IsViewable' && { echo "$id"; return; }
     done
 }
-# menu_entries MENU: one digit per entry, 1 enabled (black text), 0 greyed.
+# menu_entries MENU [COUNT]: one digit per entry of the COUNT (3), 1 enabled
+# (black text), 0 greyed.
 menu_entries() {
-    local w h
+    local w h count=${2:-3}
     read -r w h < <(xwininfo -id "$1" | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {print w, h}')
-    local row=$(((h - 4) / 4)) i
-    for i in 0 1 2 3; do dark_in "$1" "$((w - 4))x$row+2+$((2 + row * i))"; done
+    local row=$(((h - 4) / count)) i
+    for ((i = 0; i < count; i++)); do dark_in "$1" "$((w - 4))x$row+2+$((2 + row * i))"; done
 }
 # until SECONDS COMMAND...: true once the command succeeds within the time.
 until_true() {
@@ -84,6 +85,34 @@ until_true() {
     until "$@"; do [ "$SECONDS" -lt "$end" ] || return 1; sleep 0.2; done
 }
 is_mapped() { xwininfo -id "$1" 2>/dev/null | grep -q 'Map State: IsViewable'; }
+# The menu pane of ours that is up (none of the windows the manager handles).
+open_pane() {
+    local id
+    for id in $(xwininfo -root -children | awk '/Kodexa/ {print $1}'); do
+        [ "$((id))" != "$((main))" ] && is_mapped "$id" &&
+            xwininfo -id "$id" | grep -q 'Override Redirect State: yes' && { echo "$id"; return; }
+    done
+}
+# bearbeiten_entries: the Bearbeiten menu's entries as menu_entries gives them.
+bearbeiten_entries() {
+    xdotool mousemove 1 1
+    xdotool key alt+b
+    sleep 0.4
+    local pane
+    pane=$(open_pane)
+    [ -n "$pane" ] || fail "Alt+B opened no menu"
+    menu_entries "$pane"
+    xdotool key Escape
+    sleep 0.2
+    ! is_mapped "$pane" || xdotool key Escape
+}
+# The clipboard has no owner: a paste brings nothing.
+expect_no_clip() {
+    sleep 0.3
+    if xclip -selection clipboard -o -t UTF8_STRING >/dev/null 2>&1; then
+        fail "the clipboard still holds '$(xclip -selection clipboard -o -t UTF8_STRING)'"
+    fi
+}
 quit_program() {
     menu_command d 1
     local status=0
@@ -116,6 +145,10 @@ main=$(find_window 'Taviron Kodexa 1\.0')
 [ -n "$main" ] || fail "no main window"
 [ "$(geometry_of "$main")" = 600x400 ] || fail "main window is $(geometry_of "$main")"
 xdotool windowfocus --sync "$main"
+# The first chapter is current: Bearbeiten offers its code only, and copies it.
+[ "$(bearbeiten_entries)" = 100 ] || fail "Bearbeiten for a chapter: $(bearbeiten_entries), not 100"
+menu_command b 1
+expect_clip A00-B99
 xdotool key ctrl+c
 expect_clip A00-B99
 
@@ -136,6 +169,17 @@ expect_clip 'A00.9 - Cholera, nicht näher bezeichnet'
 menu_command b 1
 expect_clip A00.9
 screenshot "$main" "$build/e2e-main-window.png" 600x400
+# Each copy command has its own key (with Alt held, as the menu wants):
+# Alt+B Alt+U text and code, Alt+B Alt+T the text.
+xdotool mousemove 1 1
+xdotool key alt+b
+sleep 0.3
+xdotool key alt+u
+expect_clip 'A00.9 - Cholera, nicht näher bezeichnet'
+xdotool key alt+b
+sleep 0.3
+xdotool key alt+t
+expect_clip 'Cholera, nicht näher bezeichnet'
 
 # The search page: Alt+S opens it with the keys in the field.
 xdotool key alt+s
@@ -152,6 +196,15 @@ expect_clip A00
 menu_command b 3
 expect_clip 'A00 - Cholera'
 
+# Alt+R: the tree, with the keys on its current entry, A00.9; Down goes on
+# to A01. Alt+S: back to the search field.
+xdotool key alt+r
+sleep 0.3
+xdotool key Down ctrl+c
+expect_clip A01
+xdotool key Up alt+s
+sleep 0.3
+
 xdotool mousemove --window "$main" 260 71 click 1
 xdotool key End
 for _ in $(seq 7); do xdotool key BackSpace; done
@@ -163,11 +216,12 @@ no_hits_line() {
 }
 until_true 30 no_hits_line || fail "the line for no hits is not alone in the title column"
 screenshot "$main" "$build/e2e-search-none.png" 600x400
+# The line for no hits has nothing to copy: Bearbeiten offers nothing, and
+# Ctrl+C gives up the clipboard rather than leave the last code there.
 xdotool mousemove --window "$main" 150 128 click 1
+[ "$(bearbeiten_entries)" = 000 ] || fail "Bearbeiten on the line for no hits: $(bearbeiten_entries), not 000"
 xdotool key ctrl+c
-menu_command b 2
-menu_command b 3
-expect_clip 'A00 - Cholera'
+expect_no_clip
 
 # A right click on the line for no hits opens nothing.
 xdotool mousemove --window "$main" 150 128 click 3
@@ -194,7 +248,7 @@ xdotool mousemove --window "$main" 100 66 click 3
 sleep 0.5
 popup=$(context_menu)
 [ -n "$popup" ] || fail "no context menu on the chapter"
-[ "$(menu_entries "$popup")" = 1000 ] || fail "entries for a chapter: $(menu_entries "$popup"), not 1000"
+[ "$(menu_entries "$popup" 4)" = 1000 ] || fail "entries for a chapter: $(menu_entries "$popup" 4), not 1000"
 screenshot "$popup" "$build/e2e-context-menu.png" "$(xwininfo -id "$popup" | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {print w "x" h}')"
 xdotool mousemove --window "$popup" 40 10 click 1
 expect_clip A00-B99
@@ -227,7 +281,7 @@ xdotool mousemove --window "$main" 150 185 click 3
 sleep 0.5
 popup=$(context_menu)
 [ -n "$popup" ] || fail "no context menu on a result"
-[ "$(menu_entries "$popup")" = 1111 ] || fail "entries for a result: $(menu_entries "$popup"), not 1111"
+[ "$(menu_entries "$popup" 4)" = 1111 ] || fail "entries for a result: $(menu_entries "$popup" 4), not 1111"
 xdotool key Down Down Return
 expect_clip 'Cholera, nicht näher bezeichnet'
 xdotool mousemove --window "$main" 150 350 click 3
@@ -246,15 +300,19 @@ for _ in $(seq 50); do is_mapped "$about" || break; sleep 0.1; done
 ! is_mapped "$about" || fail "Escape did not close the about window"
 
 # A double-click on a code opens its Details (the words themselves are
-# checked in the window tests); Escape closes them.
+# checked in the window tests); Escape closes them. Alt+S, with the result
+# list holding the keys, selects the field's text: typing replaces it.
 xdotool key alt+s
 sleep 0.3
-xdotool mousemove --window "$main" 260 71 click 1
-xdotool key End
-for _ in $(seq 7); do xdotool key BackSpace; done
 xdotool type --delay 20 O80
 xdotool key Return
-until_true 30 first_row_has_code || fail "no result for O80"
+# "cholera" gone: the first row is O80 itself.
+first_row_copies_o80() {
+    xdotool mousemove --window "$main" 50 128 click 1
+    xdotool key ctrl+c
+    [ "$(clip UTF8_STRING 2>/dev/null)" = O80 ]
+}
+until_true 30 first_row_copies_o80 || fail "Alt+S and O80 did not search for O80 alone"
 xdotool mousemove --window "$main" 50 128 click --repeat 2 --delay 80 1
 details=$(find_window 'Details')
 [ -n "$details" ] || fail "a double-click on O80 opened no Details window"
@@ -279,20 +337,20 @@ xdotool windowfocus --sync "$main"
 quit_program
 [ "$(catalogue_state "$build/bin")" = "$bin_before" ] || fail "the program changed its catalogue files"
 
-# The code index missing: its "Datafile" box, then the window, and no file
+# The code index missing: its "Katalogdatei" box, then the window, and no file
 # is created or changed.
 mkdir "$work/broken"
 cp "$program" "$build/bin"/data?.* "$work/broken/"
 rm "$work/broken/data3.ndx"
 broken_before=$(catalogue_state "$work/broken")
 start_program "$work/broken/kodexa"
-box=$(find_window Datafile)
-[ -n "$box" ] || fail "no Datafile box without data3.ndx"
+box=$(find_window Katalogdatei)
+[ -n "$box" ] || fail "no Katalogdatei box without data3.ndx"
 screenshot "$box" "$build/e2e-datafile.png" "$(xwininfo -id "$box" | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {print w "x" h}')"
 xdotool windowfocus --sync "$box"
 xdotool key Return
 main=$(find_window 'Taviron Kodexa 1\.0')
-[ -n "$main" ] || fail "no main window after the Datafile box"
+[ -n "$main" ] || fail "no main window after the Katalogdatei box"
 xdotool windowfocus --sync "$main"
 quit_program
 [ ! -e "$work/broken/data3.ndx" ] || fail "data3.ndx was created"

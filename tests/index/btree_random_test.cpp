@@ -6,6 +6,7 @@
 #include <set>
 
 #include "check/file_check.h"
+#include "index/btree_cursor.h"
 #include "tests/index/tree_helpers.h"
 
 namespace kodexa::test {
@@ -73,6 +74,34 @@ protected:
         ASSERT_EQ(tree->File()->EndOfFile(), firstEnd + (mostNodes - 1) * nodeBlock);
     }
 
+    // Between two steps of a walk: a few fresh keys inserted, or a few
+    // present ones removed, never both, so that the key count in the header
+    // moves (the cursor's sign of a change). Answers whether anything changed.
+    bool ChangeBetweenSteps() {
+        const int count = 1 + static_cast<int>(rng() % 3);
+        const bool insert = model.size() < 2 || rng() % 2 == 0;
+        int changed = 0;
+        for (int attempt = 0; attempt < 20 && changed < count; ++attempt) {
+            std::string code = "C" + std::to_string(rng() % GetParam().keySpace);
+            if (insert == (model.count(code) != 0)) continue;
+            if (insert) {
+                EXPECT_NO_FATAL_FAILURE(InsertOne(code));
+            } else {
+                EXPECT_NO_FATAL_FAILURE(RemoveOne(code));
+            }
+            ++changed;
+        }
+        EXPECT_EQ(tree->Flush(), kNoError);
+        return changed > 0;
+    }
+
+    // The key the model has next after `after` (the first when null), or
+    // "" at its end.
+    std::string ModelNext(const std::string* after) const {
+        auto next = after == nullptr ? model.begin() : model.upper_bound(*after);
+        return next == model.end() ? std::string() : *next;
+    }
+
     TempDir dir;
     std::unique_ptr<BtreeIndex> tree;
     std::mt19937 rng;
@@ -117,6 +146,59 @@ TEST_P(RandomizedTree, MixedOperationsMatchASetAndKeepTheTreeSound) {
     FileAddress released;
     EXPECT_EQ(tree->File()->CountFree(nullptr, &released), mostNodes - 1);
     EXPECT_EQ(released, mostNodes - 1);
+}
+
+// A walk by a second, read-only handle on the same file while the first one
+// inserts and removes between its steps: each step answers the smallest key
+// beyond the one before as the tree is now, a seek the smallest key not below
+// the one sought, and the walk ends where the set does.
+TEST_P(RandomizedTree, CursorOfAnotherHandleFollowsEveryChange) {
+    const RandomRun run = GetParam();
+    for (int i = 0; i < run.keySpace / 3; ++i) ASSERT_NO_FATAL_FAILURE(InsertOne("C" + std::to_string(rng() % run.keySpace)));
+    ASSERT_EQ(tree->Flush(), kNoError);
+    BtreeIndex reader(CodeKey(), run.order, -1);
+    ASSERT_EQ(reader.OpenFile(dir.File("random.ndx").c_str(), kReadOnlyMode), kNoError);
+    CodeKey key, scratch;
+    BtreeCursor cursor(reader, key, scratch);
+    EXPECT_FALSE(cursor.Valid()) << "a cursor stands on no key before First or Seek";
+    size_t steps = 0, changes = 0;
+    for (int walk = 0; walk < 40; ++walk) {
+        std::string last;
+        bool on;
+        if (walk % 4 == 3) {
+            const CodeKey sought("C" + std::to_string(rng() % run.keySpace));
+            on = cursor.Seek(sought);
+            auto expected = model.lower_bound(sought.Code());
+            ASSERT_EQ(on ? key.Code() : std::string(), expected == model.end() ? std::string() : *expected);
+        } else {
+            on = cursor.First();
+            ASSERT_EQ(on ? key.Code() : std::string(), ModelNext(nullptr));
+        }
+        for (; on; ++steps) {
+            last = key.Code();
+            // Changes fall into most gaps, so that the cursor meets them in
+            // the leaf it stands in, in nodes above it and in the root.
+            if (rng() % 3 != 0 && ChangeBetweenSteps()) ++changes;
+            on = cursor.Next();
+            ASSERT_EQ(on ? key.Code() : std::string(), ModelNext(&last)) << "after " << last;
+        }
+        ASSERT_TRUE(cursor.Status().Ended()) << cursor.Status().Description();
+        ASSERT_EQ(reader.File()->LastError(), kNoError);
+        // The writer grows the tree, then shrinks it to a few keys, then grows it again.
+        const bool shrink = walk % 10 >= 5;
+        for (int i = 0; i < run.keySpace / 10; ++i) {
+            std::string code = "C" + std::to_string(rng() % run.keySpace);
+            if (shrink) {
+                ASSERT_NO_FATAL_FAILURE(RemoveOne(code));
+            } else {
+                ASSERT_NO_FATAL_FAILURE(InsertOne(code));
+            }
+        }
+        ASSERT_EQ(tree->Flush(), kNoError);
+    }
+    EXPECT_GT(changes, steps / 2) << "most steps should have met a change";
+    EXPECT_GE(tree->Header().height, 3);
+    ASSERT_NO_FATAL_FAILURE(CheckAgainstModel());
 }
 
 INSTANTIATE_TEST_SUITE_P(Seeds, RandomizedTree,

@@ -6,6 +6,7 @@
 
 #include <functional>
 
+#include "index/btree_cursor.h"
 #include "tests/index/tree_helpers.h"
 #include "tests/support/watchdog.h"
 
@@ -21,6 +22,15 @@ struct TempIndexPath {
 struct TreeFile : TempIndexPath, TwoLevelIndex {
     TreeFile() : TwoLevelIndex(path) {}
 };
+
+// Walks with a cursor until it stops; true when it says it failed, naming
+// the tree's file.
+bool WalkFails(BtreeIndex& tree, CodeKey& key, CodeKey& scratch, const CodeKey* from) {
+    BtreeCursor cursor(tree, key, scratch);
+    for (bool on = from != nullptr ? cursor.Seek(*from) : cursor.First(); on;) on = cursor.Next();
+    return cursor.Status().Failed() && cursor.Status().file == tree.File()->FileName() &&
+           cursor.Status().code == kFileCorrupt;
+}
 
 constexpr const char* kBadCount = "node entry count out of range";
 constexpr const char* kTooDeep = "node lies deeper than the tree's height";
@@ -61,6 +71,10 @@ TEST(DamagedIndex, EveryOperationEndsWithCorrupt) {
             {"InsertSmallest", [&](CodeKey& k, CodeKey& s) { return tree.Insert(k, s, 1); }},
             {"InsertGreatest", [&](CodeKey&, CodeKey& s) { CodeKey k("Z"); return tree.Insert(k, s, 1); }},
             {"Remove", [&](CodeKey& k, CodeKey& s) { return tree.Remove(k, s, 1); }},
+            // A whole walk from the first key, and one from the right leaf on;
+            // answers 1 unless the walk says it failed.
+            {"Cursor", [&](CodeKey& k, CodeKey& s) { return WalkFails(tree, k, s, nullptr) ? 0 : 1; }},
+            {"CursorSeek", [&](CodeKey& k, CodeKey& s) { CodeKey w(Numbered(30)); return WalkFails(tree, k, s, &w) ? 0 : 1; }},
         };
         for (const auto& [name, run] : operations) {
             CodeKey key("A"), scratch;

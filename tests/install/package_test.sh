@@ -115,7 +115,7 @@ for _ in $(seq 20); do
 done
 main=$(find_window 'Taviron Kodexa 1\.0')
 [ -n "$main" ] || fail "no main window: $(cat "$work/kodexa.log")"
-[ -z "$(as_user xdotool search --name '^Datafile$' 2>/dev/null)" ] || fail "the window could not open the catalogue"
+[ -z "$(as_user xdotool search --name '^Katalogdatei$' 2>/dev/null)" ] || fail "the window could not open the catalogue"
 as_user xdotool windowfocus --sync "$main" mousemove --window "$main" 150 66 click 1
 # Open the first chapter, its first group and A00: the cursor lands on A00.0.
 as_user xdotool key Right Down Right Down Right Down

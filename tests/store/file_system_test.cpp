@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 #include "store/file_layer.h"
@@ -43,6 +44,51 @@ TEST(WriteDescriptor, GoesOnAfterShortWritesAndReportsFailures) {
     }
     auto bytes = ReadAllBytes(path);
     EXPECT_EQ(std::string(bytes.begin(), bytes.end()), text) << "half, then the rest";
+}
+
+// A whole file comes in however many reads it takes (a short one is no
+// failure); a failed open or read answers false with nothing kept.
+TEST(ReadFileBytes, ReadsAllThroughShortReadsAndReportsFailures) {
+    TempDir dir;
+    const std::string path = dir.File("marker");
+    std::vector<unsigned char> content(200000);
+    for (size_t i = 0; i < content.size(); ++i) content[i] = static_cast<unsigned char>(i * 7);
+    WriteAllBytes(path, content);
+    std::string bytes;
+    {
+        FaultInjector faults;
+        faults.FailAnyCall(FaultMode::Short, 1);
+        ASSERT_TRUE(ReadFileBytes(path.c_str(), bytes));
+    }
+    EXPECT_EQ(bytes, std::string(content.begin(), content.end()));
+    for (Stdio call : {Stdio::Open, Stdio::Read}) {
+        FaultInjector faults;
+        faults.FailCall(call, call == Stdio::Read ? 2 : 1);
+        EXPECT_FALSE(ReadFileBytes(path.c_str(), bytes)) << StdioName(call);
+        EXPECT_TRUE(bytes.empty()) << StdioName(call) << ": a cut read must not look complete";
+        EXPECT_EQ(faults.Injected(), 1);
+    }
+}
+
+// The lock and finding the program itself go through the table too, so a
+// test can fail them like any other call.
+TEST(SystemCalls, LockAndReadLinkCanBeFailed) {
+    TempDir dir;
+    const int fd = OpenDescriptor(dir.Path().c_str(), O_RDONLY | O_DIRECTORY);
+    ASSERT_GE(fd, 0);
+    EXPECT_EQ(LockDescriptor(fd, LOCK_EX | LOCK_NB), 0);
+    char target[4096];
+    EXPECT_GT(ReadLink("/proc/self/exe", target, sizeof target), 0);
+    {
+        FaultInjector faults;
+        faults.FailCall(Stdio::Flock, 1);
+        faults.FailCall(Stdio::Readlink, 1);
+        EXPECT_NE(LockDescriptor(fd, LOCK_UN), 0);
+        EXPECT_LT(ReadLink("/proc/self/exe", target, sizeof target), 0);
+        EXPECT_EQ(faults.Injected(), 2);
+    }
+    EXPECT_EQ(LockDescriptor(fd, LOCK_UN), 0);
+    EXPECT_EQ(CloseDescriptor(fd), 0);
 }
 
 }  // namespace

@@ -16,14 +16,16 @@ namespace kodexa::test {
 namespace {
 FaultInjector* installed = nullptr;
 // The calls that can move fewer bytes than asked.
-bool IsTransfer(Stdio call) { return call == Stdio::Fread || call == Stdio::Fwrite || call == Stdio::Write; }
+bool IsTransfer(Stdio call) {
+    return call == Stdio::Fread || call == Stdio::Fwrite || call == Stdio::Write || call == Stdio::Read;
+}
 }  // namespace
 
 const char* StdioName(Stdio call) {
     static const char* const kNames[kCallKinds] = {
         "fopen", "fclose", "fflush", "fread", "fwrite", "fseek", "ftell", "stat", "lstat", "rename",
         "unlink", "open", "close", "write", "fsync", "mkdir", "mkdtemp", "rmdir", "opendir", "readdir", "closedir",
-        "fstat", "mmap", "mremap", "munmap"};
+        "fstat", "mmap", "mremap", "munmap", "read", "flock", "readlink"};
     return kNames[static_cast<int>(call)];
 }
 
@@ -82,6 +84,11 @@ struct Wrappers {
         if (result == 0 && installed->durable) installed->durable->Synced(fd);
         return result;
     }
+    static ssize_t Read(int fd, void* buffer, size_t count) {
+        Effect effect = Trip(Stdio::Read);
+        if (effect == Effect::Fail) return errno = EIO, -1;
+        return Real().read(fd, buffer, effect == Effect::Short ? count / 2 : count);
+    }
     static ssize_t Write(int fd, const void* buffer, size_t count) {
         Effect effect = Trip(Stdio::Write);
         if (effect == Effect::Fail) return errno = EIO, -1;
@@ -121,6 +128,9 @@ FaultInjector::FaultInjector() : saved(ActiveStdio()) {
     table.remap = W::Plain<Stdio::Remap, &F::remap>;
     table.unmap = W::Plain<Stdio::Unmap, &F::unmap>;
     table.mappedRead = W::MappedRead;
+    table.read = W::Read;
+    table.flock = W::Plain<Stdio::Flock, &F::flock>;
+    table.readlink = W::Plain<Stdio::Readlink, &F::readlink>;
     SetStdio(table);
 }
 

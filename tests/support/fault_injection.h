@@ -14,9 +14,9 @@ namespace kodexa::test {
 enum class Stdio {
     Fopen, Fclose, Fflush, Fread, Fwrite, Fseek, Ftell,
     Stat, Lstat, Rename, Unlink, Open, Close, Write, Fsync, Mkdir, Mkdtemp, Rmdir, Opendir, Readdir, Closedir,
-    Fstat, Map, Remap, Unmap,
+    Fstat, Map, Remap, Unmap, Read, Flock, Readlink,
 };
-constexpr int kCallKinds = 25;
+constexpr int kCallKinds = 28;
 constexpr Stdio kAllStdio[] = {Stdio::Fopen, Stdio::Fclose, Stdio::Fflush, Stdio::Fread,
                                Stdio::Fwrite, Stdio::Fseek, Stdio::Ftell};
 const char* StdioName(Stdio call);

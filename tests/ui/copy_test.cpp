@@ -4,6 +4,7 @@
 
 #include <functional>
 
+#include "tests/support/fault_injection.h"
 #include "tests/ui/window_test_util.h"
 
 using namespace FX;
@@ -42,6 +43,28 @@ TEST_F(WindowTest, ClipboardServesEachTypeUntilAnotherOwnerTakesIt) {
     EXPECT_EQ(paste(FXWindow::utf8Type), kA009);
 }
 
+// A code's title is copied from the line that shows it, in the tree and in
+// the result list: no file is read for it.
+TEST_F(WindowTest, CopyTakesTheTitleTheLineShowsWithoutReadingTheCatalogue) {
+    auto copyCountingCalls = [&](FXSelector id) {
+        FaultInjector counter;
+        Command(id);
+        return counter.TotalCalls();
+    };
+    MakeCurrent(kA009);
+    EXPECT_EQ(copyCountingCalls(MainWindow::ID_COPY_TEXT), 0);
+    EXPECT_EQ(Clip(), "Cholera, nicht n\xc3\xa4her bezeichnet");
+    ASSERT_GT(Search("cholera"), 1);
+    FXIconList* list = Probe(*window).resultList();
+    FXint row = -1;
+    for (FXint i = 0; i < list->getNumItems(); ++i)
+        if (list->getItemText(i).left(6) == "A00.9\t") row = i;
+    ASSERT_GE(row, 0);
+    list->setCurrentItem(row);
+    EXPECT_EQ(copyCountingCalls(MainWindow::ID_COPY_BOTH), 0);
+    EXPECT_EQ(Clip(), kA009);
+}
+
 // The y of a point on the row where on(y) holds, or below every row when
 // none does.
 FXint RowY(FXWindow* widget, const std::function<bool(FXint)>& on) {
@@ -72,7 +95,7 @@ TEST_F(WindowTest, RightClickMakesTheEntryCurrentAndEnablesTheMenuForIt) {
     } steps[] = {
         {nullptr, kA009, 0, 1, false, 0, "1111", "A00.9", kA009},  // not the chapter current before
         {nullptr, "A00-A09 - Darm", 0, 1, false, 1, "1000", "marker", "A00-A09 - Darm"},  // greyed: refused
-        {nullptr, "no data", 0, 1, false, 0, "1000", "marker", "no data"},
+        {nullptr, "no data", 0, 1, false, 0, "0000", "marker", "no data"},  // nothing to copy
         {nullptr, nullptr, 0, 1, false, 0, "", "marker", kChapter},  // beside every entry
         {nullptr, kA009, 0, 2, false, 0, "", "marker", kChapter},    // the second of two quick clicks
         {nullptr, kA009, 0, 1, true, 0, "", "marker", kChapter},

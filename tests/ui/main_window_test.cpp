@@ -69,19 +69,26 @@ protected:
 TEST_F(MainWindow, EachFileItCannotOpenGetsItsBox) {
     ModalCloser closer;
     window = OpenWindow(dir.Path());
-    EXPECT_EQ(Boxes(closer, {}), (std::vector<std::string>{"Datafile: Error opening Kapitel",
-                                                           "Datafile: Error opening Groups",
-                                                           "Datafile: Error opening Codes"}));
+    // Each names what is lost and the files missing.
+    auto lost = [&](const std::string& part, const std::string& file) {
+        return "Katalogdatei: Die " + part + " des Katalogs k\xc3\xb6nnen nicht gelesen werden.\nDie Dateien " +
+               dir.File(file) + ".dat und " + dir.File(file) + ".ndx fehlen.";
+    };
+    const std::vector<std::string> boxes = {lost("Kapitel", "data2"), lost("Gruppen", "data1"), lost("Kodes", "data3")};
+    EXPECT_EQ(Boxes(closer, boxes), boxes);
     EXPECT_EQ(Probe(*window).tree()->getFirstItem(), nullptr);
     EXPECT_EQ(TitleOf("A00.0"), "<none>");
     EXPECT_EQ(Search("cholera"), 1);
+    EXPECT_STREQ(Probe(*window).resultList()->getItemText(0).text(), "\tDer Katalog kann nicht gelesen werden.");
     // The alphabetical index damaged is shown as any damaged file is, and
     // left aside: the titles still serve.
     Fresh(2);
     WriteAllBytes(dir.File("data4.ndx"), std::vector<unsigned char>(64, 'x'));
     closer.seen.clear();
     window = OpenWindow(dir.Path());
-    EXPECT_EQ(Boxes(closer, {}), std::vector<std::string>{"Datafile: Error opening Alphabetisches Verzeichnis"});
+    const std::string index = "Katalogdatei: Das Alphabetische Verzeichnis des Katalogs kann nicht gelesen werden."
+                              "\nDie Datei " + dir.File("data4.ndx") + " l\xc3\xa4sst sich nicht";
+    EXPECT_EQ(Boxes(closer, {index}), std::vector<std::string>{index});
     EXPECT_NE(Probe(*window).tree()->getFirstItem(), nullptr);
     EXPECT_EQ(TitleOf("A00.0"), "Cholera durch Vibrio");
     EXPECT_EQ(Search("cholera"), 3);
@@ -98,9 +105,11 @@ TEST_F(MainWindow, ACatalogueCutShortGetsTheDamagedBoxOncePerWalkAndSearch) {
     const std::string sample = SampleOutline();
     EXPECT_EQ(Outline(Probe(*window).tree()->getFirstItem()), sample.substr(0, sample.find("C00-D48")));
     EXPECT_EQ(Search(""), 6);
-    EXPECT_EQ(Search("lippe"), 1);  // the line for no hits
-    const std::string damaged = "Datafile: Der Katalog ist besch\xc3\xa4" "digt: " + codes + " konnte";
-    EXPECT_EQ(Boxes(closer, {damaged, damaged, damaged}), std::vector<std::string>(3, damaged));
+    EXPECT_EQ(Search("lippe"), 1);
+    EXPECT_STREQ(Probe(*window).resultList()->getItemText(0).text(), "\tKeine Ergebnisse");
+    const std::string damaged = "Katalogdatei: Der Katalog ist besch\xc3\xa4" "digt: " + codes + " konnte";
+    EXPECT_EQ(TitleOf("C00"), "<none>");  // and a copy of the title it lost
+    EXPECT_EQ(Boxes(closer, {damaged, damaged, damaged, damaged}), std::vector<std::string>(4, damaged));
     EXPECT_NE(closer.seen.at(0).labels.at(1).find("importieren"), std::string::npos);
 }
 
@@ -110,7 +119,7 @@ TEST_F(MainWindow, ACatalogueCutShortGetsTheDamagedBoxOncePerWalkAndSearch) {
 // The next window shows what is there now.
 TEST_F(MainWindow, KeepsTheCatalogueItOpenedWhileOtherProgramsChangeIt) {
     const std::string codes = dir.File("data3.dat");
-    const std::string damaged = "Datafile: Der Katalog ist besch\xc3\xa4" "digt: " + codes;
+    const std::string damaged = "Katalogdatei: Der Katalog ist besch\xc3\xa4" "digt: " + codes;
     const struct {
         const char* what;
         std::function<void()> change;
@@ -131,7 +140,7 @@ TEST_F(MainWindow, KeepsTheCatalogueItOpenedWhileOtherProgramsChangeIt) {
         {"the codes cut short in place", [&] { fs::resize_file(codes, fs::file_size(codes) - 8); },
          {damaged}, {damaged}, "Cholera durch Vibrio"},
         {"the codes replaced by a directory", [&] { fs::remove(codes), fs::create_directory(codes); },
-         {}, {"Datafile: Error opening Codes"}, "<none>"},
+         {}, {"Katalogdatei: Die Kodes des Katalogs k\xc3\xb6nnen nicht gelesen werden.\nDie Datei " + codes}, "<none>"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);

@@ -33,6 +33,8 @@ struct MainWindowProbe {
     const char* clipText() const { return window.clipText; }
     DiagnosisPage* diagnosisPage() const { return window.diagnosisPage; }
     FX::FXIcon* notForCodingIcon() const { return window.notForCodingIcon; }
+    FX::FXMenuPane* editMenu() const { return window.editmenu; }
+    FX::FXMenuBar* menubar() const { return window.menubar; }
 };
 
 }  // namespace kodexa

@@ -1,0 +1,49 @@
+// The walk every reader of a whole database shares: each record that index
+// 0 leads to, in key order, read into one record object and handed on. A
+// record that cannot be read costs its own visit only; the walk goes on and
+// its status keeps the first such failure, or the index's.
+#ifndef KODEXA_CATALOGUE_RECORD_WALK_H
+#define KODEXA_CATALOGUE_RECORD_WALK_H
+
+#include <string>
+
+#include "catalogue/catalogue_key.h"
+#include "index/btree_cursor.h"
+#include "index/object_database.h"
+#include "index/persistent_object.h"
+
+namespace kodexa {
+
+// What a walk over a database gave: whether it handed anything on (a search
+// hit), and how it ended.
+struct WalkResult {
+    bool found = false;
+    WalkStatus status;
+};
+
+// A database without an index has nothing to walk; the failure to open it
+// was reported when it was opened.
+template <typename Visit>
+WalkStatus ForEachRecord(ObjectDatabase& db, PersistentObject& record, Visit&& visit) {
+    WalkStatus status;
+    BtreeIndex* index = db.Index(0);
+    if (index == nullptr || db.DataFile() == nullptr) {
+        status.state = WalkStatus::kEnded;
+        return status;
+    }
+    CatalogueKey key, scratch;
+    BtreeCursor cursor(*index, key, scratch);
+    for (bool on = cursor.First(); on; on = cursor.Next()) {
+        if (record.ReadAt(key.ObjectAddress()))
+            visit();
+        else
+            status.Fail(*db.DataFile());
+    }
+    status.Keep(cursor.Status());
+    if (!status.Failed()) status.state = WalkStatus::kEnded;
+    return status;
+}
+
+}  // namespace kodexa
+
+#endif
