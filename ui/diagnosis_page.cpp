@@ -159,13 +159,16 @@ bool DiagnosisPage::AddLine(const std::string& text) {
 }
 
 // The code is shown with the mark the catalogue gives it; one it does not
-// know keeps the mark it was written with.
+// know keeps the mark it was written with, and so does a dagger, which the
+// facts do not tell.
 void DiagnosisPage::AppendRow(const DiagnosisLine& line) {
     Row row{line, WithMark(line.form.code, line.form.mark), std::string()};
     CodeFacts facts;
     if (catalogue != nullptr && catalogue->LookUp(line.form.code, facts) && facts.code == line.form.code) {
         row.title = facts.title;
-        if (facts.hasRules) row.shown = WithMark(facts.code, MarkOfRules(facts.rules));
+        const CodeMark known = facts.hasRules ? MarkOfRules(facts.rules) : line.form.mark;
+        const bool dagger = known == CodeMark::None && line.form.mark == CodeMark::Dagger;
+        row.shown = WithMark(facts.code, dagger ? CodeMark::Dagger : known);
     }
     rows.push_back(row);
     lineList->appendItem(FXString());

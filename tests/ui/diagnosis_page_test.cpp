@@ -146,10 +146,12 @@ TEST_F(DiagnosisPageTest, ZurDiagnoselisteFromTheResultListAndTheTree) {
     EXPECT_EQ(Row(0), "H36.0*\t\t\tFehler\tRetinopathia diabetica");
     EXPECT_EQ(Widgets().certaintyBox()->getCurrentItem(), 0);
     // The page's own way in, for other callers.
+    EXPECT_TRUE(Page().AddCode("A54.4+"));  // the facts know no daggers; the one typed stays
+    EXPECT_EQ(Row(2), "A54.4\xe2\x80\xa0\t\t\tFehler\tGonokokkeninfektion des Muskel-Skelett-Systems");
     EXPECT_TRUE(Page().AddCode("e11.90"));
     EXPECT_FALSE(Page().AddCode("E11.-"));
     EXPECT_FALSE(Page().AddCode("Diabetes"));
-    EXPECT_EQ(Page().ListText(), "H36.0\nB95.6\nE11.90");
+    EXPECT_EQ(Page().ListText(), "H36.0\nB95.6\nA54.4\nE11.90");
 }
 
 // Marks as the codes file writes them, the codes not for coding with their
