@@ -50,7 +50,11 @@ std::string WordOf(const std::string& text, size_t index) {
 size_t SequenceLength(const std::string& text, size_t at) {
     const auto byte = [&text](size_t i) { return static_cast<unsigned char>(text[i]); };
     const unsigned char lead = byte(at);
-    size_t length = lead < 0x80 ? 1 : (lead & 0xe0) == 0xc0 ? 2 : (lead & 0xf0) == 0xe0 ? 3 : (lead & 0xf8) == 0xf0 ? 4 : 0;
+    const size_t length = lead < 0x80              ? 1
+                          : (lead & 0xe0) == 0xc0 ? 2
+                          : (lead & 0xf0) == 0xe0 ? 3
+                          : (lead & 0xf8) == 0xf0 ? 4
+                                                  : 0;
     if (length == 0 || at + length > text.size()) return 0;
     for (size_t i = 1; i < length; ++i)
         if ((byte(at + i) & 0xc0) != 0x80) return 0;
@@ -276,7 +280,8 @@ void DiagnosisChecker::CheckForm(const CaseLine& line, std::vector<Finding>& fin
             findings.push_back(Fehler(where + " ist leer: erwartet wird " + lineForm));
             return;
         case LineProblem::NoCode:
-            findings.push_back(Fehler(where + ": " + Quoted(line.line.written) + " ist kein Kode der ICD-10; erwartet wird " + lineForm));
+            findings.push_back(Fehler(where + ": " + Quoted(line.line.written) +
+                                      " ist kein Kode der ICD-10; erwartet wird " + lineForm));
             return;
         case LineProblem::NoCertainty:
             findings.push_back(Fehler(where + ": die Diagnosensicherheit fehlt (G, V, Z oder A)"));
@@ -318,7 +323,8 @@ void DiagnosisChecker::CheckCode(const DiagnosisLine& line, const Looked& looked
     }
     const CodeRules& r = looked.rules;
     const std::string shown = WithMark(code, MarkOfRules(r));
-    if (r.para295 == 'V') findings.push_back(Fehler("Kode " + shown + " ist nicht zur Verschl\xc3\xbcsselung zugelassen."));
+    if (r.para295 == 'V')
+        findings.push_back(Fehler("Kode " + shown + " ist nicht zur Verschl\xc3\xbcsselung zugelassen."));
     if (r.content == 'N') findings.push_back(Fehler("Kode " + shown + " ist nicht mit Inhalt belegt."));
     if (IsSecondary(r) && !casePrimary)
         findings.push_back(Fehler("Kode " + shown + " darf nicht allein verwendet werden, sondern nur zusammen mit "
@@ -331,10 +337,11 @@ void DiagnosisChecker::CheckCode(const DiagnosisLine& line, const Looked& looked
     if ((r.ageReject == 'K' || r.ageReject == 'M') && AgeOutside(patient.age, r, line.certainty))
         findings.push_back(Hinweis(AgeText(r, line.certainty)));
     if (r.rare == 'J')
-        findings.push_back(Hinweis(std::string(kCheckPlease) + "Diagnosen dieses Kodes sind in Mitteleuropa sehr selten."));
+        findings.push_back(
+            Hinweis(std::string(kCheckPlease) + "Diagnosen dieses Kodes sind in Mitteleuropa sehr selten."));
     if (r.ifsgReport == 'J' && (alone || line.certainty == 'V' || line.certainty == 'G'))
-        findings.push_back(Hinweis("Diagnosen dieses Kodes sind gem\xc3\xa4\xc3\x9f Infektionsschutzgesetz (IfSG) in der "
-                                   "Regel meldepflichtig."));
+        findings.push_back(Hinweis("Diagnosen dieses Kodes sind gem\xc3\xa4\xc3\x9f Infektionsschutzgesetz (IfSG) "
+                                   "in der Regel meldepflichtig."));
     if (r.terminal == 'N' && r.para295 != 'V')
         findings.push_back(Hinweis("nicht endst\xc3\xa4ndig: eine Unterteilung angeben, wo m\xc3\xb6glich"));
 }

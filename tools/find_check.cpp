@@ -22,7 +22,8 @@ bool ReadPatient(const CheckOptions& options, Patient& patient, int& status) {
         return false;
     }
     if (!options.age.empty() && !ReadPatientAge(options.age, patient.age)) {
-        status = UsageError(kTool, "--age takes years (45 or 45j, at most 150) or days (20t), not '" + options.age + "'");
+        status = UsageError(kTool,
+                            "--age takes years (45 or 45j, at most 150) or days (20t), not '" + options.age + "'");
         return false;
     }
     return true;

@@ -203,9 +203,10 @@ Patient DiagnosisPage::CurrentPatient(std::vector<Finding>& problems) const {
     if (sex > 0 && sex < static_cast<FXint>(ARRAYNUMBER(kSexes))) patient.sex = kSexLetters[sex];
     const std::string age = ToString(ageField->getText());
     if (!age.empty() && !ReadPatientAge(age, patient.age)) {
-        problems.push_back(Finding{FindingLevel::Fehler, "Alter \xe2\x80\x9e" + Printable(age, 20) +
-                                                             "\xe2\x80\x9c ist nicht lesbar: Jahre (45) oder Tage (20t) "
-                                                             "angeben; ohne Alter gepr\xc3\xbc" "ft"});
+        problems.push_back(Finding{FindingLevel::Fehler,
+                                   "Alter \xe2\x80\x9e" + Printable(age, 20) +
+                                       "\xe2\x80\x9c ist nicht lesbar: Jahre (45) oder Tage (20t) angeben; ohne "
+                                       "Alter gepr\xc3\xbc" "ft"});
     }
     return patient;
 }
@@ -278,8 +279,10 @@ void DiagnosisPage::ShowSelected() {
         if (any) box->enable();
         else box->disable();
     }
-    certaintyBox->setCurrentItem(any ? IndexOf(kCertaintyLetters, ARRAYNUMBER(kCertainties), rows[current].line.certainty) : 0);
-    sideBox->setCurrentItem(any ? IndexOf(kSideLetters, ARRAYNUMBER(kSides), rows[current].line.side) : 0);
+    const DiagnosisLine none;
+    const DiagnosisLine& line = any ? rows[current].line : none;
+    certaintyBox->setCurrentItem(IndexOf(kCertaintyLetters, ARRAYNUMBER(kCertainties), line.certainty));
+    sideBox->setCurrentItem(IndexOf(kSideLetters, ARRAYNUMBER(kSides), line.side));
     ShowFindings(ShownFindings());
 }
 

@@ -99,7 +99,8 @@ TEST(DiagnosisCheck, AgesAgainstLimitsInDaysAndYears) {
                   UpperAgeWords("j001"),
               "1 Tag|0 Tagen|unter 365 Tagen|unter 2 Jahren");
     PatientAge age;
-    for (const char* bad : {"", "j", "-1", "151", "54751t", "1 2", "123456"}) EXPECT_FALSE(ReadPatientAge(bad, age)) << bad;
+    for (const char* bad : {"", "j", "-1", "151", "54751t", "1 2", "123456"})
+        EXPECT_FALSE(ReadPatientAge(bad, age)) << bad;
     EXPECT_TRUE(ReadPatientAge("54750T", age));
 }
 

@@ -94,8 +94,8 @@ TEST(FindCheck, EveryRuleOnTheCodesOf2024) {
         {"--age 12x 'O80 G'", "", 2},
         // One line is one argument.
         {"--sex M O80 G", "O80\n  Fehler: Zeile 1: die Diagnosensicherheit fehlt (G, V, Z oder A)\n" +
-                              Sex("weibliche") + "G\n  Fehler: Zeile 2: " + Quoted("G") + " ist kein Kode der ICD-10; " +
-                              kForm, 4},
+                              Sex("weibliche") + "G\n  Fehler: Zeile 2: " + Quoted("G") +
+                              " ist kein Kode der ICD-10; " + kForm, 4},
     };
     for (const CheckCase& c : cases) {
         ProgramRun run = RunProgram("kodexa-find", "--check " + c.args);
