@@ -14,7 +14,7 @@ namespace {
 
 const FXColor kFehlerRed = FXRGB(200, 0, 0);
 constexpr FXint kFehlerStyle = 1;
-constexpr FXint kFindingsHeight = 64;
+constexpr FXint kFindingsHeight = 52;  // three lines
 
 // The choosers' entries; index 0 is "none chosen", the letters follow in
 // the order of their entries.
@@ -125,6 +125,8 @@ void DiagnosisPage::SetCatalogue(Catalogue* open) {
 }
 
 void DiagnosisPage::FocusLine() { lineField->setFocus(); }
+
+FXint DiagnosisPage::getDefaultWidth() { return lineList->getDefaultWidth() + getPadLeft() + getPadRight(); }
 
 // A tab book's children are tab, page, tab, page, ...
 bool DiagnosisPage::IsPageShown() const {

@@ -89,6 +89,9 @@ public:
     std::vector<Finding> ShownFindings() const;
     // Puts the keyboard focus into the line field.
     void FocusLine();
+    // No wider than its list asks: the window's smallest size is not to grow
+    // for the bars above and below it, which are cut short there instead.
+    FX::FXint getDefaultWidth() override;
     // Whether the page is the one on view.
     bool IsPageShown() const;
 
