@@ -66,7 +66,6 @@ TEST(DiagnosisCheck, RulesBeyondTheCatalogueOf2024) {
     EXPECT_FALSE(HasFehler(checker.CheckCase(Lines({"H36.0 G", "A01.0 A"}), Patient())[0]) || checker.MetUnreadable());
     // Alone, a secondary code is told that it needs a primary one.
     EXPECT_TRUE(HasFehler(checker.CheckCodeAlone("H36.0")));
-    EXPECT_TRUE(checker.CheckCodeAlone("X00").empty());
 }
 
 // Years stand for any day of that year of life: a Hinweis only when every
