@@ -53,12 +53,14 @@ int ParseCount(const char* text) {
 
 int main(int argc, char* argv[]) {
     Options options;
-    std::set<int> figures = {1, 2, 3, 4, 5, 6, 7};
+    std::set<int> figures = {1, 2, 3, 4, 5, 6, 7, 8};
     std::string outFile;
     if (argc == 4 && std::strcmp(argv[1], "--memory-child") == 0)
         return kodexa::bench::MemoryChild(argv[2], std::atoi(argv[3]));
     if (argc == 5 && std::strcmp(argv[1], "--window-search-child") == 0)
         return kodexa::bench::WindowSearchChild(argv[2], std::atoi(argv[3]), argv[4]);
+    if (argc == 5 && std::strcmp(argv[1], "--typed-search-child") == 0)
+        return kodexa::bench::TypedSearchChild(argv[2], std::atoi(argv[3]), argv[4]);
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
         if (arg == "--help") return std::fputs(kUsage, stdout), 0;
@@ -100,7 +102,7 @@ int main(int argc, char* argv[]) {
     static const std::pair<int, Figure> kFigures[] = {
         {1, kodexa::bench::FigureSearch}, {2, kodexa::bench::FigureStartup}, {3, kodexa::bench::FigureLookup},
         {4, kodexa::bench::FigureImport}, {5, kodexa::bench::FigureScale},   {6, kodexa::bench::FigureMemory},
-        {7, kodexa::bench::FigureAlphaSearch},
+        {7, kodexa::bench::FigureAlphaSearch}, {8, kodexa::bench::FigureWords},
     };
     for (const auto& figure : kFigures)
         if (figures.count(figure.first)) figure.second(options, table);

@@ -160,6 +160,7 @@ void FigureAlphaSearch(const Options& options, Table& table) {
                        std::to_string(theirs));
     }
     catalogue.CloseAll();
+    FigureTypedSearch(options, dir, table);
 }
 
 }  // namespace kodexa::bench

@@ -31,6 +31,12 @@ void FigureScale(const Options& options, Table& table);
 void FigureMemory(const Options& options, Table& table);
 // Titles and alphabetical-index terms searched together.
 void FigureAlphaSearch(const Options& options, Table& table);
+// Several words in any order, against SQLite's words-AND LIKE and FTS5.
+void FigureWords(const Options& options, Table& table);
+// Figure 7c, run by figure 7 on its catalogue with the alphabetical index,
+// and its child process: the window's search once typing pauses.
+void FigureTypedSearch(const Options& options, const std::string& catalogueDir, Table& table);
+int TypedSearchChild(const std::string& catalogueDir, int reps, const std::string& text);
 // The child process of figure 6b; answers the exit status.
 int MemoryChild(const std::string& catalogueDir, int searches);
 // Figure 1c, run by figure 1 on its copy of the catalogue, and its child

@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "catalogue/record_walk.h"
-#include "catalogue/search_fold.h"
+#include "catalogue/search_query.h"
 
 namespace kodexa {
 
@@ -35,7 +35,8 @@ bool SplitTerm(std::string_view line, std::string_view (&fields)[kFieldsPerTerm]
         if (end == std::string_view::npos) break;
         start = end + 1;
     }
-    return count == kFieldsPerTerm && fields[0].size() == 1;
+    // The importer writes no line without a term: one is damage, not a hit.
+    return count == kFieldsPerTerm && fields[0].size() == 1 && !fields[kFieldsPerTerm - 1].empty();
 }
 
 AlphaTerm TermOf(const std::string_view (&fields)[kFieldsPerTerm]) {
@@ -171,37 +172,39 @@ int AlphaBlockRecord::ObjectSize() { return StringSize(terms.c_str()); }
 
 namespace {
 
-// Hands every line of a block whose term holds needle to sink. The folding
-// maps byte to byte, so the folded block lines up with the stored one: one
-// find over the folded block skips whole lines without a hit, and a hit
-// counts only when it lies in the term, the last field of its line.
-bool SearchBlock(const std::string& needle, const std::string& terms, std::string& folded, SearchSink& sink) {
-    folded.resize(terms.size());
-    for (size_t p = 0; p < terms.size(); ++p) folded[p] = FoldedAt(terms.data(), p);
-    const std::string_view all(folded), stored(terms);
+// A code as the index writes it, without its mark and dash, as BareCode.
+std::string_view BareView(std::string_view code) {
+    if (!code.empty() && (code.back() == '+' || code.back() == '*' || code.back() == '!')) code.remove_suffix(1);
+    if (!code.empty() && code.back() == '-') code.remove_suffix(1);
+    if (!code.empty() && code.back() == '.') code.remove_suffix(1);
+    return code;
+}
+
+TermHit HitOf(const std::string_view (&fields)[kFieldsPerTerm]) {
+    const AlphaTerm term = TermOf(fields);
+    return TermHit{ShownCodes(term), TitleCode(term), term.term};
+}
+
+// Hands every line of a block whose term the query finds by its text to
+// sink, and keeps the others it finds in later.
+bool SearchBlock(SearchQuery& query, const std::string& terms, SearchSink& sink, LaterHits<TermHit>& later) {
     bool found = false;
-    size_t from = 0;
-    while (from < all.size()) {
-        const size_t hit = needle.empty() ? from : all.find(needle, from);
-        if (hit == std::string_view::npos) break;
-        const size_t lineStart = hit == 0 ? 0 : all.rfind(kTermEnd, hit - 1) + 1;
-        size_t lineEnd = all.find(kTermEnd, hit);
-        if (lineEnd == std::string_view::npos) lineEnd = all.size();
-        const size_t termStart = all.rfind(kFieldEnd, lineEnd == 0 ? 0 : lineEnd - 1);
-        // An empty needle occurs in every term.
-        const bool inTerm = termStart != std::string_view::npos && termStart >= lineStart &&
-                            (needle.empty() || (hit > termStart && hit + needle.size() <= lineEnd));
-        if (!inTerm && !needle.empty() && hit + 1 < lineEnd) {
-            from = hit + 1;  // a later hit on the same line may lie in the term
-            continue;
-        }
+    std::string_view rest(terms);
+    while (!rest.empty()) {
+        const size_t end = rest.find(kTermEnd);
+        const std::string_view line = rest.substr(0, end);
+        rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
         std::string_view fields[kFieldsPerTerm];
-        if (inTerm && SplitTerm(stored.substr(lineStart, lineEnd - lineStart), fields)) {
-            const AlphaTerm term = TermOf(fields);
-            sink.AddTerm(TermHit{ShownCodes(term), TitleCode(term), term.term});
+        if (!SplitTerm(line, fields)) continue;
+        const SearchStep step = query.Match(fields[5], std::string_view(),
+                                            {BareView(fields[1]), BareView(fields[2]), BareView(fields[3]),
+                                             BareView(fields[4])});
+        if (step == SearchStep::Plain) {
+            sink.AddTerm(HitOf(fields));
             found = true;
+        } else if (step != SearchStep::None) {
+            later.Keep(step, HitOf(fields));
         }
-        from = lineEnd + 1;
     }
     return found;
 }
@@ -210,14 +213,18 @@ bool SearchBlock(const std::string& needle, const std::string& terms, std::strin
 
 // Only the term is searched, never the codes. An unreadable block costs its
 // own terms only.
-WalkResult SearchAlphaTerms(ObjectDatabase& alphaDb, const std::string& text, SearchSink& sink) {
-    const std::string needle = FoldCase(text);
+WalkResult SearchAlphaTerms(ObjectDatabase& alphaDb, const std::string& text, SearchSink& sink, SearchScope scope) {
+    SearchQuery query(text, scope);
+    LaterHits<TermHit> later;
     AlphaBlockRecord block(&alphaDb);
-    std::string folded;
     WalkResult result;
     result.status = ForEachRecord(alphaDb, block, [&] {
-        result.found = SearchBlock(needle, block.terms, folded, sink) || result.found;
+        if (sink.Stopped()) return false;
+        result.found = SearchBlock(query, block.terms, sink, later) || result.found;
+        return true;
     });
+    if (sink.Stopped()) return result;
+    result.found = later.HandOn(sink, [&sink](const TermHit& hit) { sink.AddTerm(hit); }) || result.found;
     return result;
 }
 

@@ -74,8 +74,12 @@ public:
 };
 
 // Appends every term whose text contains text (folded as the title search
-// folds), in stored order, which is code order; found when one was added.
-WalkResult SearchAlphaTerms(ObjectDatabase& alphaDb, const std::string& text, SearchSink& sink);
+// folds), in stored order, which is code order; then, unless scope is
+// Exact, the terms the later steps of a SearchQuery find, step by step.
+// The codes of a term count as codes written in the text, never as text.
+// found when one was added.
+WalkResult SearchAlphaTerms(ObjectDatabase& alphaDb, const std::string& text, SearchSink& sink,
+                            SearchScope scope = SearchScope::AllSteps);
 
 }  // namespace kodexa
 

@@ -164,11 +164,12 @@ bool Catalogue::FillTree(TreeSink& sink) {
 // A sink may look codes up while it is given terms (kodexa-find's term
 // lines carry titles); each LookUp keeps its own trouble, which must neither
 // hide a walk's nor be lost.
-bool Catalogue::Search(const std::string& text, SearchSink& sink) {
+bool Catalogue::Search(const std::string& text, SearchSink& sink, SearchScope scope) {
     ClearUnreadable();
-    const WalkResult codes = SearchCodes(Database(CatalogueFile::Codes), text, sink);
+    const WalkResult codes = SearchCodes(Database(CatalogueFile::Codes), text, sink, scope);
     WalkResult terms;
-    if (IsOpen(CatalogueFile::AlphaIndex)) terms = SearchAlphaTerms(Database(CatalogueFile::AlphaIndex), text, sink);
+    if (IsOpen(CatalogueFile::AlphaIndex))
+        terms = SearchAlphaTerms(Database(CatalogueFile::AlphaIndex), text, sink, scope);
     WalkStatus lookups;
     if (!unreadable.empty()) {
         lookups.state = WalkStatus::kFailed;
@@ -216,6 +217,15 @@ bool Catalogue::LookUp(const std::string& code, CodeFacts& facts) {
     const int found = record.Find();
     if (found != 1 && LookupFailed(codes.Index(0))) status.Fail(*codes.Index(0)->File());
     if (found == 1 && record.Reload() != 1) status.Fail(*codes.DataFile());
+    // An index entry that leads to another code's record is damage: the
+    // answer would be that code's title under the code asked for.
+    const std::string held = TextOrEmpty(record.code);
+    if (found == 1 && !status.Failed() && held.substr(0, kKeyCodeLength) != code.substr(0, kKeyCodeLength)) {
+        status.Fail(*codes.DataFile());
+        status.code = kFileCorrupt;
+        status.reason = "the index entry of " + code + " leads to the record of " + held + " at offset " +
+                        std::to_string(record.Address().Get());
+    }
     Remember(status);
     if (found != 1 || status.Failed()) return false;
     facts.code = TextOrEmpty(record.code);

@@ -124,8 +124,9 @@ public:
     // The tree of chapters, groups and codes; false when the walk stopped
     // before the end of the code index.
     bool FillTree(TreeSink& sink);
-    // Every code whose title contains text; false when there was none.
-    bool Search(const std::string& text, SearchSink& sink);
+    // Every code whose title contains text, then the index terms, each
+    // step by step (see SearchQuery); false when there was none.
+    bool Search(const std::string& text, SearchSink& sink, SearchScope scope = SearchScope::AllSteps);
     // The code record the code index finds for code. The index keeps the
     // first seven characters only: a caller that needs the exact code
     // compares facts.code.

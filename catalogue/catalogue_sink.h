@@ -7,6 +7,7 @@
 #include <string>
 
 #include "catalogue/record_walk.h"
+#include "catalogue/search_scope.h"
 
 namespace kodexa {
 
@@ -49,6 +50,11 @@ public:
     // One term of the alphabetical index, after every title hit; a sink
     // that shows titles only leaves it out.
     virtual void AddTerm(const TermHit& /*hit*/) {}
+    // The hits that follow are spelled like the text, not as it is.
+    virtual void BeginSimilar() {}
+    // Asked before each record: true ends the search, unfinished; what it
+    // found so far is then not the answer.
+    virtual bool Stopped() { return false; }
 };
 
 // What the tree walk gave: complete when every code was placed (the code
@@ -65,9 +71,12 @@ TreeResult FillChapterTree(ObjectDatabase& chapterDb, ObjectDatabase& groupDb, O
                            TreeSink& sink);
 
 // Appends every code whose title (or code) contains text, A to Z and Ä Ö Ü
-// folded, in index order; found when at least one result was added. An
-// unreadable record is skipped, and the status keeps it.
-WalkResult SearchCodes(ObjectDatabase& codeDb, const std::string& text, SearchSink& sink);
+// folded, in index order; then, unless scope is Exact, what the later steps
+// of a SearchQuery find, step by step; found when at least one result was
+// added. An unreadable record is skipped, and the status keeps it. A sink
+// that stops the search gets nothing more, and the result is not the answer.
+WalkResult SearchCodes(ObjectDatabase& codeDb, const std::string& text, SearchSink& sink,
+                       SearchScope scope = SearchScope::AllSteps);
 
 }  // namespace kodexa
 

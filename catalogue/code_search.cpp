@@ -1,93 +1,49 @@
 // A scan of every code in index order; the cost is the same whatever the
 // text, one object read per code.
 #include <string>
-
-#ifdef __SSE2__
-#include <emmintrin.h>
-#endif
+#include <utility>
 
 #include "catalogue/catalogue_records.h"
 #include "catalogue/catalogue_sink.h"
 #include "catalogue/record_walk.h"
-#include "catalogue/search_fold.h"
+#include "catalogue/search_query.h"
 
 namespace kodexa {
 
 namespace {
 
-// The needle is folded already; the text is folded byte by byte as it is
-// compared, not copied. An empty needle occurs everywhere, in an empty text
-// too. Most bytes are passed over by comparing them with the (at most two)
-// bytes that fold to the needle's first; FoldedAt has the last word.
-class Needle {
-public:
-    explicit Needle(const std::string& folded) : text(folded) {
-        if (text.empty()) return;
-        first = static_cast<unsigned char>(text[0]);
-        other = first;
-        if (first >= 'a' && first <= 'z') other = static_cast<unsigned char>(first - 'a' + 'A');
-        const unsigned char capital = static_cast<unsigned char>(first - 0x20);
-        if (IsCapitalUmlautTail(capital)) other = capital;
-    }
+using CodeHit = std::pair<std::string, std::string>;  // code, title
 
-    bool OccursIn(const RecordText& haystack) const {
-        if (text.empty()) return true;
-        if (!haystack || haystack->size() < text.size()) return false;
-        const char* bytes = haystack->data();
-        const size_t size = haystack->size();
-        const size_t lastStart = size - text.size();
-        for (size_t start = 0; (start = NextCandidate(bytes, start, size)) <= lastStart; ++start) {
-            if (FoldedAt(bytes, start) != text[0]) continue;
-            size_t k = 1;
-            while (k < text.size() && FoldedAt(bytes, start + k) == text[k]) ++k;
-            if (k == text.size()) return true;
-        }
-        return false;
-    }
-
-private:
-    // The first position from start on whose byte is one of the two, or
-    // size when there is none; sixteen bytes a step where the processor can.
-    size_t NextCandidate(const char* bytes, size_t start, size_t size) const {
-#ifdef __SSE2__
-        const __m128i wantFirst = _mm_set1_epi8(static_cast<char>(first));
-        const __m128i wantOther = _mm_set1_epi8(static_cast<char>(other));
-        for (; start + 16 <= size; start += 16) {
-            const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + start));
-            const int hits = _mm_movemask_epi8(
-                _mm_or_si128(_mm_cmpeq_epi8(block, wantFirst), _mm_cmpeq_epi8(block, wantOther)));
-            if (hits != 0) return start + static_cast<size_t>(__builtin_ctz(static_cast<unsigned>(hits)));
-        }
-#endif
-        for (; start < size; ++start) {
-            const unsigned char byte = static_cast<unsigned char>(bytes[start]);
-            if (byte == first || byte == other) return start;
-        }
-        return size;
-    }
-
-    const std::string& text;
-    unsigned char first = 0;
-    unsigned char other = 0;
-};
+// Plain hits go to the sink as they are met, the others when the walk is
+// done; answers whether the record was a plain hit.
+bool Take(SearchQuery& query, const CodeRecord& record, SearchSink& sink, LaterHits<CodeHit>& later) {
+    const std::string& code = TextOrEmptyRef(record.code);
+    const std::string& title = TextOrEmptyRef(record.title);
+    const SearchStep step = query.Match(title, code, {code});
+    if (step == SearchStep::Plain) sink.AddResult(code, title);
+    else if (step != SearchStep::None) later.Keep(step, CodeHit(code, title));
+    return step == SearchStep::Plain;
+}
 
 }  // namespace
 
 // Besides the title, the code itself is searched, so that typing a code or
 // its beginning lists that code and its sub-codes. An unreadable record costs
 // its own line only; the rest is shown.
-WalkResult SearchCodes(ObjectDatabase& codeDb, const std::string& text, SearchSink& sink) {
-    const std::string folded = FoldCase(text);
-    const Needle needle(folded);
+WalkResult SearchCodes(ObjectDatabase& codeDb, const std::string& text, SearchSink& sink, SearchScope scope) {
+    SearchQuery query(text, scope);
+    LaterHits<CodeHit> later;
     CodeRecord record(&codeDb);
     WalkResult result;
     result.status = ForEachRecord(codeDb, record, [&] {
-        if (needle.OccursIn(record.title) || needle.OccursIn(record.code)) {
-            sink.AddResult(TextOrEmptyRef(record.code), TextOrEmptyRef(record.title));
-            result.found = true;
-        }
+        if (sink.Stopped()) return false;
+        result.found = Take(query, record, sink, later) || result.found;
         // The texts stay: the next read reuses their room.
+        return true;
     });
+    if (sink.Stopped()) return result;
+    result.found = later.HandOn(sink, [&sink](const CodeHit& hit) { sink.AddResult(hit.first, hit.second); }) ||
+                   result.found;
     return result;
 }
 

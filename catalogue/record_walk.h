@@ -6,6 +6,7 @@
 #define KODEXA_CATALOGUE_RECORD_WALK_H
 
 #include <string>
+#include <type_traits>
 
 #include "catalogue/catalogue_key.h"
 #include "index/btree_cursor.h"
@@ -22,7 +23,8 @@ struct WalkResult {
 };
 
 // A database without an index has nothing to walk; the failure to open it
-// was reported when it was opened.
+// was reported when it was opened. A visit that answers false ends the walk
+// there, neither ended nor failed (a search overtaken by the next one).
 template <typename Visit>
 WalkStatus ForEachRecord(ObjectDatabase& db, PersistentObject& record, Visit&& visit) {
     WalkStatus status;
@@ -34,10 +36,13 @@ WalkStatus ForEachRecord(ObjectDatabase& db, PersistentObject& record, Visit&& v
     CatalogueKey key, scratch;
     BtreeCursor cursor(*index, key, scratch);
     for (bool on = cursor.First(); on; on = cursor.Next()) {
-        if (record.ReadAt(key.ObjectAddress()))
-            visit();
-        else
+        if (!record.ReadAt(key.ObjectAddress())) {
             status.Fail(*db.DataFile());
+        } else if constexpr (std::is_same_v<std::invoke_result_t<Visit&>, bool>) {
+            if (!visit()) return status;
+        } else {
+            visit();
+        }
     }
     status.Keep(cursor.Status());
     if (!status.Failed()) status.state = WalkStatus::kEnded;

@@ -11,6 +11,13 @@ namespace kodexa {
 // so does a broken sequence.
 std::string ToLatin1(const std::string& utf8);
 
+// Every byte of a Latin-1 text as its UTF-8 character.
+std::string FromLatin1(const std::string& latin1);
+
+// Whether text is well-formed UTF-8: no stray or missing continuation
+// byte, no overlong form, no surrogate, nothing beyond U+10FFFF.
+bool IsUtf8(const std::string& text);
+
 }  // namespace kodexa
 
 #endif

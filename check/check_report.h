@@ -11,6 +11,11 @@ namespace kodexa {
 
 constexpr int kMaxListedProblems = 50;
 
+// "1 block", "2 blocks": the number and the words for one or for more.
+inline std::string Counted(int64_t count, const char* one, const char* many) {
+    return std::to_string(count) + " " + (count == 1 ? one : many);
+}
+
 struct CheckReport {
     // "label: value" lines describing the file.
     std::vector<std::string> facts;

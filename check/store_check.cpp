@@ -179,7 +179,7 @@ void StoreChecker::ScanBlocks() {
         }
         at += block.length.Get();
     }
-    if (strayBytes > 0) report.Warn(Number(strayBytes) + " bytes lie outside any block");
+    if (strayBytes > 0) report.Warn(Counted(strayBytes, "byte lies", "bytes lie") + " outside any block");
     report.Fact("blocks", Number(int64_t(scan.blocks.size())) + " (in use " + Number(report.blocksInUse) +
                               ", deleted " + Number(report.blocksDeleted) + ", released " +
                               Number(report.blocksReleased) + ")");
@@ -252,9 +252,9 @@ void StoreChecker::WalkFreeList() {
         at = found->second.next;
     }
     report.freeListLength = int64_t(onList.size());
-    report.Fact("free list", Number(report.freeListLength) + " blocks");
+    report.Fact("free list", Counted(report.freeListLength, "block", "blocks"));
     int64_t unlisted = report.blocksDeleted + report.blocksReleased - report.freeListLength;
-    if (unlisted > 0) report.Warn(Number(unlisted) + " free blocks are not on the free list (space lost)");
+    if (unlisted > 0) report.Warn(Counted(unlisted, "free block is", "free blocks are") + " not on the free list (space lost)");
 }
 
 void StoreChecker::CheckLastBlock() {

@@ -174,13 +174,14 @@ void TreeChecker::CheckKeyOrder(const BtreeNode& node, int p, int64_t at) {
 
 void TreeChecker::CompareCounts() {
     if (report.treeKeys != header.keyCount)
-        report.Problem("the header counts " + Number(header.keyCount.Get()) + " keys, the tree holds " +
+        report.Problem("the header counts " + Counted(header.keyCount.Get(), "key", "keys") + ", the tree holds " +
                        Number(report.treeKeys));
     if (report.treeNodes != header.nodeCount)
-        report.Problem("the header counts " + Number(header.nodeCount.Get()) + " nodes, the tree has " +
+        report.Problem("the header counts " + Counted(header.nodeCount.Get(), "node", "nodes") + ", the tree has " +
                        Number(report.treeNodes));
     int64_t strayNodes = report.blocksInUse - report.treeNodes;
-    if (strayNodes > 0) report.Warn(Number(strayNodes) + " blocks in use are not nodes of the tree (space lost)");
+    if (strayNodes > 0) report.Warn(Counted(strayNodes, "block in use is not a node", "blocks in use are not nodes") +
+                                    " of the tree (space lost)");
 }
 
 }  // namespace

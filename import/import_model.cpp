@@ -16,7 +16,8 @@ public:
         : chapterText(chapterText), groupText(groupText), codeText(codeText), error(error) {}
 
     bool Build(CatalogueModel& model) {
-        if (!ReadChapters() || !ReadGroups() || !ReadCodes() || !NameChapters()) return false;
+        if (!ReadChapters() || !ReadGroups() || !ReadCodes() || !CheckChaptersHaveCodes() || !NameChapters())
+            return false;
         model = CatalogueModel{};
         KeepUsed(model);
         auto byCode = [](const auto& a, const auto& b) { return a.code < b.code; };
@@ -109,12 +110,36 @@ private:
         return true;
     }
 
+    // The field count most lines of the codes file have (the larger one on a
+    // tie). A year keeps one layout; a line with fewer fields than that lost
+    // its end.
+    static size_t UsualFieldCount(const SourceText& file) {
+        std::map<size_t, size_t> linesWith;
+        for (const SourceLine& line : file.lines) ++linesWith[line.fields.size()];
+        size_t usual = 0, most = 0;
+        for (const auto& [count, lines] : linesWith)
+            if (lines >= most) usual = count, most = lines;
+        return usual;
+    }
+
+    bool CheckCodeLevel(const SourceLine& line) {
+        const std::string& level = line.fields[0];
+        if (level == "3" || level == "4" || level == "5") return true;
+        return Fail(codeText, line.number, "field 1 (level) must be 3, 4 or 5, found " + Quoted(level));
+    }
+
     bool ReadCodes() {
         codesPerGroup.assign(groups.size(), 0);
         std::map<std::string, int> lineOfCode;
+        const size_t usualFields = UsualFieldCount(codeText);
         for (const SourceLine& line : codeText.lines) {
             if (!CheckFieldCount(codeText, line, 9, true, "level;mark;mark;chapter;group;...;code;...;title")) {
                 return false;
+            }
+            if (line.fields.size() < usualFields) {
+                return Fail(codeText, line.number,
+                            std::to_string(line.fields.size()) + " fields where the file's other lines have " +
+                                std::to_string(usualFields) + ": the line is cut short");
             }
             const std::vector<std::string>& f = line.fields;
             CodeEntry code;
@@ -122,7 +147,7 @@ private:
             code.level = f[0];
             code.code = f[6];
             code.title = f[8];
-            if (!ReadMark(line, 1, "branch mark", code.branchMark) ||
+            if (!CheckCodeLevel(line) || !ReadMark(line, 1, "branch mark", code.branchMark) ||
                 !ReadMark(line, 2, "spare mark", code.spareMark) ||
                 !CheckCodeText(codeText, line.number, "code", code.code)) {
                 return false;
@@ -157,6 +182,22 @@ private:
         return true;
     }
 
+    // Every year's codes file has codes in every chapter; a chapter without
+    // any is what a codes file cut short at a line end leaves. A group
+    // without codes is no such sign: some years list one.
+    bool CheckChaptersHaveCodes() {
+        std::vector<size_t> codesPerChapter(chapters.size(), 0);
+        for (size_t g = 0; g < groups.size(); ++g)
+            codesPerChapter[chapterByNumber[groups[g].chapterNumber]] += codesPerGroup[g];
+        for (size_t c = 0; c < chapters.size(); ++c) {
+            if (codesPerChapter[c] > 0) continue;
+            return Fail(chapterText, chapters[c].line,
+                        "chapter " + chapters[c].number + " (" + chapters[c].title + ") has no codes in " +
+                            codeText.path + ": is that file cut short?");
+        }
+        return true;
+    }
+
     // A chapter's code spans its groups in index order, from the first
     // start to the last end, whether or not every group has codes.
     bool NameChapters() {
@@ -170,7 +211,7 @@ private:
             last[c] = groups[g].end;
         }
         for (size_t c = 0; c < chapters.size(); ++c) {
-            if (first[c].empty()) continue;  // no groups, hence no codes: left out
+            if (first[c].empty()) continue;  // no groups: refused before, as it has no codes
             chapters[c].code = first[c] + "-" + last[c];
             if (!CheckCodeText(chapterText, chapters[c].line, "chapter code", chapters[c].code)) return false;
         }
@@ -180,21 +221,11 @@ private:
         return true;
     }
 
-    // Chapters and groups that no code names would move the walk's cursors
-    // past entries it never shows; they are left out and reported.
+    // Groups that no code names would move the walk's cursors past entries
+    // it never shows; they are left out and reported. Every chapter has
+    // codes by now.
     void KeepUsed(CatalogueModel& model) {
-        std::vector<size_t> codesPerChapter(chapters.size(), 0);
-        for (size_t g = 0; g < groups.size(); ++g) {
-            codesPerChapter[chapterByNumber[groups[g].chapterNumber]] += codesPerGroup[g];
-        }
-        for (size_t c = 0; c < chapters.size(); ++c) {
-            if (codesPerChapter[c] > 0) {
-                model.chapters.push_back(chapters[c]);
-            } else {
-                model.leftOut.push_back("chapter " + chapters[c].number + " (" + chapters[c].title +
-                                        ") has no codes; left out");
-            }
-        }
+        model.chapters = chapters;
         for (size_t g = 0; g < groups.size(); ++g) {
             if (codesPerGroup[g] > 0) {
                 model.groups.push_back(groups[g]);

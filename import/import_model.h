@@ -45,9 +45,11 @@ struct CatalogueModel {
 };
 
 // Maps and checks the three parsed files. Everything is checked before the
-// caller writes anything: field counts, empty and over-long codes,
+// caller writes anything: field counts (a codes line with fewer fields than
+// the file's usual count is cut short), levels, empty and over-long codes,
 // duplicates, unknown chapters and groups, chapter numbers that disagree,
-// and the orders of chapters, groups and codes.
+// chapters without codes (a codes file cut short), and the orders of
+// chapters, groups and codes.
 bool BuildCatalogueModel(const SourceText& chapters, const SourceText& groups, const SourceText& codes,
                          CatalogueModel& model, ImportError& error);
 

@@ -290,7 +290,13 @@ bool ReadSourceText(const std::string& path, SourceText& text, ImportError& erro
     size_t start = 0;
     for (int number = 1; start < bytes.size(); ++number) {
         size_t end = bytes.find('\n', start);
-        if (end == std::string::npos) end = bytes.size();
+        // Every line of these files ends in a line end; a last line without
+        // one is where a download or a copy stopped, possibly inside a title.
+        if (end == std::string::npos) {
+            error.line = number;
+            error.message = "the last line has no line end: the file is cut short";
+            return false;
+        }
         std::string line = bytes.substr(start, end - start);
         start = end + 1;
         if (!line.empty() && line.back() == '\r') line.pop_back();

@@ -117,13 +117,19 @@ int BtreeNode::TakePrefix(StoreFile& file, FileAddress at) {
     return kNoError;
 }
 
+// In a revision with checksums the node's object is sealed like any other,
+// so that the checker can tell a sound node from a changed one; a file
+// without checksums keeps exactly the bytes it always had.
 int BtreeNode::Write(StoreFile& file, FileAddress at) const {
     FileAddress storedCount = count;
     int code = file.Write(&storedCount, sizeof storedCount, at, kNoFlush, kNoVerify);
     if (code != kNoError) return code;
     if ((code = file.Write(&child0, sizeof child0, kCurrentPosition, kNoFlush, kNoVerify)) != kNoError) return code;
-    if (count > 0) return file.Write(entries, count * entrySize, kCurrentPosition, kNoFlush, kNoVerify);
-    return kNoError;
+    if (count > 0 && (code = file.Write(entries, count * entrySize, kCurrentPosition, kNoFlush, kNoVerify)) != kNoError)
+        return code;
+    if (!file.HasChecksums()) return kNoError;
+    file.WriteObjectChecksum(at);
+    return file.LastError();
 }
 
 }  // namespace kodexa

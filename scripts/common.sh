@@ -4,7 +4,7 @@
 
 KODEXA_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 KODEXA_PACKAGES=(build-essential cmake pkg-config libgtest-dev libgmock-dev
-    libfox-1.6-dev libx11-dev zlib1g-dev xvfb xdotool xclip imagemagick x11-utils fonts-dejavu-core
+    libfox-1.6-dev libx11-dev zlib1g-dev libstemmer-dev xvfb xdotool xclip imagemagick x11-utils fonts-dejavu-core
     dpkg-dev lintian desktop-file-utils appstream clang libclang-rt-14-dev)
 
 kodexa_as_root() {

@@ -1,6 +1,8 @@
 #include "tools/arguments.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 #include "kodexa_version.h"
 
@@ -54,6 +56,15 @@ int ShowUsage(const char* usage) {
 int ShowVersion(const char* tool) {
     std::printf("%s %s\n", tool, KODEXA_VERSION);
     return 0;
+}
+
+int FinishOutput(const char* tool, int status) {
+    errno = 0;
+    if (std::fflush(stdout) == 0 && !std::ferror(stdout)) return status;
+    const int cause = errno;
+    std::fprintf(stderr, "%s: cannot write to standard output%s%s\n", tool, cause != 0 ? ": " : "",
+                 cause != 0 ? std::strerror(cause) : "");
+    return kOutputFailedExit;
 }
 
 }  // namespace kodexa

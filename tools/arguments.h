@@ -56,6 +56,15 @@ int ShowUsage(const char* usage);
 // "TOOL VERSION" on standard output; answers 0.
 int ShowVersion(const char* tool);
 
+// Exit status of a tool whose standard output could not be written.
+constexpr int kOutputFailedExit = 4;
+
+// Flushes standard output. When anything written to it was lost (a full
+// disk, a closed pipe), says so on standard error and answers
+// kOutputFailedExit, since the answer never reached its reader; otherwise
+// answers status.
+int FinishOutput(const char* tool, int status);
+
 }  // namespace kodexa
 
 #endif

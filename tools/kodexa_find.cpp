@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "catalogue/catalogue.h"
+#include "catalogue/code_form.h"
 #include "store/store_error.h"
 #include "tools/arguments.h"
 #include "tools/find_check.h"
@@ -24,7 +25,7 @@ constexpr int kExitDamaged = 3;
 constexpr char kTool[] = "kodexa-find";
 
 const char kUsage[] =
-    "Usage: kodexa-find [--dir DIR] [--titles-only] TEXT\n"
+    "Usage: kodexa-find [--dir DIR] [--titles-only] [--exact] TEXT\n"
     "       kodexa-find [--dir DIR] --code CODE\n"
     "       kodexa-find [--dir DIR] --tree\n"
     "       kodexa-find [--dir DIR] --info\n"
@@ -32,18 +33,34 @@ const char kUsage[] =
     "\n"
     "Looks codes up in the Kodexa catalogue (data1 to data3 .dat and .ndx).\n"
     "\n"
-    "  TEXT         list every code whose title or code contains TEXT, letters\n"
-    "               A to Z and \xc3\x84 \xc3\x96 \xc3\x9c in any case, one CODE<TAB>TITLE line each\n"
-    "               in code order; an empty TEXT lists every code. When the\n"
-    "               catalogue has the alphabetical index (data4), every term of\n"
-    "               it that contains TEXT follows, in code order, as CODES<TAB>\n"
-    "               TITLE<TAB>TERM: the codes as the index writes them (D86.8+\n"
-    "               G99.8*), the title of the first; a cross-reference has none\n"
+    "  TEXT         list the codes TEXT finds, one CODE<TAB>TITLE line each, in\n"
+    "               four groups, each in code order, no code twice:\n"
+    "               1. the title or code contains TEXT, letters A to Z and\n"
+    "                  \xc3\x84 \xc3\x96 \xc3\x9c in any case; an empty TEXT lists every code\n"
+    "               2. the title contains every word of TEXT, in any order, or\n"
+    "                  the code begins with it (\"a phrase\" in double quotes\n"
+    "                  is one word)\n"
+    "               3. similar spellings: each word of five letters or more may\n"
+    "                  be another form of a word of the title (kopfschmerzen:\n"
+    "                  Kopfschmerz), write umlauts as ae oe ue ss or a o u, or\n"
+    "                  have one typing slip (two from nine letters on)\n"
+    "               4. a word written as a code, with or without dot, in any\n"
+    "                  case (e1190 is E11.90), E11.2- for the codes under\n"
+    "                  E11.2; letters G V Z A R L B after a code are left out\n"
+    "               Blanks, tabs and line ends count as one blank; a TEXT that\n"
+    "               is not UTF-8 is read as Latin-1. When the catalogue has the\n"
+    "               alphabetical index (data4), the terms it finds the same\n"
+    "               way follow, as CODES<TAB>TITLE<TAB>TERM: the codes as the\n"
+    "               index writes them (D86.8+ G99.8*), the title of the first;\n"
+    "               a cross-reference has none\n"
     "  --titles-only\n"
     "               search the titles and codes only, not the index terms\n"
-    "  --code CODE  show the fields of the code CODE, one 'name: value' a line,\n"
-    "               then, when the catalogue has them (data5), its facts as\n"
-    "               the codes file has them and the year of the edition\n"
+    "  --exact      group 1 only, with TEXT taken exactly as given\n"
+    "  --code CODE  show the fields of the code CODE (e11.90, E1190, H36.0*\n"
+    "               and B95.6! are read as the codes they name), one\n"
+    "               'name: value' a line, then, when the catalogue has them\n"
+    "               (data5), its facts as the codes file has them and the\n"
+    "               year of the edition\n"
     "  --tree       show the catalogue as the window's tree, two blanks of\n"
     "               indent per level\n"
     "  --info       show the edition and the numbers of chapters, groups and\n"
@@ -66,10 +83,12 @@ const char kUsage[] =
     "The catalogue is opened read-only and never changed.\n"
     "Exit status: 0 something found, 1 nothing found or no catalogue, 2 wrong\n"
     "usage, 3 the catalogue is damaged (a file of it does not open, cannot be\n"
-    "read to its end, or is shorter than it says): what could be read was\n"
-    "printed, the file is named on standard error. With --check: 0 no line has\n"
-    "a Fehler (Hinweise allowed), 4 a line has one; 1 also when the catalogue\n"
-    "has no code facts.\n";
+    "read to its end, is shorter than it says, or leads to another code than\n"
+    "the one asked): what could be read was printed, the file is named on\n"
+    "standard error; 4 standard output could not be written. With --check: 0\n"
+    "no line has a Fehler (Hinweise allowed), 4 a line has one (or standard\n"
+    "output could not be written); 1 also when the catalogue has no code\n"
+    "facts.\n";
 
 enum class Mode { None, Search, Code, Tree, Info, Check, Help, Version };
 
@@ -79,11 +98,12 @@ struct Request {
     std::string dir;
     bool dirGiven = false;
     bool titlesOnly = false;
+    bool exact = false;
     CheckOptions check;  // the lines, sex and age of --check
     bool patientGiven = false;
 };
 
-enum OptionId { kHelp = kHelpOption, kVersion = 256, kTitlesOnly, kCode, kTree, kInfo, kDir, kCheck, kSex, kAge };
+enum OptionId { kHelp = kHelpOption, kVersion = 256, kTitlesOnly, kCode, kTree, kInfo, kDir, kExact, kCheck, kSex, kAge };
 const option kOptions[] = {
     {"help", no_argument, nullptr, kHelp},
     {"version", no_argument, nullptr, kVersion},
@@ -92,6 +112,7 @@ const option kOptions[] = {
     {"tree", no_argument, nullptr, kTree},
     {"info", no_argument, nullptr, kInfo},
     {"dir", required_argument, nullptr, kDir},
+    {"exact", no_argument, nullptr, kExact},
     {"check", no_argument, nullptr, kCheck},
     {"sex", required_argument, nullptr, kSex},
     {"age", required_argument, nullptr, kAge},
@@ -132,6 +153,9 @@ int ParseArguments(int argc, char** argv, Request& request) {
                 return kExitFound;
             case kTitlesOnly:
                 request.titlesOnly = true;
+                break;
+            case kExact:
+                request.exact = true;
                 break;
             case kTree:
                 ok = setMode(Mode::Tree, "");
@@ -196,13 +220,15 @@ bool Damaged(Catalogue& catalogue, int& status) {
 }
 
 // The facts database is optional: a catalogue without it is read as it
-// always was; one that is there but cannot be read is named, and the rest
-// is shown without it.
-void OpenFacts(Catalogue& catalogue) {
+// always was; one that is there but cannot be read is named (the file that
+// failed), the rest is shown without it, and status says the catalogue is
+// damaged.
+void OpenFacts(Catalogue& catalogue, int& status) {
     if (catalogue.Open(CatalogueFile::Facts, CatalogueAccess::Reading) == kNoError) return;
     if (catalogue.IsAbsent(CatalogueFile::Facts)) return;
-    std::fprintf(stderr, "kodexa-find: cannot read %s: %s\n", catalogue.DataPath(CatalogueFile::Facts).c_str(),
+    std::fprintf(stderr, "kodexa-find: cannot read %s: %s\n", catalogue.FailedPath(CatalogueFile::Facts).c_str(),
                  catalogue.Failure(CatalogueFile::Facts).c_str());
+    status = kExitDamaged;
 }
 
 // Term lines carry the title of their code as well, looked up once per code.
@@ -240,12 +266,13 @@ void OpenAlphaIndex(Catalogue& catalogue) {
                  catalogue.Failure(CatalogueFile::AlphaIndex).c_str());
 }
 
-int Search(Catalogue& catalogue, const std::string& dir, const std::string& text, bool titlesOnly) {
+int Search(Catalogue& catalogue, const std::string& dir, const Request& request) {
     int status = kExitNothing;
     if (!Open(catalogue, dir, CatalogueFile::Codes, status)) return status;
-    if (!titlesOnly) OpenAlphaIndex(catalogue);
+    if (!request.titlesOnly) OpenAlphaIndex(catalogue);
     PrintingResults results(catalogue);
-    const bool found = catalogue.Search(text, results);
+    const bool found =
+        catalogue.Search(request.argument, results, request.exact ? SearchScope::Exact : SearchScope::AllSteps);
     std::fflush(stdout);
     if (Damaged(catalogue, status)) return status;
     return found ? kExitFound : kExitNothing;
@@ -277,10 +304,13 @@ void PrintRules(Catalogue& catalogue, const CodeFacts& record) {
     if (catalogue.ReadEdition(edition)) std::printf("edition: %s\n", edition.year.c_str());
 }
 
-int ShowCode(Catalogue& catalogue, const std::string& dir, const std::string& wanted) {
+int ShowCode(Catalogue& catalogue, const std::string& dir, const std::string& written) {
+    CodeForm form;
+    const std::string wanted = ReadCodeForm(written, form) ? form.code : written;
     int status = kExitNothing;
     if (!Open(catalogue, dir, CatalogueFile::Codes, status)) return status;
-    OpenFacts(catalogue);
+    int factsStatus = kExitFound;
+    OpenFacts(catalogue, factsStatus);
     CodeFacts record;
     // The index knows seven characters only; a longer request must not
     // answer with the code it happens to begin with.
@@ -303,7 +333,7 @@ int ShowCode(Catalogue& catalogue, const std::string& dir, const std::string& wa
     for (const auto& field : fields) std::printf("%s: %s\n", field.first, field.second.c_str());
     PrintRules(catalogue, record);
     std::fflush(stdout);
-    return Damaged(catalogue, status) ? status : kExitFound;
+    return Damaged(catalogue, status) ? status : factsStatus;
 }
 
 // The walk may add a child to an item it made long before (a level-4 code
@@ -350,7 +380,8 @@ int ShowInfo(Catalogue& catalogue, const std::string& dir) {
     int status = kExitNothing;
     for (CatalogueFile which : kAllCatalogueFiles)
         if (!Open(catalogue, dir, which, status)) return status;
-    OpenFacts(catalogue);
+    int factsStatus = kExitFound;
+    OpenFacts(catalogue, factsStatus);
     Edition edition;
     const bool known = catalogue.ReadEdition(edition) && !EditionName(edition).empty();
     std::printf("edition: %s\n", known ? EditionName(edition).c_str() : "unknown");
@@ -364,12 +395,12 @@ int ShowInfo(Catalogue& catalogue, const std::string& dir) {
     }
     std::fflush(stdout);
     if (!stopped.empty()) return Damaged(stopped);
-    return Damaged(catalogue, status) ? status : kExitFound;
+    return Damaged(catalogue, status) ? status : factsStatus;
 }
 
 }  // namespace
 
-int main(int argc, char** argv) {
+static int RunTool(int argc, char** argv) {
     Request request;
     if (int code = ParseArguments(argc, argv, request); code != kExitFound) return code;
     if (request.mode == Mode::Help) return ShowUsage(kUsage);
@@ -380,7 +411,7 @@ int main(int argc, char** argv) {
     Catalogue catalogue(dir);
     switch (request.mode) {
         case Mode::Search:
-            return Search(catalogue, dir, request.argument, request.titlesOnly);
+            return Search(catalogue, dir, request);
         case Mode::Code:
             return ShowCode(catalogue, dir, request.argument);
         case Mode::Info:
@@ -391,3 +422,6 @@ int main(int argc, char** argv) {
             return ShowTree(catalogue, dir);
     }
 }
+
+// Whatever the answer, it counts only once it is written.
+int main(int argc, char** argv) { return kodexa::FinishOutput(kTool, RunTool(argc, argv)); }

@@ -45,7 +45,12 @@ const char kUsage[] =
     "  --help        show this text\n"
     "  --version     show the version\n"
     "\n"
-    "Exit status: 0 imported, 1 failed (bad input or file error), 2 wrong usage.\n";
+    "A source that seems cut short is refused with its file and line: a last\n"
+    "line without line end, a codes line with fewer fields than the file's\n"
+    "other lines, a chapter left without codes.\n"
+    "\n"
+    "Exit status: 0 imported, 1 failed (bad input or file error), 2 wrong usage,\n"
+    "4 standard output could not be written.\n";
 
 enum OptionId { kHelp = kodexa::kHelpOption, kVersion = 256, kAlpha, kForce, kQuiet };
 const option kOptions[] = {
@@ -117,7 +122,7 @@ private:
 
 }  // namespace
 
-int main(int argc, char** argv) {
+static int RunTool(int argc, char** argv) {
     kodexa::ImportRequest request;
     bool quiet = false;
     std::vector<std::string> operands;
@@ -157,3 +162,6 @@ int main(int argc, char** argv) {
     PrintedReport report(std::cerr, isatty(STDERR_FILENO) ? ProgressStyle::Bar : ProgressStyle::Lines, quiet);
     return kodexa::RunImport(request, report);
 }
+
+// Whatever the answer, it counts only once it is written.
+int main(int argc, char** argv) { return kodexa::FinishOutput(kToolName, RunTool(argc, argv)); }

@@ -1,8 +1,10 @@
 #include "ui/list_sinks.h"
 
+#include <chrono>
 #include <vector>
 
 #include "ui/item_data.h"
+#include "ui/key_watch.h"
 
 namespace kodexa {
 
@@ -74,6 +76,23 @@ void ResultListSink::AddTerm(const TermHit& hit) {
     data->titleCode = FX::FXString(hit.titleCode.c_str(), static_cast<FX::FXint>(hit.titleCode.size()));
     FX::FXIcon* shown = crossReference ? nullptr : icon;
     list->appendItem(label, shown, shown, data, FALSE);
+}
+
+void ResultListSink::BeginSimilar() {
+    const FX::FXint line = list->appendItem("\t\xc3\x84hnliche Schreibweisen", nullptr, nullptr, nullptr, FALSE);
+    list->disableItem(line);
+}
+
+// The display is asked a few times a frame only: the question costs a look
+// at its connection, and a record of the index holds a block of terms.
+bool ResultListSink::Stopped() {
+    constexpr std::chrono::milliseconds kBetweenLooks(4);
+    if (app == nullptr || stopped) return stopped;
+    const auto now = std::chrono::steady_clock::now();
+    if (now - lastLook < kBetweenLooks) return false;
+    lastLook = now;
+    stopped = KeyPressWaiting(app);
+    return stopped;
 }
 
 }  // namespace kodexa

@@ -5,6 +5,7 @@
 
 #include <fx.h>
 
+#include <chrono>
 #include <string>
 
 #include "catalogue/catalogue_sink.h"
@@ -58,17 +59,25 @@ private:
 // data of a code shown with the page icon.
 class ResultListSink : public SearchSink {
 public:
-    ResultListSink(FX::FXIconList* list, FX::FXIcon* icon) : list(list), icon(icon) {}
+    // A search with app gives way as soon as a key press waits.
+    ResultListSink(FX::FXIconList* list, FX::FXIcon* icon, FX::FXApp* app = nullptr)
+        : list(list), icon(icon), app(app) {}
 
     void AddResult(const std::string& code, const std::string& title) override;
     // "codes<TAB>term"; a cross-reference has no codes and no icon.
     void AddTerm(const TermHit& hit) override;
+    // A grey line without data: it opens no menu and copies nothing.
+    void BeginSimilar() override;
+    bool Stopped() override;
 
     CodeDecoration decoration;
 
 private:
     FX::FXIconList* list;
     FX::FXIcon* icon;
+    FX::FXApp* app;
+    std::chrono::steady_clock::time_point lastLook;  // the epoch: look at once
+    bool stopped = false;
 };
 
 }  // namespace kodexa

@@ -91,6 +91,8 @@ FXDEFMAP(MainWindow) MainWindowMap[] = {
     FXMAPFUNC(SEL_COMMAND,            MainWindow::ID_COPY_BOTH,          MainWindow::onCmdCopyBoth),
     FXMAPFUNC(SEL_COMMAND,            MainWindow::ID_SEARCH_FIELD,       MainWindow::onCmdSearch),
     FXMAPFUNC(SEL_COMMAND,            MainWindow::ID_TIPS,               MainWindow::onCmdTips),
+    FXMAPFUNC(SEL_CHANGED,            MainWindow::ID_SEARCH_FIELD,       MainWindow::onSearchTyped),
+    FXMAPFUNC(SEL_TIMEOUT,            MainWindow::ID_SEARCH_PAUSE,       MainWindow::onSearchPause),
     FXMAPFUNC(SEL_COMMAND,            MainWindow::ID_ADD_TO_CASE,        MainWindow::onCmdAddToCase),
     FXMAPFUNC(SEL_TIMEOUT,            MainWindow::ID_MARK_CODES,         MainWindow::onTimeoutMarkCodes),
     FXMAPFUNC(SEL_CLIPBOARD_LOST,     0,                             MainWindow::onClipboardLost),
@@ -355,6 +357,7 @@ long MainWindow::onCmdTips(FXObject*, FXSelector, void*) {
 }
 
 long MainWindow::onCmdSearch(FXObject*, FXSelector, void*) {
+    getApp()->removeTimeout(this, ID_SEARCH_PAUSE);
     ClearResults();
     getApp()->beginWaitCursor();
     if (!SearchCodes()) {
@@ -398,13 +401,45 @@ void MainWindow::SizeResultColumns() {
 }
 
 bool MainWindow::SearchCodes() {
-    if (!catalogue) return false;
     ResultListSink sink(resultList, codeIcon);
+    return SearchInto(sink);
+}
+
+bool MainWindow::SearchInto(ResultListSink& sink) {
+    if (!catalogue) return false;
     sink.decoration.Use(codeMarks.get(), notForCodingIcon);
     const FXString text = searchField->getText();
     const bool found = catalogue->Search(std::string(text.text(), text.length()), sink);
-    ReportUnreadable();
+    if (!sink.Stopped()) ReportUnreadable();
     return found;
+}
+
+// Each change waits for the pause; a new change starts the wait anew.
+long MainWindow::onSearchTyped(FXObject*, FXSelector, void*) {
+    constexpr FXuint kPauseMilliseconds = 150;
+    getApp()->addTimeout(this, ID_SEARCH_PAUSE, kPauseMilliseconds);
+    return 1;
+}
+
+long MainWindow::onSearchPause(FXObject*, FXSelector, void*) {
+    SearchTyped();
+    return 1;
+}
+
+// An emptied field empties the list: every code, which an empty text
+// lists, is asked for with Enter, not by deleting the last letter.
+void MainWindow::SearchTyped() {
+    ClearResults();
+    if (searchField->getText().empty()) return;
+    ResultListSink sink(resultList, codeIcon, getApp());
+    const bool found = SearchInto(sink);
+    if (sink.Stopped()) {
+        ClearResults();
+        onSearchTyped(nullptr, 0, nullptr);
+        return;
+    }
+    if (!found) resultList->appendItem(EmptyResultLine(), nullptr, nullptr, nullptr, FALSE);
+    SizeResultColumns();
 }
 
 // Once their items are gone nothing can reach the old results' data, so it

@@ -13,6 +13,7 @@
 namespace kodexa {
 
 class ItemData;
+class ResultListSink;
 class DiagnosisPage;
 class CodeMarks;
 
@@ -73,6 +74,7 @@ public:
         ID_TIPS,
         ID_SHOW_BROWSER,
         ID_SHOW_SEARCH,
+        ID_SEARCH_PAUSE,
         ID_ADD_TO_CASE,
         ID_MARK_CODES,
         ID_LAST
@@ -80,6 +82,8 @@ public:
 
     long onCmdQuit(FX::FXObject* sender, FX::FXSelector sel, void* ptr);
     long onCmdSearch(FX::FXObject* sender, FX::FXSelector sel, void* ptr);
+    long onSearchTyped(FX::FXObject* sender, FX::FXSelector sel, void* ptr);
+    long onSearchPause(FX::FXObject* sender, FX::FXSelector sel, void* ptr);
     long onTreeInserted(FX::FXObject* sender, FX::FXSelector sel, void* ptr);
     long onTreeRightPress(FX::FXObject* sender, FX::FXSelector sel, void* ptr);
     long onListRightPress(FX::FXObject* sender, FX::FXSelector sel, void* ptr);
@@ -124,6 +128,9 @@ public:
     // Appends a result line for every code the search field's text finds;
     // false when there was none.
     bool SearchCodes();
+    // The search after a pause in typing: the list is left empty when a
+    // key press overtakes it, and the pause starts again.
+    void SearchTyped();
 
     bool copyCode(ItemData* data);
     bool copyText(ItemData* data);
@@ -152,6 +159,8 @@ private:
     // The edition of the open catalogue; unknown without facts.
     Edition LoadedEdition();
     void ClearResults();
+    // With app, the search gives way to a waiting key press (see Stopped).
+    bool SearchInto(ResultListSink& sink);
     FX::FXint CodeColumnWidth() const;
     void SizeResultColumns();
     void EnableCopyEntriesFor(const ItemData* data);

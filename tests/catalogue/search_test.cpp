@@ -22,7 +22,7 @@ protected:
     std::vector<std::string> Find(const std::string& text) {
         CatalogueDbs dbs(dir.Path(), 0);
         LineSink sink;
-        const WalkResult result = SearchCodes(dbs.codes, text, sink);
+        const WalkResult result = SearchCodes(dbs.codes, text, sink, SearchScope::Exact);
         EXPECT_EQ(result.found, !sink.lines.empty()) << text;
         EXPECT_TRUE(result.status.Ended()) << result.status.Description();
         std::vector<std::string> codes;
@@ -32,6 +32,7 @@ protected:
     TempDir dir;
 };
 
+// The whole text as one piece, as given: the first step of every search.
 TEST_F(Search, MatchesTitleOrCodeFoldingAToZAndUmlautsAndListsEachCodeOnce) {
     const std::pair<const char*, std::vector<std::string>> cases[] = {
         {"", {"E10", "E11", "E11.0", "E14", "I25", "I25.1", "I25.10", "R41", "R60"}},

@@ -1,8 +1,9 @@
 // A catalogue cut from one input (six pieces, data1.dat ... data3.ndx),
-// opened read-write as the window does, filled into a tree, searched twice
+// checked as a whole, opened read-write as the window does, filled into a tree, searched twice
 // and closed. Walks end within what the files hold; a catalogue the checker
 // finds sound without a warning is left byte for byte as it was.
 #include "catalogue/catalogue.h"
+#include "catalogue/catalogue_check.h"
 #include "import/catalogue_writer.h"
 #include "tests/fuzz/fuzz_support.h"
 
@@ -22,6 +23,7 @@ int FuzzCatalogue(const uint8_t* data, size_t size) {
         // says) are put right by a read-write open, as they always were.
         sound = sound && IsClean(dir + names[i], IsIndexFileName(names[i]));
     }
+    CheckCatalogue(dir);  // read-only: ends, and leaves a sound catalogue as it was
     {
         Catalogue catalogue(dir);
         for (CatalogueFile file : {CatalogueFile::Chapters, CatalogueFile::Groups, CatalogueFile::Codes})

@@ -53,7 +53,7 @@ TEST(SourceText, Utf8IsKeptAndLatin1IsConvertedLineEndsAndMarkAside) {
     const std::pair<std::string, SourceEncoding> cases[] = {
         {"Gr\xc3\xb6\xc3\x9f" "e;\xc3\x84\n\r\n\nx;;y;\n", SourceEncoding::Utf8},
         {"\xef\xbb\xbfGr\xc3\xb6\xc3\x9f" "e;\xc3\x84\r\n\r\n\r\nx;;y;\r\n", SourceEncoding::Utf8WithMark},
-        {"Gr\xf6\xdf" "e;\xc4\r\n\n\nx;;y;", SourceEncoding::Latin1},
+        {"Gr\xf6\xdf" "e;\xc4\r\n\n\nx;;y;\r\n", SourceEncoding::Latin1},
         {"\xef\xbb\xbfGr\xf6\xdf" "e;\xc4\n\n\nx;;y;\n", SourceEncoding::Latin1},
     };
     for (const auto& [bytes, encoding] : cases) {

@@ -6,6 +6,8 @@
 
 #include <filesystem>
 #include <fstream>
+#include <memory>
+#include <numeric>
 
 #include "store/file_set_replace.h"
 #include "tests/catalogue/catalogue_builder.h"
@@ -51,6 +53,8 @@ const struct BadInput {
     {kCodes, 4, "4;T;X;01;A00;A00.0;A00.0;A000;Chol\xc2\x85" "era", "control character U+0085 in field 9"},
     {kCodes, 1, "3;N;X;22;U00;U07.-;U07;U07;Krankheiten\x96", "control character U+0096 in field 9"},
     {kCodes, 4, "4;TT;X;01;A00;A00.0;A00.0;A000;Cholera", "field 2 (branch mark) must be one character"},
+    {kCodes, 4, "6;T;X;01;A00;A00.0;A00.0;A000;Cholera", "field 1 (level) must be 3, 4 or 5, found \"6\""},
+    {kCodes, 4, "I3;T;X;01;A00;A00.0;A00.0;A000;Cholera", "field 1 (level) must be 3, 4 or 5, found \"I3\""},
     // A group of chapter 01 that sorts after chapter 02's groups.
     {kGroups, 6, "D00;D09;01;Nachzügler", "orders disagree: in code order group D00-D09 of chapter 01",
      "3;T;X;01;D00;D00.-;D00;D00;Carcinoma in situ"},
@@ -79,6 +83,38 @@ TEST(Import, BadInputIsNamedWithFileAndLineAndNothingIsWritten) {
         EXPECT_EQ(run.rfind(where, 0), 0u) << run;
         EXPECT_NE(run.find(bad.message), std::string::npos) << run;
         EXPECT_EQ(Snapshot(target.Path()), before) << bad.message;
+    }
+}
+
+// The 2015 excerpt's codes file (385 lines of 30 fields: chapter 01 to line
+// 70, 08 to 205, 20 to 247, then 22) cut as a download or a copy stops: in a
+// line, at a line end, or a line losing its tail. Each is refused with file
+// and line and the catalogue already there stays.
+TEST(Import, ACutCodesFileIsRefused) {
+    const std::string excerpt = std::string(KODEXA_SOURCE_DIR) + "/tests/import/data/icd10gm2015-excerpt";
+    const std::string codes = "icd10gm2015syst_kodes.txt";
+    std::ifstream in(excerpt + "/" + codes);
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);) lines.push_back(line + "\n");
+    auto upTo = [&](size_t n) { return std::accumulate(lines.begin(), lines.begin() + n, std::string()); };
+    const std::string twelveFields = lines[49].substr(0, lines[49].find(";P;P;")) + "\n";
+    const std::tuple<std::string, std::string, int, const char*> cases[] = {
+        {upTo(99) + lines[99].substr(0, 40), codes, 100, "the last line has no line end: the file is cut short"},
+        {upTo(205), "icd10gm2015syst_kapitel.txt", 3, "chapter 20 (\xc3\x84u\xc3\x9f" "ere Ursachen"},
+        {upTo(49) + twelveFields + upTo(385).substr(upTo(50).size()), codes, 50,
+         "12 fields where the file's other lines have 30"},
+    };
+    TempDir target;
+    ASSERT_EQ(Import(excerpt, target.Path()), "0 ");
+    const auto before = Snapshot(target.Path());
+    for (const auto& [text, file, line, message] : cases) {
+        TempDir source;
+        std::filesystem::copy(excerpt, source.Path());
+        std::ofstream(source.File(codes), std::ios::trunc) << text;
+        const std::string run = Import(source.Path(), target.Path(), true);
+        EXPECT_EQ(run.rfind("1 " + source.File(file) + ", line " + std::to_string(line) + ": ", 0), 0u) << run;
+        EXPECT_NE(run.find(message), std::string::npos) << run;
+        EXPECT_EQ(Snapshot(target.Path()), before) << message;
     }
 }
 
@@ -114,6 +150,37 @@ TEST(Import, AFailedRunLeavesTheTargetAsItWas) {
         EXPECT_GT(run.size(), 2u) << "no message";
         EXPECT_EQ(Snapshot(target), before);
         EXPECT_EQ(std::filesystem::exists(target), c.targetThere);
+    }
+}
+
+// Each close and flush of the new files fails in turn, once (a full disk, a
+// device gone): the run fails naming the database, removes its staging
+// directory and leaves the old catalogue as it was, even where a second
+// close would have succeeded.
+TEST(Import, AFailedCloseOrFlushFailsTheRunAndLeavesTheOldCatalogue) {
+    TempDir dir;
+    const std::string old = dir.File("old"), target = dir.File("target");
+    ASSERT_EQ(Import(std::string(KODEXA_SOURCE_DIR) + "/tests/import/data/icd10gm2015-excerpt", old), "0 ");
+    const auto oldFiles = Snapshot(old);
+    for (const auto& [call, stride] : {std::make_pair(Stdio::Fclose, 1), std::make_pair(Stdio::Fflush, 5)}) {
+        auto counter = std::make_unique<FaultInjector>();
+        ASSERT_EQ(Import(kMini, dir.File("counted"), true), "0 ");
+        const int count = counter->Calls(call);
+        counter.reset();
+        for (int n = 1; n <= count; n += stride) {
+            SCOPED_TRACE(std::string(StdioName(call)) + " " + std::to_string(n));
+            std::filesystem::remove_all(target);
+            std::filesystem::copy(old, target);
+            std::string run;
+            {
+                FaultInjector faults;
+                faults.FailCall(call, n);
+                run = Import(kMini, target, true);
+            }
+            EXPECT_EQ(run.rfind("1 ", 0), 0u) << run;
+            EXPECT_NE(run.find(".dat failed"), std::string::npos) << run;
+            EXPECT_EQ(Snapshot(target), oldFiles);
+        }
     }
 }
 

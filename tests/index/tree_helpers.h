@@ -39,9 +39,9 @@ private:
 
 // An empty tree in a new index file with one header slot, as the object
 // database makes it.
-inline std::unique_ptr<BtreeIndex> NewIndexFile(const std::string& path, int order) {
+inline std::unique_ptr<BtreeIndex> NewIndexFile(const std::string& path, int order, char revision = 0) {
     auto file = new StoreFile();
-    EXPECT_EQ(file->Create(path.c_str(), 28, 0), kNoError);
+    EXPECT_EQ(file->Create(path.c_str(), 28, revision), kNoError);
     auto tree = std::make_unique<BtreeIndex>(CodeKey(), order, -1);
     EXPECT_EQ(tree->Create(file, 1, file->HeaderSize()), kNoError);
     return tree;

@@ -2,6 +2,7 @@
 // of damage is named, nothing is ever written, nothing hangs.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 
@@ -83,10 +84,40 @@ TEST_F(Checker, FileBeyondTheAddressRangeIsDamaged) {
     EXPECT_EQ(std::filesystem::file_size(index), size);
 }
 
+// A directory is checked as a catalogue: its files one by one, then the
+// whole; a record changed in place passes the file checks but not that.
+TEST(CatalogueChecker, ADirectoryIsCheckedFileByFileAndAsAWhole) {
+    TempDir dir;
+    const std::string tests = std::string(KODEXA_SOURCE_DIR) + "/tests/";
+    const std::string alpha = tests + "data/alpha/icd10gm2099alpha_edvtxt_20990101.txt ";
+    ASSERT_EQ(RunProgram("kodexa-import", "--alpha " + alpha + tests + "import/data/mini-utf8 " + dir.Path()).exitCode, 0);
+    ProgramRun run = RunChecker(dir.Path());
+    EXPECT_EQ(run.exitCode, 0) << run.out;
+    for (const char* file : {"data1.dat", "data2.ndx", "data3.dat", "data4.ndx", "data5.dat"})
+        EXPECT_TRUE(Has(run.out, dir.File(file) + "\n")) << file;
+    EXPECT_TRUE(Has(run.out, dir.Path() + " (the catalogue as a whole)\n  chapters: 3\n  groups: 4\n  codes: 9\n"
+                                          "  result: sound\n")) << run.out;
+
+    std::vector<unsigned char> codes = ReadAllBytes(dir.File("data3.dat"));
+    const std::string stored("\x05\0\0\0" "A00.9", 9);
+    auto at = std::search(codes.begin(), codes.end(), stored.begin(), stored.end());
+    ASSERT_NE(at, codes.end());
+    at[8] = '7';
+    WriteAllBytes(dir.File("data3.dat"), codes);
+    run = RunChecker(dir.Path());
+    EXPECT_EQ(run.exitCode, 1) << run.out;
+    EXPECT_TRUE(Has(run.out, "  problem: " + dir.File("data3.dat") + ", offset " + std::to_string(at - codes.begin() - 8) +
+                                 ": the record holds the code \"A00.7\" where its key says \"A00.9\"\n"
+                                 "  result: damaged (1 problem)\n")) << run.out;
+}
+
 TEST_F(Checker, WrongUsageAndMissingFiles) {
     const std::tuple<std::string, int, const char*> cases[] = {
         {"", 2, "no file given"}, {"--repair x.ndx", 2, "unknown option --repair"},
         {dir.File("absent.ndx"), 1, "cannot open the file"},
+        // The worst file decides, wherever it stands.
+        {dir.File("absent.ndx") + " " + index, 1, "cannot open the file"},
+        {index + " " + dir.File("absent.ndx"), 1, "cannot open the file"},
     };
     for (const auto& [args, exitCode, text] : cases) {
         ProgramRun run = RunChecker(args);

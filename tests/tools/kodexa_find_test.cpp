@@ -36,7 +36,12 @@ TEST(KodexaFind, LookupsAnswerAndChangeNoFile) {
         {"CHOLERA", 0, "A00\tCholera\nA00.0\tCholera durch Vibrio\nA00.9\tCholera, nicht n\xc3\xa4her bezeichnet\n"},
         {"--code A15.0", 0, "code: A15.0\ntitle: Lungentuberkulose\nlevel: 4\nchapterCode: A00-B99\n"
                             "groupCode: A15-A19\nbranchMark: N\nspareMark: X\n"},
-        {"-- -nichts-", 1, ""}, {"--code A15.1", 1, ""}, {"--code a15.0", 1, ""}, {"--code A15.0xyz", 1, ""},
+        {"-- -xqzvj-", 1, ""}, {"--code A15.1", 1, ""}, {"--code A15.0xyz", 1, ""},
+        {"--code a150", 0, "code: A15.0\ntitle: Lungentuberkulose\nlevel: 4\nchapterCode: A00-B99\n"
+                           "groupCode: A15-A19\nbranchMark: N\nspareMark: X\n"},
+        {"--exact 'cholera durch'", 0, "A00.0\tCholera durch Vibrio\n"},
+        {"--exact 'durch cholera'", 1, ""},
+        {"'durch cholera'", 0, "A00.0\tCholera durch Vibrio\n"},
     };
     for (const auto& [args, exitCode, out] : cases) {
         ProgramRun run = RunProgram("kodexa-find", "--dir " + catalogue.Path() + " " + args);
@@ -51,7 +56,7 @@ TEST(KodexaFind, LookupsAnswerAndChangeNoFile) {
 
 // A file that is there but does not open, or cannot be read to its end, or
 // is shorter than its header says, is named with exit 3, after what could
-// be read. Facts that cannot be read are only named: the rest is shown.
+// be read. Facts that cannot be read are named the same way, after the rest.
 TEST(KodexaFindDamaged, TheFileIsNamedAndAPartIsNeverPassedOffAsTheWhole) {
     const struct {
         const char* damage;
@@ -66,7 +71,8 @@ TEST(KodexaFindDamaged, TheFileIsNamedAndAPartIsNeverPassedOffAsTheWhole) {
         {"spoiled", "data3.dat", "--code A00.0", 0, "code: A00.0\n", ""},
         {"cut", "data3.dat", "--info", 3, "edition: unknown\nchapters: 2\ngroups: 3\ncodes: 7\n", " could not be read"},
         {"garbage", "data3.dat", "Cholera", 3, "", ": "},
-        {"garbage", "data5.dat", "--code A15.0", 0, "code: A15.0\n", ": data5.ndx is missing"},
+        {"garbage", "data5.dat", "--code A15.0", 3, "code: A15.0\n", ": data5.ndx is missing"},
+        {"emptied", "data5.ndx", "--info", 3, "edition: unknown\nchapters: 2\ngroups: 3\ncodes: 7\n", ": "},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.damage) + " " + c.file + " " + c.args);
@@ -76,12 +82,27 @@ TEST(KodexaFindDamaged, TheFileIsNamedAndAPartIsNeverPassedOffAsTheWhole) {
         if (damage == "spoiled") SpoilCode(catalogue.Path(), "A15");
         if (damage == "cut") std::filesystem::resize_file(file, std::filesystem::file_size(file) - 8);
         if (damage == "garbage") WriteAllBytes(file, {1, 2, 3});
+        if (damage == "emptied") {
+            Catalogue(catalogue.Path()).Open(CatalogueFile::Facts, CatalogueAccess::Writing);
+            WriteAllBytes(file, {});
+        }
         ProgramRun run = RunProgram("kodexa-find", "--dir " + catalogue.Path() + " " + c.args);
         EXPECT_EQ(run.exitCode, c.exitCode);
         EXPECT_EQ(run.out.rfind(c.outStart, 0), 0u) << run.out;
         EXPECT_TRUE(c.err.empty() ? run.err.empty() : Has(run.err, file + c.err)) << run.err;
     }
     EXPECT_TRUE(Has(RunProgram("kodexa-find", "--help").out, "3 the catalogue is damaged"));
+}
+
+// An answer that never reached its reader is no success, whichever tool.
+TEST(Tools, AFailedWriteToStandardOutputIsToldAndFailsTheRun) {
+    if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+    for (const std::string& command : std::vector<std::string>{"kodexa-find --tree", "kodexa-find cholera", "kodexa-find --help",
+                                       "kodexa-check " + BinFile("data1.ndx"), "kodexa-import --version"}) {
+        ProgramRun run = RunProgram("/bin/sh", "-c '" + BinFile(command) + " >/dev/full'");
+        EXPECT_EQ(run.exitCode, 4) << command;
+        EXPECT_TRUE(Has(run.err, ": cannot write to standard output")) << command << ": " << run.err;
+    }
 }
 
 // The catalogue the build imports beside the programs, found without --dir:

@@ -30,6 +30,21 @@ TEST(KodexaImport, UsageAndMissingFiles) {
     EXPECT_TRUE(Snapshot(target.Path()).empty());
 }
 
+// The three files named in the order the help gives are each taken for
+// what they are: the same tree as from the directory.
+TEST(KodexaImport, NamedFilesGiveTheCatalogueOfTheDirectory) {
+    TempDir named, whole;
+    const std::string files = kMini + "/icd10gm2099syst_kapitel.txt " + kMini + "/icd10gm2099syst_gruppen.txt " +
+                              kMini + "/icd10gm2099syst_kodes.txt ";
+    ProgramRun run = Import(files + named.Path());
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    ASSERT_EQ(Import(kMini + " " + whole.Path()).exitCode, 0);
+    ProgramRun tree = RunProgram("kodexa-find", "--tree --dir " + named.Path());
+    EXPECT_EQ(tree.exitCode, 0) << tree.err;
+    EXPECT_TRUE(Has(tree.out, "    A00.9 - Cholera")) << tree.out;
+    EXPECT_EQ(tree.out, RunProgram("kodexa-find", "--tree --dir " + whole.Path()).out);
+}
+
 // That the files are sound and what each kind of term gives is tested in
 // process; here the option and the lines the programs print.
 TEST(AlphaTools, ImportWithAlphaAndFindTheTerms) {
@@ -44,7 +59,10 @@ TEST(AlphaTools, ImportWithAlphaAndFindTheTerms) {
         {"lippentumor", 0,
          "A00.9 C00\tCholera, nicht n\xc3\xa4her bezeichnet\tCholera und Lippentumor\n"
          "C00.-\tB\xc3\xb6sartige Neubildung der Lippe\tLippentumor, nicht n\xc3\xa4her bezeichnet\n"},
-        {"--titles-only cholera,", 0, "A00.9\tCholera, nicht n\xc3\xa4her bezeichnet\n"},
+        {"--titles-only --exact cholera,", 0, "A00.9\tCholera, nicht n\xc3\xa4her bezeichnet\n"},
+        {"'tumor lippe'", 0,  // all words of a term, after the titles
+         "A00.9 C00\tCholera, nicht n\xc3\xa4her bezeichnet\tCholera und Lippentumor\n"
+         "C00.-\tB\xc3\xb6sartige Neubildung der Lippe\tLippentumor, nicht n\xc3\xa4her bezeichnet\n"},
         {"vibrionen", 0, "\t\tVibrionen - s. Cholera\n"},
     };
     for (const auto& [args, exitCode, out] : cases) {

@@ -1,6 +1,13 @@
 // The search page: that old results' data does not pile up, what a search
 // lists in which columns, and what each copy command takes from a term.
+#include <fxkeys.h>
+
 #include "tests/ui/window_test_util.h"
+#include "ui/key_watch.h"
+
+// Last: Xlib's macros (None, Bool, KeyPress) would clash with the names above.
+#include <X11/Xlib.h>
+#include <X11/keysym.h>
 
 using namespace FX;
 
@@ -49,6 +56,58 @@ TEST_F(WindowTest, ResultLinesOfCodesAndTermsAndWhatTheCopiesTakeFromATerm) {
     list->setCurrentItem(0);
     Command(MainWindow::ID_COPY_BOTH);
     EXPECT_EQ(Clip(), "A15.0+ C00* - Lungentuberkulose");
+}
+
+// Typing searches once the keys pause, the last text only; similar
+// spellings sit under a grey line that carries nothing to copy.
+TEST_F(WindowTest, TypingSearchesAfterThePauseWithTheSimilarSpellingsUnderTheirHeading) {
+    Probe(*window).tabbook()->setCurrent(1);
+    FXTextField* field = Probe(*window).searchField();
+    FXIconList* list = Probe(*window).resultList();
+    field->setFocus();
+    for (const char* letter : {"c", "h", "o", "e"}) Key(field, letter[0], 0, letter);
+    RunEventsFor(60);
+    EXPECT_EQ(list->getNumItems(), 0);  // still typing
+    for (const char* letter : {"l", "r", "a"}) Key(field, letter[0], 0, letter);
+    RunEventsUntil([list] { return list->getNumItems() > 0; }, 2000);
+    ASSERT_EQ(list->getNumItems(), 4);
+    EXPECT_STREQ(list->getItemText(0).text(), "\t\xc3\x84hnliche Schreibweisen");
+    EXPECT_FALSE(list->isItemEnabled(0));
+    EXPECT_EQ(list->getItemData(0), nullptr);
+    EXPECT_STREQ(list->getItemText(1).text(), "A00\tCholera");
+    Mark();
+    list->setCurrentItem(0);
+    Command(MainWindow::ID_COPY_BOTH);
+    Command(MainWindow::ID_COPY_CODE);
+    EXPECT_EQ(Clip(), "<none>");  // refused, as on the line for no hits
+    // Emptied, the field empties the list; Enter still lists every code.
+    for (int i = 0; i < 7; ++i) Key(field, FX::KEY_BackSpace);
+    RunEventsFor(300);
+    EXPECT_EQ(list->getNumItems(), 0);
+    EXPECT_EQ(Search(""), 7);
+}
+
+// A key press waiting when the pause ends overtakes the search: the list
+// stays empty, and the search runs once the keys pause again.
+TEST_F(WindowTest, AKeyWaitingWhenThePauseEndsPutsTheSearchOff) {
+    Probe(*window).tabbook()->setCurrent(1);
+    FXIconList* list = Probe(*window).resultList();
+    Probe(*window).searchField()->setText("cholera");
+    Display* display = static_cast<Display*>(window->getApp()->getDisplay());
+    XEvent press{};
+    press.xkey.type = KeyPress;
+    press.xkey.display = display;
+    press.xkey.window = window->id();
+    press.xkey.keycode = XKeysymToKeycode(display, XK_Shift_L);
+    press.xkey.same_screen = True;
+    EXPECT_FALSE(KeyPressWaiting(window->getApp()));
+    XSendEvent(display, window->id(), False, 0, &press);
+    XSync(display, False);
+    EXPECT_TRUE(KeyPressWaiting(window->getApp()));
+    window->handle(window.get(), FXSEL(SEL_TIMEOUT, MainWindow::ID_SEARCH_PAUSE), nullptr);
+    EXPECT_EQ(list->getNumItems(), 0);
+    RunEventsUntil([list] { return list->getNumItems() > 0; }, 2000);
+    EXPECT_EQ(list->getNumItems(), 3);
 }
 
 }  // namespace
