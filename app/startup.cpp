@@ -38,13 +38,14 @@ SplashWindow* ShowSplash(FXApp& app) {
     return splash;
 }
 
-int RunKodexa(int argc, char** argv) {
+int RunKodexa(int argc, char** argv, const std::string& catalogueDir) {
     FXApp app("Kodexa", "Taviron");
     app.init(argc, argv, TRUE);
     app.create();
     ShowFirstStartOnce(app);
     SplashWindow* splash = ShowSplash(app);
     auto* window = new MainWindow(&app);
+    window->SetCatalogueDirectory(catalogueDir);
     window->create();
     splash->hide();
     delete splash;

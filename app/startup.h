@@ -4,6 +4,8 @@
 
 #include <fx.h>
 
+#include <string>
+
 namespace kodexa {
 
 class SplashWindow;
@@ -19,8 +21,9 @@ bool ShowFirstStartOnce(FX::FXApp& app);
 // Puts the splash picture on the screen, painted, and answers the window.
 SplashWindow* ShowSplash(FX::FXApp& app);
 
-// The whole start of the program after the command line was checked.
-int RunKodexa(int argc, char** argv);
+// The whole start of the program after the command line was checked;
+// catalogueDir, when not empty, is the catalogue to open.
+int RunKodexa(int argc, char** argv, const std::string& catalogueDir = "");
 
 }  // namespace kodexa
 

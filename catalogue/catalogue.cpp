@@ -5,6 +5,7 @@
 #include "catalogue/alpha_terms.h"
 #include "catalogue/catalogue_key.h"
 #include "catalogue/catalogue_records.h"
+#include "catalogue/transitions.h"
 #include "index/object_database.h"
 
 namespace kodexa {
@@ -23,6 +24,7 @@ const CatalogueFileNames kNames[kCatalogueFileCount] = {
     {"data3.dat", "data3.ndx", "Error opening Codes"},
     {"data4.dat", "data4.ndx", "Error opening Alphabetisches Verzeichnis", true},
     {"data5.dat", "data5.ndx", "Error opening Facts", true},
+    {"data6.dat", "data6.ndx", "Error opening Umsteiger", true},
 };
 
 std::string WithSlash(const std::string& dir) { return dir.empty() || dir.back() == '/' ? dir : dir + '/'; }
@@ -170,6 +172,9 @@ bool Catalogue::Search(const std::string& text, SearchSink& sink, SearchScope sc
     WalkResult terms;
     if (IsOpen(CatalogueFile::AlphaIndex))
         terms = SearchAlphaTerms(Database(CatalogueFile::AlphaIndex), text, sink, scope);
+    // The exact search takes the text as given and nothing else.
+    const bool former = scope == SearchScope::AllSteps && IsOpen(CatalogueFile::Transitions) && !sink.Stopped() &&
+                        SearchFormerCode(*this, text, sink);
     WalkStatus lookups;
     if (!unreadable.empty()) {
         lookups.state = WalkStatus::kFailed;
@@ -181,7 +186,7 @@ bool Catalogue::Search(const std::string& text, SearchSink& sink, SearchScope sc
     if (unreadable.empty()) FilesWhole();  // as in FillTree
     Remember(terms.status);
     Remember(lookups);
-    return codes.found || terms.found;
+    return codes.found || terms.found || former;
 }
 
 void Catalogue::ClearUnreadable() {

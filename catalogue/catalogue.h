@@ -14,6 +14,7 @@
 #include "catalogue/catalogue_sink.h"
 #include "catalogue/code_facts.h"
 #include "catalogue/program_directory.h"
+#include "catalogue/transitions.h"
 #include "store/file_set_replace.h"
 
 namespace kodexa {
@@ -24,12 +25,14 @@ class ObjectDatabase;
 // (data1, data2, ...). A database added later takes the next number and a
 // row in that table. The alphabetical index (data4) and the facts (data5)
 // are optional: a catalogue without their files works as before, only
-// without index terms, or without facts and edition.
-enum class CatalogueFile { Groups, Chapters, Codes, AlphaIndex, Facts };
-constexpr int kCatalogueFileCount = 5;
+// without index terms, or without facts and edition; so is the transition
+// table from the previous edition (data6, catalogue/transitions.h).
+enum class CatalogueFile { Groups, Chapters, Codes, AlphaIndex, Facts, Transitions };
+constexpr int kCatalogueFileCount = 6;
 // The databases every catalogue has.
 constexpr CatalogueFile kAllCatalogueFiles[] = {CatalogueFile::Groups, CatalogueFile::Chapters, CatalogueFile::Codes};
-constexpr CatalogueFile kOptionalCatalogueFiles[] = {CatalogueFile::AlphaIndex, CatalogueFile::Facts};
+constexpr CatalogueFile kOptionalCatalogueFiles[] = {CatalogueFile::AlphaIndex, CatalogueFile::Facts,
+                                                    CatalogueFile::Transitions};
 
 // What opening an optional database found.
 enum class OptionalState {
@@ -145,6 +148,9 @@ public:
     bool FilesWhole();
     // The edition kept in the facts database; false without one.
     bool ReadEdition(Edition& edition);
+    // What became of a code of the previous edition, by the transition
+    // table (data6) when it is open; Unknown otherwise. (transitions.cpp)
+    Succession SuccessorOf(const std::string& code);
     // The number of entries in the database's index; false when it cannot
     // be walked to its end.
     bool CountEntries(CatalogueFile which, size_t& count);

@@ -9,6 +9,7 @@
 #include "catalogue/catalogue.h"
 #include "catalogue/catalogue_key.h"
 #include "catalogue/code_facts.h"
+#include "catalogue/transitions.h"
 #include "index/btree_cursor.h"
 #include "index/object_database.h"
 #include "store/store_error.h"
@@ -49,9 +50,12 @@ public:
         CheckCodes();
         if (catalogue.IsOpen(CatalogueFile::Facts)) CheckFacts();
         if (catalogue.IsOpen(CatalogueFile::AlphaIndex)) CheckTerms();
+        if (catalogue.IsOpen(CatalogueFile::Transitions)) CheckTransitions();
         report.facts.push_back("chapters: " + std::to_string(chapters.size()));
         report.facts.push_back("groups: " + std::to_string(groups.size()));
         report.facts.push_back("codes: " + std::to_string(codes.size()));
+        if (catalogue.IsOpen(CatalogueFile::Transitions))
+            report.facts.push_back("codes in the transition table: " + std::to_string(transitionCodes));
     }
 
 private:
@@ -200,10 +204,54 @@ private:
         });
     }
 
+    // Every link reads, every new code is a code of the catalogue, and each
+    // step is told from both ends: X -> Y in X's record and in Y's.
+    void CheckTransitions() {
+        const CatalogueFile which = CatalogueFile::Transitions;
+        TransitionRecord record(&catalogue.Database(which));
+        TransitionYearsRecord years(&catalogue.Database(which));
+        std::set<std::pair<std::string, std::string>> onward, back;
+        size_t count = 0;
+        WalkKeys(which, [&](const std::string& keyCode, int64_t offset) {
+            if (keyCode.empty()) {
+                ReadRecord(years, which, keyCode, offset);
+                return;
+            }
+            if (!ReadRecord(record, which, keyCode, offset)) return;
+            ++count;
+            const std::string code = TextOrEmpty(record.code);
+            const auto links = [&](const RecordText& text, std::set<std::pair<std::string, std::string>>& steps,
+                                   bool asOld) {
+                const std::string& stored = TextOrEmptyRef(text);
+                const std::vector<TransitionLink> read = UnpackLinks(stored);
+                if (PackLinks(read) != stored)
+                    report.Problem(At(which, offset) + "the links of " + code + " do not read: \"" + stored + "\"");
+                for (const TransitionLink& link : read)
+                    steps.insert(asOld ? std::make_pair(code, link.code) : std::make_pair(link.code, code));
+                return !read.empty();
+            };
+            const bool isOld = links(record.onward, onward, true), isNew = links(record.back, back, false);
+            if (!isOld && !isNew) report.Problem(At(which, offset) + code + " has no transitions");
+            if (isNew && codes.count(code) == 0)
+                report.Problem(At(which, offset) + "the new code " + code + " is not in the catalogue");
+            record.ReleaseTexts();
+        });
+        for (const auto& step : onward)
+            if (!step.second.empty() && back.count(step) == 0)
+                report.Problem(catalogue.DataPath(which) + ": " + step.first + " -> " + step.second + " is missing at " +
+                               step.second);
+        for (const auto& step : back)
+            if (!step.first.empty() && onward.count(step) == 0)
+                report.Problem(catalogue.DataPath(which) + ": " + step.first + " -> " + step.second + " is missing at " +
+                               step.first);
+        transitionCodes = count;
+    }
+
     Catalogue catalogue;
     CatalogueCheckReport& report;
     std::map<std::string, Range> chapters, groups;
     std::set<std::string> codes;
+    size_t transitionCodes = 0;
 };
 
 }  // namespace

@@ -2,7 +2,9 @@
 // check sees: every record holds the code its key names, the keys ascend,
 // every code lies in its group's range and names a group and chapter that
 // are there, every group lies in a chapter, the facts belong to codes that
-// are there, and every term line of the alphabetical index reads. A file
+// are there, every term line of the alphabetical index reads, and the
+// transition table's links read, lead to codes that are there and agree
+// from both ends. A file
 // whose blocks and tree are sound can still fail here: a record changed in
 // place, or two record addresses swapped in an index.
 #ifndef KODEXA_CATALOGUE_CATALOGUE_CHECK_H

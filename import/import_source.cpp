@@ -27,6 +27,7 @@ const char* RoleName(SourceRole role) {
     case SourceRole::Groups: return "groups";
     case SourceRole::Codes: return "codes";
     case SourceRole::AlphaIndex: return "alphabetical index";
+    case SourceRole::Transitions: return "transition table";
     }
     return "?";
 }

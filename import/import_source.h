@@ -18,8 +18,9 @@ struct ImportError {
 // "file, line N: message", or "file: message" without a line.
 std::string FormatImportError(const ImportError& error);
 
-enum class SourceRole { Chapters, Groups, Codes, AlphaIndex };
-const char* RoleName(SourceRole role);  // "chapters", "groups", "codes", "alphabetical index"
+enum class SourceRole { Chapters, Groups, Codes, AlphaIndex, Transitions };
+// "chapters", "groups", "codes", "alphabetical index", "transition table"
+const char* RoleName(SourceRole role);
 
 struct SourceFiles {
     std::string chapters, groups, codes;

@@ -12,6 +12,7 @@
 #include "import/catalogue_writer.h"
 #include "import/facts_writer.h"
 #include "import/import_model.h"
+#include "import/transition_source.h"
 #include "store/file_layer.h"
 
 namespace kodexa {
@@ -36,7 +37,8 @@ public:
         // the target may be replaced; only then the housekeeping.
         CatalogueModel model;
         AlphaIndexModel alpha;
-        if (!FindFiles() || !ReadModel(model) || !ReadAlpha(model, alpha) || !MakeTarget()) return 1;
+        if (!FindFiles() || !ReadModel(model) || !ReadAlpha(model, alpha) || !ReadTransitions(model) || !MakeTarget())
+            return 1;
         if (!PrepareTarget() || !BuildAndInstall(model, alpha)) {
             RemoveTargetMadeHere();
             return 1;
@@ -49,6 +51,10 @@ public:
         written.alphaIndex = !alphaPath.empty();
         written.terms = alpha.terms.size();
         written.termsLeftOut = alpha.leftOut;
+        written.transitions = !transitionsPath.empty();
+        written.transitionPairs = transitions.pairs.size();
+        written.transitionFrom = transitions.years.from;
+        written.transitionTo = transitions.years.to;
         report.Finished(written, target, seconds);
         if (counts != nullptr) *counts = written;
         return 0;
@@ -70,6 +76,27 @@ private:
         if (alphaPath.empty() && !request.sourceDir.empty() && !FindAlphaIndex(request.sourceDir, alphaPath, error)) {
             return Fail(FormatImportError(error));
         }
+        transitionsPath = request.transitionsFile;
+        if (transitionsPath.empty() && !request.sourceDir.empty() &&
+            !FindTransitionTable(request.sourceDir, transitionsPath, error)) {
+            return Fail(FormatImportError(error));
+        }
+        return true;
+    }
+
+    // Unlike index terms, a transition that leads to a code the catalogue
+    // lacks would send a user's diagnoses nowhere: such a table is refused.
+    bool ReadTransitions(const CatalogueModel& model) {
+        if (transitionsPath.empty()) return true;
+        ImportError error;
+        SourceText text;
+        if (!ReadSourceText(transitionsPath, text, error) || !ParseTransitionTable(text, transitions, error))
+            return Fail(FormatImportError(error));
+        std::set<std::string> codes;
+        for (const CodeEntry& code : model.codes) codes.insert(code.code);
+        if (!CheckTransitionsFit(transitions, transitionsPath, codes, facts.edition.year, error))
+            return Fail(FormatImportError(error) + "; the table is refused");
+        report.SourceTaken(SourceRole::Transitions, transitionsPath, text.encoding);
         return true;
     }
 
@@ -143,7 +170,9 @@ private:
         const bool withAlpha = !alphaPath.empty();
         if (!WriteCatalogueFiles(model, staging + "/", progress, error) ||
             (withAlpha && !WriteAlphaIndex(alpha, staging + "/", error)) ||
-            !WriteFactsFiles(facts, staging + "/", error) || !SyncStaging(staging, error)) {
+            !WriteFactsFiles(facts, staging + "/", error) ||
+            (!transitionsPath.empty() && !WriteTransitionFiles(transitions, staging + "/", error)) ||
+            !SyncStaging(staging, error)) {
             DiscardStaging(staging);
             return Fail(error + "; " + target + " is unchanged");
         }
@@ -175,6 +204,8 @@ private:
     std::string target;
     SourceFiles files;
     std::string alphaPath;  // empty: no alphabetical index
+    std::string transitionsPath;  // empty: no transition table
+    TransitionTable transitions;
     TargetLock lock;
     bool madeTarget = false;
 };

@@ -17,6 +17,9 @@ struct ImportRequest {
     bool force = false;  // replace a catalogue already in targetDir
     // The alphabetical index; when empty, sourceDir is searched for one.
     std::string alphaFile;
+    // The transition table from the previous edition; when empty,
+    // sourceDir is searched for one.
+    std::string transitionsFile;
 };
 
 struct ImportCounts {
@@ -24,6 +27,9 @@ struct ImportCounts {
     bool alphaIndex = false;  // an alphabetical index was imported
     size_t terms = 0;         // its terms written
     size_t termsLeftOut = 0;  // its terms naming a code not in the catalogue
+    bool transitions = false;  // a transition table was imported
+    size_t transitionPairs = 0;
+    std::string transitionFrom = "", transitionTo = "";  // the years it joins, when its name tells
 };
 
 // What a run tells as it goes. The importer prints nothing itself: the tool

@@ -6,7 +6,7 @@
 # stdout is dropped. Inputs that crash, hang or blow up are left in
 # build-fuzz/findings/<target>/; copy them to tests/fuzz/regressions/<target>/
 # once fixed. The corpus grows in build-fuzz/corpus/<target>/ from run to run.
-#   fuzz.sh [SECONDS] [TARGET...]     targets: store index check catalogue import mapped alpha lines (default all)
+#   fuzz.sh [SECONDS] [TARGET...]     targets: store index check catalogue import mapped alpha transitions lines (default all)
 #   KODEXA_FUZZ_JOBS=N                parallel fuzzing processes per target (default 1)
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
@@ -60,7 +60,7 @@ for target in "${targets[@]}"; do
     # a large one takes most of a second on a busy machine (seen 0.65 s for
     # 41 KB), so they get more time; a hang still shows.
     per_input=1
-    case "$target" in import|alpha) per_input=10 ;; esac
+    case "$target" in import|alpha|transitions) per_input=10 ;; esac
     status=0
     ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
         nice -n 10 "$exe" -max_total_time="$seconds" -timeout="$per_input" -rss_limit_mb=512 \

@@ -12,6 +12,7 @@
 #include "catalogue/code_form.h"
 #include "store/store_error.h"
 #include "tools/arguments.h"
+#include "tools/find_transition.h"
 #include "tools/find_check.h"
 
 namespace {
@@ -29,6 +30,7 @@ const char kUsage[] =
     "       kodexa-find [--dir DIR] --code CODE\n"
     "       kodexa-find [--dir DIR] --tree\n"
     "       kodexa-find [--dir DIR] --info\n"
+    "       kodexa-find [--dir DIR] --transition CODE | --recode | --changes\n"
     "       kodexa-find [--dir DIR] --check [--sex M|W|X|D|U] [--age N|Nj|Nt] [LINE...]\n"
     "\n"
     "Looks codes up in the Kodexa catalogue (data1 to data3 .dat and .ndx).\n"
@@ -64,7 +66,19 @@ const char kUsage[] =
     "  --tree       show the catalogue as the window's tree, two blanks of\n"
     "               indent per level\n"
     "  --info       show the edition and the numbers of chapters, groups and\n"
-    "               codes\n"
+    "               codes, and the years of the transition table when there is one\n"
+    "  --transition CODE\n"
+    "               what became of CODE of the previous edition, by the catalogue's\n"
+    "               transition table (data6): each new code with \"automatisch\" or\n"
+    "               \"manuell w\xc3\xa4hlen\", or \"entf\xc3\xa4llt\"; for a code of this edition\n"
+    "               where it came from (\"neu in 2024\", \"aus I21.4 geteilt\")\n"
+    "  --recode     read diagnoses of the previous edition from standard input, one\n"
+    "               a line (CODE CERTAINTY [SIDE], or a bare code), and write each\n"
+    "               recoded when the step is automatic, certainty and side kept;\n"
+    "               otherwise the line, a tab and \"w\xc3\xa4hlen: I21.40 | I21.41 | I21.48\"\n"
+    "               or \"entf\xc3\xa4llt\": the choice is left to you\n"
+    "  --changes    the codes new, dropped, split, merged and recoded in this\n"
+    "               edition, one line each, grouped\n"
     "  --check      check diagnosis lines CODE CERTAINTY [SIDE] (E11.90 G,\n"
     "               S52.51 G L) as practice software must: the LINEs given, or\n"
     "               one per line from standard input; together they are one\n"
@@ -85,12 +99,13 @@ const char kUsage[] =
     "usage, 3 the catalogue is damaged (a file of it does not open, cannot be\n"
     "read to its end, is shorter than it says, or leads to another code than\n"
     "the one asked): what could be read was printed, the file is named on\n"
-    "standard error; 4 standard output could not be written. With --check: 0\n"
-    "no line has a Fehler (Hinweise allowed), 4 a line has one (or standard\n"
-    "output could not be written); 1 also when the catalogue has no code\n"
+    "standard error; 4 standard output could not be written, or (--recode) a\n"
+    "line needs your decision, or (--check) a line has a Fehler. --transition\n"
+    "answers 1 for a code of neither edition. --check answers 0 when no line\n"
+    "has a Fehler (Hinweise allowed), 1 also when the catalogue has no code\n"
     "facts.\n";
 
-enum class Mode { None, Search, Code, Tree, Info, Check, Help, Version };
+enum class Mode { None, Search, Code, Tree, Info, Help, Version, Transition, Recode, Changes, Check };
 
 struct Request {
     Mode mode = Mode::None;
@@ -103,7 +118,8 @@ struct Request {
     bool patientGiven = false;
 };
 
-enum OptionId { kHelp = kHelpOption, kVersion = 256, kTitlesOnly, kCode, kTree, kInfo, kDir, kExact, kCheck, kSex, kAge };
+enum OptionId { kHelp = kHelpOption, kVersion = 256, kTitlesOnly, kCode, kTree, kInfo, kDir, kExact, kTransition, kRecode, kChanges,
+               kCheck, kSex, kAge };
 const option kOptions[] = {
     {"help", no_argument, nullptr, kHelp},
     {"version", no_argument, nullptr, kVersion},
@@ -113,6 +129,9 @@ const option kOptions[] = {
     {"info", no_argument, nullptr, kInfo},
     {"dir", required_argument, nullptr, kDir},
     {"exact", no_argument, nullptr, kExact},
+    {"transition", required_argument, nullptr, kTransition},
+    {"recode", no_argument, nullptr, kRecode},
+    {"changes", no_argument, nullptr, kChanges},
     {"check", no_argument, nullptr, kCheck},
     {"sex", required_argument, nullptr, kSex},
     {"age", required_argument, nullptr, kAge},
@@ -120,6 +139,8 @@ const option kOptions[] = {
 };
 
 int UsageError(const std::string& text) { return kodexa::UsageError(kTool, text); }
+
+const char kModes[] = "give one TEXT, --code CODE, --tree, --info, --transition CODE, --recode, --changes or --check";
 
 // Answers kExitFound when the arguments make one request, else the usage
 // error already reported.
@@ -166,6 +187,15 @@ int ParseArguments(int argc, char** argv, Request& request) {
             case kCode:
                 ok = setMode(Mode::Code, argument.value);
                 break;
+            case kTransition:
+                ok = setMode(Mode::Transition, argument.value);
+                break;
+            case kRecode:
+                ok = setMode(Mode::Recode, "");
+                break;
+            case kChanges:
+                ok = setMode(Mode::Changes, "");
+                break;
             case kDir:
                 if (request.dirGiven) return UsageError("--dir given twice");
                 request.dir = argument.value;
@@ -176,13 +206,13 @@ int ParseArguments(int argc, char** argv, Request& request) {
             default:
                 return UsageError("unknown option " + argument.text);
         }
-        if (!ok) return UsageError("give one TEXT, --code CODE, --tree or --info");
+        if (!ok) return UsageError(kModes);
     }
     // Operands are the lines of --check, else the one TEXT.
     const size_t operands = request.check.lines.size();
     if (request.mode == Mode::None && operands == 1) setMode(Mode::Search, request.check.lines.front());
-    else if (request.mode != Mode::Check && operands > 0) return UsageError("give one TEXT, --code CODE, --tree or --info");
-    if (request.mode == Mode::None) return UsageError("give a TEXT, --code CODE, --tree or --info");
+    else if (request.mode != Mode::Check && operands > 0) return UsageError(kModes);
+    if (request.mode == Mode::None) return UsageError(kModes);
     if (request.patientGiven && request.mode != Mode::Check) return UsageError("--sex and --age go with --check");
     return kExitFound;
 }
@@ -270,6 +300,8 @@ int Search(Catalogue& catalogue, const std::string& dir, const Request& request)
     int status = kExitNothing;
     if (!Open(catalogue, dir, CatalogueFile::Codes, status)) return status;
     if (!request.titlesOnly) OpenAlphaIndex(catalogue);
+    // For a code the catalogue no longer has: its successors.
+    catalogue.OpenIfPresent(CatalogueFile::Transitions);
     PrintingResults results(catalogue);
     const bool found =
         catalogue.Search(request.argument, results, request.exact ? SearchScope::Exact : SearchScope::AllSteps);
@@ -393,6 +425,7 @@ int ShowInfo(Catalogue& catalogue, const std::string& dir) {
         if (!catalogue.CountEntries(which, count) && stopped.empty()) stopped = catalogue.IndexPath(which);
         std::printf("%s: %zu\n", name, count);
     }
+    PrintTransitionInfo(catalogue);
     std::fflush(stdout);
     if (!stopped.empty()) return Damaged(stopped);
     return Damaged(catalogue, status) ? status : factsStatus;
@@ -416,6 +449,12 @@ static int RunTool(int argc, char** argv) {
             return ShowCode(catalogue, dir, request.argument);
         case Mode::Info:
             return ShowInfo(catalogue, dir);
+        case Mode::Transition:
+            return ShowTransition(catalogue, dir, request.argument);
+        case Mode::Recode:
+            return Recode(catalogue, dir, stdin);
+        case Mode::Changes:
+            return ShowChanges(catalogue, dir);
         case Mode::Check:
             return RunCheck(dir, request.check);
         default:

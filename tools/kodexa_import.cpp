@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "catalogue/catalogue_shelf.h"
+#include "import/facts_source.h"
 #include "import/importer.h"
 #include "tools/arguments.h"
 
@@ -22,6 +24,7 @@ enum class ProgressStyle { None, Lines, Bar };
 const char kUsage[] =
     "Usage: kodexa-import [OPTIONS] SOURCE-DIR TARGET-DIR\n"
     "       kodexa-import [OPTIONS] CHAPTERS-FILE GROUPS-FILE CODES-FILE TARGET-DIR\n"
+    "       kodexa-import [OPTIONS] SOURCE-DIR | CHAPTERS-FILE GROUPS-FILE CODES-FILE\n"
     "\n"
     "Builds a Kodexa catalogue (data1, data2 and data3 .dat/.ndx: groups, chapters\n"
     "and codes) in TARGET-DIR from the classification files of the ICD-10-GM or\n"
@@ -35,11 +38,24 @@ const char kUsage[] =
     "written as data4.dat/.ndx; its terms are then searched too. Terms naming a\n"
     "code that is not in the catalogue are left out and counted.\n"
     "\n"
+    "A transition table from the previous edition (\"Umsteiger\",\n"
+    "icd10gm2024syst_umsteiger_2023_20221206_2024.txt) found in SOURCE-DIR or named\n"
+    "with --transitions is checked line by line and written as data6.dat/.ndx, with\n"
+    "the years its name joins. A table naming a new code that the catalogue lacks,\n"
+    "or leading to another year than the catalogue's, is refused.\n"
+    "\n"
+    "Without TARGET-DIR the catalogue goes to ~/.local/share/kodexa/catalogues/\n"
+    "EDITION (EDITION as ICD-10-GM-2025, from the codes file's name; under\n"
+    "$XDG_DATA_HOME/kodexa/catalogues when that is set), where the window's\n"
+    "\"Datei > Katalog w\xc3\xa4hlen\" finds it.\n"
+    "\n"
     "The new files are built beside the target and moved in only when complete;\n"
     "a failed import leaves TARGET-DIR as it was.\n"
     "\n"
     "Options:\n"
     "  --alpha FILE  take FILE as the alphabetical index\n"
+    "  --transitions FILE\n"
+    "                take FILE as the transition table from the previous edition\n"
     "  --force       replace the catalogue TARGET-DIR already holds\n"
     "  --quiet       no progress and no summary (notes and errors still appear)\n"
     "  --help        show this text\n"
@@ -52,13 +68,14 @@ const char kUsage[] =
     "Exit status: 0 imported, 1 failed (bad input or file error), 2 wrong usage,\n"
     "4 standard output could not be written.\n";
 
-enum OptionId { kHelp = kodexa::kHelpOption, kVersion = 256, kAlpha, kForce, kQuiet };
+enum OptionId { kHelp = kodexa::kHelpOption, kVersion = 256, kAlpha, kForce, kQuiet, kTransitions };
 const option kOptions[] = {
     {"help", no_argument, nullptr, kHelp},
     {"version", no_argument, nullptr, kVersion},
     {"alpha", required_argument, nullptr, kAlpha},
     {"force", no_argument, nullptr, kForce},
     {"quiet", no_argument, nullptr, kQuiet},
+    {"transitions", required_argument, nullptr, kTransitions},
     {nullptr, 0, nullptr, 0},
 };
 
@@ -92,7 +109,7 @@ public:
         char elapsed[32];
         std::snprintf(elapsed, sizeof elapsed, "%.1f", seconds);
         out << kTool << counts.chapters << " chapters, " << counts.groups << " groups, " << counts.codes
-            << " codes" << AlphaSummary(counts) << " written to " << target << " in " << elapsed << " seconds"
+            << " codes" << AlphaSummary(counts) << TransitionSummary(counts) << " written to " << target << " in " << elapsed << " seconds"
             << std::endl;
     }
     void Failed(const std::string& message) override { out << kTool << message << std::endl; }
@@ -102,6 +119,14 @@ private:
         if (!counts.alphaIndex) return "";
         return ", " + std::to_string(counts.terms) + " index terms (" + std::to_string(counts.termsLeftOut) +
                " left out: codes not in the catalogue)";
+    }
+
+    static std::string TransitionSummary(const kodexa::ImportCounts& counts) {
+        if (!counts.transitions) return "";
+        const std::string years = counts.transitionFrom.empty()
+                                      ? std::string()
+                                      : " " + counts.transitionFrom + " -> " + counts.transitionTo;
+        return ", " + std::to_string(counts.transitionPairs) + " transitions" + years;
     }
 
     // Redrawn in place, only when the percentage changes.
@@ -119,6 +144,29 @@ private:
     bool quiet;
     int shownPercent = -1;
 };
+
+// The user's catalogue directory for the edition the codes file's name
+// tells.
+bool DefaultTarget(kodexa::ImportRequest& request, kodexa::ImportReport& report) {
+    kodexa::ImportError error;
+    kodexa::SourceFiles files = request.files;
+    if (!request.sourceDir.empty() && !kodexa::FindSourceFiles(request.sourceDir, files, error)) {
+        report.Failed(kodexa::FormatImportError(error));
+        return false;
+    }
+    const std::string edition = kodexa::EditionDirectoryName(kodexa::EditionOfSourceName(files.codes));
+    std::string made;
+    if (edition.empty()) {
+        report.Failed(files.codes + ": the name does not tell the edition; give a TARGET-DIR");
+        return false;
+    }
+    if (!kodexa::MakeUserCatalogueRoot(made)) {
+        report.Failed(made);
+        return false;
+    }
+    request.targetDir = kodexa::UserCatalogueRoot() + "/" + edition;
+    return true;
+}
 
 }  // namespace
 
@@ -145,21 +193,28 @@ static int RunTool(int argc, char** argv) {
             case kQuiet:
                 quiet = true;
                 break;
+            case kTransitions:
+                request.transitionsFile = argument.value;
+                break;
             case kodexa::kMissingValue:
-                return UsageError("--alpha needs a file");
+                return UsageError(argument.text + " needs a file");
             default:
                 return UsageError("unknown option " + argument.text);
         }
     }
-    if (operands.size() == 2) {
+    if (operands.size() == 1 || operands.size() == 2) {
         request.sourceDir = operands[0];
-    } else if (operands.size() == 4) {
+    } else if (operands.size() == 3 || operands.size() == 4) {
         request.files = {operands[0], operands[1], operands[2]};
     } else {
-        return UsageError(operands.size() < 2 ? "missing operands" : "wrong number of operands");
+        return UsageError(operands.empty() ? "missing operands" : "wrong number of operands");
     }
-    request.targetDir = operands.back();
     PrintedReport report(std::cerr, isatty(STDERR_FILENO) ? ProgressStyle::Bar : ProgressStyle::Lines, quiet);
+    if (operands.size() == 2 || operands.size() == 4) {
+        request.targetDir = operands.back();
+    } else if (!DefaultTarget(request, report)) {
+        return 1;
+    }
     return kodexa::RunImport(request, report);
 }
 

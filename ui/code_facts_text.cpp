@@ -79,8 +79,8 @@ std::string TerminalWords(const CodeFacts& facts) {
     return "endst\xc3\xa4ndig: kann so verschl\xc3\xbcsselt werden";
 }
 
-std::vector<std::string> DetailLines(const CodeFacts& facts, const Edition& edition, bool damaged, CodeMark mark,
-                                     const std::vector<Finding>& findings) {
+std::vector<std::string> DetailLines(const CodeFacts& facts, const Edition& edition, bool damaged,
+                                     const std::string& origin, CodeMark mark, const std::vector<Finding>& findings) {
     if (mark == CodeMark::None && facts.hasRules) mark = MarkOfRules(facts.rules);
     std::vector<std::string> lines = {WithMark(facts.code, mark) + " - " + facts.title};
     if (!TerminalWords(facts).empty()) lines.push_back(TerminalWords(facts));
@@ -101,6 +101,7 @@ std::vector<std::string> DetailLines(const CodeFacts& facts, const Edition& edit
         lines.push_back("Weitere Angaben zu diesem Kode hat der Katalog nicht.");
     }
     for (const Finding& finding : findings) lines.push_back(FindingLine(finding));
+    if (!origin.empty()) lines.push_back(origin);
     const std::string name = EditionName(edition);
     lines.push_back(name.empty() ? "Ausgabe des Katalogs unbekannt" : name);
     return lines;

@@ -26,11 +26,13 @@ std::string RejectWords(char kind);
 
 // The lines of the Details window, first the code, with mark, and its title;
 // then the facts, the findings of the code's check ("Fehler: ...",
-// "Hinweis: ...") and the edition. Damaged: the catalogue could not be read
-// whole, so facts missing may be lost ones. Without a mark given, the facts
-// tell it.
+// "Hinweis: ..."), the origin and the edition. Damaged: the catalogue could
+// not be read whole, so facts missing may be lost ones. Origin, when not
+// empty, says where the code came from at the year change ("aus I21.4
+// geteilt"). Without a mark given, the facts tell it.
 std::vector<std::string> DetailLines(const CodeFacts& facts, const Edition& edition, bool damaged = false,
-                                     CodeMark mark = CodeMark::None, const std::vector<Finding>& findings = {});
+                                     const std::string& origin = "", CodeMark mark = CodeMark::None,
+                                     const std::vector<Finding>& findings = {});
 // What the terminal mark says the coder may do with a code: only a code
 // allowed as it stands "kann so verschlüsselt werden".
 std::string TerminalWords(const CodeFacts& facts);

@@ -11,7 +11,10 @@ namespace kodexa {
 std::string CodeDecoration::Label(const std::string& label, const std::string& code) const {
     if (marks == nullptr || code.empty() || label.compare(0, code.size(), code) != 0) return label;
     const CodeMark mark = marks->Of(code).mark;
-    return mark == CodeMark::None ? label : WithMark(code, mark) + label.substr(code.size());
+    const std::string marked = WithMark(code, mark);
+    // A label marked before keeps its one mark.
+    if (mark == CodeMark::None || label.compare(0, marked.size(), marked) == 0) return label;
+    return marked + label.substr(code.size());
 }
 
 FX::FXIcon* CodeDecoration::Icon(FX::FXIcon* icon, const std::string& code) const {

@@ -10,6 +10,8 @@
 
 #include "catalogue/text_encoding.h"
 #include "kodexa_version.h"
+#include "catalogue/catalogue_shelf.h"
+#include "ui/catalogue_chooser.h"
 #include "ui/code_facts_text.h"
 #include "catalogue/code_marks.h"
 #include "ui/details_window.h"
@@ -28,6 +30,8 @@ namespace {
 
 const FXColor kWhite = FXRGB(255, 255, 255);
 const FXColor kIconTransparent = FXRGB(192, 192, 192);
+// The settings entry of the catalogue chosen last; empty for the program's own.
+const char kCatalogueKey[] = "catalogue";
 
 enum Page { kBrowserPage = 0, kSearchPage = 1, kDiagnosisPage = 2 };
 
@@ -93,6 +97,7 @@ FXDEFMAP(MainWindow) MainWindowMap[] = {
     FXMAPFUNC(SEL_COMMAND,            MainWindow::ID_TIPS,               MainWindow::onCmdTips),
     FXMAPFUNC(SEL_CHANGED,            MainWindow::ID_SEARCH_FIELD,       MainWindow::onSearchTyped),
     FXMAPFUNC(SEL_TIMEOUT,            MainWindow::ID_SEARCH_PAUSE,       MainWindow::onSearchPause),
+    FXMAPFUNC(SEL_COMMAND,            MainWindow::ID_CHOOSE_CATALOGUE,   MainWindow::onCmdChooseCatalogue),
     FXMAPFUNC(SEL_COMMAND,            MainWindow::ID_ADD_TO_CASE,        MainWindow::onCmdAddToCase),
     FXMAPFUNC(SEL_TIMEOUT,            MainWindow::ID_MARK_CODES,         MainWindow::onTimeoutMarkCodes),
     FXMAPFUNC(SEL_CLIPBOARD_LOST,     0,                             MainWindow::onClipboardLost),
@@ -163,6 +168,7 @@ MainWindow::MainWindow(FXApp* app)
     diagnosisPage = new DiagnosisPage(tabbook, [this](const std::string& text) { OfferClipText(ToFXString(text)); });
 
     BuildMenus();
+    statusLine = MakeStatusLine(this, tabbook);
     clipText = nullptr;
 
     if (FXAccelTable* accelerators = getAccelTable()) {
@@ -177,6 +183,7 @@ MainWindow::MainWindow(FXApp* app)
 
 void MainWindow::BuildMenus() {
     filemenu = new FXMenuPane(this);
+    WhiteCommand(filemenu, "&Katalog w\xc3\xa4hlen ...", this, ID_CHOOSE_CATALOGUE);
     WhiteCommand(filemenu, "&Beenden", this, ID_QUIT);
     new FXMenuTitle(menubar, "&Datei", nullptr, filemenu);
 
@@ -246,15 +253,59 @@ std::unique_ptr<Catalogue> MainWindow::makeCatalogue(const std::string& dir) con
     return std::make_unique<Catalogue>(dir);
 }
 
+std::string MainWindow::catalogueDirectory() const {
+    if (!catalogueDir.empty()) return catalogueDir;
+    const std::string chosen = getApp()->reg().readStringEntry(KODEXA_VERSION, kCatalogueKey, "");
+    return !chosen.empty() && HoldsCatalogue(chosen) ? chosen : programDirectory();
+}
+
 void MainWindow::OpenCatalogue() {
-    catalogue = makeCatalogue(programDirectory());
+    catalogue = makeCatalogue(catalogueDirectory());
     OpenOne(CatalogueFile::Chapters);
     OpenOne(CatalogueFile::Groups);
     OpenOne(CatalogueFile::Codes);
     OpenOptional(CatalogueFile::AlphaIndex);
     OpenFacts();
+    OpenOptional(CatalogueFile::Transitions);
+    ShowCatalogueStatus();
     codeMarks.reset();  // they were another catalogue's
     diagnosisPage->SetCatalogue(catalogue.get());
+}
+
+void MainWindow::ShowCatalogueStatus() {
+    TransitionYears years;
+    if (catalogue->IsOpen(CatalogueFile::Transitions)) ReadTransitionYears(*catalogue, years);
+    const std::string dir = catalogue->Directory();
+    const ShelvedCatalogue open{dir, LoadedEdition(), SameDirectory(dir, programDirectory())};
+    statusLine->setText(ToFXString(StatusLineText(open, years)));
+}
+
+void MainWindow::OpenCatalogueIn(const std::string& dir) {
+    ClearResults();
+    const std::vector<ItemData*> items = TreeItemData(tree);
+    tree->clearItems(FALSE);
+    DeleteItemData(items);
+    CloseCatalogue();
+    catalogueDir = dir;
+    OpenCatalogue();
+    FillChapterTree();
+    getApp()->removeTimeout(this, ID_MARK_CODES);
+    MarkCodes();
+}
+
+// The choice is kept for the next start; the program's own catalogue is
+// kept as no entry, so that it follows the program when that moves.
+long MainWindow::onCmdChooseCatalogue(FXObject*, FXSelector, void*) {
+    const std::vector<ShelvedCatalogue> entries = ListCatalogues(programDirectory());
+    CatalogueChooser chooser(this, entries, catalogue ? catalogue->Directory() : catalogueDirectory());
+    if (!chooser.execute(PLACEMENT_OWNER)) return 1;
+    const int chosen = chooser.Chosen();
+    if (chosen < 0 || chosen >= static_cast<int>(entries.size())) return 1;
+    const ShelvedCatalogue& entry = entries[chosen];
+    getApp()->reg().writeStringEntry(KODEXA_VERSION, kCatalogueKey, entry.bundled ? "" : entry.dir.c_str());
+    getApp()->reg().write();  // kept even if the program is killed later
+    if (!catalogue || !SameDirectory(entry.dir, catalogue->Directory())) OpenCatalogueIn(entry.dir);
+    return 1;
 }
 
 void MainWindow::MarkCodes() {
@@ -549,7 +600,7 @@ bool MainWindow::showDetails(const std::string& code) {
     const CodeMark mark = codeMarks ? codeMarks->Of(facts.code).mark : CodeMark::None;
     CatalogueRules rules(*catalogue);
     const std::vector<Finding> findings = DiagnosisChecker(rules, edition).CheckCodeAlone(facts.code);
-    DetailsWindow details(this, DetailLines(facts, edition, !whole, mark, findings));
+    DetailsWindow details(this, DetailLines(facts, edition, !whole, OriginOf(*catalogue, facts.code), mark, findings));
     details.execute(PLACEMENT_OWNER);
     return true;
 }

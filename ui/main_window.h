@@ -50,6 +50,8 @@ protected:
     FX::FXGIFIcon* folderClosedIcon = nullptr;     // The same, closed
     FX::FXGIFIcon* codeIcon = nullptr;             // Leaf codes and every search result
     FX::FXMenuPane* popupMenu = nullptr;           // Context menu of the tree and the result list
+    FX::FXLabel* statusLine = nullptr;             // Bottom line: the edition open
+    std::string catalogueDir;                      // Given on the command line or chosen; empty: see catalogueDirectory
     FX::FXTabItem* diagnosisTab = nullptr;         // Tab of the diagnosis page
     DiagnosisPage* diagnosisPage = nullptr;        // The lines of one case, checked
     FX::FXMenuCommand* popupAddToCase = nullptr;   // Context menu: the code to the diagnosis page; codes only
@@ -75,6 +77,7 @@ public:
         ID_SHOW_BROWSER,
         ID_SHOW_SEARCH,
         ID_SEARCH_PAUSE,
+        ID_CHOOSE_CATALOGUE,
         ID_ADD_TO_CASE,
         ID_MARK_CODES,
         ID_LAST
@@ -94,6 +97,7 @@ public:
     long onCmdCopyText(FX::FXObject* sender, FX::FXSelector sel, void* ptr);
     long onCmdCopyBoth(FX::FXObject* sender, FX::FXSelector sel, void* ptr);
     long onCmdTips(FX::FXObject* sender, FX::FXSelector sel, void* ptr);
+    long onCmdChooseCatalogue(FX::FXObject* sender, FX::FXSelector sel, void* ptr);
     long onCmdAddToCase(FX::FXObject* sender, FX::FXSelector sel, void* ptr);
     long onTimeoutMarkCodes(FX::FXObject* sender, FX::FXSelector sel, void* ptr);
     long onCmdTabBook(FX::FXObject* sender, FX::FXSelector sel, void* ptr);
@@ -141,6 +145,13 @@ public:
 
     // The directory of the program's own executable, ending in '/'.
     virtual std::string programDirectory() const;
+    // The catalogue to open: the one set here (kodexa --dir), else the one
+    // chosen in an earlier run when it is still there, else the program's.
+    std::string catalogueDirectory() const;
+    void SetCatalogueDirectory(const std::string& dir) { catalogueDir = dir; }
+    // Closes the catalogue open and opens the one in dir, tree and status
+    // line included; the search results go with the old one.
+    void OpenCatalogueIn(const std::string& dir);
 
 protected:
     // The catalogue of dir; tests hand in one that counts how it is opened.
@@ -156,6 +167,7 @@ private:
     // to its end; nothing when it read everything.
     void ReportUnreadable();
     void OpenFacts();
+    void ShowCatalogueStatus();
     // The edition of the open catalogue; unknown without facts.
     Edition LoadedEdition();
     void ClearResults();

@@ -21,6 +21,8 @@ std::string LostPart(CatalogueFile which) {
             return "Das Alphabetische Verzeichnis des Katalogs kann nicht gelesen werden.";
         case CatalogueFile::Facts:
             return "Die weiteren Angaben zu den Kodes k\xc3\xb6nnen nicht gelesen werden.";
+        case CatalogueFile::Transitions:
+            return "Die Umsteigertabelle des Katalogs (von der Vorjahresausgabe) kann nicht gelesen werden.";
     }
     return "";
 }

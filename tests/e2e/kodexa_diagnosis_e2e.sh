@@ -94,7 +94,7 @@ sleep 0.3
 xdotool key alt+g
 sleep 0.5
 import -window "$main" "$build/e2e-diagnosen.png"
-[ "$(red_pixels "$main" 580x60+10+330)" -gt 20 ] || fail "no Fehler in red below the list"
+[ "$(red_pixels "$main" 580x110+10+280)" -gt 20 ] || fail "no Fehler in red below the list"
 xdotool key alt+k
 until_true 10 clip_is $'E11.30 G\nH36.0' || fail "Liste kopieren gave '$(xclip -selection clipboard -o -t UTF8_STRING)'"
 echo "kodexa_diagnosis_e2e: screenshot $build/e2e-diagnosen.png"

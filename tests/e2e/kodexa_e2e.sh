@@ -114,7 +114,7 @@ expect_no_clip() {
     fi
 }
 quit_program() {
-    menu_command d 1
+    menu_command d 2  # "Katalog wählen", then "Beenden"
     local status=0
     timeout 20 tail --pid="$kodexa_pid" -f /dev/null || fail "the program did not end"
     wait "$kodexa_pid" || status=$?

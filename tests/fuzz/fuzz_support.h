@@ -24,6 +24,7 @@ int FuzzCatalogue(const uint8_t* data, size_t size);
 int FuzzImporter(const uint8_t* data, size_t size);
 int FuzzMappedReads(const uint8_t* data, size_t size);
 int FuzzAlphaImporter(const uint8_t* data, size_t size);
+int FuzzTransitionImporter(const uint8_t* data, size_t size);
 int FuzzDiagnosisLines(const uint8_t* data, size_t size);
 
 using test::ReadAllBytes;

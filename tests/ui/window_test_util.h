@@ -35,6 +35,7 @@ struct MainWindowProbe {
     FX::FXIcon* notForCodingIcon() const { return window.notForCodingIcon; }
     FX::FXMenuPane* editMenu() const { return window.editmenu; }
     FX::FXMenuBar* menubar() const { return window.menubar; }
+    FX::FXLabel* statusLine() const { return window.statusLine; }
 };
 
 }  // namespace kodexa
