@@ -57,7 +57,7 @@ int ShowUsage(const char* usage);
 int ShowVersion(const char* tool);
 
 // Exit status of a tool whose standard output could not be written.
-constexpr int kOutputFailedExit = 4;
+constexpr int kOutputFailedExit = 5;
 
 // Flushes standard output. When anything written to it was lost (a full
 // disk, a closed pipe), says so on standard error and answers

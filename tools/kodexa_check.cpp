@@ -51,7 +51,7 @@ const char kUsage[] =
     "  --version  show the version\n"
     "\n"
     "Exit status: 0 all files sound, 1 a file or a catalogue is damaged or\n"
-    "cannot be read, 2 wrong usage, 4 standard output could not be written.\n";
+    "cannot be read, 2 wrong usage, 5 standard output could not be written.\n";
 
 // The problems listed, how many more there are, and the result line.
 void PrintProblems(const std::vector<std::string>& problems, int64_t problemCount) {

@@ -99,8 +99,8 @@ const char kUsage[] =
     "usage, 3 the catalogue is damaged (a file of it does not open, cannot be\n"
     "read to its end, is shorter than it says, or leads to another code than\n"
     "the one asked): what could be read was printed, the file is named on\n"
-    "standard error; 4 standard output could not be written, or (--recode) a\n"
-    "line needs your decision, or (--check) a line has a Fehler. --transition\n"
+    "standard error; 4 (--recode) a line needs your decision, (--check) a line\n"
+    "has a Fehler; 5 standard output could not be written. --transition\n"
     "answers 1 for a code of neither edition. --check answers 0 when no line\n"
     "has a Fehler (Hinweise allowed), 1 also when the catalogue has no code\n"
     "facts.\n";

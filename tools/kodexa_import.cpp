@@ -66,7 +66,7 @@ const char kUsage[] =
     "other lines, a chapter left without codes.\n"
     "\n"
     "Exit status: 0 imported, 1 failed (bad input or file error), 2 wrong usage,\n"
-    "4 standard output could not be written.\n";
+    "5 standard output could not be written.\n";
 
 enum OptionId { kHelp = kodexa::kHelpOption, kVersion = 256, kAlpha, kForce, kQuiet, kTransitions };
 const option kOptions[] = {

@@ -129,7 +129,7 @@ done
 [ "$copied" = A00.0 ] || fail "Ctrl+C copied '$copied', not A00.0"
 as_user xdotool mousemove 1 1 key alt+d
 sleep 0.2
-as_user xdotool key Down Return
+as_user xdotool key Down Down Return  # "Katalog wählen", then "Beenden"
 timeout 20 tail --pid="$kodexa_pid" -f /dev/null || fail "the window did not close"
 status=0
 wait "$kodexa_pid" || status=$?

@@ -100,7 +100,7 @@ TEST(Tools, AFailedWriteToStandardOutputIsToldAndFailsTheRun) {
     for (const std::string& command : std::vector<std::string>{"kodexa-find --tree", "kodexa-find cholera", "kodexa-find --help",
                                        "kodexa-check " + BinFile("data1.ndx"), "kodexa-import --version"}) {
         ProgramRun run = RunProgram("/bin/sh", "-c '" + BinFile(command) + " >/dev/full'");
-        EXPECT_EQ(run.exitCode, 4) << command;
+        EXPECT_EQ(run.exitCode, 5) << command;
         EXPECT_TRUE(Has(run.err, ": cannot write to standard output")) << command << ": " << run.err;
     }
 }
