@@ -44,6 +44,7 @@ void FigureLookup(const Options& options, Table& table) {
                            }
                        }).Scaled(perLookup);
     table.Add(row);
+    FigureCheck(options, table);
 }
 
 }  // namespace kodexa::bench

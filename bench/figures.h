@@ -24,6 +24,8 @@ struct Options {
 void FigureSearch(const Options& options, Table& table);
 void FigureStartup(const Options& options, Table& table);
 void FigureLookup(const Options& options, Table& table);
+// Figure 3b, run by figure 3: a case of 1,000 diagnosis lines checked.
+void FigureCheck(const Options& options, Table& table);
 void FigureImport(const Options& options, Table& table);
 void FigureScale(const Options& options, Table& table);
 void FigureMemory(const Options& options, Table& table);

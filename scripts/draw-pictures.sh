@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Draws the program's eight built-in pictures into ui/pictures/ and its icon
+# Draws the program's nine built-in pictures into ui/pictures/ and its icon
 # for the desktop (16, 32, 48 and 128 pixels) into packaging/icons/.
 # ImageMagick draws them with the DejaVu fonts and reduces their colours;
 # gif_writer.py writes each GIF with the exact version, size of colour table
@@ -163,6 +163,14 @@ $IM -size 16x16 xc:'#b4b4b4' +antialias -fill white -stroke '#303030' \
 reduce page 8
 gif page --version 87a --table 8
 
-for name in splash side tips about search folder_open folder_closed page; do
+# A code not allowed for coding: the page greyed and struck through in red.
+$IM -size 16x16 xc:'#b4b4b4' +antialias -fill '#e4e4e4' -stroke '#707070' \
+    -draw 'polygon 3,1 10,1 13,4 13,14 3,14' -fill '#c8c8c8' -draw 'polygon 10,1 10,4 13,4' \
+    -stroke '#a0a0a0' -draw 'line 5,7 11,7' -draw 'line 5,9 11,9' -draw 'line 5,11 9,11' \
+    -stroke '#d01010' -strokewidth 2 -draw 'line 2,14 14,2' "$work/page_void.png"
+reduce page_void 8
+gif page_void --version 87a --table 8
+
+for name in splash side tips about search folder_open folder_closed page page_void; do
     printf '%-14s %s\n' "$name" "$(head -c 6 "$out/$name.gif") $(identify -format '%wx%h %k colours' "$out/$name.gif[0]") $(stat -c %s "$out/$name.gif") bytes"
 done

@@ -6,7 +6,7 @@
 # stdout is dropped. Inputs that crash, hang or blow up are left in
 # build-fuzz/findings/<target>/; copy them to tests/fuzz/regressions/<target>/
 # once fixed. The corpus grows in build-fuzz/corpus/<target>/ from run to run.
-#   fuzz.sh [SECONDS] [TARGET...]     targets: store index check catalogue import mapped alpha transitions (default all)
+#   fuzz.sh [SECONDS] [TARGET...]     targets: store index check catalogue import mapped alpha transitions lines (default all)
 #   KODEXA_FUZZ_JOBS=N                parallel fuzzing processes per target (default 1)
 set -euo pipefail
 source "$(dirname "$0")/common.sh"

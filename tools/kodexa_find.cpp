@@ -14,6 +14,7 @@
 #include "store/store_error.h"
 #include "tools/arguments.h"
 #include "tools/find_transition.h"
+#include "tools/find_check.h"
 #include "tools/find_favourites.h"
 
 namespace {
@@ -32,6 +33,7 @@ const char kUsage[] =
     "       kodexa-find [--dir DIR] --tree\n"
     "       kodexa-find [--dir DIR] --info\n"
     "       kodexa-find [--dir DIR] --transition CODE | --recode | --changes\n"
+    "       kodexa-find [--dir DIR] --check [--sex M|W|X|D|U] [--age N|Nj|Nt] [LINE...]\n"
     "       kodexa-find [--dir DIR] --favourites\n"
     "\n"
     "Looks codes up in the Kodexa catalogue (data1 to data3 .dat and .ndx).\n"
@@ -80,6 +82,15 @@ const char kUsage[] =
     "               or \"entf\xc3\xa4llt\": the choice is left to you\n"
     "  --changes    the codes new, dropped, split, merged and recoded in this\n"
     "               edition, one line each, grouped\n"
+    "  --check      check diagnosis lines CODE CERTAINTY [SIDE] (E11.90 G,\n"
+    "               S52.51 G L) as practice software must: the LINEs given, or\n"
+    "               one per line from standard input; together they are one\n"
+    "               case. Each line is printed normalised, its findings below\n"
+    "               it, indented, each beginning 'Fehler: ' or 'Hinweis: '.\n"
+    "               Needs the code facts (data5)\n"
+    "  --sex S      the patient's sex for --check: M, W, X, D or U\n"
+    "  --age A      the patient's age for --check: years (45 or 45j) or days\n"
+    "               (20t)\n"
     "  --favourites show the favourites the window keeps for you (in\n"
     "               $HOME/.foxrc/Taviron/Kodexa), one CODE<TAB>TITLE line each\n"
     "               in code order; a code the catalogue does not have is\n"
@@ -96,11 +107,13 @@ const char kUsage[] =
     "usage, 3 the catalogue is damaged (a file of it does not open, cannot be\n"
     "read to its end, is shorter than it says, or leads to another code than\n"
     "the one asked): what could be read was printed, the file is named on\n"
-    "standard error; 4 (--recode) a line needs your decision; 5 standard\n"
-    "output could not be written. --transition answers 1 for a code of\n"
-    "neither edition.\n";
+    "standard error; 4 (--recode) a line needs your decision, (--check) a line\n"
+    "has a Fehler; 5 standard output could not be written. --transition\n"
+    "answers 1 for a code of neither edition. --check answers 0 when no line\n"
+    "has a Fehler (Hinweise allowed), 1 also when the catalogue has no code\n"
+    "facts.\n";
 
-enum class Mode { None, Search, Code, Tree, Info, Help, Version, Transition, Recode, Changes, Favourites };
+enum class Mode { None, Search, Code, Tree, Info, Help, Version, Transition, Recode, Changes, Check, Favourites };
 
 struct Request {
     Mode mode = Mode::None;
@@ -109,12 +122,12 @@ struct Request {
     bool dirGiven = false;
     bool titlesOnly = false;
     bool exact = false;
+    CheckOptions check;  // the lines, sex and age of --check
+    bool patientGiven = false;
 };
 
-enum OptionId {
-    kHelp = kHelpOption, kVersion = 256, kTitlesOnly, kCode, kTree, kInfo, kDir, kExact, kTransition, kRecode, kChanges,
-    kFavourites
-};
+enum OptionId { kHelp = kHelpOption, kVersion = 256, kTitlesOnly, kCode, kTree, kInfo, kDir, kExact, kTransition, kRecode, kChanges,
+               kCheck, kSex, kAge, kFavourites };
 const option kOptions[] = {
     {"help", no_argument, nullptr, kHelp},
     {"version", no_argument, nullptr, kVersion},
@@ -127,11 +140,17 @@ const option kOptions[] = {
     {"transition", required_argument, nullptr, kTransition},
     {"recode", no_argument, nullptr, kRecode},
     {"changes", no_argument, nullptr, kChanges},
+    {"check", no_argument, nullptr, kCheck},
+    {"sex", required_argument, nullptr, kSex},
+    {"age", required_argument, nullptr, kAge},
     {"favourites", no_argument, nullptr, kFavourites},
     {nullptr, 0, nullptr, 0},
 };
 
 int UsageError(const std::string& text) { return kodexa::UsageError(kTool, text); }
+
+const char kModes[] =
+    "give one TEXT, --code CODE, --tree, --info, --transition CODE, --recode, --changes, --check or --favourites";
 
 // Answers kExitFound when the arguments make one request, else the usage
 // error already reported.
@@ -147,7 +166,15 @@ int ParseArguments(int argc, char** argv, Request& request) {
         bool ok = true;
         switch (argument.option) {
             case kOperand:
-                ok = setMode(Mode::Search, argument.value);
+                request.check.lines.push_back(argument.value);
+                break;
+            case kCheck:
+                ok = setMode(Mode::Check, "");
+                break;
+            case kSex:
+            case kAge:
+                (argument.option == kSex ? request.check.sex : request.check.age) = argument.value;
+                request.patientGiven = true;
                 break;
             case kHelp:
                 request.mode = Mode::Help;
@@ -192,13 +219,14 @@ int ParseArguments(int argc, char** argv, Request& request) {
             default:
                 return UsageError("unknown option " + argument.text);
         }
-        if (!ok)
-            return UsageError(
-                "give one TEXT, --code CODE, --tree, --info, --transition CODE, --recode, --changes or --favourites");
+        if (!ok) return UsageError(kModes);
     }
-    if (request.mode == Mode::None)
-        return UsageError(
-            "give a TEXT, --code CODE, --tree, --info, --transition CODE, --recode, --changes or --favourites");
+    // Operands are the lines of --check, else the one TEXT.
+    const size_t operands = request.check.lines.size();
+    if (request.mode == Mode::None && operands == 1) setMode(Mode::Search, request.check.lines.front());
+    else if (request.mode != Mode::Check && operands > 0) return UsageError(kModes);
+    if (request.mode == Mode::None) return UsageError(kModes);
+    if (request.patientGiven && request.mode != Mode::Check) return UsageError("--sex and --age go with --check");
     return kExitFound;
 }
 
@@ -451,6 +479,8 @@ static int RunTool(int argc, char** argv) {
             return Recode(catalogue, dir, stdin);
         case Mode::Changes:
             return ShowChanges(catalogue, dir);
+        case Mode::Check:
+            return RunCheck(dir, request.check);
         case Mode::Favourites:
             return ShowFavourites(catalogue, dir);
         default:

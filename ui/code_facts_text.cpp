@@ -64,13 +64,26 @@ std::string RejectWords(char kind) {
     return "";
 }
 
-std::vector<std::string> DetailLines(const CodeFacts& facts, const Edition& edition, bool damaged,
-                                     const std::string& origin) {
-    std::vector<std::string> lines = {facts.code + " - " + facts.title};
+std::string TerminalWords(const CodeFacts& facts) {
     // The codes file's second field is also the record's branch mark.
     const char terminal = facts.hasRules ? facts.rules.terminal : facts.branchMark;
-    if (terminal == 'T') lines.push_back("endst\xc3\xa4ndig: kann so verschl\xc3\xbcsselt werden");
-    if (terminal == 'N') lines.push_back("nicht endst\xc3\xa4ndig: es gibt Unterteilungen, von denen eine zu w\xc3\xa4hlen ist");
+    if (terminal == 'N') return "nicht endst\xc3\xa4ndig: es gibt Unterteilungen, von denen eine zu w\xc3\xa4hlen ist";
+    if (terminal != 'T') return "";
+    const CodeRules& r = facts.rules;
+    if (facts.hasRules && r.content == 'N')
+        return "endst\xc3\xa4ndig, aber nicht mit Inhalt belegt: kann nicht verschl\xc3\xbcsselt werden";
+    if (facts.hasRules && r.para295 == 'V')
+        return "endst\xc3\xa4ndig, aber nicht zur Verschl\xc3\xbcsselung zugelassen";
+    if (facts.hasRules && (r.para295 == 'O' || r.para295 == 'Z'))
+        return "endst\xc3\xa4ndig: nur zusammen mit einem Prim\xc3\xa4rkode zu verschl\xc3\xbcsseln, nie allein";
+    return "endst\xc3\xa4ndig: kann so verschl\xc3\xbcsselt werden";
+}
+
+std::vector<std::string> DetailLines(const CodeFacts& facts, const Edition& edition, bool damaged,
+                                     const std::string& origin, CodeMark mark, const std::vector<Finding>& findings) {
+    if (mark == CodeMark::None && facts.hasRules) mark = MarkOfRules(facts.rules);
+    std::vector<std::string> lines = {WithMark(facts.code, mark) + " - " + facts.title};
+    if (!TerminalWords(facts).empty()) lines.push_back(TerminalWords(facts));
     if (facts.hasRules) {
         const CodeRules& r = facts.rules;
         if (!UseWords(r.para295).empty()) lines.push_back("nach \xc2\xa7" "295 (ambulant): " + UseWords(r.para295));
@@ -87,6 +100,7 @@ std::vector<std::string> DetailLines(const CodeFacts& facts, const Edition& edit
     } else {
         lines.push_back("Weitere Angaben zu diesem Kode hat der Katalog nicht.");
     }
+    for (const Finding& finding : findings) lines.push_back(FindingLine(finding));
     if (!origin.empty()) lines.push_back(origin);
     const std::string name = EditionName(edition);
     lines.push_back(name.empty() ? "Ausgabe des Katalogs unbekannt" : name);

@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "catalogue/catalogue.h"
+#include "catalogue/code_form.h"
+#include "catalogue/diagnosis_check.h"
 
 namespace kodexa {
 
@@ -22,12 +24,18 @@ std::string AgeWords(const std::string& low, const std::string& high);
 // " (sonst Kann-Fehler)", " (sonst Muss-Fehler)", or empty.
 std::string RejectWords(char kind);
 
-// The lines of the Details window, first the code and its title. Damaged:
-// the catalogue could not be read whole, so facts missing may be lost ones.
-// Origin, when not empty, says where the code came from at the year change
-// ("aus I21.4 geteilt") and stands before the edition.
+// The lines of the Details window, first the code, with mark, and its title;
+// then the facts, the findings of the code's check ("Fehler: ...",
+// "Hinweis: ..."), the origin and the edition. Damaged: the catalogue could
+// not be read whole, so facts missing may be lost ones. Origin, when not
+// empty, says where the code came from at the year change ("aus I21.4
+// geteilt"). Without a mark given, the facts tell it.
 std::vector<std::string> DetailLines(const CodeFacts& facts, const Edition& edition, bool damaged = false,
-                                     const std::string& origin = "");
+                                     const std::string& origin = "", CodeMark mark = CodeMark::None,
+                                     const std::vector<Finding>& findings = {});
+// What the terminal mark says the coder may do with a code: only a code
+// allowed as it stands "kann so verschlüsselt werden".
+std::string TerminalWords(const CodeFacts& facts);
 // "ICD-10-GM Version 2024" for the About window; empty when not known.
 std::string AboutEditionLine(const Edition& edition);
 

@@ -10,6 +10,8 @@ FXIMPLEMENT(DetailsWindow, FXDialogBox, nullptr, 0)
 
 namespace {
 
+const FXColor kFehlerRed = FXRGB(200, 0, 0);
+
 FXString ToFXString(const std::string& text) { return FXString(text.c_str(), static_cast<FXint>(text.size())); }
 
 // Wider lines wrap: a title of 250 characters would otherwise make the
@@ -47,6 +49,7 @@ DetailsWindow::DetailsWindow(FXWindow* owner, const std::vector<std::string>& li
         FXFont* font = i == 0 ? headingFont : getApp()->getNormalFont();
         auto* label = new FXLabel(text, Wrapped(lines[i], font, width), nullptr, JUSTIFY_LEFT | LAYOUT_FILL_X);
         if (i == 0) label->setFont(headingFont);
+        if (lines[i].rfind("Fehler: ", 0) == 0) label->setTextColor(kFehlerRed);
     }
     new FXHorizontalSeparator(this, SEPARATOR_GROOVE | LAYOUT_FILL_X);
     auto* buttons = new FXHorizontalFrame(this, LAYOUT_FILL_X, 0, 0, 0, 0, 0, 0, 0, 0);

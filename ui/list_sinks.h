@@ -6,10 +6,37 @@
 #include <fx.h>
 
 #include <chrono>
+#include <string>
 
 #include "catalogue/catalogue_sink.h"
+#include "catalogue/code_marks.h"
 
 namespace kodexa {
+
+// How a code is shown in the lists: with the mark the codes file writes
+// ("H36.0*", "B95.6!"), and a code not allowed for coding with its own icon,
+// so that the coder sees it before copying. The item's data keeps the bare
+// code, which is what the copy commands give.
+class CodeDecoration {
+public:
+    // Without marks (a catalogue without facts) codes are shown as they are.
+    void Use(const CodeMarks* codeMarks, FX::FXIcon* notForCodingIcon) {
+        marks = codeMarks;
+        notForCoding = notForCodingIcon;
+    }
+    // label begins with code; answers it with the mark after the code.
+    std::string Label(const std::string& label, const std::string& code) const;
+    // icon, or the icon of a code not allowed for coding.
+    FX::FXIcon* Icon(FX::FXIcon* icon, const std::string& code) const;
+
+private:
+    const CodeMarks* marks = nullptr;
+    FX::FXIcon* notForCoding = nullptr;
+};
+
+// Gives the codes of a tree filled before the marks were known their marks
+// and icons.
+void DecorateTree(FX::FXTreeList* tree, const CodeDecoration& decoration);
 
 class TreeListSink : public TreeSink {
 public:
@@ -18,6 +45,8 @@ public:
 
     Item AddItem(Item parent, const std::string& label, IconRole icon, ItemKind kind,
                  const std::string& code) override;
+
+    CodeDecoration decoration;
 
 private:
     FX::FXTreeList* tree;
@@ -40,6 +69,8 @@ public:
     // A grey line without data: it opens no menu and copies nothing.
     void BeginSimilar() override;
     bool Stopped() override;
+
+    CodeDecoration decoration;
 
 private:
     FX::FXIconList* list;

@@ -13,7 +13,9 @@
 #include "catalogue/catalogue_shelf.h"
 #include "ui/catalogue_chooser.h"
 #include "ui/code_facts_text.h"
+#include "catalogue/code_marks.h"
 #include "ui/details_window.h"
+#include "ui/diagnosis_page.h"
 #include "ui/favourites_page.h"
 #include "ui/info_window.h"
 #include "ui/item_data.h"
@@ -32,7 +34,11 @@ const FXColor kIconTransparent = FXRGB(192, 192, 192);
 // The settings entry of the catalogue chosen last; empty for the program's own.
 const char kCatalogueKey[] = "catalogue";
 
-enum Page { kBrowserPage = 0, kSearchPage = 1 };
+enum Page { kBrowserPage = 0, kSearchPage = 1, kDiagnosisPage = 2 };
+
+// The codes' marks are read once the window is on the screen: reading every
+// code's facts would keep it from showing for as long again as the tree.
+constexpr FXuint kMarkCodesDelay = 1;  // milliseconds
 
 FXGIFIcon* BuiltInIcon(FXApp* app, const pictures::Picture& picture) {
     auto* icon = new FXGIFIcon(app, picture.bytes, kIconTransparent, 0, 1, 1);
@@ -93,6 +99,8 @@ FXDEFMAP(MainWindow) MainWindowMap[] = {
     FXMAPFUNC(SEL_CHANGED,            MainWindow::ID_SEARCH_FIELD,       MainWindow::onSearchTyped),
     FXMAPFUNC(SEL_TIMEOUT,            MainWindow::ID_SEARCH_PAUSE,       MainWindow::onSearchPause),
     FXMAPFUNC(SEL_COMMAND,            MainWindow::ID_CHOOSE_CATALOGUE,   MainWindow::onCmdChooseCatalogue),
+    FXMAPFUNC(SEL_COMMAND,            MainWindow::ID_ADD_TO_CASE,        MainWindow::onCmdAddToCase),
+    FXMAPFUNC(SEL_TIMEOUT,            MainWindow::ID_MARK_CODES,         MainWindow::onTimeoutMarkCodes),
     FXMAPFUNC(SEL_COMMAND,            MainWindow::ID_ADD_FAVOURITE,      MainWindow::onCmdAddFavourite),
     FXMAPFUNC(SEL_DOUBLECLICKED,      MainWindow::ID_FAVOURITES,         MainWindow::onFavouritesDoubleClicked),
     FXMAPFUNC(SEL_RIGHTBUTTONPRESS,   MainWindow::ID_FAVOURITES,         MainWindow::onFavouritesRightPress),
@@ -101,6 +109,7 @@ FXDEFMAP(MainWindow) MainWindowMap[] = {
     FXMAPFUNC(SEL_CLIPBOARD_GAINED,   0,                             MainWindow::onClipboardGained),
     FXMAPFUNC(SEL_CLIPBOARD_REQUEST,  0,                             MainWindow::onClipboardRequest),
     FXMAPFUNCS(SEL_UPDATE,            MainWindow::ID_COPY_CODE, MainWindow::ID_COPY_BOTH, MainWindow::onUpdCopy),
+    FXMAPFUNC(SEL_UPDATE,             MainWindow::ID_ADD_TO_CASE,        MainWindow::onUpdCopy),
     FXMAPFUNC(SEL_UPDATE,             MainWindow::ID_ADD_FAVOURITE,      MainWindow::onUpdAddFavourite),
     FXMAPFUNC(SEL_COMMAND,            MainWindow::ID_SHOW_BROWSER,       MainWindow::onCmdShowBrowser),
     FXMAPFUNC(SEL_COMMAND,            MainWindow::ID_SHOW_SEARCH,        MainWindow::onCmdShowSearch),
@@ -121,6 +130,7 @@ MainWindow::MainWindow(FXApp* app)
     folderOpenIcon = BuiltInIcon(getApp(), pictures::folder_open);
     folderClosedIcon = BuiltInIcon(getApp(), pictures::folder_closed);
     codeIcon = BuiltInIcon(getApp(), pictures::page);
+    notForCodingIcon = BuiltInIcon(getApp(), pictures::page_void);
 
     dockShell = new FXToolBarShell(this, FRAME_RAISED, 0, 0, 0, 0, 4, 4);
     menubar = new FXMenuBar(this, dockShell, FRAME_RAISED | LAYOUT_FILL_X, 0, 0, 0, 0, 3, 3, 2, 2, 4, 4);
@@ -160,6 +170,8 @@ MainWindow::MainWindow(FXApp* app)
     // The frame is not laid out yet; every search sets usable widths.
     resultList->appendHeader("Titel", nullptr, resultFrame->getWidth() - 20);
 
+    diagnosisTab = new FXTabItem(tabbook, "Dia&gnosen", nullptr, TAB_TOP_NORMAL, 0, 0, 0, 0, 2, 2, 2, 2);
+    diagnosisPage = new DiagnosisPage(tabbook, [this](const std::string& text) { OfferClipText(ToFXString(text)); });
     favouritesTab = new FXTabItem(tabbook, "&Favoriten", nullptr, TAB_TOP_NORMAL, 0, 0, 0, 0, 2, 2, 2, 2);
     favouritesPage = new FavouritesPage(tabbook, this, ID_FAVOURITES, codeIcon);
 
@@ -207,10 +219,12 @@ void MainWindow::BuildMenus() {
     popupCopyCode = WhiteCommand(popupMenu, "&Code kopieren", this, ID_COPY_CODE);
     popupCopyText = WhiteCommand(popupMenu, "&Text kopieren", this, ID_COPY_TEXT);
     popupCopyBoth = WhiteCommand(popupMenu, "Text &und Code kopieren", this, ID_COPY_BOTH);
+    popupAddToCase = WhiteCommand(popupMenu, "&Zur Diagnoseliste", this, ID_ADD_TO_CASE);
     popupAddFavourite = WhiteCommand(popupMenu, "Zu den &Favoriten", this, ID_ADD_FAVOURITE);
 }
 
 MainWindow::~MainWindow() {
+    getApp()->removeTimeout(this, ID_MARK_CODES);
     CloseCatalogue();
     delete filemenu;
     delete helpmenu;
@@ -220,6 +234,7 @@ MainWindow::~MainWindow() {
     delete folderOpenIcon;
     delete folderClosedIcon;
     delete codeIcon;
+    delete notForCodingIcon;
     delete popupMenu;
     ForgetClipText();
 }
@@ -232,6 +247,7 @@ void MainWindow::create() {
     FillChapterTree();
     favouritesPage->Load(catalogue.get(), LoadedEdition());
     show(PLACEMENT_SCREEN);
+    getApp()->addTimeout(this, ID_MARK_CODES, kMarkCodesDelay);
 }
 
 // The tree and the lists ask for hardly any height of their own: one line
@@ -271,6 +287,8 @@ void MainWindow::OpenCatalogue() {
     OpenFacts();
     OpenOptional(CatalogueFile::Transitions);
     ShowCatalogueStatus();
+    codeMarks.reset();  // they were another catalogue's
+    diagnosisPage->SetCatalogue(catalogue.get());
 }
 
 void MainWindow::ShowCatalogueStatus() {
@@ -290,6 +308,8 @@ void MainWindow::OpenCatalogueIn(const std::string& dir) {
     catalogueDir = dir;
     OpenCatalogue();
     FillChapterTree();
+    getApp()->removeTimeout(this, ID_MARK_CODES);
+    MarkCodes();
     favouritesPage->UseCatalogue(catalogue.get(), LoadedEdition());
 }
 
@@ -305,6 +325,20 @@ long MainWindow::onCmdChooseCatalogue(FXObject*, FXSelector, void*) {
     getApp()->reg().writeStringEntry(KODEXA_VERSION, kCatalogueKey, entry.bundled ? "" : entry.dir.c_str());
     getApp()->reg().write();  // kept even if the program is killed later
     if (!catalogue || !SameDirectory(entry.dir, catalogue->Directory())) OpenCatalogueIn(entry.dir);
+    return 1;
+}
+
+void MainWindow::MarkCodes() {
+    if (!catalogue) return;
+    codeMarks = std::make_unique<CodeMarks>();
+    codeMarks->Load(catalogue->Database(CatalogueFile::Facts));
+    CodeDecoration decoration;
+    decoration.Use(codeMarks.get(), notForCodingIcon);
+    DecorateTree(tree, decoration);
+}
+
+long MainWindow::onTimeoutMarkCodes(FXObject*, FXSelector, void*) {
+    MarkCodes();
     return 1;
 }
 
@@ -347,6 +381,7 @@ void MainWindow::ReportUnreadable() {
 
 // The databases close in table order: groups, chapters, codes.
 void MainWindow::CloseCatalogue() {
+    if (diagnosisPage != nullptr) diagnosisPage->SetCatalogue(nullptr);
     if (favouritesPage != nullptr) favouritesPage->UseCatalogue(nullptr, Edition());
     catalogue.reset();
 }
@@ -359,6 +394,7 @@ long MainWindow::onTreeInserted(FXObject*, FXSelector, void*) { return 0; }
 bool MainWindow::FillChapterTree() {
     if (!catalogue) return false;
     TreeListSink sink(tree, folderOpenIcon, folderClosedIcon, codeIcon);
+    sink.decoration.Use(codeMarks.get(), notForCodingIcon);
     const bool complete = catalogue->FillTree(sink);
     ReportUnreadable();
     return complete;
@@ -371,6 +407,7 @@ long MainWindow::onCmdTabBook(FXObject*, FXSelector, void* ptr) {
     } else if (static_cast<FXint>(reinterpret_cast<FXival>(ptr)) == kBrowserPage) {
         FocusTree();
     }
+    if (static_cast<FXint>(reinterpret_cast<FXival>(ptr)) == kDiagnosisPage) diagnosisPage->FocusLine();
     if (static_cast<FXint>(reinterpret_cast<FXival>(ptr)) == FavouritesPageIndex()) favouritesPage->FocusList();
     return 1;
 }
@@ -443,6 +480,7 @@ bool MainWindow::SearchCodes() {
 
 bool MainWindow::SearchInto(ResultListSink& sink) {
     if (!catalogue) return false;
+    sink.decoration.Use(codeMarks.get(), notForCodingIcon);
     const FXString text = searchField->getText();
     const bool found = catalogue->Search(std::string(text.text(), text.length()), sink);
     if (!sink.Stopped()) ReportUnreadable();
@@ -542,9 +580,11 @@ void MainWindow::EnableCopyEntriesFor(const ItemData* data) {
     if (HasTitleToCopy(data)) {
         popupCopyText->enable();
         popupCopyBoth->enable();
+        popupAddToCase->enable();
     } else {
         popupCopyText->disable();
         popupCopyBoth->disable();
+        popupAddToCase->disable();
     }
     if (!FavouriteCode(data).empty())
         popupAddFavourite->enable();
@@ -582,7 +622,11 @@ bool MainWindow::showDetails(const std::string& code) {
     // sex and age would silently be gone.
     const bool whole = catalogue->Unreadable().empty() && catalogue->FilesWhole();
     ReportUnreadable();
-    DetailsWindow details(this, DetailLines(facts, LoadedEdition(), !whole, OriginOf(*catalogue, facts.code)));
+    const Edition edition = LoadedEdition();
+    const CodeMark mark = codeMarks ? codeMarks->Of(facts.code).mark : CodeMark::None;
+    CatalogueRules rules(*catalogue);
+    const std::vector<Finding> findings = DiagnosisChecker(rules, edition).CheckCodeAlone(facts.code);
+    DetailsWindow details(this, DetailLines(facts, edition, !whole, OriginOf(*catalogue, facts.code), mark, findings));
     details.execute(PLACEMENT_OWNER);
     return true;
 }
@@ -640,6 +684,16 @@ long MainWindow::CopyCurrent(bool (MainWindow::*copy)(ItemData*)) {
     } else {
         RefuseCopy();
     }
+    return 1;
+}
+
+// A term of the alphabetical index brings each of its codes ("D86.8+ G99.8*").
+long MainWindow::onCmdAddToCase(FXObject*, FXSelector, void*) {
+    bool found = false;
+    const ItemData* data = CurrentItemData(found);
+    if (data == nullptr || !IsCodeKind(data)) return 1;
+    const FXString codes = data->code;
+    for (FXint i = 0; i < codes.contains(' ') + 1; ++i) diagnosisPage->AddCode(codes.section(' ', i).text());
     return 1;
 }
 
@@ -833,6 +887,7 @@ long MainWindow::onClipboardRequest(FXObject* sender, FXSelector sel, void* ptr)
 
 // The Bearbeiten menu and the context menu offer what the current entry
 // has: the popup's entries are asked too, and agree with EnableCopyEntriesFor.
+// "Zur Diagnoseliste" goes with the title: codes only.
 long MainWindow::onUpdCopy(FXObject* sender, FXSelector sel, void*) {
     bool found = false;
     const ItemData* data = CurrentItemData(found);

@@ -15,6 +15,8 @@ namespace kodexa {
 class FavouritesPage;
 class ItemData;
 class ResultListSink;
+class DiagnosisPage;
+class CodeMarks;
 
 class MainWindow : public FX::FXMainWindow {
     FXDECLARE(MainWindow)
@@ -51,6 +53,11 @@ protected:
     FX::FXMenuPane* popupMenu = nullptr;           // Context menu of the tree and the result list
     FX::FXLabel* statusLine = nullptr;             // Bottom line: the edition open
     std::string catalogueDir;                      // Given on the command line or chosen; empty: see catalogueDirectory
+    FX::FXTabItem* diagnosisTab = nullptr;         // Tab of the diagnosis page
+    DiagnosisPage* diagnosisPage = nullptr;        // The lines of one case, checked
+    FX::FXMenuCommand* popupAddToCase = nullptr;   // Context menu: the code to the diagnosis page; codes only
+    std::unique_ptr<CodeMarks> codeMarks;          // Marks and use of every code, for the lists
+    FX::FXGIFIcon* notForCodingIcon = nullptr;     // Codes not allowed for coding, in both lists
     FX::FXMenuCommand* popupAddFavourite = nullptr;  // Context menu: add to the favourites; codes only
     FX::FXTabItem* favouritesTab = nullptr;        // Tab of the favourites page
     FavouritesPage* favouritesPage = nullptr;      // Favourites and the codes copied last
@@ -75,6 +82,8 @@ public:
         ID_SHOW_SEARCH,
         ID_SEARCH_PAUSE,
         ID_CHOOSE_CATALOGUE,
+        ID_ADD_TO_CASE,
+        ID_MARK_CODES,
         ID_ADD_FAVOURITE,
         ID_FAVOURITES,
         ID_SHOW_FAVOURITES,
@@ -101,6 +110,8 @@ public:
     long onCmdShowFavourites(FX::FXObject* sender, FX::FXSelector sel, void* ptr);
     long onCmdTips(FX::FXObject* sender, FX::FXSelector sel, void* ptr);
     long onCmdChooseCatalogue(FX::FXObject* sender, FX::FXSelector sel, void* ptr);
+    long onCmdAddToCase(FX::FXObject* sender, FX::FXSelector sel, void* ptr);
+    long onTimeoutMarkCodes(FX::FXObject* sender, FX::FXSelector sel, void* ptr);
     long onCmdTabBook(FX::FXObject* sender, FX::FXSelector sel, void* ptr);
     long onClipboardLost(FX::FXObject* sender, FX::FXSelector sel, void* ptr);
     long onClipboardGained(FX::FXObject* sender, FX::FXSelector sel, void* ptr);
@@ -126,6 +137,9 @@ public:
     void CloseCatalogue();
     // Fills the tree from the open catalogue; false when the walk stopped early.
     bool FillChapterTree();
+    // Reads the marks and uses of the codes and shows them in the tree;
+    // the window runs it once it is up, since it reads every code's facts.
+    void MarkCodes();
 
     // Appends a result line for every code the search field's text finds;
     // false when there was none.

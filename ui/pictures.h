@@ -20,6 +20,7 @@ extern const Picture search;         // 20 x 16, index 57 transparent
 extern const Picture folder_open;    // 16 x 16
 extern const Picture folder_closed;  // 16 x 16
 extern const Picture page;           // 16 x 16
+extern const Picture page_void;      // 16 x 16, a code not allowed for coding
 
 }  // namespace kodexa::pictures
 

@@ -70,13 +70,13 @@ context_menu() {
         xwininfo -id "$id" | grep -q 'Map State: IsViewable' && { echo "$id"; return; }
     done
 }
-# menu_entries MENU: one digit per entry (copy code, text, both, add to
-# the favourites), 1 enabled (black text), 0 greyed.
+# menu_entries MENU [COUNT]: one digit per entry of the COUNT (3), 1 enabled
+# (black text), 0 greyed.
 menu_entries() {
-    local w h
+    local w h count=${2:-3}
     read -r w h < <(xwininfo -id "$1" | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {print w, h}')
-    local row=$(((h - 4) / 4)) i
-    for i in 0 1 2 3; do dark_in "$1" "$((w - 4))x$row+2+$((2 + row * i))"; done
+    local row=$(((h - 4) / count)) i
+    for ((i = 0; i < count; i++)); do dark_in "$1" "$((w - 4))x$row+2+$((2 + row * i))"; done
 }
 # until SECONDS COMMAND...: true once the command succeeds within the time.
 until_true() {
@@ -101,7 +101,7 @@ bearbeiten_entries() {
     local pane
     pane=$(open_pane)
     [ -n "$pane" ] || fail "Alt+B opened no menu"
-    menu_entries "$pane"
+    menu_entries "$pane" 4  # the copy commands and "Zu den Favoriten"
     xdotool key Escape
     sleep 0.2
     ! is_mapped "$pane" || xdotool key Escape
@@ -248,7 +248,7 @@ xdotool mousemove --window "$main" 100 66 click 3
 sleep 0.5
 popup=$(context_menu)
 [ -n "$popup" ] || fail "no context menu on the chapter"
-[ "$(menu_entries "$popup")" = 1000 ] || fail "entries for a chapter: $(menu_entries "$popup"), not 1000"
+[ "$(menu_entries "$popup" 5)" = 10000 ] || fail "entries for a chapter: $(menu_entries "$popup" 5), not 10000"
 screenshot "$popup" "$build/e2e-context-menu.png" "$(xwininfo -id "$popup" | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {print w "x" h}')"
 xdotool mousemove --window "$popup" 40 10 click 1
 expect_clip A00-B99
@@ -281,7 +281,7 @@ xdotool mousemove --window "$main" 150 185 click 3
 sleep 0.5
 popup=$(context_menu)
 [ -n "$popup" ] || fail "no context menu on a result"
-[ "$(menu_entries "$popup")" = 1111 ] || fail "entries for a result: $(menu_entries "$popup"), not 1111"
+[ "$(menu_entries "$popup" 5)" = 11111 ] || fail "entries for a result: $(menu_entries "$popup" 5), not 11111"
 xdotool key Down Down Return
 expect_clip 'Cholera, nicht näher bezeichnet'
 xdotool mousemove --window "$main" 150 350 click 3

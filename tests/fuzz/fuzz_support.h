@@ -25,6 +25,7 @@ int FuzzImporter(const uint8_t* data, size_t size);
 int FuzzMappedReads(const uint8_t* data, size_t size);
 int FuzzAlphaImporter(const uint8_t* data, size_t size);
 int FuzzTransitionImporter(const uint8_t* data, size_t size);
+int FuzzDiagnosisLines(const uint8_t* data, size_t size);
 
 using test::ReadAllBytes;
 using test::TempDir;  // each input gets a directory of its own (under TMPDIR)

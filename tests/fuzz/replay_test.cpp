@@ -18,7 +18,8 @@ namespace fs = std::filesystem;
 const std::map<std::string, int (*)(const uint8_t*, size_t)> kTargets = {
     {"store", FuzzStoreFile}, {"index", FuzzIndexFile},    {"check", FuzzFileCheck},    {"catalogue", FuzzCatalogue},
     {"import", FuzzImporter}, {"mapped", FuzzMappedReads}, {"alpha", FuzzAlphaImporter},
-    {"transitions", FuzzTransitionImporter}};
+    {"transitions", FuzzTransitionImporter},
+    {"lines", FuzzDiagnosisLines}};
 
 // Every file in <kind>/<folder>/ goes through the target of that folder; the
 // checker takes the store's and the index's files as well.

@@ -66,7 +66,10 @@ long ModalCloser::onTimeout(FXObject*, FXSelector, void*) {
     if (auto* top = dynamic_cast<FXTopWindow*>(window)) what.title = top->getTitle().text();
     std::function<void(FXWindow*)> note = [&](FXWindow* parent) {
         for (FXWindow* w = parent->getFirst(); w != nullptr; w = w->getNext()) {
-            if (auto* label = dynamic_cast<FXLabel*>(w)) what.labels.emplace_back(label->getText().text());
+            if (auto* label = dynamic_cast<FXLabel*>(w)) {
+                what.labels.emplace_back(label->getText().text());
+                what.colours.push_back(label->getTextColor());
+            }
             if (dynamic_cast<FXMenuCommand*>(w) != nullptr) what.enabled += w->isEnabled() ? '1' : '0';
             note(w);
         }

@@ -23,6 +23,7 @@ inline void RunEventsFor(int ms) { RunEventsUntil([] { return false; }, ms); }
 struct ModalSeen {
     std::string title;
     std::vector<std::string> labels;  // label and button texts, in child order
+    std::vector<FX::FXColor> colours; // their text colours, in the same order
     std::string enabled;              // a popup's entries: '1' enabled, '0' not
 };
 

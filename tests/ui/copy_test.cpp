@@ -82,8 +82,9 @@ TEST_F(WindowTest, RightClickMakesTheEntryCurrentAndEnablesTheMenuForIt) {
     // Without a search on the tree's item labelled so, after its first
     // chapter was made current; else on the result list after the search, on
     // the row (null: beside every entry). Menu: the entries code, text,
-    // both, '1' enabled; "" no menu. Choose: the entry then chosen; clip: what
-    // it copied; current: the label or text of the current item afterwards.
+    // both, "Zur Diagnoseliste" and "Zu den Favoriten", '1' enabled; "" no menu. Choose: the
+    // entry then chosen; clip: what it copied; current: the label or text
+    // of the current item afterwards.
     const struct {
         const char* search;
         const char* item;
@@ -92,14 +93,14 @@ TEST_F(WindowTest, RightClickMakesTheEntryCurrentAndEnablesTheMenuForIt) {
         int choose;
         const char *menu, *clip, *current;
     } steps[] = {
-        {nullptr, kA009, 0, 1, false, 0, "1111", "A00.9", kA009},  // not the chapter current before
-        {nullptr, "A00-A09 - Darm", 0, 1, false, 1, "1000", "marker", "A00-A09 - Darm"},  // greyed: refused
-        {nullptr, "no data", 0, 1, false, 0, "0000", "marker", "no data"},  // nothing to copy
+        {nullptr, kA009, 0, 1, false, 0, "11111", "A00.9", kA009},  // not the chapter current before
+        {nullptr, "A00-A09 - Darm", 0, 1, false, 1, "10000", "marker", "A00-A09 - Darm"},  // greyed: refused
+        {nullptr, "no data", 0, 1, false, 0, "00000", "marker", "no data"},  // nothing to copy
         {nullptr, nullptr, 0, 1, false, 0, "", "marker", kChapter},  // beside every entry
         {nullptr, kA009, 0, 2, false, 0, "", "marker", kChapter},    // the second of two quick clicks
         {nullptr, kA009, 0, 1, true, 0, "", "marker", kChapter},
-        {"cholera", nullptr, 2, 1, false, 1, "1111", kA009Title, "A00.9"},  // after a chapter's menu
-        {"cholera", nullptr, 0, 1, false, 2, "1111", "A00 - Cholera", "A00"},
+        {"cholera", nullptr, 2, 1, false, 1, "11111", kA009Title, "A00.9"},  // after a chapter's menu
+        {"cholera", nullptr, 0, 1, false, 2, "11111", "A00 - Cholera", "A00"},
         {"cholera", nullptr, 1, 3, false, 0, "", "marker", ""},
     };
     for (std::size_t i = 0; i < std::size(steps); ++i) {

@@ -91,7 +91,8 @@ TEST_F(FavouritesTest, AltFCtrlCAndTabWithoutTheMouse) {
     OpenPage();
     FXIconList* favourites = PageProbe().favouriteList();
     FXIconList* recent = PageProbe().recentList();
-    EXPECT_EQ(Probe(*window).tabbook()->getCurrent(), 2);
+    FXTabBook* tabs = Probe(*window).tabbook();
+    EXPECT_EQ(tabs->getCurrent(), tabs->indexOfChild(Page()) / 2);  // a tab before each page
     EXPECT_EQ(Focused(window.get()), favourites);
     EXPECT_EQ(favourites->getCurrentItem(), 0);
     Key(window.get(), KEY_Down);

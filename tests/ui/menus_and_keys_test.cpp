@@ -61,7 +61,8 @@ TEST_F(MenusAndKeys, BearbeitenOffersWhatTheCurrentEntryHasAndACopyOfNothingLeav
         if (c.search == nullptr) MakeCurrent(c.item);
         if (c.search != nullptr) Search(c.search), Probe(*window).resultList()->setCurrentItem(0);
         EXPECT_EQ(EnabledEntries(Probe(*window).editMenu()), c.entries);
-        EXPECT_EQ(EnabledEntries(Probe(*window).popupMenu()), c.entries);
+        // The context menu's "Zur Diagnoseliste" goes with the title.
+        EXPECT_EQ(EnabledEntries(Probe(*window).popupMenu()), std::string(c.entries) + c.entries[1]);
         const char* clips[] = {c.code, c.text, c.both};
         for (FXSelector command = MainWindow::ID_COPY_CODE; command <= MainWindow::ID_COPY_BOTH; ++command) {
             Mark();
@@ -126,7 +127,7 @@ TEST_F(MenusAndKeys, ATitleCutShortShowsWholeAsATip) {
 }
 
 // The window manager gets a smallest size; at that size the menu bar, the
-// tabs and a line of each page's list still show.
+// tabs and a line of each page's list still show (the Diagnosen page too).
 TEST_F(MenusAndKeys, AtItsSmallestSizeMenusTabsAndALineOfTheListShow) {
     XSizeHints hints{};
     long supplied = 0;
@@ -143,6 +144,13 @@ TEST_F(MenusAndKeys, AtItsSmallestSizeMenusTabsAndALineOfTheListShow) {
     RunEventsFor(50);
     FXTreeList* tree = Probe(*window).tree();
     EXPECT_GE(tree->getViewportHeight(), tree->getItemHeight(tree->getFirstItem()));
+    Probe(*window).diagnosisPage()->AddCode("A00.0");
+    Probe(*window).tabbook()->setCurrent(2);
+    RunEventsFor(50);
+    // The page: line bar, then the frame round its list.
+    FXIconList* lines = dynamic_cast<FXIconList*>(Probe(*window).diagnosisPage()->getFirst()->getNext()->getFirst());
+    ASSERT_NE(lines, nullptr);
+    EXPECT_GE(lines->getViewportHeight() - lines->getHeader()->getHeight(), lines->getItemHeight());
 }
 
 TEST_F(MenusAndKeys, NothingGoesToStandardOutputOnANormalStart) {

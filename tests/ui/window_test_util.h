@@ -14,6 +14,7 @@
 #include "tests/catalogue/catalogue_builder.h"
 #include "tests/gui_support/gui_test.h"
 #include "tests/support/temp_dir.h"
+#include "ui/diagnosis_page.h"
 #include "ui/favourites_page.h"
 #include "ui/item_data.h"
 #include "ui/main_window.h"
@@ -32,6 +33,8 @@ struct MainWindowProbe {
     FX::FXIcon* folderClosedIcon() const { return window.folderClosedIcon; }
     FX::FXIcon* codeIcon() const { return window.codeIcon; }
     const char* clipText() const { return window.clipText; }
+    DiagnosisPage* diagnosisPage() const { return window.diagnosisPage; }
+    FX::FXIcon* notForCodingIcon() const { return window.notForCodingIcon; }
     FX::FXMenuPane* editMenu() const { return window.editmenu; }
     FX::FXMenuBar* menubar() const { return window.menubar; }
     FX::FXLabel* statusLine() const { return window.statusLine; }
