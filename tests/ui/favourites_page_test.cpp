@@ -110,6 +110,8 @@ TEST_F(FavouritesTest, AltFCtrlCAndTabWithoutTheMouse) {
     Key(window.get(), KEY_Down);
     Command(MainWindow::ID_COPY_BOTH);  // the list with the focus
     EXPECT_EQ(Clip(), "A15 - Tuberkulose der Atmungsorgane");
+    Command(MainWindow::ID_ADD_TO_CASE);
+    EXPECT_EQ(Probe(*window).diagnosisPage()->ListText(), "A15");  // "Zur Diagnoseliste", no certainty yet
     EXPECT_EQ(Page()->Lists().Recent(), (Codes{"A15", "A00.9"}));
     Key(window.get(), KEY_Delete);  // removes no favourite from here
     EXPECT_EQ(Page()->Lists().Favourites().size(), 2u);
