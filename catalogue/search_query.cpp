@@ -34,11 +34,13 @@ size_t BlankAt(const std::string& text, size_t p) {
 // and of Ä Ö Ü as a o u s; the lead byte and every other byte from 0x80 on
 // belong to the word, bitless). A continuation byte that follows no C3 (a
 // stray one, or of a longer sequence) may add a bit too many: it only lets
-// a token through to the full test.
-// kind packs both, with a bit for a byte that begins a character, so that
-// the tokenising needs one look a byte.
+// a token through to the full test. A token without a byte from 0x80 on
+// has exactly the letters of its plain spelling, and as many characters
+// as bytes.
+// kind packs both, with a bit for a byte from 0x80 on, so that the
+// tokenising needs one look a byte.
 struct ByteKinds {
-    static constexpr uint32_t kInWord = uint32_t{1} << 31, kBeginsCharacter = uint32_t{1} << 30;
+    static constexpr uint32_t kInWord = uint32_t{1} << 31, kHigh = uint32_t{1} << 30;
     bool inWord[256];
     uint32_t letter[256];
     uint32_t kind[256];
@@ -50,16 +52,10 @@ struct ByteKinds {
         letter[0xBC] = letter[0x9C] = letter['u'];
         letter[0x9F] = letter['s'];
         for (int byte = 0; byte < 256; ++byte)
-            kind[byte] = letter[byte] | (inWord[byte] ? kInWord : 0) | ((byte & 0xC0) != 0x80 ? kBeginsCharacter : 0);
+            kind[byte] = letter[byte] | (inWord[byte] ? kInWord : 0) | (byte >= 0x80 ? kHigh : 0);
     }
 };
 const ByteKinds kByteKinds;
-
-uint32_t LettersOfText(std::string_view text) {
-    uint32_t letters = 0;
-    for (char c : text) letters |= kByteKinds.letter[static_cast<unsigned char>(c)];
-    return letters;
-}
 
 void FoldInto(std::string_view text, std::string& folded) {
     folded.resize(text.size());
@@ -68,7 +64,7 @@ void FoldInto(std::string_view text, std::string& folded) {
 
 // Whether bits has no more than count bits set; count is small.
 bool AtMostBits(uint32_t bits, int count) {
-    for (int i = 0; i < count && bits != 0; ++i) bits &= bits - 1;
+    for (int i = 0; i < count; ++i) bits &= bits - 1;
     return bits == 0;
 }
 
@@ -115,9 +111,18 @@ SearchQuery::SearchQuery(const std::string& typed, SearchScope scope) {
     ReadWords(text);
     if (words.size() > kMostWords) words.clear();
     for (size_t i = 0; i < words.size(); ++i) {
-        anyCode = anyCode || words[i].isCode;
-        if (words[i].slips > 0) PrepareSimilar(i);
+        Word& word = words[i];
+        anyCode = anyCode || word.isCode;
+        if (word.isCode) codeWords |= uint32_t{1} << i;
+        if (word.slips > 0) similarWords |= uint32_t{1} << i;
+        word.wholeText = word.needle.Text() == plain.Text();
+        if (word.slips > 0) PrepareSimilar(i);
     }
+    // A word that can only be found as it is decides alone when it is
+    // missing, so it is looked for first.
+    for (size_t pass = 0; pass < 2; ++pass)
+        for (size_t i = 0; i < words.size(); ++i)
+            if ((words[i].slips == 0 && !words[i].isCode) == (pass == 0)) wordOrder.push_back(i);
     alikeByToken.reserve(1 << 15);
 }
 
@@ -175,9 +180,13 @@ void SearchQuery::PrepareSimilar(size_t index) {
     for (const std::string& writing : writings) {
         word.plains.push_back(PlainUmlauts(writing));
         word.stems.push_back(stemmer->Stem(writing));
-        const size_t length = word.plains.back().size(), slips = static_cast<size_t>(word.slips);
-        spellings.push_back(Spelling{uint32_t{1} << index, LettersOf(word.stems.back()), LettersOf(word.plains.back()),
-                                     (length - slips + 1) / 2, length + slips, word.slips});
+        const std::string& stem = word.stems.back();
+        const std::string& plainWord = word.plains.back();
+        const size_t length = plainWord.size(), slips = static_cast<size_t>(word.slips);
+        const bool stemBegins = plainWord.compare(0, stem.size(), stem) == 0;
+        spellings.push_back(Spelling{uint32_t{1} << index, LettersOf(stem), LettersOf(plainWord),
+                                     (length - slips + 1) / 2, length + slips, word.slips,
+                                     std::min(stem.size(), length), stemBegins ? stem : std::string(), length});
         // The plain token is never longer than its UTF-8.
         shortestAlike = std::min({shortestAlike, word.stems.back().size(), length - slips});
     }
@@ -187,18 +196,18 @@ SearchStep SearchQuery::Match(std::string_view text, std::string_view code,
                               std::initializer_list<std::string_view> codes) {
     if (plain.OccursIn(text) || plain.OccursIn(code)) return SearchStep::Plain;
     if (words.empty()) return SearchStep::None;
-    uint32_t missing = 0, codeWords = 0, similarWords = 0;
-    for (size_t i = 0; i < words.size(); ++i) {
+    uint32_t missing = 0;
+    for (size_t i : wordOrder) {
         const Word& word = words[i];
         const uint32_t bit = uint32_t{1} << i;
-        if (word.isCode) codeWords |= bit;
-        if (word.slips > 0) similarWords |= bit;
         // A word stands for the code only as its beginning: the "2" of "typ 2"
         // is not the last digit of every code.
-        if (!word.needle.OccursIn(text) && !word.needle.Begins(code)) missing |= bit;
+        if (!word.wholeText && (word.needle.OccursIn(text) || word.needle.Begins(code))) continue;
+        missing |= bit;
+        if ((bit & (similarWords | codeWords)) == 0) return SearchStep::None;
     }
     if (missing == 0) return SearchStep::AllWords;
-    if ((missing & ~similarWords) == 0 && MayAllBeAlike(LettersOfText(text), missing) && SpelledAlike(text, missing))
+    if ((missing & ~similarWords) == 0 && SpelledAlike(text, missing))
         return SearchStep::Similar;
     if (anyCode && (missing & ~codeWords) == 0 && MatchesCode(codes)) return SearchStep::Code;
     return SearchStep::None;
@@ -227,16 +236,19 @@ bool SearchQuery::SpelledAlike(std::string_view text, uint32_t missing) {
         while (p < size && !kByteKinds.inWord[bytes[p]]) ++p;
         const size_t start = p;
         uint32_t letters = 0;
-        size_t characters = 0;
-        for (uint32_t kind; p < size && ((kind = kByteKinds.kind[bytes[p]]) & ByteKinds::kInWord) != 0; ++p) {
+        for (uint32_t kind; p < size && ((kind = kByteKinds.kind[bytes[p]]) & ByteKinds::kInWord) != 0; ++p)
             letters |= kind;
-            characters += (kind >> 30) & 1;
-        }
-        letters &= ~(ByteKinds::kInWord | ByteKinds::kBeginsCharacter);
-        if (p - start >= shortestAlike && MayBeAlike(letters, characters, missing)) {
-            FoldInto(text.substr(start, p - start), foldedToken);
-            missing &= ~AlikeWordsOf(foldedToken);
-        }
+        const size_t length = p - start;
+        if (length < shortestAlike) continue;
+        const bool ascii = (letters & ByteKinds::kHigh) == 0;
+        letters &= ~(ByteKinds::kInWord | ByteKinds::kHigh);
+        size_t characters = length;
+        if (!ascii)
+            for (size_t k = start; k < p; ++k) characters -= (bytes[k] & 0xC0) == 0x80;
+        if (!MayBeAlike(letters, length, characters, ascii, missing)) continue;
+        FoldInto(text.substr(start, length), foldedToken);
+        if (ascii && !AsciiMayBeAlike(foldedToken, missing)) continue;
+        missing &= ~AlikeWordsOf(foldedToken);
     }
     return missing == 0;
 }
@@ -244,26 +256,34 @@ bool SearchQuery::SpelledAlike(std::string_view text, uint32_t missing) {
 // Every rule needs the stem's letters in the token (the stem found in it,
 // or the token beginning with it), or else the word's letters less as many
 // as it has slips, in a token about as long as the word: its PlainUmlauts
-// form has from one to two letters a character.
-bool SearchQuery::MayBeAlike(uint32_t tokenLetters, size_t characters, uint32_t missing) const {
+// form has from one to two letters a character, and never more than the
+// token's bytes. Each slip brings at most one letter the word lacks, too,
+// which only an ASCII token's letters tell for certain.
+bool SearchQuery::MayBeAlike(uint32_t tokenLetters, size_t bytes, size_t characters, bool ascii,
+                             uint32_t missing) const {
     for (const Spelling& spelling : spellings) {
         if ((missing & spelling.wordBit) == 0) continue;
-        if ((spelling.stemLetters & ~tokenLetters) == 0) return true;
-        const bool aboutAsLong = characters >= spelling.fewestCharacters && characters <= spelling.mostCharacters;
-        if (aboutAsLong && AtMostBits(spelling.letters & ~tokenLetters, spelling.slips)) return true;
+        if ((spelling.stemLetters & ~tokenLetters) == 0 && bytes >= spelling.leastBytes) return true;
+        const size_t slips = static_cast<size_t>(spelling.slips);
+        const bool aboutAsLong = ascii ? bytes + slips >= spelling.plainSize && bytes <= spelling.plainSize + slips
+                                       : characters >= spelling.fewestCharacters && characters <= spelling.mostCharacters;
+        if (!aboutAsLong || !AtMostBits(spelling.letters & ~tokenLetters, spelling.slips)) continue;
+        if (!ascii || AtMostBits(tokenLetters & ~spelling.letters, spelling.slips)) return true;
     }
     return false;
 }
 
-// Each missing word must find what MayBeAlike asks in some token, so the
-// text as a whole must have its letters.
-bool SearchQuery::MayAllBeAlike(uint32_t textLetters, uint32_t missing) const {
-    uint32_t may = 0;
+// An ASCII token is its own plain spelling: one that holds no stem (each
+// rule but the slips needs it, the stem beginning the plain word) must be
+// about as long as the word.
+bool SearchQuery::AsciiMayBeAlike(std::string_view folded, uint32_t missing) const {
     for (const Spelling& spelling : spellings) {
-        if ((spelling.stemLetters & ~textLetters) == 0 || AtMostBits(spelling.letters & ~textLetters, spelling.slips))
-            may |= spelling.wordBit;
+        if ((missing & spelling.wordBit) == 0) continue;
+        if (spelling.stem.empty() || folded.find(spelling.stem) != std::string_view::npos) return true;
+        const size_t slips = static_cast<size_t>(spelling.slips);
+        if (folded.size() + slips >= spelling.plainSize && folded.size() <= spelling.plainSize + slips) return true;
     }
-    return (missing & ~may) == 0;
+    return false;
 }
 
 // Which words the token (folded UTF-8) stands for: an umlaut written

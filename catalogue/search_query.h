@@ -58,6 +58,7 @@ private:
     struct Word {
         FoldedNeedle needle{std::string()}; // folded, as searched inside the text
         bool phrase = false;               // came in double quotes: found as it is only
+        bool wholeText = false;            // the same as the whole text: missing wherever Plain fails
         bool isCode = false;               // a code as people write it
         CodeForm form;                     // when isCode
         int slips = 0;                     // typing slips allowed: 0 means it is never spelled alike
@@ -71,10 +72,13 @@ private:
     bool MatchesCode(std::initializer_list<std::string_view> codes) const;
     bool SpelledAlike(std::string_view text, uint32_t missing);
     uint32_t AlikeWordsOf(std::string_view token);
-    // Whether a token with these letters and this many characters may
-    // stand for one of the missing words.
-    bool MayBeAlike(uint32_t tokenLetters, size_t characters, uint32_t missing) const;
-    bool MayAllBeAlike(uint32_t textLetters, uint32_t missing) const;
+    // Whether a token with these letters, this many bytes and characters
+    // may stand for one of the missing words; ascii when it is all ASCII,
+    // so that its letters are exactly those of its plain spelling.
+    bool MayBeAlike(uint32_t tokenLetters, size_t bytes, size_t characters, bool ascii, uint32_t missing) const;
+    // For an ASCII token (folded) that MayBeAlike let through: whether it
+    // holds a stem or is about as long as a missing word.
+    bool AsciiMayBeAlike(std::string_view folded, uint32_t missing) const;
 
     FoldedNeedle plain{std::string()};
     std::vector<Word> words;
@@ -84,8 +88,13 @@ private:
         uint32_t stemLetters, letters;  // LettersOf the stem and of the plain spelling
         size_t fewestCharacters, mostCharacters;  // a token the slips may reach
         int slips;
+        size_t leastBytes;  // of a token holding the stem or the plain spelling
+        std::string stem;   // when it begins the plain spelling, else empty
+        size_t plainSize;
     };
     std::vector<Spelling> spellings;
+    std::vector<size_t> wordOrder;  // words that must be found as they are first
+    uint32_t codeWords = 0, similarWords = 0;
     bool anyCode = false;
     // Scratch room and what one search learns about the words of the texts.
     std::string foldedToken, latin1;
