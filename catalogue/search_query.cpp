@@ -190,6 +190,46 @@ void SearchQuery::PrepareSimilar(size_t index) {
         // The plain token is never longer than its UTF-8.
         shortestAlike = std::min({shortestAlike, word.stems.back().size(), length - slips});
     }
+    PrepareMarks(word);
+}
+
+// A token spelled alike holds the stem (which begins the plain word), or is
+// the plain word with at most as many slips as allowed. Cut into one piece
+// more than it has slips, a blank letter between pieces, the word keeps at
+// least one piece whole: no slip, not even two neighbours swapped, reaches
+// into two pieces.
+void SearchQuery::PrepareMarks(Word& word) const {
+    std::vector<PlainNeedle> marks;
+    const size_t pieces = static_cast<size_t>(word.slips) + 1;
+    for (size_t v = 0; v < word.plains.size(); ++v) {
+        const std::string& plainWord = word.plains[v];
+        const std::string& stem = word.stems[v];
+        // Pieces shorter than three letters are in nearly every text.
+        if (plainWord.compare(0, stem.size(), stem) != 0 || plainWord.size() < 4 * pieces - 1) return;
+        marks.emplace_back(stem);
+        const size_t letters = plainWord.size() - (pieces - 1);
+        for (size_t k = 0, at = 0; k < pieces; ++k) {
+            const size_t length = letters / pieces + (k < letters % pieces ? 1 : 0);
+            marks.emplace_back(plainWord.substr(at, length));
+            at += length + 1;
+        }
+    }
+    for (const PlainNeedle& mark : marks)
+        if (!mark.Usable()) return;
+    word.marks = std::move(marks);
+}
+
+// Whether every missing word has one of its marks in the text.
+bool SearchQuery::MayHoldAlike(std::string_view text, uint32_t missing) const {
+    for (size_t i = 0; i < words.size(); ++i) {
+        const Word& word = words[i];
+        if ((missing & (uint32_t{1} << i)) == 0 || word.marks.empty()) continue;
+        bool held = false;
+        for (const PlainNeedle& mark : word.marks)
+            if ((held = mark.OccursIn(text))) break;
+        if (!held) return false;
+    }
+    return true;
 }
 
 SearchStep SearchQuery::Match(std::string_view text, std::string_view code,
@@ -207,7 +247,7 @@ SearchStep SearchQuery::Match(std::string_view text, std::string_view code,
         if ((bit & (similarWords | codeWords)) == 0) return SearchStep::None;
     }
     if (missing == 0) return SearchStep::AllWords;
-    if ((missing & ~similarWords) == 0 && SpelledAlike(text, missing))
+    if ((missing & ~similarWords) == 0 && MayHoldAlike(text, missing) && SpelledAlike(text, missing))
         return SearchStep::Similar;
     if (anyCode && (missing & ~codeWords) == 0 && MatchesCode(codes)) return SearchStep::Code;
     return SearchStep::None;

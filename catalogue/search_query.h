@@ -33,6 +33,7 @@
 #include "catalogue/catalogue_sink.h"
 #include "catalogue/code_form.h"
 #include "catalogue/folded_needle.h"
+#include "catalogue/plain_needle.h"
 #include "catalogue/search_scope.h"
 #include "catalogue/word_similarity.h"
 
@@ -64,11 +65,16 @@ private:
         int slips = 0;                     // typing slips allowed: 0 means it is never spelled alike
         std::vector<std::string> plains;   // PlainUmlauts of the word and of UmlautsFromPairs
         std::vector<std::string> stems;    // their stems
+        // A text holds a token spelled alike only if it holds one of these;
+        // empty when that cannot be told so.
+        std::vector<PlainNeedle> marks;
     };
 
     void ReadWords(const std::string& text);
     void AddWord(const std::string& text, bool phrase);
     void PrepareSimilar(size_t index);
+    void PrepareMarks(Word& word) const;
+    bool MayHoldAlike(std::string_view text, uint32_t missing) const;
     bool MatchesCode(std::initializer_list<std::string_view> codes) const;
     bool SpelledAlike(std::string_view text, uint32_t missing);
     uint32_t AlikeWordsOf(std::string_view token);

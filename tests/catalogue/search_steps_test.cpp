@@ -3,6 +3,7 @@
 // must not. "~" marks where the similar spellings begin.
 #include <gtest/gtest.h>
 
+#include "catalogue/plain_needle.h"
 #include "catalogue/search_query.h"
 #include "catalogue/text_encoding.h"
 #include "catalogue/word_similarity.h"
@@ -132,6 +133,62 @@ TEST(WordSimilarity, UmlautSpellingsAndStems) {
     GermanStemmer stemmer;
     EXPECT_EQ(stemmer.Stem("kopfschmerzen"), stemmer.Stem("kopfschmerz"));
     EXPECT_EQ(stemmer.Stem("fu\xdf"), "fuss");
+}
+
+// A small generator of its own, so that every run sees the same texts.
+struct Draws {
+    uint32_t state = 12345;
+    size_t Below(size_t n) {
+        state = state * 1103515245u + 12345u;
+        return (state >> 16) % n;
+    }
+};
+
+// Texts of umlauts, ß, capitals and broken sequences, on both sides of the
+// sixteen-byte blocks the needle passes over.
+TEST(PlainNeedle, FindsWhatThePlainSpellingHolds) {
+    const char* const pieces[] = {"a", "s", "ss", "e", "r", "n", "\xc3\x9f", "\xc3\xa4", "\xc3\x84", "\xc3\xbc", "\xc3\x9c",
+                                  "A", "S", "E", "R", " ", "\xc3", "\xa4", "\xe2\x82\xac", "u", "er", "\xc3\xa9"};
+    const char* const needles[] = {"a", "s", "ss", "sse", "ass", "er", "ner", "uer", "aser", "rs", "sa", "ae", "nnnn"};
+    Draws draws;
+    for (int round = 0; round < 4000; ++round) {
+        std::string text;
+        const size_t count = draws.Below(30);
+        for (size_t k = 0; k < count; ++k) text += pieces[draws.Below(sizeof pieces / sizeof *pieces)];
+        std::string latin1;
+        LowerLatin1(text, latin1);
+        const std::string plain = PlainUmlauts(latin1);
+        for (const char* needle : needles)
+            ASSERT_EQ(PlainNeedle(needle).OccursIn(text), plain.find(needle) != std::string::npos) << needle << " in " << text;
+    }
+    EXPECT_FALSE(PlainNeedle("\xe9t\xe9").Usable());
+}
+
+// Whatever the slips, and wherever they fall, a word with as many as it
+// is allowed is found in a title.
+TEST(SearchQuery, EverySlipWithinTheLimitIsFound) {
+    const char* const words[] = {"niere", "radius", "fraktur", "diabetes", "kalkaneus", "appendizitis", "herzinsuffizienz"};
+    Draws draws;
+    for (const char* word : words) {
+        const int slips = SlipsAllowed(std::string(word).size());
+        for (int round = 0; round < 300; ++round) {
+            std::string token = word;
+            for (int slip = 0; slip < slips; ++slip) {
+                const size_t at = draws.Below(token.size());
+                const char letter = static_cast<char>('a' + draws.Below(26));
+                switch (draws.Below(4)) {
+                    case 0: token.insert(at, 1, letter); break;
+                    case 1: token.erase(at, 1); break;
+                    case 2: token[at] = letter; break;
+                    default: if (at + 1 < token.size()) std::swap(token[at], token[at + 1]);
+                }
+            }
+            if (!WithinSlips(word, token, slips)) continue;  // a swap after a change may undo neither
+            SearchQuery query(word);
+            const std::string title = "Sonstige " + token + ", nicht n\xc3\xa4her bezeichnet";
+            EXPECT_NE(query.Match(title, "X00.0", {"X00.0"}), SearchStep::None) << word << " as " << token;
+        }
+    }
 }
 
 TEST(SearchText, ReadAsTypedOrPasted) {
