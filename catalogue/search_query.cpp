@@ -123,6 +123,13 @@ SearchQuery::SearchQuery(const std::string& typed, SearchScope scope) {
     for (size_t pass = 0; pass < 2; ++pass)
         for (size_t i = 0; i < words.size(); ++i)
             if ((words[i].slips == 0 && !words[i].isCode) == (pass == 0)) wordOrder.push_back(i);
+    // The whole text holds every word: a text without the longest one
+    // cannot hold it.
+    for (size_t i = 0; i < words.size(); ++i) {
+        const std::string& needle = words[i].needle.Text();
+        if (words[i].wholeText || plain.Text().find(needle) == std::string::npos) continue;
+        if (gate < 0 || needle.size() > words[static_cast<size_t>(gate)].needle.Text().size()) gate = static_cast<int>(i);
+    }
     alikeByToken.reserve(1 << 15);
 }
 
@@ -199,7 +206,7 @@ void SearchQuery::PrepareSimilar(size_t index) {
 // least one piece whole: no slip, not even two neighbours swapped, reaches
 // into two pieces.
 void SearchQuery::PrepareMarks(Word& word) const {
-    std::vector<PlainNeedle> marks;
+    std::vector<std::string> marks;
     const size_t pieces = static_cast<size_t>(word.slips) + 1;
     for (size_t v = 0; v < word.plains.size(); ++v) {
         const std::string& plainWord = word.plains[v];
@@ -214,9 +221,20 @@ void SearchQuery::PrepareMarks(Word& word) const {
             at += length + 1;
         }
     }
-    for (const PlainNeedle& mark : marks)
-        if (!mark.Usable()) return;
-    word.marks = std::move(marks);
+    // A mark holding another adds nothing: a text with it has the other.
+    std::sort(marks.begin(), marks.end());
+    marks.erase(std::unique(marks.begin(), marks.end()), marks.end());
+    for (const std::string& mark : marks) {
+        const auto inside = [&mark](const std::string& other) {
+            return other != mark && mark.find(other) != std::string::npos;
+        };
+        if (std::any_of(marks.begin(), marks.end(), inside)) continue;
+        word.marks.emplace_back(mark);
+        if (!word.marks.back().Usable()) {
+            word.marks.clear();
+            return;
+        }
+    }
 }
 
 // Whether every missing word has one of its marks in the text.
@@ -234,15 +252,17 @@ bool SearchQuery::MayHoldAlike(std::string_view text, uint32_t missing) const {
 
 SearchStep SearchQuery::Match(std::string_view text, std::string_view code,
                               std::initializer_list<std::string_view> codes) {
-    if (plain.OccursIn(text) || plain.OccursIn(code)) return SearchStep::Plain;
+    const bool gateInText = gate < 0 || words[static_cast<size_t>(gate)].needle.OccursIn(text);
+    if ((gateInText && plain.OccursIn(text)) || plain.OccursIn(code)) return SearchStep::Plain;
     if (words.empty()) return SearchStep::None;
     uint32_t missing = 0;
     for (size_t i : wordOrder) {
         const Word& word = words[i];
         const uint32_t bit = uint32_t{1} << i;
+        const bool inText = static_cast<int>(i) == gate ? gateInText : word.needle.OccursIn(text);
         // A word stands for the code only as its beginning: the "2" of "typ 2"
         // is not the last digit of every code.
-        if (!word.wholeText && (word.needle.OccursIn(text) || word.needle.Begins(code))) continue;
+        if (!word.wholeText && (inText || word.needle.Begins(code))) continue;
         missing |= bit;
         if ((bit & (similarWords | codeWords)) == 0) return SearchStep::None;
     }
