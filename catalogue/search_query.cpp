@@ -123,12 +123,12 @@ SearchQuery::SearchQuery(const std::string& typed, SearchScope scope) {
     for (size_t pass = 0; pass < 2; ++pass)
         for (size_t i = 0; i < words.size(); ++i)
             if ((words[i].slips == 0 && !words[i].isCode) == (pass == 0)) wordOrder.push_back(i);
-    // The whole text holds every word: a text without the longest one
-    // cannot hold it.
-    for (size_t i = 0; i < words.size(); ++i) {
-        const std::string& needle = words[i].needle.Text();
-        if (words[i].wholeText || plain.Text().find(needle) == std::string::npos) continue;
-        if (gate < 0 || needle.size() > words[static_cast<size_t>(gate)].needle.Text().size()) gate = static_cast<int>(i);
+    // The whole text holds every word: a text without the one looked for
+    // first cannot hold it, nor need it be searched for it.
+    if (!wordOrder.empty()) {
+        const Word& first = words[wordOrder.front()];
+        if (!first.wholeText && plain.Text().find(first.needle.Text()) != std::string::npos)
+            gate = static_cast<int>(wordOrder.front());
     }
     alikeByToken.reserve(1 << 15);
 }
@@ -259,10 +259,11 @@ SearchStep SearchQuery::Match(std::string_view text, std::string_view code,
     for (size_t i : wordOrder) {
         const Word& word = words[i];
         const uint32_t bit = uint32_t{1} << i;
-        const bool inText = static_cast<int>(i) == gate ? gateInText : word.needle.OccursIn(text);
         // A word stands for the code only as its beginning: the "2" of "typ 2"
         // is not the last digit of every code.
-        if (!word.wholeText && (inText || word.needle.Begins(code))) continue;
+        if (!word.wholeText &&
+            ((static_cast<int>(i) == gate ? gateInText : word.needle.OccursIn(text)) || word.needle.Begins(code)))
+            continue;
         missing |= bit;
         if ((bit & (similarWords | codeWords)) == 0) return SearchStep::None;
     }

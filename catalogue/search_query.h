@@ -100,7 +100,7 @@ private:
     };
     std::vector<Spelling> spellings;
     std::vector<size_t> wordOrder;  // words that must be found as they are first
-    int gate = -1;                  // the longest word the whole text holds, if any
+    int gate = -1;                  // the first word of wordOrder, when the whole text holds it
     uint32_t codeWords = 0, similarWords = 0;
     bool anyCode = false;
     // Scratch room and what one search learns about the words of the texts.
