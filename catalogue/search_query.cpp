@@ -202,7 +202,7 @@ void SearchQuery::PrepareSimilar(size_t index) {
 
 // A token spelled alike holds the stem (which begins the plain word), or is
 // the plain word with at most as many slips as allowed. Cut into one piece
-// more than it has slips, a blank letter between pieces, the word keeps at
+// more than it has slips, one letter left out between them, the word keeps at
 // least one piece whole: no slip, not even two neighbours swapped, reaches
 // into two pieces.
 void SearchQuery::PrepareMarks(Word& word) const {
@@ -211,8 +211,8 @@ void SearchQuery::PrepareMarks(Word& word) const {
     for (size_t v = 0; v < word.plains.size(); ++v) {
         const std::string& plainWord = word.plains[v];
         const std::string& stem = word.stems[v];
-        // Pieces shorter than three letters are in nearly every text.
-        if (plainWord.compare(0, stem.size(), stem) != 0 || plainWord.size() < 4 * pieces - 1) return;
+        // A piece of one letter is in nearly every text.
+        if (plainWord.compare(0, stem.size(), stem) != 0 || plainWord.size() < 3 * pieces - 1) return;
         marks.emplace_back(stem);
         const size_t letters = plainWord.size() - (pieces - 1);
         for (size_t k = 0, at = 0; k < pieces; ++k) {
