@@ -124,7 +124,7 @@ void FigureSearch(const Options& options, Table& table) {
         process.subjectSample = RepeatProcess(options.reps, findArgs);
         process.anchor = "sqlite3 shell";
         process.anchorSample = RepeatProcess(options.reps, shellArgs);
-        process.target = Target{1, false};
+        process.target = Target{0.9, false};
         Row grep = process;
         grep.anchor = "grep -ci over the kodes text file";
         grep.anchorSample = RepeatProcess(options.reps, {"grep", "-ci", query, kodes});
