@@ -61,7 +61,7 @@ void FigureStartup(const Options& options, Table& table) {
     if (IsExecutable(program)) {
         row.subject = "kodexa, full tree";
         row.subjectSample = WindowTimes(options.reps, {program}, kProgramTitle, programPeak);
-        row.target = Target{2, false};
+        row.target = Target{1.5, false};
     } else {
         row.subject = "(kodexa not built)";
     }

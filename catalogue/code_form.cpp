@@ -31,7 +31,20 @@ CodeMark TakeMark(std::string& text) {
     return mark;
 }
 
-std::vector<std::string> Words(const std::string& text) {
+char Upper(char c) { return static_cast<char>(std::toupper(static_cast<unsigned char>(c))); }
+
+// A single letter, in any case, that is one of allowed; 0 otherwise.
+char LetterOf(const std::string& word, const char* allowed) {
+    if (word.size() != 1) return 0;
+    const char letter = Upper(word[0]);
+    for (const char* a = allowed; *a != '\0'; ++a)
+        if (*a == letter) return letter;
+    return 0;
+}
+
+}  // namespace
+
+std::vector<std::string> LineWords(const std::string& text) {
     std::vector<std::string> words;
     std::string word;
     for (char c : text) {
@@ -46,18 +59,6 @@ std::vector<std::string> Words(const std::string& text) {
     return words;
 }
 
-char Upper(char c) { return static_cast<char>(std::toupper(static_cast<unsigned char>(c))); }
-
-// A single letter, in any case, that is one of allowed; 0 otherwise.
-char LetterOf(const std::string& word, const char* allowed) {
-    if (word.size() != 1) return 0;
-    const char letter = Upper(word[0]);
-    for (const char* a = allowed; *a != '\0'; ++a)
-        if (*a == letter) return letter;
-    return 0;
-}
-
-}  // namespace
 
 bool ReadCodeForm(const std::string& text, CodeForm& form) {
     std::string rest = text;
@@ -101,7 +102,7 @@ bool IsSideLetter(char letter) { return letter == 'R' || letter == 'L' || letter
 
 LineProblem ReadDiagnosisLine(const std::string& text, DiagnosisLine& line) {
     line = DiagnosisLine();
-    const std::vector<std::string> words = Words(text);
+    const std::vector<std::string> words = LineWords(text);
     if (words.empty()) return LineProblem::Empty;
     line.written = words[0];
     if (!ReadCodeForm(words[0], line.form) || line.form.under) {

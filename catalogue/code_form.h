@@ -4,6 +4,7 @@
 #define KODEXA_CATALOGUE_CODE_FORM_H
 
 #include <string>
+#include <vector>
 
 namespace kodexa {
 
@@ -49,6 +50,9 @@ struct DiagnosisLine {
     char certainty = 0;   // 'G', 'V', 'Z', 'A' or 0
     char side = 0;        // 'R', 'L', 'B' or 0
 };
+
+// The words of a diagnosis line, split at blanks, tabs and line ends.
+std::vector<std::string> LineWords(const std::string& text);
 
 // Reads "CODE CERTAINTY [SIDE]", words separated by blanks or tabs, in any
 // case. The fields it could read are filled even when a later one is wrong.

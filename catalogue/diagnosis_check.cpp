@@ -3,6 +3,7 @@
 #include <map>
 
 #include "catalogue/catalogue.h"
+#include "catalogue/code_form.h"
 
 namespace kodexa {
 
@@ -26,23 +27,8 @@ Finding Hinweis(const std::string& text) { return Finding{FindingLevel::Hinweis,
 
 std::string Quoted(const std::string& text) { return kOpenQuote + Printable(text, kShownWord) + kCloseQuote; }
 
-std::vector<std::string> Words(const std::string& text) {
-    std::vector<std::string> words;
-    std::string word;
-    for (char c : text) {
-        if (c == ' ' || c == '\t' || c == '\r' || c == '\n') {
-            if (!word.empty()) words.push_back(word);
-            word.clear();
-        } else {
-            word += c;
-        }
-    }
-    if (!word.empty()) words.push_back(word);
-    return words;
-}
-
 std::string WordOf(const std::string& text, size_t index) {
-    const std::vector<std::string> words = Words(text);
+    const std::vector<std::string> words = LineWords(text);
     return index < words.size() ? words[index] : std::string();
 }
 

@@ -47,10 +47,10 @@ struct ByteKinds {
     ByteKinds() : inWord(), letter(), kind() {
         for (int byte = 0; byte < 256; ++byte) inWord[byte] = byte >= 0x80 || IsWordByte(static_cast<unsigned char>(byte));
         for (int byte = 'a'; byte <= 'z'; ++byte) letter[byte] = letter[byte - 0x20] = uint32_t{1} << (byte - 'a');
-        letter[0xA4] = letter[0x84] = letter['a'];
-        letter[0xB6] = letter[0x96] = letter['o'];
-        letter[0xBC] = letter[0x9C] = letter['u'];
-        letter[0x9F] = letter['s'];
+        letter[0xA4] = letter[0x84] = letter[int{'a'}];
+        letter[0xB6] = letter[0x96] = letter[int{'o'}];
+        letter[0xBC] = letter[0x9C] = letter[int{'u'}];
+        letter[0x9F] = letter[int{'s'}];
         for (int byte = 0; byte < 256; ++byte)
             kind[byte] = letter[byte] | (inWord[byte] ? kInWord : 0) | (byte >= 0x80 ? kHigh : 0);
     }

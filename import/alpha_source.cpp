@@ -164,25 +164,7 @@ bool IsAlphaIndexName(const std::string& name) {
 }
 
 bool FindAlphaIndex(const std::string& dir, std::string& path, ImportError& error) {
-    error = ImportError{dir, 0, ""};
-    path.clear();
-    std::vector<std::string> names;
-    if (!ListDirectory(dir.c_str(), names)) {
-        error.message = std::string("cannot read the directory: ") + std::strerror(errno);
-        return false;
-    }
-    std::vector<std::string> found;
-    for (const std::string& name : names)
-        if (IsAlphaIndexName(name)) found.push_back(name);
-    if (found.size() > 1) {
-        std::sort(found.begin(), found.end());
-        std::string listed;
-        for (const std::string& name : found) listed += (listed.empty() ? "" : ", ") + name;
-        error.message = "several alphabetical index files (" + listed + "); name one with --alpha FILE";
-        return false;
-    }
-    if (found.size() == 1) path = dir + (dir.empty() || dir.back() == '/' ? "" : "/") + found[0];
-    return true;
+    return FindOptionalSource(dir, IsAlphaIndexName, "alphabetical index files", "--alpha FILE", path, error);
 }
 
 bool ReadAlphaIndex(const std::string& path, const std::set<std::string>& codes, AlphaIndexModel& model,

@@ -106,6 +106,29 @@ bool ClassifySourceName(const std::string& name, SourceRole& role, std::string& 
     return true;
 }
 
+bool FindOptionalSource(const std::string& dir, bool (*isWanted)(const std::string&), const std::string& several,
+                        const std::string& option, std::string& path, ImportError& error) {
+    error = ImportError{dir, 0, ""};
+    path.clear();
+    std::vector<std::string> names;
+    if (!ListDirectory(dir.c_str(), names)) {
+        error.message = std::string("cannot read the directory: ") + std::strerror(errno);
+        return false;
+    }
+    std::vector<std::string> found;
+    for (const std::string& name : names)
+        if (isWanted(name)) found.push_back(name);
+    if (found.size() > 1) {
+        std::sort(found.begin(), found.end());
+        std::string listed;
+        for (const std::string& name : found) listed += (listed.empty() ? "" : ", ") + name;
+        error.message = "several " + several + " (" + listed + "); name one with " + option;
+        return false;
+    }
+    if (found.size() == 1) path = dir + (dir.empty() || dir.back() == '/' ? "" : "/") + found[0];
+    return true;
+}
+
 bool FindSourceFiles(const std::string& dir, SourceFiles& files, ImportError& error) {
     error = ImportError{dir, 0, ""};
     std::vector<std::string> names;

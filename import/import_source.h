@@ -34,6 +34,12 @@ struct SourceFiles {
 // chapter (kapitel, chapters) and group (gruppen, groups) names.
 bool ClassifySourceName(const std::string& name, SourceRole& role, std::string& edition);
 
+// The one file in dir whose name isWanted: path stays empty when there is
+// none, and several are an error naming them and the option that picks one
+// ("several transition tables (...); name one with --transitions FILE").
+bool FindOptionalSource(const std::string& dir, bool (*isWanted)(const std::string&), const std::string& several,
+                        const std::string& option, std::string& path, ImportError& error);
+
 // Looks in dir for exactly one chapters, groups and codes file of one
 // edition. Several candidates for a role, or files of different editions,
 // are refused: the caller then names the files explicitly.

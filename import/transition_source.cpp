@@ -161,25 +161,7 @@ bool TransitionYearsOfName(const std::string& name, std::string& from, std::stri
 }
 
 bool FindTransitionTable(const std::string& dir, std::string& path, ImportError& error) {
-    error = ImportError{dir, 0, ""};
-    path.clear();
-    std::vector<std::string> names;
-    if (!ListDirectory(dir.c_str(), names)) {
-        error.message = std::string("cannot read the directory: ") + std::strerror(errno);
-        return false;
-    }
-    std::vector<std::string> found;
-    for (const std::string& name : names)
-        if (IsTransitionTableName(name)) found.push_back(name);
-    if (found.size() > 1) {
-        std::sort(found.begin(), found.end());
-        std::string listed;
-        for (const std::string& name : found) listed += (listed.empty() ? "" : ", ") + name;
-        error.message = "several transition tables (" + listed + "); name one with --transitions FILE";
-        return false;
-    }
-    if (found.size() == 1) path = dir + (dir.empty() || dir.back() == '/' ? "" : "/") + found[0];
-    return true;
+    return FindOptionalSource(dir, IsTransitionTableName, "transition tables", "--transitions FILE", path, error);
 }
 
 bool ParseTransitionTable(const SourceText& text, TransitionTable& table, ImportError& error) {
