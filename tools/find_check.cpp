@@ -6,14 +6,12 @@
 #include "catalogue/diagnosis_check.h"
 #include "store/store_error.h"
 #include "tools/arguments.h"
+#include "tools/find_open.h"
 
 namespace kodexa {
 
 namespace {
 
-constexpr int kExitClean = 0;
-constexpr int kExitNoCatalogue = 1;
-constexpr int kExitDamaged = 3;
 constexpr char kTool[] = "kodexa-find";
 
 bool ReadPatient(const CheckOptions& options, Patient& patient, int& status) {
@@ -32,24 +30,16 @@ bool ReadPatient(const CheckOptions& options, Patient& patient, int& status) {
 // Both the codes and their facts are needed: without the facts only the
 // existence of a code could be checked, which would pass for a check.
 bool OpenForCheck(Catalogue& catalogue, const std::string& dir, int& status) {
-    for (CatalogueFile which : {CatalogueFile::Codes, CatalogueFile::Facts}) {
-        const int code = catalogue.Open(which, CatalogueAccess::Reading);
-        if (code == kNoError) continue;
-        if (code == kNoSuchFile && which == CatalogueFile::Codes) {
-            std::fprintf(stderr, "%s: no catalogue in %s (%s)\n", kTool, dir.c_str(), catalogue.Failure(which).c_str());
-            status = kExitNoCatalogue;
-        } else if (catalogue.IsAbsent(which)) {
-            std::fprintf(stderr, "%s: the catalogue in %s has no code facts (data5.dat and data5.ndx); import it again "
-                                 "with kodexa-import to check diagnoses\n", kTool, dir.c_str());
-            status = kExitNoCatalogue;
-        } else {
-            std::fprintf(stderr, "%s: cannot read %s: %s\n", kTool, catalogue.FailedPath(which).c_str(),
-                         catalogue.Failure(which).c_str());
-            status = kExitDamaged;
-        }
-        return false;
+    if (!OpenForReading(catalogue, dir, CatalogueFile::Codes, status)) return false;
+    if (catalogue.Open(CatalogueFile::Facts, CatalogueAccess::Reading) == kNoError) return true;
+    if (catalogue.IsAbsent(CatalogueFile::Facts)) {
+        std::fprintf(stderr, "%s: the catalogue in %s has no code facts (data5.dat and data5.ndx); import it again "
+                             "with kodexa-import to check diagnoses\n", kTool, dir.c_str());
+        status = kExitNothing;
+    } else {
+        status = TellUnreadable(catalogue, CatalogueFile::Facts);
     }
-    return true;
+    return false;
 }
 
 // One line each, without its line end; a line longer than kMaxLineBytes is
@@ -87,7 +77,7 @@ std::vector<CaseLine> ReadArguments(const std::vector<std::string>& given) {
 }  // namespace
 
 int RunCheck(const std::string& dir, const CheckOptions& options) {
-    int status = kExitClean;
+    int status = kExitFound;
     Patient patient;
     if (!ReadPatient(options, patient, status)) return status;
     Catalogue catalogue(dir);

@@ -5,6 +5,7 @@
 #include "catalogue/catalogue.h"
 #include "catalogue/favourites.h"
 #include "catalogue/settings_file.h"
+#include "tools/find_open.h"
 
 namespace kodexa {
 
@@ -13,19 +14,19 @@ int PrintFavourites(Catalogue& catalogue, const std::string& settingsPath) {
     const SettingsRead read = ReadSettingsText(settingsPath, text);
     if (read == SettingsRead::Unreadable) {
         std::fprintf(stderr, "kodexa-find: cannot read the settings file %s\n", settingsPath.c_str());
-        return 3;
+        return kExitDamaged;
     }
     const FavouriteLists lists = FavouriteLists::FromSettings(SettingsSection(text, kFavouritesSection), {});
     if (lists.Favourites().empty()) {
         std::fprintf(stderr, "kodexa-find: no favourites in %s\n", settingsPath.c_str());
-        return 1;
+        return kExitNothing;
     }
     Edition edition;
     catalogue.ReadEdition(edition);
     for (const std::string& code : lists.Favourites())
         std::printf("%s\t%s\n", code.c_str(), FavouriteTitle(catalogue, code, edition).c_str());
     std::fflush(stdout);
-    return 0;
+    return kExitFound;
 }
 
 }  // namespace kodexa

@@ -6,16 +6,13 @@
 #include "catalogue/catalogue.h"
 #include "catalogue/code_form.h"
 #include "catalogue/transitions.h"
-#include "index/btree_cursor.h"
 #include "store/store_error.h"
+#include "tools/find_open.h"
 
 namespace kodexa {
 
 namespace {
 
-constexpr int kExitDone = 0;
-constexpr int kExitNothing = 1;
-constexpr int kExitDamaged = 3;
 
 constexpr char kAutomaticWords[] = "automatisch";
 constexpr char kChoiceWords[] = "manuell w\xc3\xa4hlen";
@@ -24,14 +21,7 @@ constexpr char kDroppedWords[] = "entf\xc3\xa4llt";
 // The codes and the transitions database, read-only. Answers false with
 // the exit status after saying why on standard error.
 bool OpenTable(Catalogue& catalogue, const std::string& dir, int& status) {
-    const int codes = catalogue.Open(CatalogueFile::Codes, CatalogueAccess::Reading);
-    if (codes != kNoError) {
-        std::fprintf(stderr, "kodexa-find: %s %s: %s\n", codes == kNoSuchFile ? "no catalogue in" : "cannot read",
-                     codes == kNoSuchFile ? dir.c_str() : catalogue.FailedPath(CatalogueFile::Codes).c_str(),
-                     catalogue.Failure(CatalogueFile::Codes).c_str());
-        status = codes == kNoSuchFile ? kExitNothing : kExitDamaged;
-        return false;
-    }
+    if (!OpenForReading(catalogue, dir, CatalogueFile::Codes, status)) return false;
     const CatalogueFile which = CatalogueFile::Transitions;
     const OptionalState state = catalogue.OpenIfPresent(which);
     if (state == OptionalState::Open) return true;
@@ -108,12 +98,12 @@ int ShowTransition(Catalogue& catalogue, const std::string& dir, const std::stri
     if (known && !transitions.onward.empty()) PrintOnward(catalogue, transitions);
     const std::string origin = known ? OriginOf(catalogue, form.code) : std::string();
     if (!origin.empty()) std::printf("%s\t%s\n", form.code.c_str(), origin.c_str());
-    if (known) return Finish(catalogue, kExitDone);
+    if (known) return Finish(catalogue, kExitFound);
     CodeFacts facts;
     if (catalogue.LookUp(form.code, facts) && facts.code == form.code) {
         std::printf("%s\tnicht in der Umsteigertabelle (sie f\xc3\xbchrt nur endst\xc3\xa4ndige Kodes)\n",
                     form.code.c_str());
-        return Finish(catalogue, kExitDone);
+        return Finish(catalogue, kExitFound);
     }
     std::fprintf(stderr, "kodexa-find: %s is a code of neither %s nor %s\n", form.code.c_str(),
                  years.from.empty() ? "the previous edition" : years.from.c_str(),
@@ -173,7 +163,7 @@ int Recode(Catalogue& catalogue, const std::string& dir, std::FILE* in) {
     if (!OpenTable(catalogue, dir, status)) return status;
     bool allAutomatic = true;
     for (std::string line; ReadLine(in, line);) allAutomatic = RecodeLine(catalogue, line) && allAutomatic;
-    return Finish(catalogue, allAutomatic ? kExitDone : kExitDecisionNeeded);
+    return Finish(catalogue, allAutomatic ? kExitFound : kExitDecisionNeeded);
 }
 
 int ShowChanges(Catalogue& catalogue, const std::string& dir) {
@@ -210,7 +200,7 @@ int ShowChanges(Catalogue& catalogue, const std::string& dir) {
                      walked.file.c_str(), walked.reason.c_str());
         return kExitDamaged;
     }
-    return Finish(catalogue, kExitDone);
+    return Finish(catalogue, kExitFound);
 }
 
 void PrintTransitionInfo(Catalogue& catalogue) {

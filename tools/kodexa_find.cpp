@@ -13,6 +13,7 @@
 #include "catalogue/settings_file.h"
 #include "store/store_error.h"
 #include "tools/arguments.h"
+#include "tools/find_open.h"
 #include "tools/find_transition.h"
 #include "tools/find_check.h"
 #include "tools/find_favourites.h"
@@ -21,9 +22,6 @@ namespace {
 
 using namespace kodexa;
 
-constexpr int kExitFound = 0;
-constexpr int kExitNothing = 1;
-constexpr int kExitDamaged = 3;
 
 constexpr char kTool[] = "kodexa-find";
 
@@ -230,23 +228,6 @@ int ParseArguments(int argc, char** argv, Request& request) {
     return kExitFound;
 }
 
-// Opens one database read-only; when it cannot, says why on standard error
-// and answers the exit status: no catalogue when files are missing, a
-// damaged one when a file that is there does not open.
-bool Open(Catalogue& catalogue, const std::string& dir, CatalogueFile which, int& status) {
-    int code = catalogue.Open(which, CatalogueAccess::Reading);
-    if (code == kNoError) return true;
-    if (code == kNoSuchFile) {
-        std::fprintf(stderr, "kodexa-find: no catalogue in %s (%s)\n", dir.c_str(), catalogue.Failure(which).c_str());
-        status = kExitNothing;
-    } else {
-        std::fprintf(stderr, "kodexa-find: cannot read %s: %s\n", catalogue.FailedPath(which).c_str(),
-                     catalogue.Failure(which).c_str());
-        status = kExitDamaged;
-    }
-    return false;
-}
-
 int Damaged(const std::string& path, const std::string& reason = std::string()) {
     std::fprintf(stderr, "kodexa-find: %s could not be read to its end%s%s: the catalogue is damaged, import it again\n",
                  path.c_str(), reason.empty() ? "" : " (", reason.empty() ? "" : (reason + ")").c_str());
@@ -269,9 +250,7 @@ bool Damaged(Catalogue& catalogue, int& status) {
 void OpenFacts(Catalogue& catalogue, int& status) {
     if (catalogue.Open(CatalogueFile::Facts, CatalogueAccess::Reading) == kNoError) return;
     if (catalogue.IsAbsent(CatalogueFile::Facts)) return;
-    std::fprintf(stderr, "kodexa-find: cannot read %s: %s\n", catalogue.FailedPath(CatalogueFile::Facts).c_str(),
-                 catalogue.Failure(CatalogueFile::Facts).c_str());
-    status = kExitDamaged;
+    status = TellUnreadable(catalogue, CatalogueFile::Facts);
 }
 
 // Term lines carry the title of their code as well, looked up once per code.
@@ -311,7 +290,7 @@ void OpenAlphaIndex(Catalogue& catalogue) {
 
 int Search(Catalogue& catalogue, const std::string& dir, const Request& request) {
     int status = kExitNothing;
-    if (!Open(catalogue, dir, CatalogueFile::Codes, status)) return status;
+    if (!OpenForReading(catalogue, dir, CatalogueFile::Codes, status)) return status;
     if (!request.titlesOnly) OpenAlphaIndex(catalogue);
     // For a code the catalogue no longer has: its successors.
     catalogue.OpenIfPresent(CatalogueFile::Transitions);
@@ -353,7 +332,7 @@ int ShowCode(Catalogue& catalogue, const std::string& dir, const std::string& wr
     CodeForm form;
     const std::string wanted = ReadCodeForm(written, form) ? form.code : written;
     int status = kExitNothing;
-    if (!Open(catalogue, dir, CatalogueFile::Codes, status)) return status;
+    if (!OpenForReading(catalogue, dir, CatalogueFile::Codes, status)) return status;
     int factsStatus = kExitFound;
     OpenFacts(catalogue, factsStatus);
     CodeFacts record;
@@ -412,7 +391,7 @@ private:
 int ShowTree(Catalogue& catalogue, const std::string& dir) {
     int status = kExitNothing;
     for (CatalogueFile which : {CatalogueFile::Chapters, CatalogueFile::Groups, CatalogueFile::Codes})
-        if (!Open(catalogue, dir, which, status)) return status;
+        if (!OpenForReading(catalogue, dir, which, status)) return status;
     OutlineTree tree;
     bool complete = catalogue.FillTree(tree);
     tree.Print();
@@ -424,7 +403,7 @@ int ShowTree(Catalogue& catalogue, const std::string& dir) {
 int ShowInfo(Catalogue& catalogue, const std::string& dir) {
     int status = kExitNothing;
     for (CatalogueFile which : kAllCatalogueFiles)
-        if (!Open(catalogue, dir, which, status)) return status;
+        if (!OpenForReading(catalogue, dir, which, status)) return status;
     int factsStatus = kExitFound;
     OpenFacts(catalogue, factsStatus);
     Edition edition;
@@ -446,7 +425,7 @@ int ShowInfo(Catalogue& catalogue, const std::string& dir) {
 
 int ShowFavourites(Catalogue& catalogue, const std::string& dir) {
     int status = kExitNothing;
-    if (!Open(catalogue, dir, CatalogueFile::Codes, status)) return status;
+    if (!OpenForReading(catalogue, dir, CatalogueFile::Codes, status)) return status;
     int factsStatus = kExitFound;
     OpenFacts(catalogue, factsStatus);
     catalogue.OpenIfPresent(CatalogueFile::Transitions);  // the successors of codes no longer there
