@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "ui/code_facts_text.h"
+#include "ui/fx_string.h"
 #include "ui/item_data.h"
 
 using namespace FX;
@@ -11,7 +12,6 @@ namespace kodexa {
 
 namespace {
 
-FXString ToFXString(const std::string& text) { return FXString(text.c_str(), static_cast<FXint>(text.size())); }
 
 const char kOpenMark[] = "\xe2\x97\x8f ";  // a black circle before the entry open now
 const char kNoMark[] = "    ";

@@ -1,5 +1,6 @@
 #include "ui/details_window.h"
 
+#include "ui/fx_string.h"
 #include "ui/text_wrap.h"
 
 using namespace FX;
@@ -12,7 +13,6 @@ namespace {
 
 const FXColor kFehlerRed = FXRGB(200, 0, 0);
 
-FXString ToFXString(const std::string& text) { return FXString(text.c_str(), static_cast<FXint>(text.size())); }
 
 // Wider lines wrap: a title of 250 characters would otherwise make the
 // window wider than the screen, its button and close box beyond reach.

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "catalogue/catalogue.h"
+#include "ui/fx_string.h"
 
 using namespace FX;
 
@@ -26,8 +27,6 @@ const char* const kSexes[] = {"(nicht angegeben)", "M m\xc3\xa4nnlich", "W weibl
                               "U unbekannt"};
 const char kSexLetters[] = "\0MWXDU";
 
-FXString ToFXString(const std::string& text) { return FXString(text.c_str(), static_cast<FXint>(text.size())); }
-std::string ToString(const FXString& text) { return std::string(text.text(), static_cast<size_t>(text.length())); }
 
 // Where a letter stands among letters (index 0 for none); 0 when it is not there.
 FXint IndexOf(const char* letters, FXint count, char letter) {

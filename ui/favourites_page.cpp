@@ -9,6 +9,7 @@
 
 #include "catalogue/catalogue.h"
 #include "catalogue/settings_file.h"
+#include "ui/fx_string.h"
 #include "ui/item_data.h"
 
 using namespace FX;
@@ -21,8 +22,6 @@ namespace {
 constexpr size_t kSkippedLinesShown = 10;
 constexpr FXint kCodeWidth = 80;
 
-FXString ToFXString(const std::string& text) { return FXString(text.c_str(), static_cast<FXint>(text.size())); }
-std::string ToString(const FXString& text) { return std::string(text.text(), text.length()); }
 
 FXString ImportReport(const ImportOutcome& outcome) {
     FXString text;

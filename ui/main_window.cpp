@@ -17,6 +17,7 @@
 #include "ui/details_window.h"
 #include "ui/diagnosis_page.h"
 #include "ui/favourites_page.h"
+#include "ui/fx_string.h"
 #include "ui/info_window.h"
 #include "ui/item_data.h"
 #include "ui/list_sinks.h"
@@ -58,7 +59,6 @@ bool IsCodeKind(const ItemData* data) {
     return data->kind == kKindBranchCode || data->kind == kKindLeafCode || data->kind == kKindTerm;
 }
 
-FXString ToFXString(const std::string& text) { return FXString(text.c_str(), static_cast<FXint>(text.size())); }
 
 // Chapters and groups have a code but no title of their own to copy; a
 // cross-reference has neither; the line for no hits carries no data.
@@ -482,7 +482,7 @@ bool MainWindow::SearchInto(ResultListSink& sink) {
     if (!catalogue) return false;
     sink.decoration.Use(codeMarks.get(), notForCodingIcon);
     const FXString text = searchField->getText();
-    const bool found = catalogue->Search(std::string(text.text(), text.length()), sink);
+    const bool found = catalogue->Search(ToString(text), sink);
     if (!sink.Stopped()) ReportUnreadable();
     return found;
 }
@@ -598,7 +598,7 @@ long MainWindow::onTreeDoubleClicked(FXObject*, FXSelector, void* ptr) {
     const auto* item = static_cast<const FXTreeItem*>(ptr);
     const auto* data = item != nullptr ? static_cast<const ItemData*>(item->getData()) : nullptr;
     if (data == nullptr || data->kind != kKindLeafCode) return 0;
-    showDetails(std::string(data->code.text(), data->code.length()));
+    showDetails(ToString(data->code));
     return 1;
 }
 
@@ -608,7 +608,7 @@ long MainWindow::onListDoubleClicked(FXObject*, FXSelector, void* ptr) {
     if (index < 0 || index >= resultList->getNumItems()) return 0;
     const auto* data = static_cast<const ItemData*>(resultList->getItemData(index));
     if (data == nullptr || !IsCodeKind(data)) return 0;
-    showDetails(std::string(data->code.text(), data->code.length()));
+    showDetails(ToString(data->code));
     return 1;
 }
 
@@ -747,7 +747,7 @@ bool MainWindow::FindCode(const ItemData* data, FXString& code, FXString& title)
     }
     CodeFacts facts;
     const FXString& wanted = data->kind == kKindTerm ? data->titleCode : data->code;
-    if (!catalogue || !catalogue->LookUp(std::string(wanted.text(), wanted.length()), facts)) {
+    if (!catalogue || !catalogue->LookUp(ToString(wanted), facts)) {
         ReportUnreadable();  // a record that cannot be read is damage, not a code missing
         return false;
     }
@@ -782,7 +782,7 @@ bool MainWindow::copyCodeAndText(ItemData* data) {
 // The title goes along, so that the list of codes copied last need not
 // read it (for a term, the title of its code, or none).
 void MainWindow::NoteCopied(const ItemData* data, const FXString& title) {
-    favouritesPage->NoteCopied(FavouriteCode(data), std::string(title.text(), title.length()));
+    favouritesPage->NoteCopied(FavouriteCode(data), ToString(title));
 }
 
 // A chapter or a group is refused as a copy of nothing is; a code that is
