@@ -4,18 +4,9 @@
 # program; a search for a term lists its code, and Ctrl+C copies it.
 #   usage: kodexa_alpha_e2e.sh BUILD_DIR SOURCE_DIR
 set -euo pipefail
-build=$(cd "$1" && pwd)
 source_dir=$(cd "$2" && pwd)
-for tool in Xvfb xdotool xclip import identify; do
-    command -v "$tool" >/dev/null || { echo "kodexa_alpha_e2e: $tool missing" >&2; exit 1; }
-done
-
-fail() { echo "kodexa_alpha_e2e: FAIL: $*" >&2; exit 1; }
-# A step that fails without its own message still names itself.
-trap 'echo "kodexa_alpha_e2e: FAIL: line $LINENO: $BASH_COMMAND ended with status $?" >&2' ERR
-
-source "$source_dir/scripts/private_x.sh"
-kodexa_start_private_x
+source "$(dirname "$0")/e2e_start.sh"
+e2e_start kodexa_alpha_e2e "$1"
 
 # The program reads the catalogue in its own directory.
 mkdir -p "$work/prog" "$HOME/.foxrc/Taviron"

@@ -9,22 +9,8 @@
 #   usage: kodexa_e2e.sh BUILD_DIR
 # Exits 77 (skipped) while the default catalogue is not in BUILD_DIR/bin.
 set -euo pipefail
-build=$(cd "$1" && pwd)
-program=$build/bin/kodexa
-if [ ! -f "$build/bin/data3.dat" ] || [ ! -f "$build/bin/data3.ndx" ]; then
-    echo "kodexa_e2e: no default catalogue in $build/bin; skipped"
-    exit 77
-fi
-for tool in Xvfb xdotool xclip import identify; do
-    command -v "$tool" >/dev/null || { echo "kodexa_e2e: $tool missing" >&2; exit 1; }
-done
-
-fail() { echo "kodexa_e2e: FAIL: $*" >&2; exit 1; }
-# A step that fails without its own message still names itself.
-trap 'echo "kodexa_e2e: FAIL: line $LINENO: $BASH_COMMAND ended with status $?" >&2' ERR
-
-source "$(dirname "$0")/../../scripts/private_x.sh"
-kodexa_start_private_x
+source "$(dirname "$0")/e2e_start.sh"
+e2e_start kodexa_e2e "$1" data3.dat data3.ndx
 
 find_window() {  # find_window NAME: waits up to 20 s, prints the id
     timeout 20 xdotool search --sync --onlyvisible --limit 1 --name "^$1\$" 2>/dev/null || true

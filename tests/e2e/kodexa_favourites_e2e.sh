@@ -7,21 +7,8 @@
 #   usage: kodexa_favourites_e2e.sh BUILD_DIR
 # Exits 77 (skipped) while the default catalogue is not in BUILD_DIR/bin.
 set -euo pipefail
-build=$(cd "$1" && pwd)
-program=$build/bin/kodexa
-if [ ! -f "$build/bin/data3.dat" ] || [ ! -f "$build/bin/data3.ndx" ]; then
-    echo "kodexa_favourites_e2e: no default catalogue in $build/bin; skipped"
-    exit 77
-fi
-for tool in Xvfb xdotool xclip import; do
-    command -v "$tool" >/dev/null || { echo "kodexa_favourites_e2e: $tool missing" >&2; exit 1; }
-done
-
-fail() { echo "kodexa_favourites_e2e: FAIL: $*" >&2; exit 1; }
-trap 'echo "kodexa_favourites_e2e: FAIL: line $LINENO: $BASH_COMMAND ended with status $?" >&2' ERR
-
-source "$(dirname "$0")/../../scripts/private_x.sh"
-kodexa_start_private_x
+source "$(dirname "$0")/e2e_start.sh"
+e2e_start kodexa_favourites_e2e "$1" data3.dat data3.ndx
 settings=$HOME/.foxrc/Taviron/Kodexa
 # Not the first start: the first-start window is the other test's.
 mkdir -p "$(dirname "$settings")"
