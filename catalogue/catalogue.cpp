@@ -71,6 +71,10 @@ int Catalogue::Open(CatalogueFile which, CatalogueAccess access) {
 // The code, and for damage what the store found wrong and where, for Failure.
 int Catalogue::KeepOutcome(CatalogueFile which, int code) {
     damage[Slot(which)] = code == kFileCorrupt ? Database(which).DamageDescription() : std::string();
+    const ObjectDatabase& db = Database(which);
+    failedPaths[Slot(which)] = code == kNoError                                     ? std::string()
+                               : db.DataFile() != nullptr && db.LastError() == kNoError ? IndexPath(which)
+                                                                                        : DataPath(which);
     return errors[Slot(which)] = code;
 }
 
@@ -137,9 +141,11 @@ std::string Catalogue::Failure(CatalogueFile which) const {
     return StoreErrorMessage(code);
 }
 
-std::string Catalogue::FailedPath(CatalogueFile which) const {
-    const ObjectDatabase& db = *databases[Slot(which)];
-    return db.DataFile() != nullptr && db.LastError() == kNoError ? IndexPath(which) : DataPath(which);
+std::vector<std::string> Catalogue::MissingPaths(CatalogueFile which) const {
+    std::vector<std::string> missing;
+    for (const std::string& path : {DataPath(which), IndexPath(which)})
+        if (!Exists(path)) missing.push_back(path);
+    return missing;
 }
 
 std::string Catalogue::MissingFiles(CatalogueFile which) const {

@@ -122,7 +122,9 @@ public:
     std::string Failure(CatalogueFile which) const;
     // The file of the database whose last Open failed: the index file when
     // the data file opened, else the data file.
-    std::string FailedPath(CatalogueFile which) const;
+    std::string FailedPath(CatalogueFile which) const { return failedPaths[Slot(which)]; }
+    // The paths of the database's files that are not there.
+    std::vector<std::string> MissingPaths(CatalogueFile which) const;
 
     // The tree of chapters, groups and codes; false when the walk stopped
     // before the end of the code index.
@@ -179,6 +181,9 @@ private:
     std::unique_ptr<ObjectDatabase> databases[kCatalogueFileCount];
     int errors[kCatalogueFileCount] = {};
     std::string damage[kCatalogueFileCount];  // what Failure says for code 15
+    // Kept when the open fails, so that it still names the file once the
+    // database is closed again (OpenIfPresent).
+    std::string failedPaths[kCatalogueFileCount];
     std::string unreadable;
     std::string unreadableReason;
     bool absent[kCatalogueFileCount] = {};

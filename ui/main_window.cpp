@@ -5,7 +5,6 @@
 #include <fxkeys.h>
 
 #include <cstring>
-#include <filesystem>
 #include <vector>
 
 #include "catalogue/text_encoding.h"
@@ -358,12 +357,7 @@ Edition MainWindow::LoadedEdition() {
 // A catalogue without the database works as before, without a word; a
 // damaged one is shown as any damaged file is, and left aside.
 void MainWindow::OpenOptional(CatalogueFile which) {
-    // As OpenIfPresent, but the failure is read before the database is
-    // closed: closed, it could no longer tell which of its files failed.
-    if (catalogue->Open(which, CatalogueAccess::Reading) == 0 || catalogue->IsAbsent(which)) return;
-    const std::string failure = OpenFailure(which);
-    catalogue->Database(which).Close();
-    ShowDatafileBox(ToFXString(failure));
+    if (catalogue->OpenIfPresent(which) == OptionalState::Damaged) ShowOpenFailure(which);
 }
 
 void MainWindow::OpenOne(CatalogueFile which) {
@@ -945,12 +939,7 @@ long MainWindow::onQueryResultTip(FXObject* sender, FXSelector, void*) {
 }
 
 std::string MainWindow::OpenFailure(CatalogueFile which) const {
-    std::vector<std::string> missing;
-    for (const std::string& path : {catalogue->DataPath(which), catalogue->IndexPath(which)}) {
-        std::error_code error;
-        if (!std::filesystem::exists(path, error) && !error) missing.push_back(path);
-    }
-    return OpenFailureText(which, missing, catalogue->FailedPath(which));
+    return OpenFailureText(which, catalogue->MissingPaths(which), catalogue->FailedPath(which));
 }
 
 void MainWindow::ShowOpenFailure(CatalogueFile which) { ShowDatafileBox(ToFXString(OpenFailure(which))); }
