@@ -19,12 +19,12 @@ constexpr int kIndexHeaderSlots = 1;
 
 // One row per database, in CatalogueFile order.
 const CatalogueFileNames kNames[kCatalogueFileCount] = {
-    {"data1.dat", "data1.ndx", "Error opening Groups"},
-    {"data2.dat", "data2.ndx", "Error opening Kapitel"},
-    {"data3.dat", "data3.ndx", "Error opening Codes"},
-    {"data4.dat", "data4.ndx", "Error opening Alphabetisches Verzeichnis", true},
-    {"data5.dat", "data5.ndx", "Error opening Facts", true},
-    {"data6.dat", "data6.ndx", "Error opening Umsteiger", true},
+    {"data1.dat", "data1.ndx"},
+    {"data2.dat", "data2.ndx"},
+    {"data3.dat", "data3.ndx"},
+    {"data4.dat", "data4.ndx", true},
+    {"data5.dat", "data5.ndx", true},
+    {"data6.dat", "data6.ndx", true},
 };
 
 std::string WithSlash(const std::string& dir) { return dir.empty() || dir.back() == '/' ? dir : dir + '/'; }
